@@ -1,0 +1,48 @@
+// The cells of a water: the grid that the scene steps and every tank object shares.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace plashbox {
+
+struct TWaterCell {
+  float Displacement;  // surface height, kept within -3.5 .. 3.5 by the step
+  float Velocity;      // change of Displacement per step
+  float SpeedFactor;   // squared wave speed in cells per step
+  float Damping;       // factor applied to the displacement every step
+};
+static_assert(sizeof(TWaterCell) == 16, "a cell is four packed singles");
+
+inline constexpr float OpenWaterSpeedFactor = 0.5f;
+inline constexpr float OpenWaterDamping = 0.999f;
+
+// Cells[x][y]: Width columns, each one contiguous array of Height cells, y = 0 at the bottom.
+class TWaterGrid {
+ public:
+  TWaterGrid(int32_t Width, int32_t Height);
+
+  int32_t Width() const { return static_cast<int32_t>(Columns.size()); }
+  int32_t Height() const { return Rows; }
+
+  TWaterCell* operator[](int32_t X) { return Columns[static_cast<size_t>(X)].data(); }
+  const TWaterCell* operator[](int32_t X) const { return Columns[static_cast<size_t>(X)].data(); }
+
+ private:
+  std::vector<std::vector<TWaterCell>> Columns;
+  int32_t Rows;
+};
+
+// Shared by the water and its objects; a rebuild replaces it and hands the new one out.
+using TCellsRef = std::shared_ptr<TWaterGrid>;
+
+// Width of the absorbing border: the larger of a tenth of the shorter side and 40 cells.
+int32_t AbsorbingBorderWidth(int32_t W, int32_t H);
+
+// Open water everywhere (SpeedFactor 0.5, Damping 0.999) with the absorbing border ramp;
+// displacements and velocities are left alone. The grid build and the objects' medium reset
+// both use it, so the two borders cannot drift apart.
+void ResetMedium(TWaterGrid& Cells);
+
+}  // namespace plashbox

@@ -1,0 +1,225 @@
+#include "sim/WaterStepKernels.h"
+
+#include <vector>
+
+#if defined(__x86_64__) || defined(__i386__)
+// GCC 12's own AVX-512 headers trip its maybe-uninitialized check (their casts start from an
+// undefined vector on purpose); the warning says nothing about this file.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+#define PLASHBOX_X86 1
+#endif
+
+namespace plashbox::detail {
+
+namespace {
+
+void StepColumnPortable(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H,
+                        bool DisplaceLeft) {
+  for (int32_t y = 1; y < H - 1; ++y) UpdateVelocity(Left, Centre, Right, y);
+  if (DisplaceLeft)
+    for (int32_t y = 1; y < H - 1; ++y) UpdateDisplacement(Left[y]);
+}
+
+void DisplaceColumnPortable(TWaterCell* Column, int32_t H) {
+  for (int32_t y = 1; y < H - 1; ++y) UpdateDisplacement(Column[y]);
+}
+
+#if PLASHBOX_X86
+
+// Four cells at a time: the four cells' records are transposed into one vector per field,
+// widened to double for the arithmetic, and the results narrowed and put back in place.
+#define PLASHBOX_AVX2 __attribute__((target("avx2")))
+
+PLASHBOX_AVX2 inline __m128 DisplacementsOf(const TWaterCell* c) {
+  const __m128 a = _mm_loadu_ps(&c[0].Displacement), b = _mm_loadu_ps(&c[1].Displacement);
+  const __m128 e = _mm_loadu_ps(&c[2].Displacement), f = _mm_loadu_ps(&c[3].Displacement);
+  return _mm_movelh_ps(_mm_unpacklo_ps(a, b), _mm_unpacklo_ps(e, f));
+}
+
+PLASHBOX_AVX2 void StepColumnAVX2(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H,
+                                  bool DisplaceLeft) {
+  const __m256d four = _mm256_set1_pd(4.0);
+  const __m128 high = _mm_set1_ps(DisplacementLimit), low = _mm_set1_ps(-DisplacementLimit);
+  int32_t y = 1;
+  for (; y + 3 <= H - 2; y += 4) {
+    // Centre cells: displacement, velocity and speed factor of rows y .. y+3.
+    __m128 c0 = _mm_loadu_ps(&Centre[y].Displacement), c1 = _mm_loadu_ps(&Centre[y + 1].Displacement);
+    __m128 c2 = _mm_loadu_ps(&Centre[y + 2].Displacement), c3 = _mm_loadu_ps(&Centre[y + 3].Displacement);
+    __m128 cD = c0, cV = c1, cS = c2, cM = c3;
+    _MM_TRANSPOSE4_PS(cD, cV, cS, cM);
+    const __m128 below = _mm_castsi128_ps(_mm_alignr_epi8(
+        _mm_castps_si128(cD), _mm_castps_si128(_mm_set1_ps(Centre[y - 1].Displacement)), 12));
+    const __m128 above = _mm_castsi128_ps(_mm_alignr_epi8(
+        _mm_castps_si128(_mm_set1_ps(Centre[y + 4].Displacement)), _mm_castps_si128(cD), 4));
+
+    __m128 l0 = _mm_loadu_ps(&Left[y].Displacement), l1 = _mm_loadu_ps(&Left[y + 1].Displacement);
+    __m128 l2 = _mm_loadu_ps(&Left[y + 2].Displacement), l3 = _mm_loadu_ps(&Left[y + 3].Displacement);
+    __m128 lD = l0, lV = l1, lS = l2, lM = l3;
+    _MM_TRANSPOSE4_PS(lD, lV, lS, lM);
+    const __m128 rD = DisplacementsOf(Right + y);
+
+    // Left + below + right + above - 4 x centre, in this order, then v += s x sum.
+    __m256d sum = _mm256_add_pd(_mm256_cvtps_pd(lD), _mm256_cvtps_pd(below));
+    sum = _mm256_add_pd(sum, _mm256_cvtps_pd(rD));
+    sum = _mm256_add_pd(sum, _mm256_cvtps_pd(above));
+    sum = _mm256_sub_pd(sum, _mm256_mul_pd(four, _mm256_cvtps_pd(cD)));
+    const __m128 v = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_cvtps_pd(cV), _mm256_mul_pd(_mm256_cvtps_pd(cS), sum)));
+    _mm_storeu_ps(&Centre[y].Displacement, _mm_insert_ps(c0, v, (0 << 6) | (1 << 4)));
+    _mm_storeu_ps(&Centre[y + 1].Displacement, _mm_insert_ps(c1, v, (1 << 6) | (1 << 4)));
+    _mm_storeu_ps(&Centre[y + 2].Displacement, _mm_insert_ps(c2, v, (2 << 6) | (1 << 4)));
+    _mm_storeu_ps(&Centre[y + 3].Displacement, _mm_insert_ps(c3, v, (3 << 6) | (1 << 4)));
+
+    if (DisplaceLeft) {
+      const __m256d moved = _mm256_mul_pd(_mm256_add_pd(_mm256_cvtps_pd(lD), _mm256_cvtps_pd(lV)),
+                                          _mm256_cvtps_pd(lM));
+      // min(high, max(low, d)) keeps a NaN as it is, like the scalar comparisons.
+      const __m128 d = _mm_min_ps(high, _mm_max_ps(low, _mm256_cvtpd_ps(moved)));
+      _mm_storeu_ps(&Left[y].Displacement, _mm_insert_ps(l0, d, (0 << 6) | (0 << 4)));
+      _mm_storeu_ps(&Left[y + 1].Displacement, _mm_insert_ps(l1, d, (1 << 6) | (0 << 4)));
+      _mm_storeu_ps(&Left[y + 2].Displacement, _mm_insert_ps(l2, d, (2 << 6) | (0 << 4)));
+      _mm_storeu_ps(&Left[y + 3].Displacement, _mm_insert_ps(l3, d, (3 << 6) | (0 << 4)));
+    }
+  }
+  for (; y < H - 1; ++y) {
+    UpdateVelocity(Left, Centre, Right, y);
+    if (DisplaceLeft) UpdateDisplacement(Left[y]);
+  }
+}
+
+PLASHBOX_AVX2 void DisplaceColumnAVX2(TWaterCell* Column, int32_t H) {
+  const __m128 high = _mm_set1_ps(DisplacementLimit), low = _mm_set1_ps(-DisplacementLimit);
+  int32_t y = 1;
+  for (; y + 3 <= H - 2; y += 4) {
+    __m128 c0 = _mm_loadu_ps(&Column[y].Displacement), c1 = _mm_loadu_ps(&Column[y + 1].Displacement);
+    __m128 c2 = _mm_loadu_ps(&Column[y + 2].Displacement), c3 = _mm_loadu_ps(&Column[y + 3].Displacement);
+    __m128 cD = c0, cV = c1, cS = c2, cM = c3;
+    _MM_TRANSPOSE4_PS(cD, cV, cS, cM);
+    const __m256d moved =
+        _mm256_mul_pd(_mm256_add_pd(_mm256_cvtps_pd(cD), _mm256_cvtps_pd(cV)), _mm256_cvtps_pd(cM));
+    const __m128 d = _mm_min_ps(high, _mm_max_ps(low, _mm256_cvtpd_ps(moved)));
+    _mm_storeu_ps(&Column[y].Displacement, _mm_insert_ps(c0, d, (0 << 6) | (0 << 4)));
+    _mm_storeu_ps(&Column[y + 1].Displacement, _mm_insert_ps(c1, d, (1 << 6) | (0 << 4)));
+    _mm_storeu_ps(&Column[y + 2].Displacement, _mm_insert_ps(c2, d, (2 << 6) | (0 << 4)));
+    _mm_storeu_ps(&Column[y + 3].Displacement, _mm_insert_ps(c3, d, (3 << 6) | (0 << 4)));
+  }
+  for (; y < H - 1; ++y) UpdateDisplacement(Column[y]);
+}
+
+const TStepKernels AVX2Kernels{&StepColumnAVX2, &DisplaceColumnAVX2, "avx2"};
+
+// Eight cells at a time. Each field of eight cells is gathered from two 512-bit loads by one
+// two-source permute and written back by one masked permute per four cells.
+#define PLASHBOX_AVX512 __attribute__((target("avx512f")))
+
+PLASHBOX_AVX512 inline __m512d Field(__m512 FirstFour, __m512 NextFour, __m512i Pick) {
+  return _mm512_cvtps_pd(_mm512_castps512_ps256(_mm512_permutex2var_ps(FirstFour, Pick, NextFour)));
+}
+
+PLASHBOX_AVX512 inline __m512 Load4(const TWaterCell* c) { return _mm512_loadu_ps(&c->Displacement); }
+
+// Puts Values (eight singles) into field Lane of the eight cells at c.
+PLASHBOX_AVX512 inline void StoreField(TWaterCell* c, __m512 FirstFour, __m512 NextFour, __m256 Values, int Lane) {
+  const __mmask16 lanes = static_cast<__mmask16>(0x1111 << Lane);
+  const __m512 v = _mm512_castps256_ps512(Values);
+  const __m512i low = _mm512_set_epi32(3, 3, 3, 3, 2, 2, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0);
+  const __m512i high = _mm512_add_epi32(low, _mm512_set1_epi32(4));
+  _mm512_storeu_ps(&c[0].Displacement, _mm512_mask_permutexvar_ps(FirstFour, lanes, low, v));
+  _mm512_storeu_ps(&c[4].Displacement, _mm512_mask_permutexvar_ps(NextFour, lanes, high, v));
+}
+
+PLASHBOX_AVX512 void StepColumnAVX512(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H,
+                                      bool DisplaceLeft) {
+  const __m512i pickD = _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 28, 24, 20, 16, 12, 8, 4, 0);
+  const __m512i pickV = _mm512_add_epi32(pickD, _mm512_set1_epi32(1));
+  const __m512i pickS = _mm512_add_epi32(pickD, _mm512_set1_epi32(2));
+  const __m512i pickM = _mm512_add_epi32(pickD, _mm512_set1_epi32(3));
+  const __m512d four = _mm512_set1_pd(4.0);
+  const __m256 high = _mm256_set1_ps(DisplacementLimit), low = _mm256_set1_ps(-DisplacementLimit);
+  int32_t y = 1;
+  if (y + 7 <= H - 2) {
+    // The centre's neighbours below and above are the centre displacements shifted by one row,
+    // taken from the previous and the next block in registers. Reloading them from memory would
+    // read across the block just stored and stall on the store.
+    __m512d previousD = _mm512_set1_pd(Centre[0].Displacement);
+    __m512 c0 = Load4(Centre + y), c1 = Load4(Centre + y + 4);
+    __m512d cD = Field(c0, c1, pickD);
+    for (; y + 7 <= H - 2; y += 8) {
+      __m512 n0 = c0, n1 = c1;
+      __m512d nextD;
+      if (y + 15 < H) {
+        n0 = Load4(Centre + y + 8);
+        n1 = Load4(Centre + y + 12);
+        nextD = Field(n0, n1, pickD);
+      } else {
+        nextD = _mm512_set1_pd(Centre[y + 8].Displacement);
+      }
+      const __m512d below = _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(cD), _mm512_castpd_si512(previousD), 7));
+      const __m512d above = _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(nextD), _mm512_castpd_si512(cD), 1));
+      const __m512 l0 = Load4(Left + y), l1 = Load4(Left + y + 4);
+      const __m512d lD = Field(l0, l1, pickD);
+      const __m512d rD = Field(Load4(Right + y), Load4(Right + y + 4), pickD);
+
+      // Left + below + right + above - 4 x centre, in this order, then v += s x sum.
+      __m512d sum = _mm512_add_pd(lD, below);
+      sum = _mm512_add_pd(sum, rD);
+      sum = _mm512_add_pd(sum, above);
+      sum = _mm512_sub_pd(sum, _mm512_mul_pd(four, cD));
+      const __m512d v = _mm512_add_pd(Field(c0, c1, pickV), _mm512_mul_pd(Field(c0, c1, pickS), sum));
+      StoreField(Centre + y, c0, c1, _mm512_cvtpd_ps(v), 1);
+
+      if (DisplaceLeft) {
+        const __m512d moved = _mm512_mul_pd(_mm512_add_pd(lD, Field(l0, l1, pickV)), Field(l0, l1, pickM));
+        // min(high, max(low, d)) keeps a NaN as it is, like the scalar comparisons.
+        StoreField(Left + y, l0, l1, _mm256_min_ps(high, _mm256_max_ps(low, _mm512_cvtpd_ps(moved))), 0);
+      }
+      previousD = cD;
+      cD = nextD;
+      c0 = n0;
+      c1 = n1;
+    }
+  }
+  for (; y < H - 1; ++y) {
+    UpdateVelocity(Left, Centre, Right, y);
+    if (DisplaceLeft) UpdateDisplacement(Left[y]);
+  }
+}
+
+PLASHBOX_AVX512 void DisplaceColumnAVX512(TWaterCell* Column, int32_t H) {
+  const __m512i pickD = _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 28, 24, 20, 16, 12, 8, 4, 0);
+  const __m512i pickV = _mm512_add_epi32(pickD, _mm512_set1_epi32(1));
+  const __m512i pickM = _mm512_add_epi32(pickD, _mm512_set1_epi32(3));
+  const __m256 high = _mm256_set1_ps(DisplacementLimit), low = _mm256_set1_ps(-DisplacementLimit);
+  int32_t y = 1;
+  for (; y + 7 <= H - 2; y += 8) {
+    const __m512 c0 = Load4(Column + y), c1 = Load4(Column + y + 4);
+    const __m512d moved =
+        _mm512_mul_pd(_mm512_add_pd(Field(c0, c1, pickD), Field(c0, c1, pickV)), Field(c0, c1, pickM));
+    StoreField(Column + y, c0, c1, _mm256_min_ps(high, _mm256_max_ps(low, _mm512_cvtpd_ps(moved))), 0);
+  }
+  for (; y < H - 1; ++y) UpdateDisplacement(Column[y]);
+}
+
+const TStepKernels AVX512Kernels{&StepColumnAVX512, &DisplaceColumnAVX512, "avx512"};
+
+#endif  // PLASHBOX_X86
+
+const TStepKernels PortableKernels{&StepColumnPortable, &DisplaceColumnPortable, "portable"};
+
+}  // namespace
+
+std::vector<const TStepKernels*> AvailableStepKernels() {
+  std::vector<const TStepKernels*> all{&PortableKernels};
+#if PLASHBOX_X86
+  if (__builtin_cpu_supports("avx2")) all.push_back(&AVX2Kernels);
+  if (__builtin_cpu_supports("avx512f")) all.push_back(&AVX512Kernels);
+#endif
+  return all;
+}
+
+const TStepKernels& BestStepKernels() {
+  static const TStepKernels* const best = AvailableStepKernels().back();
+  return *best;
+}
+
+}  // namespace plashbox::detail

@@ -1,0 +1,210 @@
+#include "xmlworker/XMLFormat.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <locale>
+
+namespace plashbox {
+
+namespace {
+
+char ReadLocaleDecimalSeparator() {
+  try {
+    return std::use_facet<std::numpunct<char>>(std::locale("")).decimal_point();
+  } catch (const std::runtime_error&) {
+    return '.';  // an unknown locale name in the environment: the classic one
+  }
+}
+
+
+std::string ReplaceAll(std::string_view Text, std::string_view From, std::string_view To) {
+  std::string out;
+  out.reserve(Text.size());
+  size_t pos = 0;
+  while (true) {
+    const size_t hit = Text.find(From, pos);
+    if (hit == std::string_view::npos) break;
+    out.append(Text.substr(pos, hit - pos));
+    out.append(To);
+    pos = hit + From.size();
+  }
+  out.append(Text.substr(pos));
+  return out;
+}
+
+std::string_view Trim(std::string_view s) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+[[noreturn]] void BadInteger(std::string_view Text) {
+  throw EConvertError("'" + std::string(Text) + "' is not a valid integer value");
+}
+
+template <class T>
+T ParseInteger(std::string_view Original) {
+  std::string_view s = Trim(Original);
+  bool negative = false;
+  if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
+    negative = s.front() == '-';
+    s.remove_prefix(1);
+  }
+  int base = 10;
+  if (!s.empty() && s.front() == '$') {
+    base = 16;
+    s.remove_prefix(1);
+  } else if (s.size() > 1 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+    base = 16;
+    s.remove_prefix(2);
+  }
+  if (s.empty()) BadInteger(Original);
+  // Accumulate as the unsigned magnitude so that the most negative value parses too.
+  using U = std::make_unsigned_t<T>;
+  U magnitude = 0;
+  const auto [end, err] = std::from_chars(s.data(), s.data() + s.size(), magnitude, base);
+  if (err != std::errc() || end != s.data() + s.size()) BadInteger(Original);
+  const U limit = negative ? U(std::numeric_limits<T>::max()) + 1 : U(std::numeric_limits<T>::max());
+  if (magnitude > limit) BadInteger(Original);
+  return negative ? T(U(0) - magnitude) : T(magnitude);
+}
+
+}  // namespace
+
+char DecimalSeparator() {
+  static const char separator = ReadLocaleDecimalSeparator();
+  return separator;
+}
+
+namespace {
+// Read when the framework starts rather than when first asked, so that a locale set later
+// (a toolkit may set one) cannot make two texts of one run disagree.
+[[maybe_unused]] const char StartupDecimalSeparator = DecimalSeparator();
+}  // namespace
+
+std::string FormatGeneral(double Value, int Precision) {
+  if (std::isnan(Value)) return "NAN";
+  if (std::isinf(Value)) return Value > 0 ? "INF" : "-INF";
+  if (Value == 0) return "0";
+
+  // Scientific text with Precision digits gives the rounded digits and the exponent;
+  // to_chars rounds the exact binary value and ignores the C locale.
+  std::array<char, 64> buf{};
+  const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(Value),
+                                 std::chars_format::scientific, Precision - 1);
+  const std::string_view sci(buf.data(), static_cast<size_t>(res.ptr - buf.data()));
+  const size_t e = sci.find('e');
+  std::string digits;
+  for (char c : sci.substr(0, e))
+    if (c != '.') digits += c;
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  int exponent = 0;  // value = 0.d1d2... x 10^exponent
+  std::from_chars(sci.data() + e + 1 + (sci[e + 1] == '+' ? 1 : 0), sci.data() + sci.size(), exponent);
+  exponent += 1;
+
+  const char sep = DecimalSeparator();
+  std::string out = Value < 0 ? "-" : "";
+  if (exponent >= -3 && exponent <= Precision) {
+    if (exponent <= 0) {
+      out += '0';
+      out += sep;
+      out.append(static_cast<size_t>(-exponent), '0');
+      out += digits;
+    } else {
+      const auto whole = static_cast<size_t>(exponent);
+      if (digits.size() <= whole) {
+        out += digits;
+        out.append(whole - digits.size(), '0');
+      } else {
+        out += digits.substr(0, whole);
+        out += sep;
+        out += digits.substr(whole);
+      }
+    }
+  } else {
+    out += digits[0];
+    if (digits.size() > 1) {
+      out += sep;
+      out += digits.substr(1);
+    }
+    const int shown = exponent - 1;
+    out += 'E';
+    if (shown < 0) out += '-';
+    const std::string magnitude = std::to_string(shown < 0 ? -shown : shown);
+    if (magnitude.size() < 2) out += '0';
+    out += magnitude;
+  }
+  return out;
+}
+
+double ParseFloatText(std::string_view Original) {
+  const std::string_view s = Trim(Original);
+  const char sep = DecimalSeparator();
+  // Only the locale's separator marks the fraction; the text is rebuilt with '.' for from_chars.
+  std::string plain;
+  size_t i = 0;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  bool digits = false, fraction = false, exponent = false;
+  for (; i < s.size(); ++i) {
+    const char c = s[i];
+    if (c >= '0' && c <= '9') {
+      digits = true;
+      plain += c;
+    } else if (c == sep && !fraction && !exponent) {
+      fraction = true;
+      plain += '.';
+    } else if ((c == 'e' || c == 'E') && digits && !exponent) {
+      exponent = true;
+      plain += 'e';
+      if (i + 1 < s.size() && (s[i + 1] == '+' || s[i + 1] == '-')) plain += s[++i];
+      if (i + 1 >= s.size()) digits = false;  // an exponent needs its digits
+    } else {
+      digits = false;
+      break;
+    }
+  }
+  if (!plain.empty() && plain.front() == '.') plain.insert(plain.begin(), '0');
+  if (const size_t dot = plain.find('.'); dot != std::string::npos &&
+                                          (dot + 1 == plain.size() || plain[dot + 1] == 'e'))
+    plain.insert(dot + 1, 1, '0');
+  double value = 0;
+  if (digits) {
+    const auto [end, err] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+    if (err != std::errc() || end != plain.data() + plain.size()) digits = false;
+  }
+  if (!digits) throw EConvertError("'" + std::string(Original) + "' is not a valid floating point value");
+  return negative ? -value : value;
+}
+
+int32_t ParseInt32Text(std::string_view Text) { return ParseInteger<int32_t>(Text); }
+int64_t ParseInt64Text(std::string_view Text) { return ParseInteger<int64_t>(Text); }
+
+std::string EscapeText(std::string_view Text) {
+  return ReplaceAll(ReplaceAll(Text, "&", "&amp"), "<", "&lt");
+}
+std::string UnescapeText(std::string_view Text) {
+  return ReplaceAll(ReplaceAll(Text, "&amp", "&"), "&lt", "<");
+}
+std::string EscapeArrayString(std::string_view Text) {
+  return ReplaceAll(EscapeText(Text), "\"", "&dq");
+}
+std::string UnescapeArrayString(std::string_view Text) {
+  return ReplaceAll(UnescapeText(Text), "&dq", "\"");
+}
+
+std::string LowerCase(std::string_view Text) {
+  std::string out(Text);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+bool SameText(std::string_view A, std::string_view B) {
+  return A.size() == B.size() && LowerCase(A) == LowerCase(B);
+}
+
+}  // namespace plashbox
