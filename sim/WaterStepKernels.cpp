@@ -15,14 +15,20 @@ namespace plashbox::detail {
 namespace {
 
 void StepColumnPortable(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H,
-                        bool DisplaceLeft) {
+                        bool DisplaceLeft, const TColouring* Paint, int32_t LeftX) {
   for (int32_t y = 1; y < H - 1; ++y) UpdateVelocity(Left, Centre, Right, y);
-  if (DisplaceLeft)
-    for (int32_t y = 1; y < H - 1; ++y) UpdateDisplacement(Left[y]);
+  if (!DisplaceLeft) return;
+  for (int32_t y = 1; y < H - 1; ++y) {
+    UpdateDisplacement(Left[y]);
+    if (Paint) Paint->Rows[y][LeftX] = CellColour(Left[y], *Paint);
+  }
 }
 
-void DisplaceColumnPortable(TWaterCell* Column, int32_t H) {
-  for (int32_t y = 1; y < H - 1; ++y) UpdateDisplacement(Column[y]);
+void DisplaceColumnPortable(TWaterCell* Column, int32_t H, const TColouring* Paint, int32_t X) {
+  for (int32_t y = 1; y < H - 1; ++y) {
+    UpdateDisplacement(Column[y]);
+    if (Paint) Paint->Rows[y][X] = CellColour(Column[y], *Paint);
+  }
 }
 
 #if PLASHBOX_X86
@@ -38,7 +44,7 @@ PLASHBOX_AVX2 inline __m128 DisplacementsOf(const TWaterCell* c) {
 }
 
 PLASHBOX_AVX2 void StepColumnAVX2(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H,
-                                  bool DisplaceLeft) {
+                                  bool DisplaceLeft, const TColouring* Paint, int32_t LeftX) {
   const __m256d four = _mm256_set1_pd(4.0);
   const __m128 high = _mm_set1_ps(DisplacementLimit), low = _mm_set1_ps(-DisplacementLimit);
   int32_t y = 1;
@@ -85,9 +91,10 @@ PLASHBOX_AVX2 void StepColumnAVX2(TWaterCell* Left, TWaterCell* Centre, const TW
     UpdateVelocity(Left, Centre, Right, y);
     if (DisplaceLeft) UpdateDisplacement(Left[y]);
   }
+  if (DisplaceLeft && Paint) ColourColumn(Left, H, *Paint, LeftX, 1);  // the column is still in the cache
 }
 
-PLASHBOX_AVX2 void DisplaceColumnAVX2(TWaterCell* Column, int32_t H) {
+PLASHBOX_AVX2 void DisplaceColumnAVX2(TWaterCell* Column, int32_t H, const TColouring* Paint, int32_t X) {
   const __m128 high = _mm_set1_ps(DisplacementLimit), low = _mm_set1_ps(-DisplacementLimit);
   int32_t y = 1;
   for (; y + 3 <= H - 2; y += 4) {
@@ -104,6 +111,7 @@ PLASHBOX_AVX2 void DisplaceColumnAVX2(TWaterCell* Column, int32_t H) {
     _mm_storeu_ps(&Column[y + 3].Displacement, _mm_insert_ps(c3, d, (3 << 6) | (0 << 4)));
   }
   for (; y < H - 1; ++y) UpdateDisplacement(Column[y]);
+  if (Paint) ColourColumn(Column, H, *Paint, X, 1);
 }
 
 const TStepKernels AVX2Kernels{&StepColumnAVX2, &DisplaceColumnAVX2, "avx2"};
@@ -128,8 +136,31 @@ PLASHBOX_AVX512 inline void StoreField(TWaterCell* c, __m512 FirstFour, __m512 N
   _mm512_storeu_ps(&c[4].Displacement, _mm512_mask_permutexvar_ps(NextFour, lanes, high, v));
 }
 
+// Colours eight freshly updated cells of column X (rows y .. y+7) into their pixels.
+PLASHBOX_AVX512 inline void ColourBlock(__m256 Displacements, __m512d SpeedFactors, const TColouring& Paint,
+                                        int32_t X, int32_t y) {
+  const __m512 zero = _mm512_setzero_ps();
+  const __m256 t = _mm512_cvtpd_ps(_mm512_mul_pd(
+      _mm512_add_pd(_mm512_cvtps_pd(Displacements), _mm512_set1_pd(Paint.Exposure)), _mm512_set1_pd(Paint.Scale)));
+  // Clamped before rounding, as ColourByte does: max(t, 0) turns a NaN into 0 too.
+  const __m256 redClamped =
+      _mm256_min_ps(_mm256_max_ps(t, _mm512_castps512_ps256(zero)), _mm256_set1_ps(255.0f));
+  const __m256i red = _mm256_cvtps_epi32(redClamped);
+  const __m512d g = _mm512_mul_pd(_mm512_mul_pd(_mm512_set1_pd(2.0), _mm512_cvtps_pd(t)), SpeedFactors);
+  const __m256i green =
+      _mm512_cvtpd_epi32(_mm512_min_pd(_mm512_max_pd(g, _mm512_setzero_pd()), _mm512_set1_pd(255.0)));
+  alignas(32) uint32_t pixels[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(pixels),
+                     _mm256_or_si256(_mm256_slli_epi32(red, 16),
+                                     _mm256_or_si256(_mm256_slli_epi32(green, 8), green)));
+  for (int i = 0; i < 8; ++i) {
+    TPixelColor& p = Paint.Rows[y + i][X];
+    p = TPixelColor{uint8_t(pixels[i]), uint8_t(pixels[i] >> 8), uint8_t(pixels[i] >> 16)};
+  }
+}
+
 PLASHBOX_AVX512 void StepColumnAVX512(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H,
-                                      bool DisplaceLeft) {
+                                      bool DisplaceLeft, const TColouring* Paint, int32_t LeftX) {
   const __m512i pickD = _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 28, 24, 20, 16, 12, 8, 4, 0);
   const __m512i pickV = _mm512_add_epi32(pickD, _mm512_set1_epi32(1));
   const __m512i pickS = _mm512_add_epi32(pickD, _mm512_set1_epi32(2));
@@ -154,8 +185,10 @@ PLASHBOX_AVX512 void StepColumnAVX512(TWaterCell* Left, TWaterCell* Centre, cons
       } else {
         nextD = _mm512_set1_pd(Centre[y + 8].Displacement);
       }
-      const __m512d below = _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(cD), _mm512_castpd_si512(previousD), 7));
-      const __m512d above = _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(nextD), _mm512_castpd_si512(cD), 1));
+      const __m512d below =
+          _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(cD), _mm512_castpd_si512(previousD), 7));
+      const __m512d above =
+          _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(nextD), _mm512_castpd_si512(cD), 1));
       const __m512 l0 = Load4(Left + y), l1 = Load4(Left + y + 4);
       const __m512d lD = Field(l0, l1, pickD);
       const __m512d rD = Field(Load4(Right + y), Load4(Right + y + 4), pickD);
@@ -171,7 +204,9 @@ PLASHBOX_AVX512 void StepColumnAVX512(TWaterCell* Left, TWaterCell* Centre, cons
       if (DisplaceLeft) {
         const __m512d moved = _mm512_mul_pd(_mm512_add_pd(lD, Field(l0, l1, pickV)), Field(l0, l1, pickM));
         // min(high, max(low, d)) keeps a NaN as it is, like the scalar comparisons.
-        StoreField(Left + y, l0, l1, _mm256_min_ps(high, _mm256_max_ps(low, _mm512_cvtpd_ps(moved))), 0);
+        const __m256 d = _mm256_min_ps(high, _mm256_max_ps(low, _mm512_cvtpd_ps(moved)));
+        StoreField(Left + y, l0, l1, d, 0);
+        if (Paint) ColourBlock(d, Field(l0, l1, pickS), *Paint, LeftX, y);
       }
       previousD = cD;
       cD = nextD;
@@ -181,13 +216,16 @@ PLASHBOX_AVX512 void StepColumnAVX512(TWaterCell* Left, TWaterCell* Centre, cons
   }
   for (; y < H - 1; ++y) {
     UpdateVelocity(Left, Centre, Right, y);
-    if (DisplaceLeft) UpdateDisplacement(Left[y]);
+    if (!DisplaceLeft) continue;
+    UpdateDisplacement(Left[y]);
+    if (Paint) Paint->Rows[y][LeftX] = CellColour(Left[y], *Paint);
   }
 }
 
-PLASHBOX_AVX512 void DisplaceColumnAVX512(TWaterCell* Column, int32_t H) {
+PLASHBOX_AVX512 void DisplaceColumnAVX512(TWaterCell* Column, int32_t H, const TColouring* Paint, int32_t X) {
   const __m512i pickD = _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 28, 24, 20, 16, 12, 8, 4, 0);
   const __m512i pickV = _mm512_add_epi32(pickD, _mm512_set1_epi32(1));
+  const __m512i pickS = _mm512_add_epi32(pickD, _mm512_set1_epi32(2));
   const __m512i pickM = _mm512_add_epi32(pickD, _mm512_set1_epi32(3));
   const __m256 high = _mm256_set1_ps(DisplacementLimit), low = _mm256_set1_ps(-DisplacementLimit);
   int32_t y = 1;
@@ -195,9 +233,14 @@ PLASHBOX_AVX512 void DisplaceColumnAVX512(TWaterCell* Column, int32_t H) {
     const __m512 c0 = Load4(Column + y), c1 = Load4(Column + y + 4);
     const __m512d moved =
         _mm512_mul_pd(_mm512_add_pd(Field(c0, c1, pickD), Field(c0, c1, pickV)), Field(c0, c1, pickM));
-    StoreField(Column + y, c0, c1, _mm256_min_ps(high, _mm256_max_ps(low, _mm512_cvtpd_ps(moved))), 0);
+    const __m256 d = _mm256_min_ps(high, _mm256_max_ps(low, _mm512_cvtpd_ps(moved)));
+    StoreField(Column + y, c0, c1, d, 0);
+    if (Paint) ColourBlock(d, Field(c0, c1, pickS), *Paint, X, y);
   }
-  for (; y < H - 1; ++y) UpdateDisplacement(Column[y]);
+  for (; y < H - 1; ++y) {
+    UpdateDisplacement(Column[y]);
+    if (Paint) Paint->Rows[y][X] = CellColour(Column[y], *Paint);
+  }
 }
 
 const TStepKernels AVX512Kernels{&StepColumnAVX512, &DisplaceColumnAVX512, "avx512"};
@@ -207,6 +250,11 @@ const TStepKernels AVX512Kernels{&StepColumnAVX512, &DisplaceColumnAVX512, "avx5
 const TStepKernels PortableKernels{&StepColumnPortable, &DisplaceColumnPortable, "portable"};
 
 }  // namespace
+
+TColouring MakeColouring(const TFastDIB& Surface, float Exposure) {
+  if (!(Exposure > 0)) Exposure = MinimumExposure;
+  return TColouring{Surface.Rows24(), double(Exposure), double(static_cast<float>(256.0 / (2.0 * Exposure)))};
+}
 
 std::vector<const TStepKernels*> AvailableStepKernels() {
   std::vector<const TStepKernels*> all{&PortableKernels};

@@ -6,21 +6,35 @@
 // variant does the same double arithmetic in the same order, so all give the same bits.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
+#include "raster/FastDIB.h"
 #include "sim/WaterGrid.h"
 
 namespace plashbox::detail {
 
 inline constexpr float DisplacementLimit = 3.5f;
 
+// How cells become pixels: grey levels for the height, a colour cast where the medium is slower.
+struct TColouring {
+  TPixelColor* const* Rows;  // surface row y shows grid row y
+  double Exposure;           // the displacement shown as full white
+  double Scale;              // 256 / (2 x Exposure), as a single
+};
+
+// The exposure used when the set one is not positive: the smallest whose scale is still finite.
+inline constexpr float MinimumExposure = 1e-36f;
+TColouring MakeColouring(const TFastDIB& Surface, float Exposure);
+
 // Velocity pass of Centre (its neighbours Left and Right) over rows 1 .. H-2; when
-// DisplaceLeft, then the displacement pass of Left over the same rows.
+// DisplaceLeft, then the displacement pass of Left (column LeftX) over the same rows, each
+// cell coloured into its pixel right after its update when Paint is given.
 using TStepColumnFn = void (*)(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H,
-                               bool DisplaceLeft);
-// Displacement pass of one column over rows 1 .. H-2.
-using TDisplaceColumnFn = void (*)(TWaterCell* Column, int32_t H);
+                               bool DisplaceLeft, const TColouring* Paint, int32_t LeftX);
+// Displacement pass of one column (column X) over rows 1 .. H-2, with the same colouring.
+using TDisplaceColumnFn = void (*)(TWaterCell* Column, int32_t H, const TColouring* Paint, int32_t X);
 
 struct TStepKernels {
   TStepColumnFn StepColumn;
@@ -45,6 +59,25 @@ inline void UpdateDisplacement(TWaterCell& c) {
   if (d > DisplacementLimit) d = DisplacementLimit;
   if (d < -DisplacementLimit) d = -DisplacementLimit;
   c.Displacement = d;
+}
+
+inline uint8_t ColourByte(double Value) {
+  // Clamped before rounding, which gives the same byte and keeps huge values off the integers.
+  if (!(Value > 0)) return 0;
+  if (Value >= 255) return 255;
+  return static_cast<uint8_t>(std::lrint(Value));
+}
+
+// Red follows the height; green and blue are scaled by twice the speed factor, so open water
+// (0.5) is grey, slower water red and faster water cyan.
+inline TPixelColor CellColour(const TWaterCell& c, const TColouring& Paint) {
+  const auto t = static_cast<float>((double(c.Displacement) + Paint.Exposure) * Paint.Scale);
+  const uint8_t greenBlue = ColourByte(2.0 * t * double(c.SpeedFactor));
+  return TPixelColor{greenBlue, greenBlue, ColourByte(t)};
+}
+
+inline void ColourColumn(const TWaterCell* Column, int32_t H, const TColouring& Paint, int32_t X, int32_t From) {
+  for (int32_t y = From; y < H - 1; ++y) Paint.Rows[y][X] = CellColour(Column[y], Paint);
 }
 
 }  // namespace plashbox::detail

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "objects/UniqueIDs.h"
+#include "objects/uBaseExciter.h"
+#include "objects/uBaseTool.h"
 #include "sim/WaterStepKernels.h"
 
 namespace plashbox {
@@ -38,16 +40,114 @@ void TWater::SetGridSize(int32_t W, int32_t H) {
 }
 
 void TWater::SimulateStep() {
-  PrepareStep();
+  TBaseExciter* source = GetExciter();
+  StepCells(nullptr);
+  StepObjects(source, true);
+}
+
+void TWater::StepAndRender(TFastDIB& Surface) {
+  TBaseExciter* source = GetExciter();
+  StepCells(&Surface);
+  StepObjects(source, false);
+  DrawObjects(Surface, true);
+}
+
+void TWater::Render(TFastDIB& Surface) {
+  RenderGrid(Surface);
+  DrawObjects(Surface, false);
+}
+
+void TWater::StepCells(TFastDIB* Surface) {
   const int32_t W = Width, H = Height;
-  if (W >= 3 && H >= 3) {
-    // Column x's velocities, then column x - 1's displacements, which nothing reads any more.
-    const detail::TStepKernels& k = detail::BestStepKernels();
-    TWaterGrid& cells = *Grid;
-    for (int32_t x = 1; x < W - 1; ++x) k.StepColumn(cells[x - 1], cells[x], cells[x + 1], H, x > 1);
-    k.DisplaceColumn(cells[W - 2], H);
+  if (W < 3 || H < 3) return;
+  // The colouring rides along only on a surface of the grid's own size; on any other the
+  // picture is coloured afterwards over the part both share, which gives the same pixels.
+  const bool fused = Surface && Surface->BitsPerPixel() == 24 && Surface->Width() == W && Surface->AbsHeight() == H;
+  const detail::TColouring colouring = fused ? detail::MakeColouring(*Surface, FExposure) : detail::TColouring{};
+  const detail::TColouring* paint = fused ? &colouring : nullptr;
+  // Column x's velocities, then column x - 1's displacements, which nothing reads any more.
+  const detail::TStepKernels& k = detail::BestStepKernels();
+  TWaterGrid& cells = *Grid;
+  for (int32_t x = 1; x < W - 1; ++x) k.StepColumn(cells[x - 1], cells[x], cells[x + 1], H, x > 1, paint, x - 1);
+  k.DisplaceColumn(cells[W - 2], H, paint, W - 2);
+  if (Surface && !fused) RenderGrid(*Surface);
+}
+
+void TWater::RenderGrid(TFastDIB& Surface) {
+  if (Surface.BitsPerPixel() != 24) return;
+  const detail::TColouring colouring = detail::MakeColouring(Surface, FExposure);
+  // Never past the grid nor the surface, whichever is smaller.
+  const int32_t W = std::min(Width, Surface.Width()), H = std::min(Height, Surface.AbsHeight());
+  const TWaterGrid& cells = *Grid;
+  for (int32_t y = 1; y < H - 1; ++y)
+    for (int32_t x = 1; x < W - 1; ++x) colouring.Rows[y][x] = detail::CellColour(cells[x][y], colouring);
+}
+
+void TWater::DrawObjects(TFastDIB& Surface, bool Sample) {
+  const int32_t count = GetChildCount();
+  for (int32_t i = 0; i < count; ++i) {
+    auto* object = NodeAs<TBaseWaterObject>(GetChildren(i));
+    if (!object) continue;
+    auto* tool = dynamic_cast<TBaseTool*>(object);
+    if (tool && tool->ActiveTool) continue;  // selected tools come last, on top
+    if (tool && Sample) tool->SampleWater();
+    object->Paint(Surface);
   }
-  StepObjects();
+  for (int32_t i = 0; i < count; ++i) {
+    auto* tool = NodeAs<TBaseTool>(GetChildren(i));
+    if (!tool || !tool->ActiveTool) continue;
+    if (Sample) tool->SampleWater();
+    tool->Paint(Surface);
+  }
+}
+
+void TWater::StepObjects(TBaseExciter* Source, bool SampleTools) {
+  if (Source) Source->Step();
+  if (!SampleTools) return;
+  const int32_t count = GetChildCount();
+  for (int32_t i = 0; i < count; ++i)
+    if (auto* tool = NodeAs<TBaseTool>(GetChildren(i))) tool->SampleWater();
+}
+
+void TWater::AttachObjects() {
+  const int32_t count = GetChildCount();
+  for (int32_t i = 0; i < count; ++i)
+    if (auto* object = NodeAs<TBaseWaterObject>(GetChildren(i))) {
+      object->AttachGrid(Grid, Width, Height);
+      object->ApplyToWater();
+    }
+}
+
+void TWater::RestartObjects() {
+  const int32_t count = GetChildCount();
+  for (int32_t i = 0; i < count; ++i)
+    if (auto* object = NodeAs<TBaseWaterObject>(GetChildren(i))) object->Restart();
+}
+
+TBaseExciter* TWater::GetExciter() {
+  TBaseExciter* found = nullptr;
+  const int32_t count = GetChildCount();
+  for (int32_t i = 0; i < count; ++i)
+    if (auto* source = NodeAs<TBaseExciter>(GetChildren(i))) found = source;
+  if (found) return found;
+  const TNodeClass* cls = GetExciterClass(0);
+  const XMLNodeRef made = cls ? cls->Create() : nullptr;
+  found = NodeAs<TBaseExciter>(made);
+  if (found) add(made.get());  // the water's child list keeps it alive
+  return found;
+}
+
+int32_t TWater::add(iXMLNode* Node) {
+  const int32_t index = TXMLNode::add(Node);
+  if (index < 0) return index;
+  if (auto* object = NodeAs<TBaseWaterObject>(Node)) object->AttachGrid(Grid, Width, Height);
+  if (auto* control = NodeAs<TBaseControl>(Node)) {
+    if (dynamic_cast<TBaseExciter*>(control))
+      control->ActiveTool = false;
+    else
+      control->Activate();
+  }
+  return index;
 }
 
 void TWater::ClearWaves() {

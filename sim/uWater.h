@@ -5,11 +5,14 @@
 #include <cstdint>
 #include <string>
 
+#include "raster/FastDIB.h"
 #include "sim/WaterGrid.h"
 #include "xmlworker/XMLNode.h"
 #include "xmlworker/XMLProperties.h"
 
 namespace plashbox {
+
+class TBaseExciter;
 
 class TWater : public TXMLNode {
  public:
@@ -20,8 +23,24 @@ class TWater : public TXMLNode {
   void SetGridSize(int32_t W, int32_t H);
   // One time step without drawing.
   void SimulateStep();
+  // One time step with the picture of the new heights drawn as the cells are updated, then the
+  // source's step, then the objects painted on top (each tool sampled just before).
+  void StepAndRender(TFastDIB& Surface);
+  // The picture and the objects without a step.
+  void Render(TFastDIB& Surface);
+  // Colours every inner pixel from its cell; the outermost line of pixels is left alone.
+  void RenderGrid(TFastDIB& Surface);
+  // Paints the objects in child order, selected tools last; with Sample, each tool samples the
+  // water right before it is painted.
+  void DrawObjects(TFastDIB& Surface, bool Sample);
   // Zeroes displacement and velocity everywhere; the medium stays.
   void ClearWaves();
+
+  int32_t add(iXMLNode* Node) override;
+  // The last source among the children; one of the first registered source class is made and
+  // added when there is none. Nil only while no source class is registered: such a water steps
+  // as open water.
+  TBaseExciter* GetExciter();
 
   // Read-outs at a paint-area position (Y downward from the top); 0 off the grid.
   float DisplacementAt(int32_t X, int32_t Y) const;
@@ -54,10 +73,11 @@ class TWater : public TXMLNode {
 
   // Where the scene's objects join the grid's life: after a rebuild, around a step and after
   // the waves are cleared.
-  void AttachObjects() {}
-  void PrepareStep() {}
-  void StepObjects() {}
-  void RestartObjects() {}
+  void AttachObjects();
+  void StepObjects(TBaseExciter* Source, bool SampleTools);
+  void RestartObjects();
+  // The velocity and displacement passes, colouring each pixel as its cell is updated.
+  void StepCells(TFastDIB* Surface);
 
   int32_t FUniqueID = 0;
   mutable std::string NameText;  // the getters fill in the default text

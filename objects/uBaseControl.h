@@ -1,0 +1,64 @@
+// A tank object the user can grab: up to three handles, kept in percent of the tank and in
+// cells, dragged by the pointer, optionally snapped to a 16-cell grid.
+#pragma once
+
+#include "objects/uWaterBaseClasses.h"
+
+namespace plashbox {
+
+inline constexpr int32_t SnapSpacing = 16;
+
+class TBaseControl : public TBaseWaterObject {
+ public:
+  static const TNodeClass& StaticClass();
+  const TNodeClass& ClassType() const override { return StaticClass(); }
+
+  std::string GetTypeName() override;
+  std::string GetDescription() override;
+  void GridAttached() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) override;
+  void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+  void Paint(TFastDIB& Surface) override;
+
+  virtual void SetY1Percent(float P);
+  virtual void Select(bool Additive);
+  virtual TPixelColor GetHandleColour();
+  // 0 no handles, 1 point 1, 2 points 1 and 2 joined by a line, 4 point 3, 7 the subclass's own.
+  virtual uint8_t GetShapeKind();
+  virtual void GeometryChanged();
+  virtual int32_t GetMinHandleDistanceSq();
+  virtual bool HitTestBody(int32_t X, int32_t y);
+  virtual void Activate();
+
+  // The getters report the live cell position, which a drag may have moved.
+  float GetX1Percent() const { return GridToPercentX(X1); }
+  float GetY1Percent() const { return GridToPercentY(Y1); }
+  float GetX2Percent() const { return GridToPercentX(X2); }
+  float GetY2Percent() const { return GridToPercentY(Y2); }
+  void SetX1Percent(float P);
+  void SetX2Percent(float P);
+  void SetY2Percent(float P);
+
+  int32_t SnapValue(int32_t V, int32_t Origin, int32_t Size) const;
+  void SnapPoint(int32_t& X, int32_t& Y) const;
+
+  bool Snap_to_Grid = false;
+  int32_t DragX = 0, DragY = 0;
+  bool ActiveTool = false;
+  int32_t X1 = 0, X2 = 0, X3 = 0;
+  int32_t Y1 = 0, Y2 = 0, Y3 = 0;
+  float X1Percent = 0, X2Percent = 0, X3Percent = 0;
+  float Y1Percent = 0, Y2Percent = 0, Y3Percent = 0;
+  bool GrabbedP1 = false, GrabbedP2 = false, GrabbedP3 = false, GrabbedBody = false;
+
+ protected:
+  void Initialise() override;
+  // Stores a percent and moves the cell coordinate; a move calls GeometryChanged.
+  void SetPercent(float& Stored, int32_t& Cell, float P, bool Vertical);
+
+ private:
+  static void DeclareProperties(TPropertyBuilder<TBaseControl>& P);
+};
+
+}  // namespace plashbox

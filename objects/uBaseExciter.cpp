@@ -1,0 +1,182 @@
+#include "objects/uBaseExciter.h"
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "sim/Rounding.h"
+
+namespace plashbox {
+
+namespace {
+
+constexpr double TwoPi = 2 * std::numbers::pi;
+
+std::vector<const TNodeClass*>& ExciterClasses() {
+  static std::vector<const TNodeClass*> classes;
+  return classes;
+}
+
+// Every phase is kept within 0 .. 2 pi after its step.
+float Wrapped(float Phase) {
+  while (Phase > TwoPi) Phase = static_cast<float>(Phase - TwoPi);
+  return Phase;
+}
+
+}  // namespace
+
+void RegisterExciterClass(const TNodeClass& Class) { ExciterClasses().push_back(&Class); }
+int32_t ExciterClassCount() { return static_cast<int32_t>(ExciterClasses().size()); }
+const TNodeClass* GetExciterClass(int32_t Index) {
+  return Index >= 0 && Index < ExciterClassCount() ? ExciterClasses()[size_t(Index)] : nullptr;
+}
+void ClearExciterClasses() { ExciterClasses().clear(); }
+
+void TBaseExciter::DeclareProperties(TPropertyBuilder<TBaseExciter>& P) {
+  P.Single("Wavelength", &TBaseExciter::GetWavelength, &TBaseExciter::SetWavelength)
+      .Single("Phase", &TBaseExciter::Phase)
+      .Boolean("ON", &TBaseExciter::ON, &TBaseExciter::SetON)
+      .Boolean("OneShot", &TBaseExciter::OneShot, &TBaseExciter::SetOneShot)
+      .Single("Detune", &TBaseExciter::Detune)
+      .Single("Phase2", &TBaseExciter::Phase2)
+      .Single("Phase3", &TBaseExciter::Phase3);
+}
+
+const TNodeClass& TBaseExciter::StaticClass() {
+  static const TNodeClass cls =
+      TNodeClass::Make<TBaseExciter>("TBaseExciter", &TBaseControl::StaticClass(), &DeclareProperties);
+  return cls;
+}
+
+void TBaseExciter::Initialise() {
+  TBaseControl::Initialise();
+  SetWavelength(25);
+  ON = true;
+  Phase = Phase2 = Phase3 = 0;
+  OneShot = false;
+  Signal1 = 0;
+  RampingUp = true;
+  RampingDown = false;
+  Envelope = 0;
+  Detune = 1;
+  BeamColumnPercent = 10;
+  HomeYPercent = 50;
+}
+
+std::string TBaseExciter::GetTypeName() { return "Base Exciter Type"; }
+std::string TBaseExciter::GetDescription() { return "Need to change this"; }
+void TBaseExciter::DriveWater() {}
+
+void TBaseExciter::SetWavelength(float Value) {
+  if (!(Value > 0)) return;
+  Period = static_cast<float>(Value / OpenWaterWaveSpeed);
+}
+
+void TBaseExciter::GridAttached() {
+  TBaseControl::GridAttached();
+  // A plain fraction of the width, not a percent position: column 40 on a 401-wide grid.
+  BeamColumn = Round(GridWidth * double(BeamColumnPercent) * 0.01);
+}
+
+void TBaseExciter::Restart() {
+  RampingDown = false;
+  Envelope = 0;
+  if (ON) RampingUp = true;
+}
+
+void TBaseExciter::SetON(bool Value) {
+  if (Value) {
+    ON = true;
+    Signal1 = 0;
+    Phase = 0;
+  }
+  RampingUp = Value;
+  RampingDown = !Value;
+}
+
+void TBaseExciter::SetOneShot(bool Value) {
+  if (Value == OneShot) return;
+  OneShot = Value;
+  if (!Value || ON) {
+    RampingUp = false;
+    RampingDown = true;
+  } else {
+    ON = true;
+    RampingUp = true;
+    RampingDown = false;
+    Signal1 = 0;
+    Phase = 0;
+  }
+}
+
+void TBaseExciter::Step() {
+  if (ON || RampingDown) {
+    const double wavelength = GetWavelength();
+    float gain = 1;
+    if (RampingDown) {
+      Envelope = static_cast<float>(Envelope - 1 / wavelength);
+      if (Envelope < 0) {
+        RampingDown = false;
+        ON = false;
+        OneShot = false;
+        Envelope = 0;
+      }
+      const double fall = 1.0 - Envelope;
+      gain = static_cast<float>(std::exp(-(fall * fall) / 0.25));
+    } else if (RampingUp) {
+      Envelope = static_cast<float>(Envelope + 0.5 / wavelength);
+      HoldCount = 0;
+      if (Envelope > 1) {
+        RampingUp = false;
+        if (OneShot) HoldCount = Round(std::sqrt(std::sqrt(wavelength)) * 20);
+        Envelope = 1;
+      }
+      const double rise = 1.0 - Envelope;
+      gain = static_cast<float>(std::exp(-0.5 * (rise * rise) / 0.25));
+    }
+    if (OneShot && HoldCount > 0) {
+      --HoldCount;
+      if (HoldCount == 0) RampingDown = true;  // the fade-out starts with the next step
+    }
+    Phase = Wrapped(static_cast<float>(Phase + TwoPi / Period));
+    Signal1 = static_cast<float>(std::sin(Phase) * gain);
+    Phase2 = Wrapped(static_cast<float>(Phase2 + Detune * TwoPi / Period));
+    Signal2 = static_cast<float>(std::sin(Phase2) * gain);
+    Phase3 = Wrapped(static_cast<float>(Phase3 + 3 * std::numbers::pi / Period));
+    HarmonicSignal = static_cast<float>(0.7 * Signal1 - gain * std::sin(Phase3) - 1.2 * gain * std::sin(2.0 * Phase));
+    DriveWater();
+  }
+  ApplyDrip();
+}
+
+void TBaseExciter::ApplyDrip() {
+  if (!DripHeld && DripLevel == 0) return;
+  // Held, the level ramps to +1 (right button) or -1 in four steps; released, back to 0.
+  if (DripHeld && DripPositive) {
+    if (DripLevel < 1) DripLevel = static_cast<float>(DripLevel + 0.3);
+    if (DripLevel > 1) DripLevel = 1;
+  } else if (DripHeld) {
+    if (DripLevel > -1) DripLevel = static_cast<float>(DripLevel - 0.3);
+    if (DripLevel < -1) DripLevel = -1;
+  } else if (DripLevel < 0) {
+    DripLevel = static_cast<float>(DripLevel + 0.3);
+    if (DripLevel > 0) DripLevel = 0;
+  } else {
+    DripLevel = static_cast<float>(DripLevel - 0.3);
+    if (DripLevel < 0) DripLevel = 0;
+  }
+  const int32_t W = GridWidth, H = GridHeight;
+  if (!HasGrid() || DripX < 2 || DripX >= W - 3 || DripY < 2 || DripY >= H - 3) return;
+  const int32_t x = DripX, y = H - 1 - DripY;
+  const auto s = static_cast<float>(3 * double(DripLevel));
+  // Pinned like a finger in the water: heights set, velocities stopped.
+  for (int32_t dx = -1; dx <= 1; ++dx)
+    for (int32_t dy = -1; dy <= 1; ++dy) {
+      const double weight = dx == 0 && dy == 0 ? 1.5 : (dx == 0 || dy == 0 ? 0.9 : 0.5);
+      TWaterCell& c = Cell(x + dx, y + dy);
+      c.Displacement = static_cast<float>(weight * s);
+      c.Velocity = 0;
+    }
+}
+
+}  // namespace plashbox

@@ -1,0 +1,72 @@
+// The base of the wave sources: the time base (phases, fade in and out, bursts, detune, the
+// harmonic mix) and the mouse drip, plus the process-wide list of source classes.
+#pragma once
+
+#include "objects/uBaseControl.h"
+
+namespace plashbox {
+
+// The open-water wave speed in cells per step: a wavelength is the period times this.
+inline constexpr double OpenWaterWaveSpeed = 0.7071;
+
+class TBaseExciter : public TBaseControl {
+ public:
+  static const TNodeClass& StaticClass();
+  const TNodeClass& ClassType() const override { return StaticClass(); }
+
+  std::string GetTypeName() override;
+  std::string GetDescription() override;
+  void GridAttached() override;
+  void Restart() override;
+
+  // Writes this step's source into the grid.
+  virtual void DriveWater();
+
+  // Advances the time base, drives the water while the source runs, then applies the drip.
+  void Step();
+
+  float GetWavelength() const { return static_cast<float>(Period * OpenWaterWaveSpeed); }
+  // A wavelength that is not positive would stop the clock (a division by zero); it is refused.
+  void SetWavelength(float Value);
+  void SetON(bool Value);
+  void SetOneShot(bool Value);
+
+  float Period = 0;
+  float Phase = 0;
+  bool ON = false;
+  float Envelope = 0;
+  float Detune = 0;
+  bool RampingUp = false;
+  bool RampingDown = false;
+  bool OneShot = false;
+  float DripLevel = 0;
+  int32_t HoldCount = 0;
+  float Phase2 = 0;
+  float Phase3 = 0;
+  int32_t BeamColumn = 0;
+  float BeamColumnPercent = 0;
+  float HomeYPercent = 0;
+  float Signal1 = 0;
+  float Signal2 = 0;
+  float HarmonicSignal = 0;
+  bool DripHeld = false;
+  int32_t DripX = 0, DripY = 0;
+  bool DripPositive = false;
+
+ protected:
+  void Initialise() override;
+
+ private:
+  static void DeclareProperties(TPropertyBuilder<TBaseExciter>& P);
+  void ApplyDrip();
+};
+
+// The classes from which a new scene takes its source.
+void RegisterExciterClass(const TNodeClass& Class);
+int32_t ExciterClassCount();
+// The class at Index, or nil outside 0 .. count - 1.
+const TNodeClass* GetExciterClass(int32_t Index);
+// Empties the list (the program never does; tests start from a known list).
+void ClearExciterClasses();
+
+}  // namespace plashbox

@@ -1,0 +1,19 @@
+// The base of tools placed in the tank: they sample the water once per step.
+#pragma once
+
+#include "objects/uBaseControl.h"
+
+namespace plashbox {
+
+class TBaseTool : public TBaseControl {
+ public:
+  static const TNodeClass& StaticClass();
+  const TNodeClass& ClassType() const override { return StaticClass(); }
+
+  std::string GetTypeName() override;
+  std::string GetDescription() override;
+  TPixelColor GetHandleColour() override;
+  virtual void SampleWater();
+};
+
+}  // namespace plashbox

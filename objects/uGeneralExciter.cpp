@@ -1,0 +1,195 @@
+#include "objects/uGeneralExciter.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "sim/Rounding.h"
+
+namespace plashbox {
+
+void TGeneralExciter::DeclareProperties(TPropertyBuilder<TGeneralExciter>& P) {
+  P.Integer("BeamType", &TGeneralExciter::GetBeamType, &TGeneralExciter::SetBeamType, 1)
+      .Single("DopplerSpeed", &TGeneralExciter::DopplerSpeed)
+      .Boolean("Harmonics", &TGeneralExciter::Harmonics)
+      .Boolean("UseFreq", &TGeneralExciter::UseFreq)
+      .Single("X1Percent", &TGeneralExciter::GetX1Percent, &TGeneralExciter::SetX1Percent)
+      .Single("Y1Percent", &TGeneralExciter::GetY1Percent, &TGeneralExciter::SetY1Percent)
+      .Single("X2Percent", &TGeneralExciter::GetX2Percent, &TGeneralExciter::SetX2Percent)
+      .Single("Y2Percent", &TGeneralExciter::GetY2Percent, &TGeneralExciter::SetY2Percent);
+}
+
+const TNodeClass& TGeneralExciter::StaticClass() {
+  static const TNodeClass cls =
+      TNodeClass::Make<TGeneralExciter>("TGeneralExciter", &TBaseExciter::StaticClass(), &DeclareProperties);
+  return cls;
+}
+
+std::string TGeneralExciter::BeamTypeName(int32_t Type) {
+  switch (Type) {
+    case btPoint: return "Point Source";
+    case btBeam: return "Beam Source";
+    case btLine: return "Line Source";
+    case btDouble: return "Double Source";
+    case btDoppler: return "Doppler Source";
+    default: return "";
+  }
+}
+
+void TGeneralExciter::Initialise() {
+  TBaseExciter::Initialise();
+  SetBeamType(btBeam);
+  X1Percent = BeamColumnPercent;
+  Y1Percent = HomeYPercent;
+  X2Percent = 100 - 10;
+  Y2Percent = 50;
+  X3Percent = 10;
+  Y3Percent = 50;
+  Snap_to_Grid = false;
+  DopplerSpeed = 0.6f;
+}
+
+std::string TGeneralExciter::GetTypeName() { return "Wave Source"; }
+std::string TGeneralExciter::GetDescription() { return "Can make different widths of wave "; }
+
+uint8_t TGeneralExciter::GetShapeKind() {
+  switch (BeamType) {
+    case btPoint:
+    case btDoppler: return 1;
+    case btBeam: return 4;
+    case btLine: return 7;
+    case btDouble: return 2;
+    default: return 0;  // no handles until the next step turns it into a beam
+  }
+}
+
+TPixelColor TGeneralExciter::GetHandleColour() {
+  return ActiveTool ? TPixelColor{50, 200, 5} : TPixelColor{15, 73, 5};
+}
+
+void TGeneralExciter::SetBeamType(int32_t Value) {
+  BeamType = Value;
+  if (Value == btDoppler) {
+    DopplerX = static_cast<float>(X1);
+    DopplerY = static_cast<float>(Y1);
+  }
+}
+
+void TGeneralExciter::ResetDoppler() {
+  SetX1Percent(95);
+  SetY1Percent(50);
+  DopplerX = static_cast<float>(PercentToGridX(5));
+  DopplerY = static_cast<float>(Y1);
+}
+
+void TGeneralExciter::DriveWater() {
+  if (!HasGrid()) return;
+  switch (BeamType) {
+    case btPoint: DrivePoint(); break;
+    case btBeam: DriveBeam(); break;
+    case btLine: DriveLine(); break;
+    case btDouble: DriveDouble(); break;
+    case btDoppler: DriveDoppler(); break;
+    default: SetBeamType(btBeam); break;
+  }
+}
+
+void TGeneralExciter::DrivePoint() {
+  TWaterCell& c = Cell(X1, Y1);
+  c.Displacement = static_cast<float>(6 * double(Signal1));
+  c.Velocity = 0;
+}
+
+void TGeneralExciter::DriveBeam() {
+  // A vertical aperture with a Gaussian profile (sigma 30 cells) cut off after 89 cells.
+  const int32_t c = BeamColumn, H = GridHeight;
+  for (int32_t i = 0; i <= 89; ++i) {
+    const auto a = static_cast<float>(1.8 * Signal1 * std::exp(-0.5 * i * i / (30.0 * 30.0)));
+    if (Y3 - i > 0) {
+      Cell(c, Y3 - i).Displacement = a;
+      Cell(c, Y3 - i).Velocity = 0;
+    }
+    if (Y3 + i < H - 1) {
+      Cell(c, Y3 + i).Displacement = a;
+      Cell(c, Y3 + i).Velocity = 0;
+    }
+  }
+}
+
+void TGeneralExciter::DriveLine() {
+  // The line adds to the water and leaves the velocity alone, unlike the other writers.
+  for (int32_t y = 0; y < GridHeight; ++y) {
+    TWaterCell& c = Cell(BeamColumn, y);
+    c.Displacement = static_cast<float>(c.Displacement + 1.5 * double(Signal1));
+  }
+}
+
+void TGeneralExciter::DriveDouble() {
+  Cell(X1, Y1).Displacement = static_cast<float>(4 * double(Signal1));
+  Cell(X2, Y2).Displacement = static_cast<float>(4 * double(Signal2));
+}
+
+void TGeneralExciter::DriveDoppler() {
+  const auto dx = static_cast<float>(X1 - double(DopplerX));
+  const auto dy = static_cast<float>(Y1 - double(DopplerY));
+  const auto d = static_cast<float>(std::sqrt(double(dx) * dx + double(dy) * dy));
+  if (d <= 0.3f) {
+    DopplerX = static_cast<float>(X1);
+    DopplerY = static_cast<float>(Y1);
+  } else {
+    const auto s = static_cast<float>(DopplerSpeed * OpenWaterWaveSpeed);
+    DopplerX = static_cast<float>(DopplerX + double(s) * dx / d);
+    DopplerY = static_cast<float>(DopplerY + double(s) * dy / d);
+  }
+  const double signal = Harmonics ? HarmonicSignal : Signal1;
+  // A Gaussian of sigma 1 cell on the exact, sub-cell position, added to the velocity.
+  const int32_t px = Trunc(DopplerX), py = Trunc(DopplerY);
+  for (int32_t x = px - 10; x <= px + 9; ++x)
+    for (int32_t y = py - 10; y <= py + 9; ++y) {
+      if (!InsideTank(x, y, 1)) continue;
+      const double rx = x - double(DopplerX), ry = y - double(DopplerY);
+      const auto r = static_cast<float>(std::sqrt(rx * rx + ry * ry));
+      TWaterCell& c = Cell(x, y);
+      c.Velocity = static_cast<float>(c.Velocity + signal * std::exp(-(double(r) * r) / 2));
+    }
+}
+
+bool TGeneralExciter::HitTestBody(int32_t X, int32_t y) {
+  return BeamType == btBeam && HitTestSegment(X, y, BeamColumn, Y3 - 90, BeamColumn, Y3 + 90);
+}
+
+void TGeneralExciter::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) {
+  TBaseExciter::MouseDown(Button, Shift, X, Y, Handled);
+  // The two sources of a double source are dragged one at a time, never by their line.
+  if (BeamType == btDouble && GrabbedBody) {
+    Handled = false;
+    GrabbedBody = false;
+  }
+}
+
+void TGeneralExciter::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
+  TBaseExciter::MouseMove(Shift, X, Y);
+  if (BeamType == btBeam) X3 = BeamColumn;  // the beam moves only up and down
+}
+
+void TGeneralExciter::Paint(TFastDIB& Surface) {
+  const TPixelColor C = GetHandleColour();
+  switch (BeamType) {
+    case btPoint: DrawHandle(Surface, X1, Y1, C); break;
+    case btBeam:
+      X3 = BeamColumn;
+      if (GridHeight < 151) break;
+      DrawDoubleArrow(Surface, BeamColumn, std::max(1, Y3 - 78), BeamColumn, std::min(GridHeight - 1, Y3 + 78), 3, C);
+      break;
+    case btDouble:
+      DrawHandle(Surface, X1, Y1, C);
+      DrawHandle(Surface, X2, Y2, C);
+      break;
+    case btDoppler:
+      DrawHandle(Surface, X1, Y1, C);
+      FillDisc(Surface, Round(DopplerX), Round(DopplerY), 1, C);
+      break;
+    default: break;
+  }
+}
+
+}  // namespace plashbox

@@ -1,0 +1,52 @@
+// The wave source of every scene: a point, a beam, a line, a detuned pair of points or a point
+// moving at a chosen Mach number, chosen by BeamType.
+#pragma once
+
+#include "objects/uBaseExciter.h"
+
+namespace plashbox {
+
+enum TBeamType : int32_t { btPoint = 0, btBeam = 1, btLine = 2, btDouble = 3, btDoppler = 4 };
+
+class TGeneralExciter : public TBaseExciter {
+ public:
+  static const TNodeClass& StaticClass();
+  const TNodeClass& ClassType() const override { return StaticClass(); }
+
+  // The display name of a beam type ("Point Source" ... "Doppler Source"); empty for others.
+  static std::string BeamTypeName(int32_t Type);
+
+  std::string GetTypeName() override;
+  std::string GetDescription() override;
+  uint8_t GetShapeKind() override;
+  TPixelColor GetHandleColour() override;
+  void DriveWater() override;
+  bool HitTestBody(int32_t X, int32_t y) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) override;
+  void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
+  void Paint(TFastDIB& Surface) override;
+
+  int32_t GetBeamType() const { return BeamType; }
+  void SetBeamType(int32_t Value);
+  // The moving source starts again at the left, aiming at the right-hand side at mid height.
+  void ResetDoppler();
+
+  int32_t BeamType = btBeam;
+  float DopplerSpeed = 0;
+  float DopplerX = 0, DopplerY = 0;
+  bool Harmonics = false;
+  bool UseFreq = false;
+
+ protected:
+  void Initialise() override;
+
+ private:
+  static void DeclareProperties(TPropertyBuilder<TGeneralExciter>& P);
+  void DrivePoint();
+  void DriveBeam();
+  void DriveLine();
+  void DriveDouble();
+  void DriveDoppler();
+};
+
+}  // namespace plashbox

@@ -1,0 +1,102 @@
+// The base of every object placed in a water: grid access, percent geometry, hit tests and the
+// drawing of handles and arrows.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "raster/FastDIB.h"
+#include "sim/WaterGrid.h"
+#include "xmlworker/XMLNode.h"
+#include "xmlworker/XMLProperties.h"
+
+namespace plashbox {
+
+enum TMouseButton : uint8_t { mbLeft = 0, mbRight = 1, mbMiddle = 2 };
+
+// The held modifier keys and buttons; of these the objects look at Ctrl only.
+using TShiftState = uint8_t;
+enum TShiftFlag : TShiftState {
+  ssShift = 1 << 0,
+  ssAlt = 1 << 1,
+  ssCtrl = 1 << 2,
+  ssLeft = 1 << 3,
+  ssRight = 1 << 4,
+  ssMiddle = 1 << 5,
+  ssDouble = 1 << 6,
+};
+
+// A control panel that an object builds for itself. The panels live in the widget layer,
+// which registers a maker per object class; the objects know them only through this base.
+class TControlPanel {
+ public:
+  virtual ~TControlPanel() = default;
+};
+using TControlPanelMaker = std::unique_ptr<TControlPanel> (*)(TBasicXMLNode& Object);
+// Registers the maker of the panels of Class and of its descendants that have none of their own.
+void RegisterControlPanel(const TNodeClass& Class, TControlPanelMaker Maker);
+
+class TBaseWaterObject : public TXMLNode {
+ public:
+  static const TNodeClass& StaticClass();
+  const TNodeClass& ClassType() const override { return StaticClass(); }
+
+  int32_t add(iXMLNode* Node) override;
+
+  virtual void ResetMedium();
+  virtual void GridAttached();
+  virtual bool HitTestLine(int32_t X, int32_t Y, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, bool& OnEnd1,
+                           bool& OnEnd2, bool& OnLine);
+  virtual bool HitTestPoint(int32_t X, int32_t Y, int32_t PX, int32_t PY);
+  virtual bool HitTestSegment(int32_t X, int32_t Y, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
+  virtual std::string GetTypeName();
+  virtual std::string GetDescription();
+  virtual void ApplyToWater();
+  // Pointer operations take paint-area coordinates, Y downward from the top.
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled);
+  virtual void MouseMove(TShiftState Shift, int32_t X, int32_t Y);
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
+  // A new panel bound to this object, owned by the caller; nil when no panel is registered.
+  virtual std::unique_ptr<TControlPanel> CreateControlPanel();
+  virtual void Paint(TFastDIB& Surface);
+  virtual void Restart();
+
+  static int32_t NewUniqueID();
+  // Shares the grid with this object and its whole subtree.
+  void AttachGrid(const TCellsRef& Cells, int32_t W, int32_t H);
+
+  int32_t PercentToGridX(float P) const;
+  int32_t PercentToGridY(float P) const;
+  float GridToPercentX(int32_t X) const;
+  float GridToPercentY(int32_t Y) const;
+  void ClampToTank(int32_t& X, int32_t& Y, int32_t Margin) const;
+  bool InsideTank(int32_t X, int32_t Y, int32_t Margin) const;
+
+  // Positions in grid coordinates (y upward); each routine turns y into the screen row itself.
+  void FillDisc(TFastDIB& Surface, int32_t X, int32_t y, int32_t R, TPixelColor Colour) const;
+  void DrawHandle(TFastDIB& Surface, int32_t X, int32_t y, TPixelColor Colour) const;
+  void DrawArrowHead(TFastDIB& Surface, int32_t X1, int32_t y1, int32_t X2, int32_t y2, int32_t Size,
+                     TPixelColor Colour) const;
+  void DrawDoubleArrow(TFastDIB& Surface, int32_t X1, int32_t y1, int32_t X2, int32_t y2, int32_t Size,
+                       TPixelColor Colour) const;
+
+  int32_t UniqueID = 0;
+
+ protected:
+  void Initialise() override;
+  bool HasGrid() const { return Cells != nullptr && GridWidth > 0 && GridHeight > 0; }
+  TWaterCell& Cell(int32_t x, int32_t y) const { return (*Cells)[x][y]; }
+
+  TCellsRef Cells;
+  int32_t GridWidth = 0;
+  int32_t GridHeight = 0;
+
+ private:
+  static void DeclareProperties(TPropertyBuilder<TBaseWaterObject>& P);
+};
+
+// The screen row of grid row y on a surface of height H.
+inline int32_t ScreenRow(int32_t H, int32_t y) { return H - 1 - y; }
+
+}  // namespace plashbox
