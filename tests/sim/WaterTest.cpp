@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "sim/WaterStepKernels.h"
 #include "sim/uWater.h"
@@ -124,8 +125,8 @@ TEST(TimeStep, MatchesTheTwoPassesBitForBit) {
 // Runs one step over a grid with the given kernels, as the water does.
 void KernelStep(const detail::TStepKernels& k, TWaterGrid& c) {
   const int32_t W = c.Width(), H = c.Height();
-  for (int32_t x = 1; x < W - 1; ++x) k.StepColumn(c[x - 1], c[x], c[x + 1], H, x > 1);
-  k.DisplaceColumn(c[W - 2], H);
+  for (int32_t x = 1; x < W - 1; ++x) k.StepColumn(c[x - 1], c[x], c[x + 1], H, x > 1, nullptr, x - 1);
+  k.DisplaceColumn(c[W - 2], H, nullptr, W - 2);
 }
 
 TEST(TimeStep, EveryKernelVariantGivesTheSameBitsForEveryHeight) {
@@ -152,6 +153,36 @@ TEST(TimeStep, EveryKernelVariantGivesTheSameBitsForEveryHeight) {
           ASSERT_EQ(c[x][y].Damping, expected[x][y].Damping);
         }
     }
+}
+
+TEST(TimeStep, EveryKernelVariantColoursTheSamePixels) {
+  const int32_t W = 9;
+  for (int32_t H = 3; H <= 21; H += 3) {
+    std::vector<std::vector<TPixelColor>> pictures;
+    for (const detail::TStepKernels* k : detail::AvailableStepKernels()) {
+      TWaterGrid c(W, H);
+      for (int32_t x = 0; x < W; ++x)
+        for (int32_t y = 0; y < H; ++y) {
+          c[x][y].Displacement = float(std::sin(x * 0.9 + y * 1.1) * 3.0);
+          c[x][y].SpeedFactor = 0.1f * float((x + 2 * y) % 8);
+        }
+      TFastDIB dib;
+      dib.SetSize(W, H, 24);
+      const detail::TColouring paint = detail::MakeColouring(dib, 2.55f);
+      for (int32_t x = 1; x < W - 1; ++x) k->StepColumn(c[x - 1], c[x], c[x + 1], H, x > 1, &paint, x - 1);
+      k->DisplaceColumn(c[W - 2], H, &paint, W - 2);
+      std::vector<TPixelColor> picture;
+      for (int32_t y = 0; y < H; ++y)
+        for (int32_t x = 0; x < W; ++x) {
+          picture.push_back(dib.Rows24()[y][x]);
+          const bool inner = x > 0 && y > 0 && x < W - 1 && y < H - 1;
+          if (inner) EXPECT_EQ(picture.back(), detail::CellColour(c[x][y], paint)) << k->Name << " " << x << "," << y;
+          else EXPECT_EQ(picture.back(), (TPixelColor{0, 0, 0})) << "the frame is never written";
+        }
+      pictures.push_back(picture);
+    }
+    for (const auto& p : pictures) EXPECT_EQ(p, pictures.front()) << "H=" << H;
+  }
 }
 
 TEST(TimeStep, FirstStepValuesAreExact) {
