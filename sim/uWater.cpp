@@ -4,6 +4,7 @@
 
 #include "objects/UniqueIDs.h"
 #include "objects/uBaseExciter.h"
+#include "objects/uBaseRefractiveIndexMap.h"
 #include "objects/uBaseTool.h"
 #include "sim/WaterStepKernels.h"
 
@@ -29,7 +30,98 @@ void TWater::Initialise() {
   RenewUniqueIDs();
 }
 
-void TWater::RenewUniqueIDs() { FUniqueID = NewUniqueID(); }
+void TWater::RenewUniqueIDs() {
+  FUniqueID = NewUniqueID();
+  const int32_t count = GetChildCount();
+  for (int32_t i = 0; i < count; ++i)
+    if (auto* object = NodeAs<TBaseWaterObject>(GetChildren(i))) object->UniqueID = NewUniqueID();
+}
+
+TBaseRIMap* TWater::GetRIMap() {
+  TBaseRIMap* found = nullptr;
+  const int32_t count = GetChildCount();
+  for (int32_t i = 0; i < count; ++i)
+    if (auto* map = NodeAs<TBaseRIMap>(GetChildren(i))) found = map;
+  return found;
+}
+
+void TWater::SetDripMode(bool Value) {
+  DripMode = Value;
+  if (!Value) return;
+  const int32_t count = GetChildCount();
+  for (int32_t i = 0; i < count; ++i)
+    if (auto* control = NodeAs<TBaseControl>(GetChildren(i))) control->ActiveTool = false;
+}
+
+namespace {
+bool IsActiveTool(TBaseWaterObject* Object) {
+  auto* tool = dynamic_cast<TBaseTool*>(Object);
+  return tool && tool->ActiveTool;
+}
+}  // namespace
+
+void TWater::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
+  Grabbed = false;
+  DripActive = false;
+  if (DripMode) {
+    TBaseExciter* source = GetExciter();
+    if (!source) return;
+    DripActive = true;
+    MouseTarget = source;
+    source->DripHeld = true;
+    source->DripPositive = Button == mbRight;
+    source->DripX = X;
+    source->DripY = Y;
+    return;
+  }
+  // Selected tools are offered the press first, then every other object, until one takes it.
+  for (const bool toolsPass : {true, false}) {
+    for (int32_t i = 0; i < GetChildCount() && !Grabbed; ++i) {
+      auto* object = NodeAs<TBaseWaterObject>(GetChildren(i));
+      if (!object || IsActiveTool(object) != toolsPass) continue;
+      MouseTarget = object;
+      object->MouseDown(Button, Shift, X, Y, Grabbed);
+    }
+  }
+  if (Grabbed) return;
+  // A click inside a slower region that nothing took selects the region's map.
+  const TWaterCell* cell = CellAt(X, Y);
+  TBaseRIMap* map = GetRIMap();
+  if (cell && cell->SpeedFactor < OpenWaterSpeedFactor && map) map->Activate();
+}
+
+void TWater::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
+  if (Grabbed) {
+    if (MouseTarget) MouseTarget->MouseMove(Shift, X, Y);
+    return;
+  }
+  if (DripActive) {
+    if (auto* source = dynamic_cast<TBaseExciter*>(MouseTarget)) {
+      source->DripX = X;
+      source->DripY = Y;
+    }
+    return;
+  }
+  // Nothing holds the pointer: every object may follow the hovering pointer.
+  for (const bool toolsPass : {true, false})
+    for (int32_t i = 0; i < GetChildCount(); ++i) {
+      auto* object = NodeAs<TBaseWaterObject>(GetChildren(i));
+      if (!object || IsActiveTool(object) != toolsPass) continue;
+      MouseTarget = object;
+      object->MouseMove(Shift, X, Y);
+    }
+}
+
+void TWater::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
+  if (Grabbed) {
+    if (MouseTarget) MouseTarget->MouseUp(Button, Shift, X, Y);
+  } else if (DripActive) {
+    if (auto* source = dynamic_cast<TBaseExciter*>(MouseTarget)) source->DripHeld = false;
+    DripActive = false;
+  }
+  MouseTarget = nullptr;
+  Grabbed = false;
+}
 
 void TWater::SetGridSize(int32_t W, int32_t H) {
   Width = std::max(W, 0);
@@ -145,8 +237,9 @@ int32_t TWater::add(iXMLNode* Node) {
     if (dynamic_cast<TBaseExciter*>(control))
       control->ActiveTool = false;
     else
-      control->Activate();
+      control->Activate();  // it becomes the only selected object
   }
+  if (auto* map = NodeAs<TBaseRIMap>(Node)) map->ApplyToWater();
   return index;
 }
 
@@ -184,6 +277,7 @@ int64_t TWater::MemoryUsage() const {
 
 std::string TWater::GetName() const {
   if (!NameText.empty()) return NameText;
+  if (TBaseRIMap* map = const_cast<TWater*>(this)->GetRIMap()) return map->GetTypeName();
   NameText = "Empty Slide";
   return NameText;
 }
@@ -194,6 +288,7 @@ void TWater::SetName(const std::string& Value) {
 
 std::string TWater::GetDescription() const {
   if (!DescriptionText.empty()) return DescriptionText;
+  if (TBaseRIMap* map = const_cast<TWater*>(this)->GetRIMap()) return map->GetDescription();
   DescriptionText = "Choose an object to explore.";
   return DescriptionText;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "raster/FastDIB.h"
+#include "objects/uWaterBaseClasses.h"
 #include "sim/WaterGrid.h"
 #include "xmlworker/XMLNode.h"
 #include "xmlworker/XMLProperties.h"
@@ -13,6 +14,8 @@
 namespace plashbox {
 
 class TBaseExciter;
+class TBaseRIMap;
+class TBaseWaterObject;
 
 class TWater : public TXMLNode {
  public:
@@ -64,6 +67,23 @@ class TWater : public TXMLNode {
 
   void RenewUniqueIDs();
 
+  // The last refractive index map among the children, or nil.
+  TBaseRIMap* GetRIMap();
+  // Set around every press: in drip mode the press drips instead of touching the objects,
+  // and nothing stays selected.
+  void SetDripMode(bool Value);
+
+  // The pointer on the paint area (Y downward from the top).
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
+  virtual void MouseMove(TShiftState Shift, int32_t X, int32_t Y);
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
+
+  bool IsGrabbed() const { return Grabbed; }
+  bool IsDripActive() const { return DripActive; }
+  bool GetDripMode() const { return DripMode; }
+  // The object that holds the current press (the source while dripping), or nil.
+  TBaseWaterObject* GetMouseTarget() const { return MouseTarget; }
+
  protected:
   void Initialise() override;
 
@@ -89,6 +109,7 @@ class TWater : public TXMLNode {
   bool DripActive = false;
   TCellsRef Grid;
   bool Grabbed = false;
+  TBaseWaterObject* MouseTarget = nullptr;  // not counted: a child of this water
 };
 
 }  // namespace plashbox

@@ -1,0 +1,108 @@
+// What the main window does, without the window: the scene, the frame tick with its
+// statistics, the display shapes and the pointer on the paint area. The window owns one and
+// forwards its events; the headless driver runs the very same logic.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "objects/uWaterBaseClasses.h"
+#include "raster/FastDIB.h"
+#include "sim/uWaterCollection.h"
+
+namespace plashbox {
+
+// Milliseconds since some fixed moment; the window passes the system's tick count.
+using TMillisecondClock = std::function<uint32_t()>;
+uint32_t SystemTickCount();
+
+// The debug panel's name/value rows; names are matched without regard to letter case and a
+// missing row is appended.
+class TNameValueRows {
+ public:
+  void Set(const std::string& Name, const std::string& Value);
+  // The value of a row, or nil when there is none.
+  const std::string* Find(const std::string& Name) const;
+  const std::vector<std::pair<std::string, std::string>>& Rows() const { return Entries; }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> Entries{
+      {"Draw rate", "-"}, {"CPU Usage", "-"}, {"Displacement", "-"}, {"Speed", "-"}, {"n", "-"}};
+};
+
+struct TDisplayShape {
+  const char* Caption;
+  int32_t Width, Height;
+};
+// "Normal", "Small", "Long and thin", "Tall and Narrow", by menu tag.
+inline constexpr TDisplayShape DisplayShapes[] = {
+    {"Normal", 401, 401}, {"Small", 250, 250}, {"Long and thin", 401, 250}, {"Tall and Narrow", 250, 401}};
+
+struct TRect {
+  int32_t Left, Top, Width, Height;
+};
+
+class TMainFormCore {
+ public:
+  // The frame behind the paint area, in client pixels; the paint area is centred on it.
+  static constexpr TRect TankBack{24, 66, 417, 417};
+
+  explicit TMainFormCore(TMillisecondClock Clock = SystemTickCount);
+
+  // Builds the slideshow with the demonstration scene, sizes the surface and draws the first
+  // frame. Raises a plain error when the class lists do not hold what the scene needs.
+  void Create();
+
+  // The picture is copied out at the start of every tick: the screen shows the previous tick.
+  std::function<void(const TFastDIB&)> Present;
+
+  void Tick();
+  TWater* ActiveWater();
+  void BuildScene();
+  void PrepareSurface();
+  // Menu tag 0 .. 3; any other leaves the size. Every water is rebuilt: the waves are lost.
+  void ChooseDisplayShape(int32_t Tag);
+  void ClearWaves();
+
+  void BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool DripButtonDown);
+  void BoxMouseMove(TShiftState Shift, int32_t X, int32_t Y);
+  void BoxMouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
+
+  const TRect& Box() const { return BoxRect; }
+  TFastDIB& GetSurface() { return Surface; }
+  TWaterCollection* GetSlideshow() const { return Slideshow.get(); }
+  const TNameValueRows& DataList() const { return Rows; }
+
+  bool DebugPanelVisible = false;
+  bool Hold = false;
+  bool FastForward = false;
+  bool MouseIsDown = false;
+  float CpuUsage = 0;
+  float StepRate = 0;
+  float TimerRate = 0;
+  float DrawRate = 0;
+  // Totals since creation, for the driver's statistics.
+  int64_t TotalTicks = 0, TotalSteps = 0;
+
+ private:
+  bool OnlyRender(TWater& Water);
+  void Report(uint32_t Now);
+
+  TMillisecondClock Clock;
+  TRect BoxRect{32, 74, 401, 401};
+  TFastDIB Surface;
+  TRef<TWaterCollection> Slideshow;
+  TNameValueRows Rows;
+  uint32_t LastReportTime = 0;
+  uint32_t BusyTime = 0;
+  int32_t TickCount = 0;
+  int32_t StepCount = 0;
+};
+
+// printf-style text of one number, as the readouts show it.
+std::string FormatReadout(const char* Format, double Value);
+
+}  // namespace plashbox

@@ -1,0 +1,63 @@
+#include "objects/uBaseRefractiveIndexMap.h"
+
+#include <vector>
+
+namespace plashbox {
+
+namespace {
+std::vector<const TNodeClass*>& RIMapClasses() {
+  static std::vector<const TNodeClass*> classes;
+  return classes;
+}
+}  // namespace
+
+void RegisterRIMapClass(const TNodeClass& Class) { RIMapClasses().push_back(&Class); }
+int32_t RIMapClassCount() { return static_cast<int32_t>(RIMapClasses().size()); }
+const TNodeClass* GetRIMapClass(int32_t Index) {
+  return Index >= 0 && Index < RIMapClassCount() ? RIMapClasses()[size_t(Index)] : nullptr;
+}
+void ClearRIMapClasses() { RIMapClasses().clear(); }
+
+const TNodeClass& TBaseRIMap::StaticClass() {
+  static const TNodeClass cls = TNodeClass::Make<TBaseRIMap>("TBaseRIMap", &TBaseControl::StaticClass());
+  return cls;
+}
+
+void TBaseRIMap::Initialise() {
+  TBaseControl::Initialise();
+  Snap_to_Grid = false;
+}
+
+void TBaseRIMap::ApplyToWater() {
+  if (HasGrid()) ResetMedium();
+}
+
+void TBaseRIMap::GeometryChanged() { ApplyToWater(); }
+
+TPixelColor TBaseRIMap::GetHandleColour() {
+  return ActiveTool ? TPixelColor{48, 12, 210} : TPixelColor{24, 12, 140};
+}
+
+std::string TBaseRIMap::GetTypeName() { return "Base Mapper Type"; }
+std::string TBaseRIMap::GetDescription() { return "Need to change this"; }
+bool TBaseRIMap::SimulateWhileSourceDragged() { return true; }
+
+const TNodeClass& TBaseRIControlRIMapper::StaticClass() {
+  static const TNodeClass cls =
+      TNodeClass::Make<TBaseRIControlRIMapper>("TBaseRIControlRIMapper", &TBaseRIMap::StaticClass());
+  return cls;
+}
+
+void TBaseRIControlRIMapper::Initialise() {
+  TBaseRIMap::Initialise();
+  SetN(0.5454f);
+}
+
+void TBaseRIControlRIMapper::SetN(float Value) {
+  const auto r = static_cast<float>(Value * 0.5);
+  if (r == RegionSpeedFactor) return;
+  RegionSpeedFactor = r;
+  ApplyToWater();
+}
+
+}  // namespace plashbox

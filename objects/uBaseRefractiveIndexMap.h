@@ -1,0 +1,53 @@
+// Refractive index maps: objects that write the wave speed (SpeedFactor) of the cells. A map
+// resets the whole medium to open water and rewrites its region whenever it or the grid
+// changes; the time step only reads the medium.
+#pragma once
+
+#include "objects/uBaseControl.h"
+
+namespace plashbox {
+
+class TBaseRIMap : public TBaseControl {
+ public:
+  static const TNodeClass& StaticClass();
+  const TNodeClass& ClassType() const override { return StaticClass(); }
+
+  void ApplyToWater() override;
+  void GeometryChanged() override;
+  TPixelColor GetHandleColour() override;
+  std::string GetTypeName() override;
+  std::string GetDescription() override;
+
+  // Whether the water keeps running while the scene's source is dragged.
+  virtual bool SimulateWhileSourceDragged();
+
+ protected:
+  void Initialise() override;
+};
+
+// A map with one region of one refractive index: n is the region's speed factor over that of
+// open water (the square of the speed ratio), so the index relative to open water is 1 / sqrt(n).
+class TBaseRIControlRIMapper : public TBaseRIMap {
+ public:
+  static const TNodeClass& StaticClass();
+  const TNodeClass& ClassType() const override { return StaticClass(); }
+
+  float GetN() const { return static_cast<float>(RegionSpeedFactor / 0.5); }
+  // A new value rewrites the medium at once; the current one changes nothing.
+  void SetN(float Value);
+
+  float RegionSpeedFactor = 0;
+
+ protected:
+  void Initialise() override;
+};
+
+// The classes from which a new scene takes its refractive index map.
+void RegisterRIMapClass(const TNodeClass& Class);
+int32_t RIMapClassCount();
+// The class at Index, or nil outside 0 .. count - 1.
+const TNodeClass* GetRIMapClass(int32_t Index);
+// Empties the list (the program never does; tests start from a known list).
+void ClearRIMapClasses();
+
+}  // namespace plashbox

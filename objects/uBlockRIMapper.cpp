@@ -1,0 +1,222 @@
+#include "objects/uBlockRIMapper.h"
+
+#include <cmath>
+
+#include "sim/Rounding.h"
+
+namespace plashbox {
+
+namespace {
+
+// x per unit of y from one point to another; 0 along a level edge.
+float SlopeTowards(TFloatPoint From, TFloatPoint To) {
+  return To.Y == From.Y ? 0.0f : static_cast<float>((double(To.X) - From.X) / (double(To.Y) - From.Y));
+}
+
+// The corner that Better prefers, ties going to the first in Order.
+template <class Better>
+TFloatPoint PickCorner(const std::array<TFloatPoint, 4>& K, std::array<int, 4> Order, Better better) {
+  TFloatPoint best = K[size_t(Order[0])];
+  for (size_t i = 1; i < 4; ++i)
+    if (better(K[size_t(Order[i])], best)) best = K[size_t(Order[i])];
+  return best;
+}
+
+struct TEdge {
+  TFloatPoint Start, Target;
+  float Slope;
+};
+
+}  // namespace
+
+void TBlockRIMapper::DeclareProperties(TPropertyBuilder<TBlockRIMapper>& P) {
+  P.Single("Cs", &TBlockRIMapper::Cs)
+      .Single("Sn", &TBlockRIMapper::Sn)
+      .Single("n", &TBlockRIMapper::GetN, &TBlockRIMapper::SetN)
+      .Single("WidthPercentage", &TBlockRIMapper::GetWidthPercentage, &TBlockRIMapper::SetWidthPercentage)
+      .Single("HeightPercentage", &TBlockRIMapper::GetHeightPercentage, &TBlockRIMapper::SetHeightPercentage);
+}
+
+const TNodeClass& TBlockRIMapper::StaticClass() {
+  static const TNodeClass cls =
+      TNodeClass::Make<TBlockRIMapper>("TBlockRIMapper", &TBaseRIControlRIMapper::StaticClass(), &DeclareProperties);
+  return cls;
+}
+
+void TBlockRIMapper::Initialise() {
+  TBaseRIControlRIMapper::Initialise();
+  WidthPercentage = 40;
+  HeightPercentage = 25;
+  Cs = 1;
+  Sn = 0;
+}
+
+std::string TBlockRIMapper::GetTypeName() { return "Block"; }
+std::string TBlockRIMapper::GetDescription() { return "Rectangular Block"; }
+uint8_t TBlockRIMapper::GetShapeKind() { return 7; }
+
+void TBlockRIMapper::SetWidthPercentage(float Value) {
+  WidthPercentage = Value;
+  if (HasGrid()) BlockWidth = PercentToGridX(Value);
+}
+
+void TBlockRIMapper::SetHeightPercentage(float Value) {
+  HeightPercentage = Value;
+  if (HasGrid()) BlockHeight = PercentToGridY(Value);
+}
+
+void TBlockRIMapper::GridAttached() {
+  // A resize of the scene restores the stored size; the rotation stays.
+  BlockHeight = PercentToGridY(HeightPercentage);
+  BlockWidth = PercentToGridX(WidthPercentage);
+  TBaseRIControlRIMapper::GridAttached();
+}
+
+std::array<TFloatPoint, 4> TBlockRIMapper::TurnedCorners() const {
+  const int32_t a = BlockWidth / 2, b = BlockHeight / 2;
+  const std::array<TFloatPoint, 4> local{{{float(-a), float(b)}, {float(-a), float(-b)}, {float(a), float(-b)},
+                                          {float(a), float(b)}}};
+  std::array<TFloatPoint, 4> turned;
+  for (size_t i = 0; i < 4; ++i)
+    turned[i] = {static_cast<float>(double(Cs) * local[i].X - double(Sn) * local[i].Y),
+                 static_cast<float>(double(Sn) * local[i].X + double(Cs) * local[i].Y)};
+  return turned;
+}
+
+void TBlockRIMapper::UpdateEdgeHandles(const std::array<TFloatPoint, 4>& K) {
+  for (size_t i = 0; i < 4; ++i) {
+    const TFloatPoint& p = K[i];
+    const TFloatPoint& q = K[(i + 1) % 4];
+    EdgeHandles[i] = {static_cast<float>((double(p.X) + q.X) / 2 + CentreX),
+                      static_cast<float>((double(p.Y) + q.Y) / 2 + CentreY)};
+  }
+}
+
+void TBlockRIMapper::FillCell(int32_t x, int32_t y) {
+  // A block set through its properties may reach past the grid; only cells on it are written.
+  const int32_t cx = CentreX + x, cy = CentreY + y;
+  if (cx >= 0 && cx < GridWidth && cy >= 0 && cy < GridHeight) Cell(cx, cy).SpeedFactor = RegionSpeedFactor;
+}
+
+void TBlockRIMapper::FillUpright(int32_t HalfX, int32_t HalfY) {
+  // 2a x 2b cells: with an odd size the last cell is dropped, half a cell off towards -x, -y.
+  for (int32_t x = -HalfX; x <= HalfX - 1; ++x)
+    for (int32_t y = -HalfY; y <= HalfY - 1; ++y) FillCell(x, y);
+}
+
+void TBlockRIMapper::FillTurned(const std::array<TFloatPoint, 4>& K) {
+  const auto lower = [](TFloatPoint p, TFloatPoint q) { return p.Y < q.Y; };
+  const auto higher = [](TFloatPoint p, TFloatPoint q) { return p.Y > q.Y; };
+  const TFloatPoint bottom = PickCorner(K, {0, 1, 2, 3}, lower);
+  const TFloatPoint top = PickCorner(K, {1, 2, 3, 0}, higher);
+  const TFloatPoint right = PickCorner(K, {2, 3, 0, 1}, [](TFloatPoint p, TFloatPoint q) { return p.X > q.X; });
+  const TFloatPoint left = PickCorner(K, {3, 0, 1, 2}, [](TFloatPoint p, TFloatPoint q) { return p.X < q.X; });
+
+  // Two edges climb from the bottom corner; at each corner one of them turns towards the next,
+  // in three stages up to the top corner. A row where two stages meet is filled twice.
+  TEdge l{bottom, left, SlopeTowards(bottom, left)};
+  TEdge r{bottom, right, SlopeTowards(bottom, right)};
+  for (int stage = 0; stage < 3; ++stage) {
+    const bool rightFirst = l.Target.Y >= r.Target.Y;
+    const auto h = static_cast<float>(rightFirst ? double(r.Target.Y) - r.Start.Y : double(l.Target.Y) - l.Start.Y);
+    const int32_t firstRow = Round(l.Start.Y);
+    for (int32_t j = 0; j <= Trunc(h); ++j) {
+      const int32_t xl = Round(l.Start.X + double(j) * l.Slope);
+      const int32_t xr = Round(r.Start.X + double(j) * r.Slope);
+      for (int32_t x = xl; x <= xr; ++x) FillCell(x, firstRow + j);
+    }
+    TEdge& reached = rightFirst ? r : l;
+    TEdge& going = rightFirst ? l : r;
+    going.Start = {static_cast<float>(going.Start.X + double(h) * going.Slope),
+                   static_cast<float>(double(going.Start.Y) + h)};
+    reached.Start = reached.Target;
+    reached.Target = top;
+    if (stage < 2) reached.Slope = SlopeTowards(reached.Start, top);
+  }
+}
+
+void TBlockRIMapper::ApplyToWater() {
+  if (!HasGrid()) return;
+  TBaseRIControlRIMapper::ApplyToWater();
+  CentreX = GridWidth / 2;
+  CentreY = GridHeight / 2;
+  const std::array<TFloatPoint, 4> corners = TurnedCorners();
+  UpdateEdgeHandles(corners);
+  const int32_t a = BlockWidth / 2, b = BlockHeight / 2;
+  // Within about 1.4 degrees of upright (or of a quarter turn) the block is filled exactly.
+  if (std::fabs(Sn) < 0.025f)
+    FillUpright(a, b);
+  else if (std::fabs(Cs) < 0.025f)
+    FillUpright(b, a);
+  else
+    FillTurned(corners);
+}
+
+bool TBlockRIMapper::FitsInTank() const {
+  for (const TFloatPoint& k : TurnedCorners()) {
+    const int32_t x = Round(k.X) + CentreX, y = Round(k.Y) + CentreY;
+    if (x < 6 || x > GridWidth - 7 || y < 6 || y > GridHeight - 7) return false;
+  }
+  return true;
+}
+
+void TBlockRIMapper::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) {
+  TBaseRIControlRIMapper::MouseDown(Button, Shift, X, Y, Handled);
+  HandleGrabbed = false;
+  const int32_t y = GridHeight - 1 - Y;
+  for (int32_t i = 0; i < 4; ++i)  // the highest index within reach wins
+    if (HitTestPoint(X, y, Round(EdgeHandles[size_t(i)].X), Round(EdgeHandles[size_t(i)].Y))) {
+      HandleGrabbed = true;
+      GrabbedHandle = i;
+    }
+  Handled = HandleGrabbed;
+  if (Handled) Select((Shift & ssCtrl) != 0);
+}
+
+void TBlockRIMapper::MouseMove(TShiftState, int32_t X, int32_t Y) {
+  if (!HandleGrabbed) return;
+  // Y is the screen row as delivered: the turn follows the pointer on the screen.
+  const int32_t dx = X - CentreX, dy = Y - CentreY;
+  const auto d = static_cast<float>(std::sqrt(double(dx) * dx + double(dy) * dy));
+  if (d <= 1) return;
+  const float savedCs = Cs, savedSn = Sn;
+  const int32_t savedWidth = BlockWidth, savedHeight = BlockHeight;
+  const auto ratio = [d](int32_t v) { return static_cast<float>(v / double(d)); };
+  switch (GrabbedHandle) {
+    case 0:
+    case 2:
+      Cs = GrabbedHandle == 0 ? ratio(-dx) : ratio(dx);
+      Sn = GrabbedHandle == 0 ? ratio(dy) : ratio(-dy);
+      BlockWidth = Round(std::fabs(dx * double(Cs) - dy * double(Sn)) * 2);
+      break;
+    default:
+      Cs = GrabbedHandle == 1 ? ratio(dy) : ratio(-dy);
+      Sn = GrabbedHandle == 1 ? ratio(dx) : ratio(-dx);
+      BlockHeight = Round(std::fabs(dx * double(Sn) + dy * double(Cs)) * 2);
+      break;
+  }
+  // Shrink the larger side until the block fits; refuse the move if even that fails.
+  while (!FitsInTank() && BlockHeight > 3 && BlockWidth > 3) {
+    if (BlockWidth >= BlockHeight)
+      --BlockWidth;
+    else
+      --BlockHeight;
+  }
+  if (FitsInTank()) {
+    ApplyToWater();
+  } else {
+    Cs = savedCs;
+    Sn = savedSn;
+    BlockWidth = savedWidth;
+    BlockHeight = savedHeight;
+  }
+}
+
+void TBlockRIMapper::MouseUp(TMouseButton, TShiftState, int32_t, int32_t) { HandleGrabbed = false; }
+
+void TBlockRIMapper::Paint(TFastDIB& Surface) {
+  const TPixelColor C = GetHandleColour();
+  for (const TFloatPoint& h : EdgeHandles) DrawHandle(Surface, Round(h.X), Round(h.Y), C);
+}
+
+}  // namespace plashbox

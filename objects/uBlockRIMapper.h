@@ -1,0 +1,60 @@
+// The refractive block: a rectangle of another medium centred in the tank, turned and sized by
+// dragging the handles at the midpoints of its edges.
+#pragma once
+
+#include <array>
+
+#include "objects/uBaseRefractiveIndexMap.h"
+
+namespace plashbox {
+
+struct TFloatPoint {
+  float X = 0, Y = 0;
+};
+
+class TBlockRIMapper : public TBaseRIControlRIMapper {
+ public:
+  static const TNodeClass& StaticClass();
+  const TNodeClass& ClassType() const override { return StaticClass(); }
+
+  std::string GetTypeName() override;
+  std::string GetDescription() override;
+  uint8_t GetShapeKind() override;
+  void GridAttached() override;
+  void ApplyToWater() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) override;
+  void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+  void Paint(TFastDIB& Surface) override;
+
+  // All four corners, rounded, lie at least 6 cells inside the grid.
+  bool FitsInTank() const;
+  void UpdateEdgeHandles(const std::array<TFloatPoint, 4>& Corners);
+
+  // Read back as the live size, which a drag may have changed.
+  float GetWidthPercentage() const { return GridToPercentX(BlockWidth); }
+  float GetHeightPercentage() const { return GridToPercentY(BlockHeight); }
+  void SetWidthPercentage(float Value);
+  void SetHeightPercentage(float Value);
+
+  float WidthPercentage = 0, HeightPercentage = 0;  // stored; a resize of the scene restores them
+  std::array<TFloatPoint, 4> EdgeHandles{};
+  bool HandleGrabbed = false;
+  int32_t GrabbedHandle = 0;
+  int32_t CentreX = 0, CentreY = 0;
+  float Cs = 0, Sn = 0;
+  int32_t BlockWidth = 0, BlockHeight = 0;
+
+ protected:
+  void Initialise() override;
+
+ private:
+  static void DeclareProperties(TPropertyBuilder<TBlockRIMapper>& P);
+  // The corners K0 .. K3, turned, relative to the centre.
+  std::array<TFloatPoint, 4> TurnedCorners() const;
+  void FillUpright(int32_t HalfX, int32_t HalfY);
+  void FillTurned(const std::array<TFloatPoint, 4>& Corners);
+  void FillCell(int32_t x, int32_t y);
+};
+
+}  // namespace plashbox

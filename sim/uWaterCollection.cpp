@@ -1,0 +1,79 @@
+#include "sim/uWaterCollection.h"
+
+#include "objects/uBaseRefractiveIndexMap.h"
+
+namespace plashbox {
+
+void TWaterCollection::DeclareProperties(TPropertyBuilder<TWaterCollection>& P) {
+  P.Integer("ActiveID", &TWaterCollection::ActiveID)
+      .Single("Version", &TWaterCollection::GetVersion, &TWaterCollection::SetVersion);
+}
+
+const TNodeClass& TWaterCollection::StaticClass() {
+  static const TNodeClass cls =
+      TNodeClass::Make<TWaterCollection>("TWaterCollection", &TXMLNode::StaticClass(), &DeclareProperties);
+  return cls;
+}
+
+void TWaterCollection::SetGridSize(int32_t W, int32_t H) {
+  CollectionWidth = W;
+  CollectionHeight = H;
+  const int32_t count = GetChildCount();
+  for (int32_t i = 0; i < count; ++i)
+    if (auto* water = NodeAs<TWater>(GetChildren(i))) water->SetGridSize(W, H);
+}
+
+int32_t TWaterCollection::add(iXMLNode* Node) {
+  const int32_t index = TXMLNode::add(Node);
+  if (index < 0) return index;
+  if (auto* water = NodeAs<TWater>(Node)) water->SetGridSize(CollectionWidth, CollectionHeight);
+  return index;
+}
+
+TWater* TWaterCollection::ActiveWater() { return nullptr; }
+int32_t TWaterCollection::SlideCount() { throw EAbstractError(); }
+void TWaterCollection::GetSlideName(int32_t, std::string&) { throw EAbstractError(); }
+void TWaterCollection::GetSlideDescription(int32_t, std::string&) { throw EAbstractError(); }
+int32_t TWaterCollection::GetSlideID(int32_t) { throw EAbstractError(); }
+void TWaterCollection::DrawSlidePreview(int32_t, TFastDIB&) { throw EAbstractError(); }
+
+const TNodeClass& TSlideshow::StaticClass() {
+  static const TNodeClass cls = TNodeClass::Make<TSlideshow>("TSlideshow", &TWaterCollection::StaticClass());
+  return cls;
+}
+
+TWater* TSlideshow::Slide(int32_t Index) {
+  if (Index < 0 || Index >= GetChildCount()) return nullptr;
+  return NodeAs<TWater>(GetChildren(Index));
+}
+
+TWater* TSlideshow::ActiveWater() {
+  TWater* found = nullptr;  // the last match wins
+  const int32_t count = GetChildCount();
+  for (int32_t i = 0; i < count; ++i)
+    if (TWater* water = Slide(i); water && water->UniqueID() == ActiveID) found = water;
+  return found;
+}
+
+int32_t TSlideshow::SlideCount() { return GetChildCount(); }
+
+void TSlideshow::GetSlideName(int32_t Index, std::string& Text) {
+  Text.clear();
+  if (TWater* water = Slide(Index)) Text = water->GetName();
+}
+
+void TSlideshow::GetSlideDescription(int32_t Index, std::string& Text) {
+  Text.clear();
+  if (TWater* water = Slide(Index)) Text = water->GetDescription();
+}
+
+int32_t TSlideshow::GetSlideID(int32_t Index) {
+  TWater* water = Slide(Index);
+  return water ? water->UniqueID() : 0;
+}
+
+void TSlideshow::DrawSlidePreview(int32_t Index, TFastDIB& Surface) {
+  if (TWater* water = Slide(Index)) water->RenderGrid(Surface);
+}
+
+}  // namespace plashbox

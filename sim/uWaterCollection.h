@@ -1,0 +1,64 @@
+// Collections of scenes: every water at one grid size, one of them active by its ID.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "raster/FastDIB.h"
+#include "sim/uWater.h"
+
+namespace plashbox {
+
+// Raised by an operation that only a descendant provides.
+class EAbstractError : public std::logic_error {
+ public:
+  EAbstractError() : std::logic_error("Abstract Error") {}
+};
+
+class TWaterCollection : public TXMLNode {
+ public:
+  static const TNodeClass& StaticClass();
+  const TNodeClass& ClassType() const override { return StaticClass(); }
+
+  // Rebuilds every water at the new size: waves are lost, objects re-applied.
+  void SetGridSize(int32_t W, int32_t H);
+  // A water added is sized at once.
+  int32_t add(iXMLNode* Node) override;
+
+  virtual TWater* ActiveWater();
+  virtual int32_t SlideCount();
+  virtual void GetSlideName(int32_t Index, std::string& Text);
+  virtual void GetSlideDescription(int32_t Index, std::string& Text);
+  virtual int32_t GetSlideID(int32_t Index);
+  virtual void DrawSlidePreview(int32_t Index, TFastDIB& Surface);
+
+  // Reads 0.5 whatever was written: a stored collection always says version 0.5.
+  float GetVersion() const { return 0.5f; }
+  void SetVersion(float Value) { VersionStore = Value; }
+
+  int32_t ActiveID = 0;
+  int32_t CollectionWidth = 0, CollectionHeight = 0;
+
+ private:
+  static void DeclareProperties(TPropertyBuilder<TWaterCollection>& P);
+  float VersionStore = 0;
+};
+
+// The concrete collection: its waters are numbered slides.
+class TSlideshow : public TWaterCollection {
+ public:
+  static const TNodeClass& StaticClass();
+  const TNodeClass& ClassType() const override { return StaticClass(); }
+
+  TWater* ActiveWater() override;
+  int32_t SlideCount() override;
+  void GetSlideName(int32_t Index, std::string& Text) override;
+  void GetSlideDescription(int32_t Index, std::string& Text) override;
+  int32_t GetSlideID(int32_t Index) override;
+  void DrawSlidePreview(int32_t Index, TFastDIB& Surface) override;
+
+  // The child at Index when it is a water, else nil.
+  TWater* Slide(int32_t Index);
+};
+
+}  // namespace plashbox
