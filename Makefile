@@ -3,7 +3,7 @@
 BUILD_DIR  := build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
-PACKAGES   := g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libjpeg-dev libcli11-dev
+PACKAGES   := g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libjpeg-dev libcli11-dev qt6-base-dev
 
 .PHONY: all deps configure build run test bench clean
 
