@@ -41,6 +41,11 @@ const std::string* TNameValueRows::Find(const std::string& Name) const {
 TMainFormCore::TMainFormCore(TMillisecondClock Clock) : Clock(std::move(Clock)) {}
 
 void TMainFormCore::Create() {
+  CreateScene();
+  Tick();
+}
+
+void TMainFormCore::CreateScene() {
   Slideshow = NewNode<TSlideshow>();
   Slideshow->SetGridSize(BoxRect.Width, BoxRect.Height);
   BuildScene();
@@ -48,7 +53,20 @@ void TMainFormCore::Create() {
   TickCount = 0;
   LastReportTime = Clock();
   Hold = false;
-  Tick();
+}
+
+void TMainFormCore::CreateScene(TRef<TWaterCollection> Collection) {
+  Slideshow = std::move(Collection);
+  Slideshow->SetGridSize(BoxRect.Width, BoxRect.Height);
+  PrepareSurface();
+  TickCount = 0;
+  LastReportTime = Clock();
+  Hold = false;
+}
+
+void TMainFormCore::SetPaintAreaSize(int32_t Width, int32_t Height) {
+  BoxRect.Width = Width;
+  BoxRect.Height = Height;
 }
 
 void TMainFormCore::BuildScene() {

@@ -53,8 +53,16 @@ class TMainFormCore {
   explicit TMainFormCore(TMillisecondClock Clock = SystemTickCount);
 
   // Builds the slideshow with the demonstration scene, sizes the surface and draws the first
-  // frame. Raises a plain error when the class lists do not hold what the scene needs.
+  // frame. Raises a plain error when the class lists do not hold what the scene needs. The
+  // caller seeds the object IDs first.
   void Create();
+  // Create without the first frame: the driver applies the events of tick 1 before it.
+  void CreateScene();
+  // Takes over a slideshow read from elsewhere instead of building the demonstration scene; it
+  // is sized to the paint area.
+  void CreateScene(TRef<TWaterCollection> Collection);
+  // The paint area's size before the scene is created (the display shapes change it later).
+  void SetPaintAreaSize(int32_t Width, int32_t Height);
 
   // The picture is copied out at the start of every tick: the screen shows the previous tick.
   std::function<void(const TFastDIB&)> Present;

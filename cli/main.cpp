@@ -1,7 +1,9 @@
 // plashbox-cli: runs the tank without a window and writes what it shows.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <bit>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -11,7 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "app/uDemoMainFormCore.h"
+#include "app/uDemoWaterObjectsRegistry.h"
 #include "objects/UniqueIDs.h"
+#include "objects/uBaseTool.h"
+#include "objects/uBlockRIMapper.h"
 #include "objects/uGeneralExciter.h"
 #include "raster/FastDIB.h"
 #include "sim/uWater.h"
@@ -27,11 +33,21 @@ struct TUsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// One pointer event of the script, applied just before its tick.
+struct TPointerEvent {
+  enum TKind { Down, Move, Up } Kind = Down;
+  int32_t Tick = 1;
+  int32_t X = 0, Y = 0;
+  TMouseButton Button = mbLeft;
+  bool Drip = false;
+};
+
 struct TOptions {
   int32_t Width = 401, Height = 401;
   int32_t Steps = 1;
   std::optional<uint32_t> Seed;
   std::vector<std::string> Settings;
+  std::vector<std::string> Events;
   std::string FrameFile, CellsFile;
   bool Stats = false;
 };
@@ -47,9 +63,64 @@ TSetting ParseSetting(const std::string& Text) {
   return {Text.substr(0, dot), Text.substr(dot + 1, equals - dot - 1), Text.substr(equals + 1)};
 }
 
+std::vector<std::string> SplitAt(const std::string& Text, char Separator) {
+  std::vector<std::string> parts;
+  size_t from = 0;
+  for (size_t at; (at = Text.find(Separator, from)) != std::string::npos; from = at + 1)
+    parts.push_back(Text.substr(from, at - from));
+  parts.push_back(Text.substr(from));
+  return parts;
+}
+
+// A whole decimal number, nothing before or after it.
+bool ParseInteger(const std::string& Text, int32_t& Value) {
+  const char* end = Text.data() + Text.size();
+  const auto [ptr, ec] = std::from_chars(Text.data(), end, Value);
+  return !Text.empty() && ec == std::errc() && ptr == end;
+}
+
+TPointerEvent ParseEvent(const std::string& Text) {
+  const auto bad = [&](const std::string& Why) {
+    return TUsageError("--event " + Text + ": " + Why +
+                       " (F:down:X,Y[,left|right|middle][,drip], F:move:X,Y or F:up:X,Y[,button])");
+  };
+  const std::vector<std::string> fields = SplitAt(Text, ':');
+  if (fields.size() != 3) throw bad("wants three fields separated by ':'");
+  TPointerEvent e;
+  if (!ParseInteger(fields[0], e.Tick) || e.Tick < 1) throw bad("the tick is a number from 1");
+  if (fields[1] == "down")
+    e.Kind = TPointerEvent::Down;
+  else if (fields[1] == "move")
+    e.Kind = TPointerEvent::Move;
+  else if (fields[1] == "up")
+    e.Kind = TPointerEvent::Up;
+  else
+    throw bad("the kind is down, move or up");
+  const std::vector<std::string> args = SplitAt(fields[2], ',');
+  if (args.size() < 2 || !ParseInteger(args[0], e.X) || !ParseInteger(args[1], e.Y))
+    throw bad("the position is X,Y in whole pixels");
+  bool buttonSeen = false;
+  for (size_t i = 2; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool isButton = a == "left" || a == "right" || a == "middle";
+    if (isButton && e.Kind != TPointerEvent::Move && !buttonSeen && !e.Drip) {
+      e.Button = a == "left" ? mbLeft : a == "right" ? mbRight : mbMiddle;
+      buttonSeen = true;
+    } else if (a == "drip" && e.Kind == TPointerEvent::Down && !e.Drip) {
+      e.Drip = true;
+    } else {
+      throw bad("unexpected \"" + a + "\"");
+    }
+  }
+  return e;
+}
+
+// The scene's classes by name, for --set.
 const TNodeClass* FindSceneClass(const std::string& Name) {
-  for (const TNodeClass* c : {&TWater::StaticClass(), &TBaseWaterObject::StaticClass(), &TBaseControl::StaticClass(),
-                              &TBaseExciter::StaticClass(), &TGeneralExciter::StaticClass()})
+  for (const TNodeClass* c :
+       {&TWater::StaticClass(), &TBaseWaterObject::StaticClass(), &TBaseControl::StaticClass(),
+        &TBaseTool::StaticClass(), &TBaseExciter::StaticClass(), &TGeneralExciter::StaticClass(),
+        &TBaseRIMap::StaticClass(), &TBaseRIControlRIMapper::StaticClass(), &TBlockRIMapper::StaticClass()})
     if (SameText(c->ClassName(), Name)) return c;
   return nullptr;
 }
@@ -70,6 +141,20 @@ void ApplySetting(TWater& Water, const TSetting& S) {
     }
   } catch (const std::exception& e) {
     throw TUsageError("--set " + S.Class + "." + S.Property + "=" + S.Value + ": " + e.what());
+  }
+}
+
+void ApplyEvent(TMainFormCore& Form, const TPointerEvent& E) {
+  switch (E.Kind) {
+    case TPointerEvent::Down:
+      Form.BoxMouseDown(E.Button, 0, E.X, E.Y, E.Drip);
+      break;
+    case TPointerEvent::Move:
+      Form.BoxMouseMove(0, E.X, E.Y);
+      break;
+    case TPointerEvent::Up:
+      Form.BoxMouseUp(E.Button, 0, E.X, E.Y);
+      break;
   }
 }
 
@@ -124,42 +209,58 @@ void WriteAll(const std::vector<std::pair<std::string, std::string>>& Files) {
 int Run(const TOptions& O) {
   std::vector<TSetting> settings;
   for (const std::string& s : O.Settings) settings.push_back(ParseSetting(s));
+  std::vector<TPointerEvent> events;
+  for (const std::string& e : O.Events) {
+    events.push_back(ParseEvent(e));
+    if (events.back().Tick > O.Steps)
+      throw TUsageError("--event " + e + ": tick " + std::to_string(events.back().Tick) + " comes after the last tick " +
+                        std::to_string(O.Steps));
+  }
+  // Events of one tick keep the order in which they were given.
+  std::stable_sort(events.begin(), events.end(), [](const auto& a, const auto& b) { return a.Tick < b.Tick; });
 
-  SeedUniqueIDs(O.Seed ? *O.Seed : uint32_t(std::chrono::steady_clock::now().time_since_epoch().count()));
-  RegisterExciterClass(TGeneralExciter::StaticClass());
-  const TRef<TWater> water = NewNode<TWater>();
-  water->add(NewNode<TGeneralExciter>().get());
-  water->SetGridSize(O.Width, O.Height);
-  for (const TSetting& s : settings) ApplySetting(*water, s);
+  SeedUniqueIDs(O.Seed ? *O.Seed : SystemTickCount());
+  RegisterDemoWaterObjects();
+  TMainFormCore form;
+  form.SetPaintAreaSize(O.Width, O.Height);
+  form.CreateScene();
+  for (const TSetting& s : settings) ApplySetting(*form.ActiveWater(), s);
 
-  TFastDIB surface;
-  surface.SetSize(O.Width, O.Height, 24);
   const auto start = std::chrono::steady_clock::now();
-  for (int32_t tick = 0; tick < O.Steps; ++tick) water->StepAndRender(surface);
+  auto next = events.begin();
+  for (int32_t tick = 1; tick <= O.Steps; ++tick) {
+    for (; next != events.end() && next->Tick == tick; ++next) ApplyEvent(form, *next);
+    form.Tick();
+  }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
   std::vector<std::pair<std::string, std::string>> files;
-  if (!O.FrameFile.empty()) files.emplace_back(O.FrameFile, FrameAsPPM(surface));
-  if (!O.CellsFile.empty()) files.emplace_back(O.CellsFile, CellsAsFloats(*water->Cells()));
+  if (!O.FrameFile.empty()) files.emplace_back(O.FrameFile, FrameAsPPM(form.GetSurface()));
+  if (!O.CellsFile.empty()) files.emplace_back(O.CellsFile, CellsAsFloats(*form.ActiveWater()->Cells()));
   WriteAll(files);
 
   if (O.Stats)
-    std::printf("ticks %d, steps %d, %.3f ms per tick\n", O.Steps, O.Steps,
-                O.Steps > 0 ? seconds * 1000 / O.Steps : 0.0);
+    std::printf("ticks %lld, steps %lld, %.3f ms per tick\n", static_cast<long long>(form.TotalTicks),
+                static_cast<long long>(form.TotalSteps), O.Steps > 0 ? seconds * 1000 / O.Steps : 0.0);
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"plashbox-cli: the Plashbox water tank without a window. A water of W x H cells holds a "
-               "wave source; each tick is one time step drawn into a 24-bit picture."};
+  CLI::App app{"plashbox-cli: the Plashbox water tank without a window. It builds the demonstration scene "
+               "(a beam source and a glass block in a W x H tank) and runs frame ticks exactly as the window "
+               "does; tick 1 is the first frame drawn when the window opens."};
   TOptions o;
   std::string size = "401x401";
   app.add_option("--size", size, "paint-area size WxH")->capture_default_str();
   app.add_option("--steps", o.Steps, "number of ticks; 0 is allowed")->check(CLI::Range(0, 100000000))->capture_default_str();
   app.add_option("--seed", o.Seed, "seed of the random generator behind object IDs");
-  app.add_option("--set", o.Settings, "Class.Prop=Value, repeatable: a published property of the water or its objects")
+  app.add_option("--set", o.Settings, "repeatable, Class.Prop=Value: after the scene is built and before tick 1, the property set on every direct child of the active water of that class (or a descendant), or on the water itself for TWater")
+      ->take_all()->allow_extra_args(false);
+  app.add_option("--event", o.Events,
+                 "repeatable: F:down:X,Y[,left|right|middle][,drip] a press just before tick F (drip: the drip "
+                 "button is down), F:move:X,Y a pointer move, F:up:X,Y[,button] a release")
       ->take_all()->allow_extra_args(false);
   app.add_option("--frame", o.FrameFile, "after the last tick, the picture as binary PPM (P6)");
   app.add_option("--cells", o.CellsFile, "after the last tick, the grid as little-endian float32, x outer, y inner");

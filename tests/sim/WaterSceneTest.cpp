@@ -1,0 +1,173 @@
+// The water as a scene: its objects, the source made on demand, pointer routing and names.
+#include <gtest/gtest.h>
+
+#include "objects/UniqueIDs.h"
+#include "objects/uBlockRIMapper.h"
+#include "objects/uGeneralExciter.h"
+#include "sim/uWater.h"
+
+using namespace plashbox;
+
+namespace {
+
+// The demonstration's class lists, made afresh for every test.
+class WaterScene : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SeedUniqueIDs(7);
+    ClearExciterClasses();
+    ClearRIMapClasses();
+    RegisterRIMapClass(TBlockRIMapper::StaticClass());
+    RegisterExciterClass(TGeneralExciter::StaticClass());
+    Water->SetGridSize(401, 401);
+  }
+  void TearDown() override {
+    ClearExciterClasses();
+    ClearRIMapClasses();
+  }
+
+  int32_t CountSources() {
+    int32_t n = 0;
+    for (int32_t i = 0; i < Water->GetChildCount(); ++i) n += NodeAs<TBaseExciter>(Water->GetChildren(i)) != nullptr;
+    return n;
+  }
+
+  TRef<TWater> Water = NewNode<TWater>();
+};
+
+TEST_F(WaterScene, SteppingWithoutSourceMakesOneOfTheFirstClass) {
+  ASSERT_EQ(CountSources(), 0);
+  Water->SimulateStep();
+  ASSERT_EQ(CountSources(), 1);
+  TBaseExciter* made = Water->GetExciter();
+  EXPECT_EQ(&made->ClassType(), &TGeneralExciter::StaticClass());
+  EXPECT_FALSE(made->ActiveTool) << "a source made on demand is not selected";
+  Water->SimulateStep();
+  EXPECT_EQ(CountSources(), 1) << "the next step finds the one already there";
+  EXPECT_EQ(Water->GetExciter(), made);
+}
+
+TEST_F(WaterScene, AddingSelectsControlsButNotSources) {
+  const TRef<TBlockRIMapper> block = NewNode<TBlockRIMapper>();
+  Water->add(block.get());
+  EXPECT_TRUE(block->ActiveTool);
+  EXPECT_EQ((*Water->Cells())[200][200].SpeedFactor, 0.2727f) << "a map writes its region when added";
+  EXPECT_EQ(Water->GetRIMap(), block.get());
+
+  const TRef<TGeneralExciter> first = NewNode<TGeneralExciter>(), second = NewNode<TGeneralExciter>();
+  Water->add(first.get());
+  Water->add(second.get());
+  EXPECT_FALSE(first->ActiveTool);
+  EXPECT_FALSE(second->ActiveTool);
+  EXPECT_EQ(Water->GetExciter(), second.get()) << "the last source in child order wins";
+  EXPECT_NE(first->UniqueID, second->UniqueID);
+
+  const int32_t before = second->UniqueID;
+  Water->RenewUniqueIDs();
+  EXPECT_NE(second->UniqueID, before) << "every object gets a new ID";
+}
+
+TEST_F(WaterScene, PressInSlowerRegionSelectsTheMap) {
+  const TRef<TBlockRIMapper> block = NewNode<TBlockRIMapper>();
+  Water->add(block.get());
+  block->ActiveTool = false;
+  // Inside the block, far from its handles: nothing takes the press, the cell is slower.
+  Water->MouseDown(mbLeft, 0, 160, 180);
+  EXPECT_FALSE(Water->IsGrabbed());
+  EXPECT_TRUE(block->ActiveTool);
+  Water->MouseUp(mbLeft, 0, 160, 180);
+
+  block->ActiveTool = false;
+  Water->MouseDown(mbLeft, 0, 60, 380);  // open water
+  EXPECT_FALSE(block->ActiveTool);
+  Water->MouseUp(mbLeft, 0, 60, 380);
+  EXPECT_EQ(Water->GetMouseTarget(), nullptr);
+}
+
+TEST_F(WaterScene, MovesGoOnlyToTheObjectHoldingThePress) {
+  const TRef<TBlockRIMapper> block = NewNode<TBlockRIMapper>();
+  Water->add(block.get());
+  TBaseExciter* source = Water->GetExciter();
+  // Handle 2 of the default block sits at (280, 200) in the grid, screen row 400 - 200.
+  Water->MouseDown(mbLeft, 0, 280, 200);
+  ASSERT_TRUE(Water->IsGrabbed());
+  EXPECT_EQ(Water->GetMouseTarget(), block.get());
+  const int32_t sourceX1 = source->X1, sourceY1 = source->Y1, sourceY2 = source->Y2;
+  // Over the source's line on the way: the block still has the pointer, the source stays.
+  Water->MouseMove(0, 40, 200);
+  Water->MouseMove(0, 300, 200);
+  EXPECT_EQ(block->BlockWidth, 200);
+  EXPECT_EQ(source->X1, sourceX1);
+  EXPECT_EQ(source->Y1, sourceY1);
+  EXPECT_EQ(source->Y2, sourceY2);
+  Water->MouseUp(mbLeft, 0, 300, 200);
+  EXPECT_FALSE(Water->IsGrabbed());
+  EXPECT_FALSE(block->HandleGrabbed);
+}
+
+TEST_F(WaterScene, DripModeDripsWithEveryButton) {
+  const TRef<TBlockRIMapper> block = NewNode<TBlockRIMapper>();
+  Water->add(block.get());
+  ASSERT_TRUE(block->ActiveTool);
+  Water->SetDripMode(true);
+  EXPECT_FALSE(block->ActiveTool) << "drip mode leaves nothing selected";
+  // Right on a handle: in drip mode the press still drips.
+  Water->MouseDown(mbRight, 0, 280, 200);
+  Water->SetDripMode(false);
+  TBaseExciter* source = Water->GetExciter();
+  EXPECT_FALSE(Water->IsGrabbed());
+  EXPECT_TRUE(Water->IsDripActive());
+  EXPECT_EQ(Water->GetMouseTarget(), source);
+  EXPECT_TRUE(source->DripHeld);
+  EXPECT_TRUE(source->DripPositive) << "the right button lifts the water";
+  Water->MouseMove(0, 250, 100);
+  EXPECT_EQ(source->DripX, 250);
+  EXPECT_EQ(source->DripY, 100);
+  Water->MouseUp(mbRight, 0, 250, 100);
+  EXPECT_FALSE(source->DripHeld);
+  EXPECT_FALSE(Water->IsDripActive());
+
+  for (TMouseButton button : {mbLeft, mbMiddle}) {
+    Water->SetDripMode(true);
+    Water->MouseDown(button, 0, 100, 100);
+    Water->SetDripMode(false);
+    EXPECT_TRUE(source->DripHeld);
+    EXPECT_FALSE(source->DripPositive) << "only the right button lifts";
+    Water->MouseUp(button, 0, 100, 100);
+  }
+}
+
+TEST_F(WaterScene, ClearWavesKeepsTheMediumAndRestartsTheSource) {
+  const TRef<TBlockRIMapper> block = NewNode<TBlockRIMapper>();
+  Water->add(block.get());
+  for (int i = 0; i < 50; ++i) Water->SimulateStep();
+  ASSERT_NE(Water->DisplacementAt(40, 200), 0.0f);
+  Water->ClearWaves();
+  for (int32_t x = 0; x < 401; x += 20)
+    for (int32_t y = 0; y < 401; y += 20) {
+      ASSERT_EQ((*Water->Cells())[x][y].Displacement, 0.0f);
+      ASSERT_EQ((*Water->Cells())[x][y].Velocity, 0.0f);
+    }
+  EXPECT_EQ((*Water->Cells())[200][200].SpeedFactor, 0.2727f);
+  EXPECT_EQ(Water->GetExciter()->Envelope, 0.0f) << "the source fades in again from zero";
+  EXPECT_TRUE(Water->GetExciter()->RampingUp);
+}
+
+TEST_F(WaterScene, NamesFollowTheMapUntilSet) {
+  const TRef<TWater> empty = NewNode<TWater>();
+  EXPECT_EQ(empty->GetName(), "Empty Slide");
+  EXPECT_EQ(empty->GetDescription(), "Choose an object to explore.");
+
+  Water->add(NewNode<TBlockRIMapper>().get());
+  EXPECT_EQ(Water->GetName(), "Block");
+  EXPECT_EQ(Water->GetDescription(), "Rectangular Block");
+  Water->SetName("Block");  // the same as the default: not stored
+  Water->add(NewNode<TBaseRIMap>().get());
+  EXPECT_EQ(Water->GetName(), "Base Mapper Type") << "still the last map's type name";
+  Water->SetName("Glass");
+  EXPECT_EQ(Water->GetName(), "Glass");
+  Water->SetName("Prism");
+  EXPECT_EQ(Water->GetName(), "Prism") << "a stored name is replaced";
+}
+
+}  // namespace
