@@ -106,7 +106,8 @@ void TBaseControl::MouseMove(TShiftState, int32_t X, int32_t Y) {
   if (Snap_to_Grid) SnapPoint(X, y);
   const uint8_t kind = GetShapeKind();
   const auto tooClose = [&](int32_t OtherX, int32_t OtherY) {
-    return kind == 2 && (X - OtherX) * (X - OtherX) + (y - OtherY) * (y - OtherY) < GetMinHandleDistanceSq();
+    const int64_t dx = int64_t(X) - OtherX, dy = int64_t(y) - OtherY;
+    return kind == 2 && dx * dx + dy * dy < GetMinHandleDistanceSq();
   };
   if (GrabbedP1) {
     if (tooClose(X2, Y2)) return;

@@ -17,9 +17,18 @@ std::vector<const TNodeClass*>& ExciterClasses() {
   return classes;
 }
 
-// Every phase is kept within 0 .. 2 pi after its step.
+// Every phase is kept within 0 .. 2 pi after its step, one 2 pi at a time. A phase so large
+// that taking 2 pi off no longer changes the single (a huge value set from outside, or the
+// step of a tiny period) would loop for ever: it is reduced in one go instead.
 float Wrapped(float Phase) {
-  while (Phase > TwoPi) Phase = static_cast<float>(Phase - TwoPi);
+  while (Phase > TwoPi) {
+    const auto next = static_cast<float>(Phase - TwoPi);
+    if (next == Phase) {
+      const double rest = std::fmod(double(Phase), TwoPi);
+      return std::isfinite(rest) ? static_cast<float>(rest) : 0.0f;
+    }
+    Phase = next;
+  }
   return Phase;
 }
 
@@ -68,7 +77,7 @@ std::string TBaseExciter::GetDescription() { return "Need to change this"; }
 void TBaseExciter::DriveWater() {}
 
 void TBaseExciter::SetWavelength(float Value) {
-  if (!(Value > 0)) return;
+  if (!(Value > 0) || !std::isfinite(Value)) return;
   Period = static_cast<float>(Value / OpenWaterWaveSpeed);
 }
 

@@ -26,7 +26,8 @@ class TBaseExciter : public TBaseControl {
   void Step();
 
   float GetWavelength() const { return static_cast<float>(Period * OpenWaterWaveSpeed); }
-  // A wavelength that is not positive would stop the clock (a division by zero); it is refused.
+  // A wavelength that is not a positive finite number would stop the clock (a division by
+  // zero); it is refused and the previous one kept.
   void SetWavelength(float Value);
   void SetON(bool Value);
   void SetOneShot(bool Value);

@@ -82,6 +82,10 @@ void TGeneralExciter::ResetDoppler() {
 }
 
 void TGeneralExciter::DriveWater() {
+  if (BeamType < btPoint || BeamType > btDoppler) {
+    SetBeamType(btBeam);  // an unknown type becomes a beam and writes nothing this step
+    return;
+  }
   if (!HasGrid()) return;
   switch (BeamType) {
     case btPoint: DrivePoint(); break;
@@ -89,11 +93,18 @@ void TGeneralExciter::DriveWater() {
     case btLine: DriveLine(); break;
     case btDouble: DriveDouble(); break;
     case btDoppler: DriveDoppler(); break;
-    default: SetBeamType(btBeam); break;
+    default: break;
   }
 }
 
+// The published percents accept any number, so a handle may lie off the grid; the writers
+// leave such a point out rather than write past the cells.
+bool TGeneralExciter::OnGrid(int32_t x, int32_t y) const {
+  return x >= 0 && x < GridWidth && y >= 0 && y < GridHeight;
+}
+
 void TGeneralExciter::DrivePoint() {
+  if (!OnGrid(X1, Y1)) return;
   TWaterCell& c = Cell(X1, Y1);
   c.Displacement = static_cast<float>(6 * double(Signal1));
   c.Velocity = 0;
@@ -102,13 +113,17 @@ void TGeneralExciter::DrivePoint() {
 void TGeneralExciter::DriveBeam() {
   // A vertical aperture with a Gaussian profile (sigma 30 cells) cut off after 89 cells.
   const int32_t c = BeamColumn, H = GridHeight;
+  if (c < 0 || c >= GridWidth) return;
+  // Below the centre down to row 1, above it up to row H - 2; the second bound of each only
+  // matters for a centre off the grid.
   for (int32_t i = 0; i <= 89; ++i) {
     const auto a = static_cast<float>(1.8 * Signal1 * std::exp(-0.5 * i * i / (30.0 * 30.0)));
-    if (Y3 - i > 0) {
+    const int64_t down = int64_t(Y3) - i, up = int64_t(Y3) + i;
+    if (down > 0 && down < H) {
       Cell(c, Y3 - i).Displacement = a;
       Cell(c, Y3 - i).Velocity = 0;
     }
-    if (Y3 + i < H - 1) {
+    if (up < H - 1 && up >= 0) {
       Cell(c, Y3 + i).Displacement = a;
       Cell(c, Y3 + i).Velocity = 0;
     }
@@ -117,6 +132,7 @@ void TGeneralExciter::DriveBeam() {
 
 void TGeneralExciter::DriveLine() {
   // The line adds to the water and leaves the velocity alone, unlike the other writers.
+  if (BeamColumn < 0 || BeamColumn >= GridWidth) return;
   for (int32_t y = 0; y < GridHeight; ++y) {
     TWaterCell& c = Cell(BeamColumn, y);
     c.Displacement = static_cast<float>(c.Displacement + 1.5 * double(Signal1));
@@ -124,8 +140,8 @@ void TGeneralExciter::DriveLine() {
 }
 
 void TGeneralExciter::DriveDouble() {
-  Cell(X1, Y1).Displacement = static_cast<float>(4 * double(Signal1));
-  Cell(X2, Y2).Displacement = static_cast<float>(4 * double(Signal2));
+  if (OnGrid(X1, Y1)) Cell(X1, Y1).Displacement = static_cast<float>(4 * double(Signal1));
+  if (OnGrid(X2, Y2)) Cell(X2, Y2).Displacement = static_cast<float>(4 * double(Signal2));
 }
 
 void TGeneralExciter::DriveDoppler() {
@@ -141,7 +157,9 @@ void TGeneralExciter::DriveDoppler() {
     DopplerY = static_cast<float>(DopplerY + double(s) * dy / d);
   }
   const double signal = Harmonics ? HarmonicSignal : Signal1;
-  // A Gaussian of sigma 1 cell on the exact, sub-cell position, added to the velocity.
+  // A Gaussian of sigma 1 cell on the exact, sub-cell position, added to the velocity. A source
+  // chasing a target far off the grid has no cells near it (and no integer position to take).
+  if (!(DopplerX > -11 && DopplerX < GridWidth + 11 && DopplerY > -11 && DopplerY < GridHeight + 11)) return;
   const int32_t px = Trunc(DopplerX), py = Trunc(DopplerY);
   for (int32_t x = px - 10; x <= px + 9; ++x)
     for (int32_t y = py - 10; y <= py + 9; ++y) {

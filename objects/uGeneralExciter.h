@@ -42,6 +42,7 @@ class TGeneralExciter : public TBaseExciter {
 
  private:
   static void DeclareProperties(TPropertyBuilder<TGeneralExciter>& P);
+  bool OnGrid(int32_t x, int32_t y) const;
   void DrivePoint();
   void DriveBeam();
   void DriveLine();

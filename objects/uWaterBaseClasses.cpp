@@ -81,18 +81,20 @@ std::unique_ptr<TControlPanel> TBaseWaterObject::CreateControlPanel() {
 }
 
 bool TBaseWaterObject::HitTestPoint(int32_t X, int32_t Y, int32_t PX, int32_t PY) {
-  return (X - PX) * (X - PX) + (Y - PY) * (Y - PY) < 36;
+  // Wide enough that a handle far off the tank cannot overflow the distance.
+  const int64_t dx = int64_t(X) - PX, dy = int64_t(Y) - PY;
+  return dx * dx + dy * dy < 36;
 }
 
 bool TBaseWaterObject::HitTestSegment(int32_t X, int32_t Y, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
   if (X < std::min(X1, X2) - 4 || X > std::max(X1, X2) + 4 || Y < std::min(Y1, Y2) - 4 ||
       Y > std::max(Y1, Y2) + 4)
     return false;
-  const int32_t DX = X2 - X1, DY = Y2 - Y1;
+  const double DX = double(X2) - X1, DY = double(Y2) - Y1;
   const auto L = static_cast<float>(DX * DX + DY * DY);
   int32_t footX = X1, footY = Y1;
   if (L != 0) {
-    const auto t = static_cast<float>(double(DX * (X - X1) + DY * (Y - Y1)) / L);
+    const auto t = static_cast<float>((DX * (double(X) - X1) + DY * (double(Y) - Y1)) / L);
     footX = Round(double(t) * DX + X1);
     footY = Round(double(t) * DY + Y1);
   }
@@ -139,9 +141,11 @@ void TBaseWaterObject::FillDisc(TFastDIB& Surface, int32_t X, int32_t y, int32_t
   const double r2 = double(R) * R;
   for (int32_t j = 0; j < 2 * R; ++j) {
     const double dy = j + 0.5 - R;
+    // Screen rows count from the top; the surface stores a bottom-up picture upside down.
+    const int32_t row = Surface.Height() > 0 ? Surface.AbsHeight() - 1 - (top + j) : top + j;
     for (int32_t i = 0; i < 2 * R; ++i) {
       const double dx = i + 0.5 - R;
-      if (dx * dx + dy * dy <= r2) Surface.SetPixel(Surface.AbsHeight() - 1 - (top + j), left + i, Colour);
+      if (dx * dx + dy * dy <= r2) Surface.SetPixel(row, left + i, Colour);
     }
   }
 }

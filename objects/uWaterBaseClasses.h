@@ -28,7 +28,10 @@ enum TShiftFlag : TShiftState {
 };
 
 // A control panel that an object builds for itself. The panels live in the widget layer,
-// which registers a maker per object class; the objects know them only through this base.
+// which registers a maker per object class; the objects know them only through this base. A
+// panel there derives from its toolkit widget and from this class, so the caller reaches the
+// widget by a cross cast and takes it over (releasing the unique_ptr when a parent widget
+// becomes its owner).
 class TControlPanel {
  public:
   virtual ~TControlPanel() = default;
@@ -63,6 +66,8 @@ class TBaseWaterObject : public TXMLNode {
   virtual void Restart();
 
   static int32_t NewUniqueID();
+  // The same border width as the water's grid build.
+  static int32_t AbsorbingBorderWidth(int32_t W, int32_t H) { return ::plashbox::AbsorbingBorderWidth(W, H); }
   // Shares the grid with this object and its whole subtree.
   void AttachGrid(const TCellsRef& Cells, int32_t W, int32_t H);
 
