@@ -1,0 +1,93 @@
+// The slider of the control panels: Qt's slider with its channel and thumb painted by the
+// widget in two colours of its own and flat 3D shading, and a hook through which an owner
+// paints a part itself. Range, position, clamping, the change signal, keyboard, mouse and the
+// tick marks stay the slider's.
+#pragma once
+
+#include <QColor>
+#include <QRect>
+#include <QSlider>
+#include <QStyle>
+#include <functional>
+
+class QPainter;
+class QStyleOptionSlider;
+
+namespace plashbox {
+
+// The five shades of one colour component (0 .. 255) that the flat 3D look is drawn with.
+// Integer arithmetic throughout, so that every platform paints the same bytes.
+constexpr int VeryLightShade(int X) {
+  const int B = X + (127 - X / 2);
+  return B + (255 - B) / 2;
+}
+constexpr int LightShade(int X) { return X + (63 - X / 4); }
+constexpr int DarkShade(int X) { return X - X / 4; }
+constexpr int HalfShade(int X) { return X / 2; }
+constexpr int VeryDarkShade(int X) { return X / 4; }
+
+struct TColorShades {
+  QColor VeryLight, Light, Dark, Half, VeryDark;
+};
+// Shades of a colour's red, green and blue; any alpha of the base is dropped.
+TColorShades ShadesOf(const QColor& Base);
+
+// A one-pixel 3D frame just inside Rect: top row and left column in TopLeft, right column
+// and bottom row in BottomRight (the bottom-right colour takes the top-right and bottom-left
+// corners). Returns Rect shrunk by one pixel on each side.
+QRect Frame3D(QPainter& Canvas, const QRect& Rect, const QColor& TopLeft, const QColor& BottomRight);
+
+enum ThlTrackBarItem { tbiTics, tbiChannel, tbiThumb };
+
+class TCustomTrackBar;
+
+// Called for the channel and the thumb before the bar paints them. ARect is the part's
+// rectangle, State the slider's style state (State_Sunken while the thumb is dragged,
+// State_HasFocus with the focus). Setting DefaultDraw to false means the handler painted the
+// part on Sender.Canvas() and the bar leaves it alone.
+using TTBCustomDrawEvent = std::function<void(TCustomTrackBar& Sender, ThlTrackBarItem Item, const QRect& ARect,
+                                              QStyle::State State, bool& DefaultDraw)>;
+
+class TCustomTrackBar : public QSlider {
+  Q_OBJECT
+
+ public:
+  explicit TCustomTrackBar(QWidget* Parent = nullptr);
+  explicit TCustomTrackBar(Qt::Orientation Orientation, QWidget* Parent = nullptr);
+  ~TCustomTrackBar() override;
+
+  QColor ChannelColor() const { return FChannelColor; }
+  void SetChannelColor(const QColor& Value);
+  QColor ThumbColor() const { return FThumbColor; }
+  void SetThumbColor(const QColor& Value);
+
+  // The thumb's extent across the channel in pixels, centred on the channel; 0 keeps the
+  // style's own.
+  int ThumbLength() const { return FThumbLength; }
+  void SetThumbLength(int Value);
+
+  TTBCustomDrawEvent OnCustomDraw;
+
+  // The painter of the paint in progress; null outside painting (and so outside OnCustomDraw).
+  QPainter* Canvas() const { return FCanvas; }
+
+  // The parts as the bar paints them, in widget coordinates, from the style's geometry.
+  QRect ChannelRect() const;
+  QRect ThumbRect() const;
+
+ protected:
+  void paintEvent(QPaintEvent* Event) override;
+
+ private:
+  bool OwnerDrew(ThlTrackBarItem Item, const QRect& ARect, QStyle::State State);
+  void DrawChannel(QPainter& Painter, const QStyleOptionSlider& Option);
+  void DrawThumb(QPainter& Painter, const QStyleOptionSlider& Option);
+  QRect ThumbRect(const QStyleOptionSlider& Option) const;
+
+  QPainter* FCanvas = nullptr;
+  QColor FChannelColor{0xFF, 0xFF, 0xFF};
+  QColor FThumbColor{0xC0, 0xC0, 0xC0};
+  int FThumbLength = 0;
+};
+
+}  // namespace plashbox
