@@ -34,6 +34,9 @@ int32_t TBasicXMLNode::Release() {
 
 void TBasicXMLNode::Destroy() {
   if (Count.load() != 0) throw TXMLNodeError("Node being destroyed with none zero reference count");
+  // A destructor that takes and drops a counted reference to its own node must not bring the
+  // count back to zero and free the node a second time.
+  Count.store(DestroyingCount);
   delete this;
 }
 
@@ -52,7 +55,12 @@ void TBasicXMLNode::SetParentNode(iXMLNode* Value) {
   const XMLNodeRef self(this);
   const XMLNodeRef old = GetParentNode();
   if (old == Value) return;
-  if (Value && !Value->IsChild(this)) Value->add(this);
+  if (Value && !Value->IsChild(this)) {
+    Value->add(this);
+    // A parent that refused the node (one that can have no children) must not be named by it:
+    // it would not clear the field when it goes, and the node would point at freed memory.
+    if (!Value->IsChild(this)) return;
+  }
   if (old && old->IsChild(this)) old->Remove(this);
   Parent = Value ? Value->AsObject() : nullptr;
 }
@@ -104,12 +112,7 @@ void TBasicXMLNode::LoadFromStream(std::istream&) {
 void TBasicXMLNode::LoadFromStreamSkipUnknows(std::istream&) {
   throw TXMLNodeError("Reading XML text is not available yet");
 }
-void TBasicXMLNode::PassBack(iXMLNode*, iXNMessenger*) {
-  throw TXMLNodeError("Messages are not available yet");
-}
-void TBasicXMLNode::SendXNMessage(iXNAction*, TSendMessageVisits) {
-  throw TXMLNodeError("Messages are not available yet");
-}
+// PassBack and SendXNMessage are defined with the messenger, in XMLWorkerObjects.cpp.
 
 // ---------------------------------------------------------------------------
 // TXMLNode
@@ -137,6 +140,10 @@ TRef<iXMLNode> TXMLNode::GetChildren(int32_t Index) {
 
 int32_t TXMLNode::add(iXMLNode* Node) {
   if (!Node) return -1;
+  // The node itself or one of its ancestors as its child would make a cycle that no release
+  // frees and that Clear would follow for ever.
+  for (const TBasicXMLNode* a = this; a; a = a->Parent)
+    if (a == Node->AsObject()) return -1;
   if (IsChild(Node)) {
     const int32_t count = GetChildCount();
     for (int32_t i = 0; i < count; ++i)
