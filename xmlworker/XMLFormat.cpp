@@ -1,5 +1,6 @@
 #include "xmlworker/XMLFormat.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -140,14 +141,22 @@ std::string FormatGeneral(double Value, int Precision) {
   return out;
 }
 
-double ParseFloatText(std::string_view Original) {
+namespace {
+
+[[noreturn]] void BadFloat(std::string_view Text) {
+  throw EConvertError("'" + std::string(Text) + "' is not a valid floating point value");
+}
+
+// The number rebuilt for from_chars: digits, '.' for the locale's separator, 'e' and the
+// exponent's sign; the sign of the number itself is returned apart. EConvertError when the
+// text is no decimal number.
+std::string PlainNumber(std::string_view Original, bool& Negative) {
   const std::string_view s = Trim(Original);
   const char sep = DecimalSeparator();
-  // Only the locale's separator marks the fraction; the text is rebuilt with '.' for from_chars.
   std::string plain;
   size_t i = 0;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  Negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) Negative = s[i++] == '-';
   bool digits = false, fraction = false, exponent = false;
   for (; i < s.size(); ++i) {
     const char c = s[i];
@@ -167,18 +176,57 @@ double ParseFloatText(std::string_view Original) {
       break;
     }
   }
-  if (!plain.empty() && plain.front() == '.') plain.insert(plain.begin(), '0');
+  if (!digits) BadFloat(Original);
+  if (plain.front() == '.') plain.insert(plain.begin(), '0');
   if (const size_t dot = plain.find('.'); dot != std::string::npos &&
                                           (dot + 1 == plain.size() || plain[dot + 1] == 'e'))
     plain.insert(dot + 1, 1, '0');
-  double value = 0;
-  if (digits) {
-    const auto [end, err] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-    if (err != std::errc() || end != plain.data() + plain.size()) digits = false;
+  return plain;
+}
+
+// Whether a plain number lies below 1 in magnitude: from_chars reports both ends of the
+// range alike, and a value too small for the type is rounded to zero rather than refused.
+bool BelowOne(std::string_view Plain) {
+  const size_t e = Plain.find('e');
+  const std::string_view mantissa = Plain.substr(0, e);
+  int64_t exponent = 0;
+  if (e != std::string_view::npos) {
+    size_t i = e + 1;
+    const bool negative = Plain[i] == '-';
+    if (Plain[i] == '-' || Plain[i] == '+') ++i;
+    for (; i < Plain.size(); ++i) exponent = std::min<int64_t>(exponent * 10 + (Plain[i] - '0'), int64_t{1} << 40);
+    if (negative) exponent = -exponent;
   }
-  if (!digits) throw EConvertError("'" + std::string(Original) + "' is not a valid floating point value");
+  const size_t dot = mantissa.find('.');
+  const std::string_view whole = mantissa.substr(0, dot);
+  const std::string_view fraction = dot == std::string_view::npos ? std::string_view() : mantissa.substr(dot + 1);
+  // The value is 0.d1d2... x 10^E; it is below 1 exactly when E <= 0.
+  if (const size_t lead = whole.find_first_not_of('0'); lead != std::string_view::npos)
+    return exponent + int64_t(whole.size() - lead) <= 0;
+  const size_t zeros = fraction.find_first_not_of('0');
+  if (zeros == std::string_view::npos) return true;  // all zeros
+  return exponent - int64_t(zeros) <= 0;
+}
+
+// The text's value rounded once to F: a single is not read as a double first, which could
+// round a second time. Too small a value gives a zero of its sign; too large a one is refused.
+template <class F>
+F ParseFloating(std::string_view Original) {
+  bool negative = false;
+  const std::string plain = PlainNumber(Original, negative);
+  F value = 0;
+  const auto [end, err] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+  if (err == std::errc::result_out_of_range && BelowOne(plain))
+    value = 0;
+  else if (err != std::errc() || end != plain.data() + plain.size())
+    BadFloat(Original);
   return negative ? -value : value;
 }
+
+}  // namespace
+
+double ParseFloatText(std::string_view Text) { return ParseFloating<double>(Text); }
+float ParseSingleText(std::string_view Text) { return ParseFloating<float>(Text); }
 
 int32_t ParseInt32Text(std::string_view Text) { return ParseInteger<int32_t>(Text); }
 int64_t ParseInt64Text(std::string_view Text) { return ParseInteger<int64_t>(Text); }

@@ -26,8 +26,11 @@ std::string FormatGeneral(double Value, int Precision);
 inline std::string FormatSingle(float Value) { return FormatGeneral(Value, 7); }
 inline std::string FormatDouble(double Value) { return FormatGeneral(Value, 15); }
 
-// Decimal text (surrounding blanks allowed) with the locale's separator; EConvertError otherwise.
+// Decimal text (surrounding blanks allowed) with the locale's separator; EConvertError otherwise
+// and for a value beyond the type's range. A value too small for the type reads as zero.
 double ParseFloatText(std::string_view Text);
+// The same, rounded once to single precision.
+float ParseSingleText(std::string_view Text);
 // Decimal or "$" hexadecimal text, in range of the result type; EConvertError otherwise.
 int32_t ParseInt32Text(std::string_view Text);
 int64_t ParseInt64Text(std::string_view Text);

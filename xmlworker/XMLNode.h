@@ -221,6 +221,8 @@ class TBasicXMLNode : public virtual iXMLNode {
   TBasicXMLNode* Parent = nullptr;
   // One from the start, so that references taken and dropped while constructing cannot destroy it.
   std::atomic<int32_t> Count{1};
+  // The count while the destructors run: far from zero whatever they take and drop.
+  static constexpr int32_t DestroyingCount = 1 << 30;
 };
 
 // ---------------------------------------------------------------------------

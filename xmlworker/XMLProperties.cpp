@@ -141,7 +141,10 @@ void SetPublishedValue(TBasicXMLNode& Object, std::string_view PropName, const s
       throw TXMLNodeParsingError("\"" + Text + "\" is not a value of " + p.Enum->Name +
                                  " for property " + Object.ClassName() + "." + p.Name);
     }
-    case TPropKind::Float: p.SetFloat(Object, ParseFloatText(Text)); return;
+    case TPropKind::Float:
+      // A single property takes the text's value rounded once, not by way of a double.
+      p.SetFloat(Object, p.FloatType == TFloatType::Single ? double(ParseSingleText(Text)) : ParseFloatText(Text));
+      return;
     case TPropKind::String: p.SetString(Object, Text); return;
     case TPropKind::DynArray: break;
   }

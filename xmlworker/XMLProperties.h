@@ -169,7 +169,7 @@ class TPropertyBuilder {
     if constexpr (!std::is_null_pointer_v<S>)
       p.SetFloat = [Set](TBasicXMLNode& o, double v) {
         using V = std::remove_cvref_t<decltype(Read(o, Get))>;
-        Write(o, Set, static_cast<V>(v));  // a single property rounds the text's value once
+        Write(o, Set, static_cast<V>(v));
       };
     return *this;
   }

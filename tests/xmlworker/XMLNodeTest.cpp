@@ -203,6 +203,59 @@ TEST(BasicNode, RefusesChildren) {
   EXPECT_EQ(leaf->GetParentNode(), n);
 }
 
+TEST(ChildList, ParentThatRefusesTheNodeIsNotNamedByIt) {
+  const XMLNodeRef p = Node(), c = Node();
+  p->add(c.get());
+  {
+    const XMLNodeRef leaf = NewNode<TLeaf>();
+    c->SetParentNode(leaf.get());
+    EXPECT_EQ(c->GetParentNode(), p) << "the node stays where it was";
+    EXPECT_TRUE(p->IsChild(c.get()));
+    const XMLNodeRef orphan = Node();
+    orphan->SetParentNode(leaf.get());
+    EXPECT_EQ(orphan->GetParentNode(), nullptr);
+  }
+  // The leaf is gone; a parent field naming it would now point at freed memory.
+  EXPECT_EQ(c->GetParentNode(), p);
+  EXPECT_EQ(c->GetPosition(), 0);
+}
+
+TEST(ChildList, NodeOrAncestorIsRefusedAsChild) {
+  TProbe::Destroyed = 0;
+  {
+    const TRef<TProbe> root = NewNode<TProbe>(), child = NewNode<TProbe>(), grandchild = NewNode<TProbe>();
+    root->add(child.get());
+    child->add(grandchild.get());
+    EXPECT_EQ(root->add(root.get()), -1);
+    EXPECT_EQ(child->add(root.get()), -1);
+    EXPECT_EQ(grandchild->add(root.get()), -1);
+    EXPECT_EQ(grandchild->add(child.get()), -1);
+    root->SetParentNode(grandchild.get());  // the same, asked from the other side
+    EXPECT_EQ(root->GetParentNode(), nullptr);
+    EXPECT_EQ(grandchild->GetChildCount(), 0);
+    EXPECT_EQ(child->GetParentNode(), root);
+    EXPECT_EQ(root->GetChildCount(), 1);
+    root->Clear();  // ends, having no cycle to follow
+    EXPECT_EQ(child->GetChildCount(), 0);
+  }
+  EXPECT_EQ(TProbe::Destroyed, 3) << "no cycle keeps the nodes alive";
+}
+
+// Takes and drops a counted reference to itself while being destroyed.
+struct TSelfReferencingOnDestroy : TXMLNode {
+  static inline int Destroyed = 0;
+  ~TSelfReferencingOnDestroy() override {
+    const XMLNodeRef self(this);
+    ++Destroyed;
+  }
+};
+
+TEST(NodeLifetime, ReferenceTakenDuringDestructionDoesNotFreeTwice) {
+  TSelfReferencingOnDestroy::Destroyed = 0;
+  { const XMLNodeRef n = NewNode<TSelfReferencingOnDestroy>(); }
+  EXPECT_EQ(TSelfReferencingOnDestroy::Destroyed, 1);
+}
+
 TEST(ExceptionFamily, DerivedErrorsAreNodeErrors) {
   EXPECT_THROW(throw TXMLNodeRegistryError("r"), TXMLNodeError);
   EXPECT_THROW(throw TXMLNodeParsingError("p"), TXMLNodeError);

@@ -125,6 +125,30 @@ TEST(NumberParsing, AcceptsDecimalTextOnly) {
     EXPECT_THROW(ParseInt32Text(bad), EConvertError) << bad;
 }
 
+TEST(NumberParsing, SingleIsRoundedOnceAndRangeIsChecked) {
+  // Just above the midpoint between 1 and the next single: read as a double first, it would
+  // land on the midpoint and then round to even, down to 1.
+  EXPECT_EQ(ParseSingleText(Sep("1.00000005960464477539062500000000001")), 1.00000012f);
+  EXPECT_EQ(ParseSingleText(Sep("0.1")), 0.1f);
+  EXPECT_EQ(ParseSingleText("16777217"), 16777216.0f) << "halfway: to the even neighbour";
+  EXPECT_EQ(ParseSingleText("2e-45"), 1.40129846e-45f) << "the smallest subnormal";
+
+  // Too small for the type: a zero of the text's sign.
+  EXPECT_EQ(ParseSingleText("1e-50"), 0.0f);
+  EXPECT_TRUE(std::signbit(ParseSingleText("-1e-50")));
+  EXPECT_EQ(ParseSingleText(Sep("0.0000000000000000000000000000000000000000000000001")), 0.0f);
+  EXPECT_EQ(ParseFloatText("1e-400"), 0.0);
+  EXPECT_EQ(ParseFloatText(Sep("-123.4e-99999999999999999999")), 0.0);
+  // Too large: refused, never infinity.
+  for (const char* big : {"1e39", "3.40282357e38", "-1e39", "1e99999999999999999999"})
+    EXPECT_THROW(ParseSingleText(Sep(big)), EConvertError) << big;
+  EXPECT_EQ(ParseSingleText(Sep("3.4028235e38")), std::numeric_limits<float>::max());
+  EXPECT_EQ(ParseFloatText("1e39"), 1e39);
+  EXPECT_THROW(ParseFloatText("1e309"), EConvertError);
+  EXPECT_THROW(ParseFloatText(Sep("12345.6e400")), EConvertError);
+  EXPECT_EQ(ParseFloatText(Sep("0.000012345e310")), 0.12345e306);
+}
+
 TEST(Escapes, NoSemicolonsAndLeftToRightOrder) {
   EXPECT_EQ(EscapeText("a<b&c"), "a&ltb&ampc");
   EXPECT_EQ(UnescapeText("a&ltb&ampc"), "a<b&c");
@@ -192,8 +216,12 @@ TEST(PublishedProperties, SetByNameConvertsByKind) {
   EXPECT_EQ(s->Text, " kept as is ");
   EXPECT_EQ(s->Big, -9000000000);
 
-  SetPublishedValue(*s, "Ratio", Sep("0.1"));
-  EXPECT_EQ(s->Ratio, 0.1f) << "rounded to a single once";
+  SetPublishedValue(*s, "Ratio", Sep("1.00000005960464477539062500000000001"));
+  EXPECT_EQ(s->Ratio, 1.00000012f) << "rounded to a single once";
+  SetPublishedValue(*s, "Precise", Sep("1.00000005960464477539062500000000001"));
+  EXPECT_EQ(s->Precise, 1.0000000596046448);
+  EXPECT_THROW(SetPublishedValue(*s, "Ratio", "1e39"), EConvertError);
+  EXPECT_EQ(s->Ratio, 1.00000012f) << "a value beyond the single range is refused";
 
   SetPublishedValue(*s, "Nope", "1", true);  // skipped without a word
   EXPECT_EQ(ParsingMessage([&] { SetPublishedValue(*s, "Nope", "1"); }),
