@@ -1,0 +1,223 @@
+// The window's frame logic without a window: scene building, ticks, statistics, display shapes
+// and the pointer on the paint area.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "app/uDemoMainFormCore.h"
+#include "app/uDemoWaterObjectsRegistry.h"
+#include "objects/UniqueIDs.h"
+#include "objects/uBlockRIMapper.h"
+#include "objects/uGeneralExciter.h"
+
+using namespace plashbox;
+
+namespace {
+
+// A clock the test moves by hand.
+struct TFakeClock {
+  uint32_t Now = 1000;
+  TMillisecondClock Get() {
+    return [this] { return Now; };
+  }
+};
+
+class MainFormCore : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SeedUniqueIDs(11);
+    ClearRIMapClasses();
+    ClearExciterClasses();
+    RegisterDemoWaterObjects();
+  }
+  void TearDown() override {
+    ClearRIMapClasses();
+    ClearExciterClasses();
+  }
+  TFakeClock Clock;
+};
+
+TEST_F(MainFormCore, BuildSceneChecksTheClassLists) {
+  ClearRIMapClasses();
+  ClearExciterClasses();
+  TMainFormCore noMaps(Clock.Get());
+  try {
+    noMaps.Create();
+    FAIL() << "no map class";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "RIMapList is empty!?!?");
+  }
+
+  RegisterRIMapClass(TBlockRIMapper::StaticClass());
+  RegisterExciterClass(TGeneralExciter::StaticClass());
+  RegisterExciterClass(TGeneralExciter::StaticClass());
+  EXPECT_EQ(GetRIMapClass(1), nullptr);
+  TMainFormCore twoSources(Clock.Get());
+  try {
+    twoSources.Create();
+    FAIL() << "two source classes";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "ExciterList is assumed to contain one and only one type");
+  }
+  EXPECT_EQ(twoSources.ActiveWater(), nullptr) << "the half-built water never joins the slideshow";
+}
+
+TEST_F(MainFormCore, CreateBuildsTheDemoSceneAndAFirstFrame) {
+  TMainFormCore form(Clock.Get());
+  int presented = 0;
+  form.Present = [&](const TFastDIB&) { ++presented; };
+  form.Create();
+  TWater* water = form.ActiveWater();
+  ASSERT_NE(water, nullptr);
+  EXPECT_EQ(water->GridWidth(), 401);
+  EXPECT_EQ(water->GetChildCount(), 2);
+  EXPECT_NE(NodeAs<TBlockRIMapper>(water->GetChildren(0)), nullptr);
+  EXPECT_NE(NodeAs<TGeneralExciter>(water->GetChildren(1)), nullptr);
+  EXPECT_EQ(form.GetSurface().Width(), 401);
+  EXPECT_EQ(form.GetSurface().BitsPerPixel(), 24);
+  EXPECT_EQ(presented, 1) << "the first tick copies the still black surface out";
+  EXPECT_EQ(form.TotalSteps, 1);
+  const TPixelColor water1 = form.GetSurface().Rows24()[20][300];
+  EXPECT_EQ(water1.Red, 128) << "still open water is mid-grey";
+  const TPixelColor block = form.GetSurface().Rows24()[200][200];
+  EXPECT_EQ(block.Red, 128);
+  EXPECT_EQ(block.Green, 70) << "the slower block has a red cast";
+}
+
+TEST_F(MainFormCore, DraggingTheBlockFreezesTheWavesButDraggingTheSourceDoesNot) {
+  TMainFormCore form(Clock.Get());
+  form.Create();
+  for (int i = 0; i < 40; ++i) form.Tick();
+  TWater& water = *form.ActiveWater();
+  const TWaterGrid& cells = *water.Cells();
+  form.BoxMouseDown(mbLeft, 0, 280, 200, false);  // handle 2 of the block
+  ASSERT_TRUE(water.IsGrabbed());
+  const float before = cells[60][200].Displacement;
+  const int64_t steps = form.TotalSteps;
+  form.BoxMouseMove(0, 300, 180);
+  form.Tick();
+  form.Tick();
+  EXPECT_EQ(cells[60][200].Displacement, before) << "the waves stand still under a dragged block";
+  EXPECT_EQ(form.TotalSteps, steps);
+  EXPECT_LT(form.GetSurface().Rows24()[200][150].Green, 100) << "the turned block is drawn";
+  form.BoxMouseUp(mbLeft, 0, 300, 180);
+  form.Tick();
+  EXPECT_NE(cells[60][200].Displacement, before) << "the waves run again after the release";
+
+  // The beam's handle: its end point on screen.
+  auto* source = NodeAs<TGeneralExciter>(water.GetChildren(1));
+  form.BoxMouseDown(mbLeft, 0, source->X1, 400 - source->Y1, false);
+  ASSERT_TRUE(water.IsGrabbed());
+  ASSERT_EQ(water.GetMouseTarget(), source);
+  const int64_t stepsBeforeDrag = form.TotalSteps;
+  form.Tick();
+  EXPECT_EQ(form.TotalSteps, stepsBeforeDrag + 1) << "the water runs while the source is dragged";
+  form.BoxMouseUp(mbLeft, 0, source->X1, 400 - source->Y1);
+}
+
+TEST_F(MainFormCore, DripButtonTurnsEveryPressIntoADrip) {
+  TMainFormCore form(Clock.Get());
+  form.Create();
+  TWater& water = *form.ActiveWater();
+  auto* source = NodeAs<TGeneralExciter>(water.GetChildren(1));
+  form.BoxMouseDown(mbLeft, 0, source->X1, 400 - source->Y1, true);  // right on the source's handle
+  EXPECT_TRUE(form.MouseIsDown);
+  EXPECT_FALSE(water.IsGrabbed());
+  EXPECT_TRUE(water.IsDripActive());
+  EXPECT_TRUE(source->DripHeld);
+  EXPECT_FALSE(water.GetDripMode()) << "drip mode lasts only for the press";
+  form.Tick();
+  form.BoxMouseUp(mbLeft, 0, source->X1, 400 - source->Y1);
+  EXPECT_FALSE(form.MouseIsDown);
+  EXPECT_FALSE(source->DripHeld);
+}
+
+TEST_F(MainFormCore, StatisticsOfTheWorkedExample) {
+  TMainFormCore form(Clock.Get());
+  form.DebugPanelVisible = true;
+  form.Create();  // tick 1: 0 ms busy
+  // Ticks 2 .. 31: the first 29 take 5 ms each with 10 ms idle after; the 31st takes 5 ms and
+  // ends at 1510: 30 x 5 = 150 ms busy, 31 ticks and steps over 510 ms.
+  form.Present = [&](const TFastDIB&) { Clock.Now += 5; };
+  for (int i = 0; i < 29; ++i) {
+    form.Tick();
+    Clock.Now += 10;
+  }
+  Clock.Now = 1505;
+  form.Tick();
+  ASSERT_EQ(Clock.Now, 1510u);
+  EXPECT_EQ(*form.DataList().Find("Timer rate"), "60.8");
+  EXPECT_EQ(*form.DataList().Find("draw RATE"), "60.8") << "rows are found without regard to case";
+  EXPECT_EQ(*form.DataList().Find("CPU usage"), "29%");
+  EXPECT_EQ(*form.DataList().Find("Memory Usage"), "2572816");
+  EXPECT_FLOAT_EQ(form.StepRate, form.DrawRate);
+  // The five initial rows keep their places; the report's new rows come after them.
+  const auto& rows = form.DataList().Rows();
+  ASSERT_EQ(rows.size(), 7u);
+  EXPECT_EQ(rows[0].first, "Draw rate");
+  EXPECT_EQ(rows[5].first, "Timer rate");
+  EXPECT_EQ(rows[6].first, "Memory Usage");
+}
+
+TEST_F(MainFormCore, ReadoutsOverStillOpenWater) {
+  TMainFormCore form(Clock.Get());
+  form.DebugPanelVisible = true;
+  form.Create();
+  form.StepRate = 60;
+  form.BoxMouseMove(0, 380, 20);
+  EXPECT_EQ(*form.DataList().Find("Speed"), "42.43u/s");
+  EXPECT_EQ(*form.DataList().Find("Displacement"), "0.00");
+  EXPECT_EQ(*form.DataList().Find("n"), "1.00");
+  form.BoxMouseMove(0, 200, 200);  // inside the block
+  EXPECT_EQ(*form.DataList().Find("n"), "1.35");
+  form.BoxMouseMove(0, 5000, 5000);  // off the grid: no speed factor
+  EXPECT_EQ(*form.DataList().Find("n"), "-");
+  form.BoxMouseDown(mbLeft, 0, 60, 60, false);
+  form.BoxMouseMove(0, 200, 200);
+  EXPECT_EQ(*form.DataList().Find("n"), "-") << "no readouts while a button is down";
+}
+
+TEST_F(MainFormCore, DisplayShapesResizeAndCentreThePaintArea) {
+  TMainFormCore form(Clock.Get());
+  form.Create();
+  for (int i = 0; i < 20; ++i) form.Tick();
+  form.ChooseDisplayShape(1);
+  EXPECT_EQ(form.Box().Left, 107);
+  EXPECT_EQ(form.Box().Top, 149);
+  TWater& water = *form.ActiveWater();
+  EXPECT_EQ(water.GridWidth(), 250);
+  EXPECT_EQ(water.GridHeight(), 250);
+  EXPECT_EQ(form.GetSurface().Width(), 250);
+  EXPECT_EQ(water.DisplacementAt(20, 125), 0.0f) << "the waves are gone";
+  EXPECT_EQ(NodeAs<TBlockRIMapper>(water.GetChildren(0))->BlockWidth, 101) << "the block is re-applied";
+
+  form.ChooseDisplayShape(2);
+  EXPECT_EQ(form.Box().Left, 32);
+  EXPECT_EQ(form.Box().Top, 149);
+  form.ChooseDisplayShape(3);
+  EXPECT_EQ(form.Box().Left, 107);
+  EXPECT_EQ(form.Box().Top, 74);
+  form.ChooseDisplayShape(9);  // no such shape: the size stays
+  EXPECT_EQ(form.Box().Width, 250);
+  EXPECT_EQ(form.Box().Height, 401);
+  form.ChooseDisplayShape(0);
+  EXPECT_EQ(form.Box().Left, 32);
+  EXPECT_EQ(form.Box().Top, 74);
+  EXPECT_EQ(water.GridWidth(), 401);
+}
+
+TEST_F(MainFormCore, WithoutAWaterTheTankShowsAGradient) {
+  TMainFormCore form(Clock.Get());
+  form.Create();
+  form.GetSlideshow()->ActiveID = 0;
+  form.Tick();
+  const TFastDIB& s = form.GetSurface();
+  const TPixelColor topLeft = s.Rows24()[399][1], bottomRight = s.Rows24()[1][399];
+  EXPECT_LT(topLeft.Red, 205);
+  EXPECT_GE(topLeft.Red, 200);
+  EXPECT_EQ(bottomRight.Red, 255);
+  EXPECT_EQ(s.Rows24()[0][0].Red, 0) << "the outermost line of pixels is left as it was";
+  form.ClearWaves();  // no water: nothing to clear, nothing thrown
+}
+
+}  // namespace
