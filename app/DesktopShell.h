@@ -1,0 +1,25 @@
+// Opening a document or a web address with the desktop's own program for it. The window
+// program opens through the desktop; tests and the headless driver put a recorder in its place.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace plashbox {
+
+// Target is a web address ("https://...") or a file name; a relative file name is taken from
+// the current folder first and then from the program's own folder. The outcome is not reported:
+// a missing document simply does not open.
+using TShellOpen = std::function<void(const std::string& Target)>;
+
+void ShellOpen(const std::string& Target);
+// Replaces the opener; an empty function restores the desktop's.
+void SetShellOpen(TShellOpen Opener);
+
+// The two addresses behind the splash window's link areas, and the documents of the menu.
+inline constexpr const char* ProductWebAddress = "help/index.html";
+inline constexpr const char* MakerWebAddress = "help/about.html";
+inline constexpr const char* HelpFileName = "PlashboxDemo.chm";
+inline constexpr const char* ManualFileName = "Plashbox Manual.pdf";
+
+}  // namespace plashbox
