@@ -142,10 +142,12 @@ void TFastDIB::SetSizeAndFormat(std::uint8_t* memory, int width, int height, int
     SetMaskWord(2, blueMask);
   }
 
-  // Re-sizing to the format the surface already has keeps bitmap and pixels.
+  // Re-sizing to the format the surface already has keeps bitmap and pixels. Pixels borrowed
+  // by an earlier call are not kept: this call asks for the surface's own, and the lender may
+  // free its memory at any time.
   if (memory == nullptr && width == Width() && height == Height() &&
       bitsPerPixel == BitsPerPixel() && redBits == RedBits_ && greenBits == GreenBits_ &&
-      blueBits == BlueBits_ && UsePlatformBitmap_ && DC_ != TDIBHandle::None) {
+      blueBits == BlueBits_ && UsePlatformBitmap_ && DC_ != TDIBHandle::None && !Borrowed_) {
     return;
   }
 
@@ -170,7 +172,9 @@ void TFastDIB::SetSizeAndFormat(std::uint8_t* memory, int width, int height, int
     // Borrowed memory: whatever the surface held before stays held, so the
     // ownership flags keep describing it.
     PixelData_ = memory;
+    Borrowed_ = true;
   } else {
+    Borrowed_ = false;
     GiveBackHandles();
     if (UsePlatformBitmap_) {
       std::vector<std::uint8_t>().swap(OwnedPixels_);
@@ -232,6 +236,7 @@ void TFastDIB::Release() {
   std::vector<TPixel32*>().swap(Rows32_);
   std::vector<std::uint8_t>().swap(OwnedPixels_);
   PixelData_ = nullptr;
+  Borrowed_ = false;
   OwnsPixelData_ = false;
   // Nothing is left to address, so the surface reports no pixels: pixel
   // calls after a release fall outside and are ignored.

@@ -189,6 +189,8 @@ class TFastDIB {
   bool OwnsDC_ = false;
   bool OwnsPixelData_ = false;
   bool OwnsBitmap_ = false;
+  // PixelData_ is memory handed in by the caller, not the bitmap's.
+  bool Borrowed_ = false;
 };
 
 // Index of the entry among table[0..lastIndex] nearest to colour by the sum

@@ -105,6 +105,13 @@ TEST_F(FastDIBTest, BorrowedMemoryIsUsedNeverFreedAndReleaseEmpties) {
   EXPECT_EQ(dib.Rows()[1], memory.data() + 8);
   EXPECT_TRUE(dib.OwnsBitmap());  // the earlier bitmap is still held
   dib.SetPixel(1, 1, {1, 2, 3});
+  // Asking for the same size without memory gives the surface its own pixels back: the lender
+  // may free its memory.
+  dib.SetSize(2, 2, 24);
+  EXPECT_NE(dib.PixelData(), memory.data());
+  EXPECT_EQ(dib.Rows()[0], dib.PixelData());
+  EXPECT_EQ(Platform.Store.LiveBitmaps(), 1u);
+  dib.SetSizeAndFormat(memory.data(), 2, 2, 24, 0, 0, 0);
   SetDIBPlatform(nullptr);  // handles still go back to their issuer
   dib.Release();
   EXPECT_EQ(Platform.Store.LiveBitmaps() + Platform.Store.LiveDCs(), 0u);

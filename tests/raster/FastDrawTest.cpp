@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -201,6 +202,148 @@ TEST(FastDrawTest, OtherDepths) {
     }
     GradientRect(*dib, 0, 0, 4, 2, White, White, White, White);
     EXPECT_TRUE(Untouched(*dib)) << bits;
+  }
+}
+
+// The routines written out literally, step by step, on a picture of rows as stored; the
+// optimised workers (which start a clipped line part-way) must give exactly these pixels.
+struct TReferencePicture {
+  int W, H;  // positive height: lines turn y
+  std::vector<TPixelColor> Pixels;
+  TPixelColor& At(int x, int row) { return Pixels[std::size_t(row) * std::size_t(W) + std::size_t(x)]; }
+};
+
+int FloorDiv256(int v) { return v >= 0 ? v / 256 : -((-v + 255) / 256); }
+
+void ReferenceSolid(TReferencePicture& p, int x1, int y1, int x2, int y2, TPixelColor c) {
+  y1 = p.H - 1 - y1;
+  y2 = p.H - 1 - y2;
+  const int ax = 2 * std::abs(x2 - x1), ay = 2 * std::abs(y2 - y1);
+  const int sx = x2 - x1 < 0 ? -1 : 1, sy = y2 - y1 < 0 ? -1 : 1;
+  int x = x1, y = y1;
+  p.At(x, y) = c;
+  if (ax > ay) {
+    int d = ay - ax / 2;
+    while (x != x2) {
+      if (d >= 0) {
+        y += sy;
+        d -= ax;
+      }
+      x += sx;
+      d += ay;
+      p.At(x, y) = c;
+    }
+  } else {
+    int d = ax - ay / 2;
+    while (y != y2) {
+      if (d >= 0) {
+        x += sx;
+        d -= ay;
+      }
+      y += sy;
+      d += ax;
+      p.At(x, y) = c;
+    }
+  }
+}
+
+void ReferenceSmooth(TReferencePicture& p, int x1, int y1, int x2, int y2, TPixelColor c) {
+  if (y1 == y2 || x1 == x2) return ReferenceSolid(p, x1, y1, x2, y2, c);
+  y1 = p.H - 1 - y1;
+  y2 = p.H - 1 - y2;
+  if (y1 > y2) {
+    std::swap(x1, x2);
+    std::swap(y1, y2);
+  }
+  int dx = x2 - x1;
+  const int dy = y2 - y1;
+  int xstep = 1;
+  if (dx < 0) {
+    xstep = -1;
+    dx = -dx;
+  }
+  auto blend = [&](TPixelColor& px, bool main, int w) {
+    for (auto [pc, cc] : {std::pair{&px.Blue, c.Blue}, {&px.Green, c.Green}, {&px.Red, c.Red}}) {
+      const int old = *pc, col = cc;
+      *pc = std::uint8_t(main ? col + FloorDiv256((old - col) * w) : old + FloorDiv256((col - old) * w));
+    }
+  };
+  p.At(x1, y1) = c;
+  int x = x1, y = y1;
+  std::uint16_t acc = 0;
+  if (dy > dx) {
+    const int step = dx * 65536 / dy;
+    for (int i = 0; i < dy - 1; ++i) {
+      const auto next = std::uint16_t(acc + step);
+      if (next <= acc) x += xstep;
+      acc = next;
+      y += 1;
+      blend(p.At(x, y), true, acc >> 8);
+      blend(p.At(x + xstep, y), false, acc >> 8);
+    }
+  } else {
+    const int step = dy * 65536 / dx;
+    for (int i = 0; i < dx - 1; ++i) {
+      const auto next = std::uint16_t(acc + step);
+      if (next <= acc) y += 1;
+      acc = next;
+      x += xstep;
+      blend(p.At(x, y), true, acc >> 8);
+      blend(p.At(x, y + 1), false, acc >> 8);
+    }
+  }
+  p.At(x2, y2) = c;
+}
+
+void ReferenceGradient(TReferencePicture& p, int x1, int y1, int x2, int y2, TPixelColor c1, TPixelColor c2,
+                       TPixelColor c3, TPixelColor c4) {
+  if (y2 <= y1) return;
+  const int v = 65536 / (y2 - y1), h = x1 == x2 ? 0 : 65536 / (x2 - x1);
+  for (int k = 0; y1 + k < y2; ++k) {
+    const int top = 65536 - k * v, bottom = k * v;
+    auto channel = [&](std::uint8_t TPixelColor::*field) {
+      const int left = (c1.*field * top + c3.*field * bottom) >> 16;
+      const int right = (c2.*field * top + c4.*field * bottom) >> 16;
+      const int increment = (right - left) * h;
+      int acc = left * 65536;
+      for (int x = x1; x < x2; ++x) {
+        acc += increment;
+        p.At(x, y1 + k).*field = std::uint8_t(acc >> 16);
+      }
+    };
+    channel(&TPixelColor::Blue);
+    channel(&TPixelColor::Green);
+    channel(&TPixelColor::Red);
+  }
+}
+
+TEST(ReferenceTest, RoutinesMatchTheirStepByStepDefinition) {
+  std::mt19937 random(7);
+  const int W = 70, H = 50;
+  auto colour = [&] { return TPixelColor{std::uint8_t(random()), std::uint8_t(random()), std::uint8_t(random())}; };
+  for (int round = 0; round < 400; ++round) {
+    auto dib = Surface(W, H, 24);
+    TReferencePicture ref{W, H, std::vector<TPixelColor>(std::size_t(W) * H)};
+    for (int row = 0; row < H; ++row)
+      for (int x = 0; x < W; ++x) ref.At(x, row) = dib->Rows24()[row][x] = colour();
+    // A rectangle and a few lines over each other, so that blends meet earlier strokes.
+    int x1 = int(random() % W), x2 = int(random() % (W + 1)), y1 = int(random() % H), y2 = int(random() % (H + 1));
+    const TPixelColor c1 = colour(), c2 = colour(), c3 = colour(), c4 = colour();
+    GradientRect(*dib, x1, y1, x2, y2, c1, c2, c3, c4);
+    ReferenceGradient(ref, x1, y1, x2, y2, c1, c2, c3, c4);
+    for (int line = 0; line < 4; ++line) {
+      x1 = int(random() % W), x2 = int(random() % W), y1 = int(random() % H), y2 = int(random() % H);
+      const TPixelColor c = colour();
+      if (line % 2) {
+        SmoothLine(*dib, x1, y1, x2, y2, c);
+        ReferenceSmooth(ref, x1, y1, x2, y2, c);
+      } else {
+        SolidLine(*dib, x1, y1, x2, y2, c);
+        ReferenceSolid(ref, x1, y1, x2, y2, c);
+      }
+    }
+    for (int row = 0; row < H; ++row)
+      for (int x = 0; x < W; ++x) ASSERT_EQ(dib->Rows24()[row][x], ref.At(x, row)) << "round " << round << " at " << x << "," << row;
   }
 }
 
