@@ -1,0 +1,344 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <iterator>
+#include <limits>
+#include <numbers>
+
+#include "objects/uBaseExciter.h"
+
+using namespace plashbox;
+
+namespace {
+
+constexpr double TwoPi = 2 * std::numbers::pi;
+constexpr int32_t W = 401, H = 401;
+
+TRef<TBaseExciter> Exciter() {
+  TRef<TBaseExciter> e = NewNode<TBaseExciter>();
+  e->AttachGrid(std::make_shared<TWaterGrid>(W, H), W, H);
+  return e;
+}
+
+void Steps(TBaseExciter& e, int N) {
+  for (int i = 0; i < N; ++i) e.Step();
+}
+
+// A source that has faded in and runs at full level.
+TRef<TBaseExciter> Running() {
+  TRef<TBaseExciter> e = Exciter();
+  Steps(*e, 60);
+  return e;
+}
+
+TRef<TBaseExciter> Silent() {
+  TRef<TBaseExciter> e = Exciter();
+  e->ON = false;
+  e->RampingUp = false;
+  return e;
+}
+
+// Gives the exciter a grid of the test's own, to look at what the drip writes.
+TCellsRef OwnGrid(TBaseExciter& E) {
+  auto grid = std::make_shared<TWaterGrid>(W, H);
+  E.AttachGrid(grid, W, H);
+  return grid;
+}
+
+}  // namespace
+
+TEST(ExciterTimeBase, DefaultsAfterInitialise) {
+  const TRef<TBaseExciter> e = Exciter();
+  EXPECT_EQ(e->Period, static_cast<float>(25 / 0.7071));
+  EXPECT_NEAR(e->Period, 35.356, 0.001);
+  EXPECT_NEAR(e->GetWavelength(), 25.0f, 1e-5);
+  EXPECT_TRUE(e->ON);
+  EXPECT_TRUE(e->RampingUp);
+  EXPECT_FALSE(e->RampingDown);
+  EXPECT_FALSE(e->OneShot);
+  EXPECT_EQ(e->Envelope, 0.0f);
+  EXPECT_EQ(e->Detune, 1.0f);
+  EXPECT_EQ(e->Phase, 0.0f);
+  EXPECT_EQ(e->BeamColumnPercent, 10.0f);
+  EXPECT_EQ(e->HomeYPercent, 50.0f);
+  EXPECT_EQ(e->DripLevel, 0.0f);
+  EXPECT_EQ(e->BeamColumn, 40) << "a tenth of 401 columns, not a percent position";
+  EXPECT_TRUE(e->Snap_to_Grid);
+  EXPECT_EQ(e->GetTypeName(), "Base Exciter Type");
+  EXPECT_EQ(e->GetDescription(), "Need to change this");
+
+  const TRef<TBaseExciter> wide = NewNode<TBaseExciter>();
+  wide->AttachGrid(std::make_shared<TWaterGrid>(1000, 50), 1000, 50);
+  EXPECT_EQ(wide->BeamColumn, 100);
+
+  const auto& props = TBaseExciter::StaticClass().Properties();
+  const char* names[] = {"UniqueID", "Snap_to_Grid", "ActiveTool", "Wavelength", "Phase",
+                         "ON",       "OneShot",      "Detune",     "Phase2",     "Phase3"};
+  ASSERT_EQ(props.size(), std::size(names));
+  for (size_t i = 0; i < props.size(); ++i) EXPECT_EQ(props[i].Name, names[i]);
+}
+
+TEST(ExciterTimeBase, FirstStepSignals) {
+  const TRef<TBaseExciter> e = Exciter();
+  e->Detune = 2;
+  e->Step();
+  // Every intermediate stored as a single, the arithmetic in between in double.
+  const double wavelength = static_cast<float>(double(e->Period) * 0.7071);
+  const auto envelope = static_cast<float>(0.5 / wavelength);
+  const double rise = 1.0 - envelope;
+  const auto gain = static_cast<float>(std::exp(-0.5 * rise * rise / 0.25));
+  const auto phase = static_cast<float>(TwoPi / e->Period);
+  const auto phase2 = static_cast<float>(2 * TwoPi / e->Period);
+  const auto phase3 = static_cast<float>(3 * std::numbers::pi / e->Period);
+  const auto signal1 = static_cast<float>(std::sin(phase) * gain);
+  EXPECT_EQ(e->Envelope, envelope);
+  EXPECT_EQ(e->Phase, phase);
+  EXPECT_EQ(e->Signal1, signal1);
+  EXPECT_NEAR(e->Signal1, std::sin(TwoPi / 35.356) * std::exp(-2 * 0.98 * 0.98), 1e-6);
+  EXPECT_EQ(e->Phase2, phase2);
+  EXPECT_EQ(e->Signal2, static_cast<float>(std::sin(phase2) * gain));
+  EXPECT_EQ(e->Phase3, phase3);
+  EXPECT_EQ(e->HarmonicSignal, static_cast<float>(0.7 * signal1 - gain * std::sin(phase3) -
+                                                  1.2 * gain * std::sin(2.0 * phase)));
+}
+
+TEST(ExciterTimeBase, PhasesStayWithinOneTurn) {
+  const TRef<TBaseExciter> e = Exciter();
+  e->Detune = 3.7f;
+  for (int i = 0; i < 500; ++i) {
+    e->Step();
+    ASSERT_LE(e->Phase, TwoPi);
+    ASSERT_LE(e->Phase2, TwoPi);
+    ASSERT_LE(e->Phase3, TwoPi);
+    ASSERT_GE(e->Phase, 0);
+  }
+  // A period under one step: several turns come off in one step (2 pi / 0.1414 = 44.4 = 7 turns).
+  e->SetWavelength(0.1f);
+  e->Phase = 0;
+  e->Step();
+  EXPECT_LE(e->Phase, TwoPi);
+  EXPECT_NEAR(e->Phase, std::fmod(TwoPi / e->Period, TwoPi), 1e-4);
+  // A phase far too large to take 2 pi off one at a time still ends within one turn.
+  e->SetWavelength(25);
+  e->Phase = 1e20f;
+  e->Phase2 = std::numeric_limits<float>::infinity();
+  e->Step();
+  EXPECT_GE(e->Phase, 0);
+  EXPECT_LE(e->Phase, TwoPi);
+  EXPECT_GE(e->Phase2, 0);
+  EXPECT_LE(e->Phase2, TwoPi);
+  EXPECT_TRUE(std::isfinite(e->Signal1));
+}
+
+TEST(ExciterTimeBase, WavelengthThatIsNotPositiveIsRefused) {
+  const TRef<TBaseExciter> e = Exciter();
+  e->SetWavelength(40);
+  const float period = e->Period;
+  EXPECT_EQ(period, static_cast<float>(40 / 0.7071));
+  for (const float bad : {0.0f, -0.0f, -3.0f, std::numeric_limits<float>::quiet_NaN(),
+                          std::numeric_limits<float>::infinity()}) {
+    e->SetWavelength(bad);
+    EXPECT_EQ(e->Period, period) << bad;
+  }
+  SetPublishedValue(*e, "Wavelength", "0");
+  EXPECT_EQ(e->Period, period);
+  SetPublishedValue(*e, "Wavelength", "-12.5");
+  EXPECT_EQ(e->Period, period);
+  e->Step();
+  EXPECT_TRUE(std::isfinite(e->Signal1));
+  EXPECT_TRUE(std::isfinite(e->Envelope));
+}
+
+TEST(ExciterEnvelope, BurstFadesInHoldsFadesOutAndClearsItself) {
+  const TRef<TBaseExciter> e = Silent();
+  e->SetOneShot(true);
+  EXPECT_TRUE(e->ON);
+  EXPECT_TRUE(e->RampingUp);
+  EXPECT_FALSE(e->RampingDown);
+  int fadeIn = 0, full = 0, fadeOut = 0, steps = 0;
+  float last = 0;
+  while (e->ON && steps < 1000) {
+    e->Step();
+    ++steps;
+    ASSERT_LE(std::fabs(e->Envelope - last), 0.0401f) << "no jumps";
+    last = e->Envelope;
+    if (e->Envelope == 1)
+      ++full;
+    else if (full == 0)
+      ++fadeIn;
+    else
+      ++fadeOut;
+  }
+  EXPECT_FALSE(e->ON);
+  EXPECT_FALSE(e->OneShot);
+  EXPECT_FALSE(e->RampingDown);
+  EXPECT_EQ(e->Envelope, 0.0f);
+  EXPECT_EQ(full, 45) << "Round(20 x 25^0.25) steps at full level";
+  EXPECT_NEAR(fadeIn, 50, 1);
+  EXPECT_NEAR(fadeOut, 25, 1);
+  // Off, the time base stands still.
+  const float phase = e->Phase;
+  e->Step();
+  EXPECT_EQ(e->Phase, phase);
+}
+
+TEST(ExciterEnvelope, OneShotOnARunningSourceOnlyFadesOut) {
+  const TRef<TBaseExciter> e = Running();
+  ASSERT_EQ(e->Envelope, 1.0f);
+  e->SetOneShot(true);
+  EXPECT_TRUE(e->RampingDown);
+  EXPECT_FALSE(e->RampingUp);
+  e->SetOneShot(true);  // the same value changes nothing
+  EXPECT_TRUE(e->RampingDown);
+  int steps = 0;
+  while (e->ON && steps < 1000) {
+    e->Step();
+    ++steps;
+    ASSERT_LT(e->Envelope, 1.0f) << "no burst";
+  }
+  EXPECT_NEAR(steps, 26, 1);
+  EXPECT_FALSE(e->ON);
+  EXPECT_FALSE(e->OneShot);
+
+  // Clearing OneShot in the middle of a burst ends it early.
+  e->SetOneShot(true);
+  Steps(*e, 60);
+  ASSERT_EQ(e->Envelope, 1.0f);
+  e->SetOneShot(false);
+  EXPECT_TRUE(e->RampingDown);
+  Steps(*e, 30);
+  EXPECT_FALSE(e->ON);
+}
+
+TEST(ExciterEnvelope, OffAndOnAgainKeepsTheLevel) {
+  const TRef<TBaseExciter> e = Running();
+  e->SetON(false);
+  EXPECT_TRUE(e->ON) << "stays on while it fades out";
+  EXPECT_TRUE(e->RampingDown);
+  Steps(*e, 3);
+  const float level = e->Envelope;
+  EXPECT_NEAR(level, 0.88f, 1e-5);
+  e->SetON(true);
+  EXPECT_EQ(e->Phase, 0.0f);
+  EXPECT_EQ(e->Signal1, 0.0f);
+  EXPECT_EQ(e->Envelope, level) << "no jump to zero";
+  e->Step();
+  EXPECT_NEAR(e->Envelope, level + 0.02f, 1e-5);
+  EXPECT_FALSE(e->RampingDown);
+  // The published property goes through the same setter.
+  SetPublishedValue(*e, "ON", "False");
+  EXPECT_TRUE(e->RampingDown);
+  EXPECT_TRUE(e->ON);
+}
+
+TEST(ExciterEnvelope, RestartFadesInOnlyASourceThatIsOn) {
+  const TRef<TBaseExciter> off = Silent();
+  off->Restart();
+  EXPECT_FALSE(off->RampingUp);
+  Steps(*off, 5);
+  EXPECT_FALSE(off->ON);
+  EXPECT_EQ(off->Envelope, 0.0f);
+  EXPECT_EQ(off->Phase, 0.0f);
+
+  const TRef<TBaseExciter> on = Running();
+  on->Restart();
+  EXPECT_EQ(on->Envelope, 0.0f);
+  EXPECT_TRUE(on->RampingUp);
+  on->Step();
+  EXPECT_NEAR(on->Envelope, 0.02f, 1e-6);
+  // A source fading out when restarted is fading out no more.
+  const TRef<TBaseExciter> fading = Running();
+  fading->SetON(false);
+  fading->Step();
+  fading->Restart();
+  EXPECT_FALSE(fading->RampingDown);
+  EXPECT_TRUE(fading->RampingUp);
+}
+
+TEST(ExciterDrip, LeftButtonPushesDownInFourStepsAndLetsGoInFour) {
+  const TRef<TBaseExciter> e = Silent();  // the drip runs also while the source is off
+  const TCellsRef grid = OwnGrid(*e);
+  const auto cell = [&](int32_t x, int32_t y) -> TWaterCell& { return (*grid)[x][y]; };
+  e->DripHeld = true;
+  e->DripPositive = false;
+  e->DripX = 200;
+  e->DripY = 150;  // grid row 250
+  const int32_t x = 200, y = 250;
+  const double centre[] = {-1.35, -2.7, -4.05, -4.5, -4.5, -4.5};
+  for (const double expected : centre) {
+    cell(x, y).Velocity = 0.25f;
+    e->Step();
+    const auto s = static_cast<float>(3 * double(e->DripLevel));
+    EXPECT_NEAR(cell(x, y).Displacement, expected, 2e-6);
+    EXPECT_EQ(cell(x, y).Displacement, static_cast<float>(1.5 * s));
+    EXPECT_EQ(cell(x - 1, y).Displacement, static_cast<float>(0.9 * s));
+    EXPECT_EQ(cell(x, y + 1).Displacement, static_cast<float>(0.9 * s));
+    EXPECT_EQ(cell(x + 1, y + 1).Displacement, static_cast<float>(0.5 * s));
+    EXPECT_EQ(cell(x - 1, y - 1).Displacement, static_cast<float>(0.5 * s));
+    EXPECT_EQ(cell(x, y).Velocity, 0.0f);
+    EXPECT_EQ(cell(x + 2, y).Displacement, 0.0f);
+  }
+  e->DripHeld = false;
+  for (const double level : {-0.7, -0.4, -0.1, 0.0}) {
+    e->Step();
+    EXPECT_NEAR(e->DripLevel, level, 1e-6);
+    EXPECT_NEAR(cell(x, y).Displacement, 4.5 * level, 1e-5);
+  }
+  EXPECT_EQ(e->DripLevel, 0.0f);
+  cell(x, y).Displacement = 1;
+  e->Step();
+  EXPECT_EQ(cell(x, y).Displacement, 1.0f) << "no drip, no stamp";
+}
+
+TEST(ExciterDrip, RightButtonLiftsAndTheStampStaysOffTheEdges) {
+  const TRef<TBaseExciter> e = Silent();
+  const TCellsRef grid = OwnGrid(*e);
+  const auto cell = [&](int32_t x, int32_t y) -> TWaterCell& { return (*grid)[x][y]; };
+  e->DripHeld = true;
+  e->DripPositive = true;
+  e->DripX = 1;
+  e->DripY = 200;
+  e->Step();
+  EXPECT_NEAR(e->DripLevel, 0.3, 1e-6) << "the level moves even when nothing is stamped";
+  for (int32_t x = 0; x < 4; ++x)
+    for (int32_t y = 198; y < 203; ++y) EXPECT_EQ(cell(x, y).Displacement, 0.0f);
+  e->DripX = 200;
+  e->DripY = H - 3;
+  e->Step();
+  for (int32_t y = 0; y < 4; ++y) EXPECT_EQ(cell(200, y).Displacement, 0.0f);
+  e->DripX = W - 3;
+  e->DripY = 200;
+  e->Step();
+  EXPECT_EQ(cell(W - 3, 200).Displacement, 0.0f);
+  e->DripX = 2;
+  e->DripY = 2;
+  e->Step();
+  ASSERT_EQ(e->DripLevel, 1.0f);
+  EXPECT_EQ(cell(2, H - 3).Displacement, 4.5f);
+  EXPECT_EQ(cell(1, H - 2).Displacement, static_cast<float>(0.5 * 3.0));
+  EXPECT_EQ(cell(3, H - 3).Displacement, static_cast<float>(0.9 * 3.0));
+  EXPECT_EQ(cell(2, H - 4).Displacement, static_cast<float>(0.9 * 3.0));
+  // Without a grid the level still moves and nothing is written.
+  const TRef<TBaseExciter> loose = NewNode<TBaseExciter>();
+  loose->DripHeld = true;
+  loose->DripX = loose->DripY = 10;
+  loose->Step();
+  EXPECT_NEAR(loose->DripLevel, -0.3, 1e-6);
+}
+
+TEST(ExciterList, HoldsClassesAndAnswersNilOutsideIt) {
+  ClearExciterClasses();
+  EXPECT_EQ(ExciterClassCount(), 0);
+  EXPECT_EQ(GetExciterClass(0), nullptr);
+  RegisterExciterClass(TBaseExciter::StaticClass());
+  ASSERT_EQ(ExciterClassCount(), 1);
+  EXPECT_EQ(GetExciterClass(-1), nullptr);
+  EXPECT_EQ(GetExciterClass(ExciterClassCount()), nullptr);
+  const TNodeClass* cls = GetExciterClass(0);
+  ASSERT_EQ(cls, &TBaseExciter::StaticClass());
+  const XMLNodeRef made = cls->Create();
+  auto* e = NodeAs<TBaseExciter>(made);
+  ASSERT_NE(e, nullptr);
+  EXPECT_TRUE(e->ON) << "made through the factory, so initialised";
+  ClearExciterClasses();
+}
