@@ -122,6 +122,7 @@ std::string_view TVersionInfo::EmbeddedBlock() {
 bool TVersionInfo::ParsePayload(std::string_view Payload) {
   Entries.clear();
   Size_ = 0;
+  const size_t size = Payload.size();
   std::vector<TEntry> entries;
   while (!Payload.empty()) {
     const size_t eol = Payload.find('\n');
@@ -155,6 +156,7 @@ bool TVersionInfo::ParsePayload(std::string_view Payload) {
     entries.push_back(std::move(entry));
   }
   Entries = std::move(entries);
+  Size_ = static_cast<uint32_t>(size);
   return true;
 }
 
