@@ -1,0 +1,83 @@
+#include "panels/uBaseExciterControlPanel.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
+#include "panels/CustomButtons.h"
+#include "panels/PanelArtwork.h"
+#include "sim/Rounding.h"
+#include "xmlworker/XMLFormat.h"
+#include "xmlworker/XMLProperties.h"
+
+namespace plashbox {
+
+TBaseExciterCP::TBaseExciterCP(QWidget* Parent) : QFrame(Parent) {
+  setFixedSize(166, 83);
+  setAutoFillBackground(true);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, QColor(0xF7, 0xF7, 0xF7));
+  setPalette(palette);
+
+  PowerButton = new TCustomSpeedButton(this);
+  PowerButton->setGeometry(16, 2, 40, 31);
+  PowerButton->SetGroupIndex(4221);
+  PowerButton->SetAllowAllUp(true);
+  PowerButton->SetGlyph(PowerGlyph(24, 24));
+  PowerButton->SetNumGlyphs(4);
+  PowerButton->OnClick = [this] { PowerButtonClick(); };
+
+  OneWave = new QPushButton(QIcon(QPixmap::fromImage(PulseGlyph(16, 16).copy(0, 0, 16, 16))), "Burst", this);
+  OneWave->setGeometry(88, 4, 66, 25);
+  connect(OneWave, &QPushButton::clicked, this, [this] {
+    if (FControl) SetPublishedValue(*FControl, "OneShot", "True");
+  });
+
+  SpeedButton1 = new TCustomSpeedButton(this);
+  SpeedButton1->setGeometry(96, 16, 41, 33);
+  SpeedButton1->SetGroupIndex(10);
+  SpeedButton1->lower();  // under the burst button it overlaps
+
+  Label1 = new QLabel("Wavelength", this);
+  Label1->move(16, 34);
+  Label1->adjustSize();
+  WavelengthLabel = new QLabel("0", this);
+  WavelengthLabel->setGeometry(120, 33, 32, 13);
+  WavelengthLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+  WavelengthBar = new QSlider(Qt::Horizontal, this);
+  WavelengthBar->setGeometry(8, 49, 151, 32);
+  WavelengthBar->setRange(5, 100);
+  WavelengthBar->setValue(99);
+  WavelengthBar->setTickPosition(QSlider::TicksBelow);
+  WavelengthBar->setTickInterval(5);
+  connect(WavelengthBar, &QSlider::valueChanged, this, [this] { WavelengthBarChange(); });
+}
+
+TBaseExciterCP::~TBaseExciterCP() = default;
+
+void TBaseExciterCP::Bind(TBasicXMLNode& Control) {
+  FControl = &Control;
+  const bool on = SameText(GetPublishedValue(Control, "ON"), "True");
+  PowerButton->SetDown(on);
+  OneWave->setEnabled(!on);
+  SpeedButton1->SetDown(SameText(GetPublishedValue(Control, "OneShot"), "True"));
+  const int position = Round(ParseFloatText(GetPublishedValue(Control, "Wavelength")));
+  if (position != WavelengthBar->value()) {
+    WavelengthBar->setValue(position);
+    WavelengthLabel->setText(QString::number(WavelengthBar->value()));
+  }
+}
+
+void TBaseExciterCP::WavelengthBarChange() {
+  if (FControl) SetPublishedValue(*FControl, "Wavelength", std::to_string(WavelengthBar->value()));
+  WavelengthLabel->setText(QString::number(WavelengthBar->value()));
+}
+
+void TBaseExciterCP::PowerButtonClick() {
+  const bool on = PowerButton->Down();
+  if (FControl) SetPublishedValue(*FControl, "ON", on ? "True" : "False");
+  OneWave->setEnabled(!on);
+}
+
+}  // namespace plashbox

@@ -1,0 +1,76 @@
+#include "panels/uControlPanelRefractiveIndex.h"
+
+#include <QLabel>
+
+#include <cmath>
+
+#include "panels/CustomTrackBar.h"
+#include "sim/Rounding.h"
+#include "xmlworker/XMLFormat.h"
+#include "xmlworker/XMLProperties.h"
+
+namespace plashbox {
+
+namespace {
+
+QLabel* MakeLabel(QWidget* Parent, const QString& Text, const QRect& Bounds, Qt::Alignment Alignment) {
+  auto* label = new QLabel(Text, Parent);
+  label->setGeometry(Bounds);
+  label->setAlignment(Alignment | Qt::AlignVCenter);
+  return label;
+}
+
+// Slider steps 0 .. 10 run from open water (n = 1) to n = 1/11.
+float NOfPosition(int Position) { return static_cast<float>(1 - Position / 11.0); }
+
+}  // namespace
+
+TRefractiveIndexCP::TRefractiveIndexCP(QWidget* Parent) : QFrame(Parent) {
+  setFixedSize(177, 90);
+  setAutoFillBackground(true);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, QColor(0xF7, 0xF7, 0xF7));
+  setPalette(palette);
+
+  Label1 = MakeLabel(this, "Refractive Index", QRect(7, 10, 78, 13), Qt::AlignLeft);
+  Label1->setMinimumWidth(Label1->sizeHint().width());
+  Label1->adjustSize();
+  RefractiveIndexLabel = MakeLabel(this, "1", QRect(104, 10, 57, 13), Qt::AlignRight);
+  RfIndex = new TCustomTrackBar(Qt::Horizontal, this);
+  RfIndex->setGeometry(5, 33, 164, 23);
+  RfIndex->setRange(0, 10);
+  RfIndex->setValue(0);
+  RfIndex->setPageStep(1);
+  RfIndex->setTickPosition(QSlider::NoTicks);
+  RfIndex->SetChannelColor(Qt::white);
+  RfIndex->SetThumbColor(QColor(0x80, 0x80, 0x80));
+  connect(RfIndex, &QSlider::valueChanged, this, [this] { RfIndexChange(); });
+  Label2 = MakeLabel(this, "Air", QRect(0, 65, 33, 14), Qt::AlignHCenter);
+  Label3 = MakeLabel(this, "Water", QRect(64, 65, 39, 14), Qt::AlignHCenter);
+  Label4 = MakeLabel(this, "Glass", QRect(96, 65, 39, 14), Qt::AlignHCenter);
+  Label5 = MakeLabel(this, "Diamond", QRect(128, 65, 49, 14), Qt::AlignHCenter);
+  for (QLabel* l : {Label3, Label4, Label5}) l->setAttribute(Qt::WA_TranslucentBackground);
+}
+
+TRefractiveIndexCP::~TRefractiveIndexCP() = default;
+
+void TRefractiveIndexCP::Bind(TBaseRIControlRIMapper& Map) {
+  FMapper = &Map;
+  SetSpeedFactor(Map.GetN());
+}
+
+void TRefractiveIndexCP::SetSpeedFactor(float N) {
+  RfIndex->setValue(Round((1 - double(N)) * 11));
+  RefreshIndexLabel();
+}
+
+void TRefractiveIndexCP::RfIndexChange() {
+  if (FMapper) SetPublishedValue(*FMapper, "n", FormatDouble(NOfPosition(RfIndex->value())));
+  RefreshIndexLabel();
+}
+
+void TRefractiveIndexCP::RefreshIndexLabel() {
+  RefractiveIndexLabel->setText(QString::asprintf("%1.2f", std::sqrt(1 / double(NOfPosition(RfIndex->value())))));
+}
+
+}  // namespace plashbox

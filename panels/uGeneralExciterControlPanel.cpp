@@ -1,0 +1,361 @@
+#include "panels/uGeneralExciterControlPanel.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QLabel>
+#include <QMenu>
+
+#include <string>
+
+#include "panels/CustomButtons.h"
+#include "panels/CustomTrackBar.h"
+#include "panels/PanelArtwork.h"
+#include "sim/Rounding.h"
+#include "xmlworker/XMLFormat.h"
+#include "xmlworker/XMLProperties.h"
+
+namespace plashbox {
+
+namespace {
+
+const QColor PanelColour(0xF7, 0xF7, 0xF7);
+const QColor Grey(0x80, 0x80, 0x80);
+const char* const BeamNames[] = {"Point Source", "Beam Source", "Line Source", "Double Source", "Doppler Source"};
+
+// Frequency bar position (ten times the frequency shown) and wavelength, both ways.
+double WavelengthOfFrequencyPosition(int Position) { return 7.071 / (Position * 0.016); }
+int FrequencyPositionOfWavelength(double Lambda) { return Round(7.071 / (Lambda * 0.016)); }
+
+TCustomSpeedButton* MakeButton(QWidget* Parent, const QRect& Bounds, const QColor& Colour) {
+  auto* b = new TCustomSpeedButton(Parent);
+  b->setGeometry(Bounds);
+  b->SetColor(Colour);
+  return b;
+}
+
+TCustomTrackBar* MakeBar(QWidget* Parent, const QRect& Bounds, int Min, int Max, int Position) {
+  auto* bar = new TCustomTrackBar(Qt::Horizontal, Parent);
+  bar->setGeometry(Bounds);
+  bar->setRange(Min, Max);
+  bar->setValue(Position);
+  bar->setTickPosition(QSlider::NoTicks);
+  bar->SetThumbLength(18);
+  bar->SetChannelColor(Qt::white);
+  bar->SetThumbColor(QColor(0xC0, 0xC0, 0xC0));
+  return bar;
+}
+
+QLabel* MakeLabel(QWidget* Parent, const QString& Text, int Left, int Top) {
+  auto* label = new QLabel(Text, Parent);
+  label->move(Left, Top);
+  label->adjustSize();
+  return label;
+}
+
+QLabel* MakeFixedLabel(QWidget* Parent, const QString& Text, const QRect& Bounds, Qt::Alignment Alignment) {
+  auto* label = new QLabel(Text, Parent);
+  label->setGeometry(Bounds);
+  label->setAlignment(Alignment | Qt::AlignVCenter);
+  return label;
+}
+
+void SetTextColour(QLabel& Label, const QColor& Colour) {
+  QPalette palette = Label.palette();
+  palette.setColor(QPalette::WindowText, Colour);
+  Label.setPalette(palette);
+}
+
+}  // namespace
+
+QString OneDecimal(double Value) { return QString::asprintf("%1.1f", Value); }
+
+TGeneralExciterCP::TGeneralExciterCP(QWidget* Parent) : QFrame(Parent) {
+  setFixedSize(175, 200);
+  setAutoFillBackground(true);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, PanelColour);
+  setPalette(palette);
+  QFont bold = font();
+  bold.setPointSize(8);
+  bold.setBold(true);
+  setFont(bold);
+  QFont regular = bold;
+  regular.setBold(false);
+
+  Type1 = MakeButton(this, QRect(3, 2, 168, 32), PanelColour);
+  Type1->SetFlat(true);
+  QFont typeFont = bold;
+  typeFont.setPointSize(10);
+  typeFont.setItalic(true);
+  Type1->setFont(typeFont);
+  Type1->SetMargin(2);
+  Type1->SetSpacing(5);
+  Type1->OnClick = [this] { Type1Click(); };
+
+  Shape1 = new QFrame(this);
+  Shape1->setGeometry(0, 36, 175, 1);
+  Shape1->setFrameStyle(QFrame::HLine | QFrame::Plain);
+
+  PowerButton = MakeButton(this, QRect(15, 46, 46, 33), PanelColour);
+  PowerButton->SetGroupIndex(4221);
+  PowerButton->SetAllowAllUp(true);
+  PowerButton->SetGlyph(PowerGlyph(24, 24));
+  PowerButton->SetNumGlyphs(4);
+  PowerButton->OnClick = [this] { PowerButtonClick(); };
+
+  DopplerReset = MakeButton(this, QRect(74, 46, 34, 33), PanelColour);
+  DopplerReset->SetFlat(true);
+  DopplerReset->SetGlyph(ResetGlyph(20, 20));
+  DopplerReset->OnClick = [this] {
+    if (FExciter) FExciter->ResetDoppler();
+  };
+
+  OneWave = MakeButton(this, QRect(117, 46, 46, 33), PanelColour);
+  OneWave->SetGroupIndex(68985);
+  OneWave->SetAllowAllUp(true);
+  OneWave->SetGlyph(PulseGlyph(24, 24));
+  OneWave->SetNumGlyphs(4);
+  OneWave->OnClick = [this] { OneWaveClick(); };
+
+  WavelengthCaptionLabel = MakeLabel(this, "Wavelength", 12, 90);
+  WavelengthCaptionLabel->setFont(regular);
+  WavelengthCaptionLabel->adjustSize();
+  CustomSpeedButton1 = MakeButton(this, QRect(77, 86, 28, 28), PanelColour);
+  CustomSpeedButton1->SetFlat(true);
+  CustomSpeedButton1->SetGlyph(ModeGlyph(20, 20));
+  CustomSpeedButton1->SetNumGlyphs(4);
+  CustomSpeedButton1->OnClick = [this] {
+    if (FExciter) SetUseFrequency(!FExciter->UseFreq);
+  };
+  FrequencyCaptionLabel = MakeLabel(this, "Frequency", 108, 90);
+  FrequencyCaptionLabel->setAlignment(Qt::AlignRight);
+  SetTextColour(*FrequencyCaptionLabel, Grey);
+  WavelengthLabel = MakeFixedLabel(this, "0", QRect(15, 105, 57, 13), Qt::AlignRight);
+  FrequencyLabel = MakeFixedLabel(this, "0", QRect(104, 105, 57, 13), Qt::AlignRight);
+  SetTextColour(*FrequencyLabel, Grey);
+
+  WavelengthBar = MakeBar(this, QRect(5, 117, 166, 24), 5, 50, 50);
+  FrequencyBar = MakeBar(this, QRect(5, 117, 166, 24), 9, 88, 50);
+  FrequencyBar->hide();
+  connect(WavelengthBar, &QSlider::valueChanged, this, [this] { WavelengthBarChange(); });
+  connect(FrequencyBar, &QSlider::valueChanged, this, [this] { FrequencyBarChange(); });
+
+  HarmonicsButton = MakeButton(this, QRect(15, 142, 50, 45), PanelColour);
+  HarmonicsButton->SetFlat(true);
+  HarmonicsButton->SetGroupIndex(549843);
+  HarmonicsButton->SetAllowAllUp(true);
+  HarmonicsButton->SetCaption("Lines");
+  HarmonicsButton->SetLayout(blGlyphTop);
+  HarmonicsButton->SetGlyph(LinesGlyph(24, 24));
+  HarmonicsButton->SetNumGlyphs(4);
+  HarmonicsButton->hide();
+  HarmonicsButton->OnClick = [this] {
+    if (FExciter) FExciter->Harmonics = HarmonicsButton->Down();
+  };
+
+  MachLabel = MakeLabel(this, "Mach 0.8", 82, 150);
+  MachSlider = MakeBar(this, QRect(75, 167, 96, 26), 2, 20, 9);
+  connect(MachSlider, &QSlider::valueChanged, this, [this] { MachSliderChange(); });
+  DetuneNameLabel = MakeLabel(this, "Detune", 82, 150);
+  DetuneAmountLabel = MakeFixedLabel(this, "1.0x", QRect(127, 150, 35, 13), Qt::AlignRight);
+  DetuneSlider = MakeBar(this, QRect(75, 167, 96, 26), 2, 40, 10);
+  connect(DetuneSlider, &QSlider::valueChanged, this, [this] { DetuneSliderChange(); });
+
+  PopupMenu1 = new QMenu(this);
+  auto* group = new QActionGroup(PopupMenu1);
+  const char* const itemNames[] = {"PointSource1", "BeamSource1", "LineSource1", "Double1", "Doppler1"};
+  for (int i = 0; i < 5; ++i) {
+    QAction* item = PopupMenu1->addAction(QIcon(QPixmap::fromImage(BeamTypePicture(i))), BeamNames[i]);
+    item->setObjectName(itemNames[i]);
+    item->setCheckable(true);
+    item->setActionGroup(group);
+    connect(item, &QAction::triggered, this, [this, i] { LineSource1Click(i); });
+    MenuItems[size_t(i)] = item;
+  }
+  connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { PopupMenu1Popup(); });
+
+  Timer1.setInterval(50);
+  connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+  Timer1.start();
+  Timer2.setInterval(200);
+  connect(&Timer2, &QTimer::timeout, this, [this] { Timer2Timer(); });
+  Timer2.start();
+
+  ShowLayout(false, false);
+}
+
+TGeneralExciterCP::~TGeneralExciterCP() = default;
+
+void TGeneralExciterCP::Bind(TGeneralExciter& Source) {
+  FExciter = &Source;
+  ShowBeamType(Source.BeamType);
+  PowerButton->SetDown(Source.ON);
+  SetWavelengthFromExciter(Source.GetWavelength());
+  OneWave->SetDown(Source.OneShot);
+  SetDetune(Source.Detune);
+  SetDopplerSpeed(Source.DopplerSpeed);
+  SetHarmonics(Source.Harmonics);
+}
+
+void TGeneralExciterCP::ShowBeamType(int32_t Value) {
+  FBeamType = Value;
+  if (Value < 0 || Value > 4) return;
+  ShowLayout(Value == btDoppler, Value == btDouble);
+  Type1->SetCaption(BeamNames[Value]);
+  Type1->SetGlyph(BeamTypePicture(Value), BeamPictureTransparent);
+}
+
+void TGeneralExciterCP::ShowLayout(bool Doppler, bool Detune) {
+  MachSlider->setVisible(Doppler);
+  MachLabel->setVisible(Doppler);
+  DopplerReset->setVisible(Doppler);
+  HarmonicsButton->setVisible(Doppler);
+  DetuneSlider->setVisible(Detune);
+  DetuneNameLabel->setVisible(Detune);
+  DetuneAmountLabel->setVisible(Detune);
+}
+
+float TGeneralExciterCP::Detune() const { return static_cast<float>(DetuneSlider->value() / 10.0); }
+
+void TGeneralExciterCP::SetDetune(float Value) {
+  const int p = Round(double(Value) * 10);
+  if (p == DetuneSlider->value()) return;
+  DetuneSlider->setValue(p);
+  RefreshDetuneLabel();
+}
+
+float TGeneralExciterCP::DopplerSpeed() const { return static_cast<float>(MachSlider->value() / 10.0); }
+
+void TGeneralExciterCP::SetDopplerSpeed(float Value) {
+  const int p = Round(double(Value) * 10);
+  if (p == MachSlider->value()) return;
+  MachSlider->setValue(p);
+  RefreshMachLabel();
+}
+
+bool TGeneralExciterCP::Harmonics() const { return HarmonicsButton->Down(); }
+void TGeneralExciterCP::SetHarmonics(bool Value) { HarmonicsButton->SetDown(Value); }
+
+void TGeneralExciterCP::SetWavelengthFromExciter(float Lambda) {
+  if (double(WavelengthBar->value()) == double(Lambda)) return;
+  Updating = true;
+  WavelengthBar->setValue(Round(Lambda));
+  FrequencyBar->setValue(FrequencyPositionOfWavelength(Lambda));
+  Updating = false;
+  RefreshWavelengthLabels();
+}
+
+void TGeneralExciterCP::SetUseFrequency(bool On) {
+  FExciter->UseFreq = On;
+  const bool frequencyShown = !FrequencyBar->isHidden();
+  if (On != frequencyShown) {
+    SetTextColour(*WavelengthCaptionLabel, On ? Grey : Qt::black);
+    SetTextColour(*WavelengthLabel, On ? Grey : Qt::black);
+    SetTextColour(*FrequencyCaptionLabel, On ? Qt::black : Grey);
+    SetTextColour(*FrequencyLabel, On ? Qt::black : Grey);
+    FrequencyBar->setVisible(On);
+    WavelengthBar->setVisible(!On);
+    if (On)
+      FrequencyBarChange();
+    else
+      WavelengthBarChange();
+  }
+  RefreshWavelengthLabels();
+}
+
+void TGeneralExciterCP::Type1Click() {
+  if (FBeamType >= 0 && FBeamType < 5) MenuItems[size_t(FBeamType)]->setChecked(true);
+  PopupMenu1->popup(Type1->mapToGlobal(QPoint(0, Type1->height())));
+}
+
+void TGeneralExciterCP::PopupMenu1Popup() {
+  for (int i = 0; i < 5; ++i) MenuItems[size_t(i)]->setText(BeamNames[i]);
+}
+
+void TGeneralExciterCP::LineSource1Click(int ImageIndex) {
+  if (FExciter) FExciter->SetBeamType(ImageIndex);
+  ShowBeamType(ImageIndex);
+}
+
+void TGeneralExciterCP::PowerButtonClick() {
+  if (!PowerButton->Down()) {
+    if (FExciter) FExciter->SetON(false);
+    return;
+  }
+  if (OneWave->Down() || SameText(GetPublishedValue(*FExciter, "OneShot"), "True")) {
+    OneWave->SetDown(false);
+    FExciter->SetOneShot(false);
+  }
+  FExciter->SetON(true);
+}
+
+void TGeneralExciterCP::OneWaveClick() {
+  if (!OneWave->Down()) {
+    if (FExciter) FExciter->SetOneShot(false);
+    return;
+  }
+  FExciter->SetOneShot(true);
+  Timer1.start();
+  PowerButton->SetDown(false);
+}
+
+void TGeneralExciterCP::Timer1Timer() {
+  if (FExciter && LowerCase(GetPublishedValue(*FExciter, "OneShot")) == "false") OneWave->SetDown(false);
+  if (!OneWave->Down()) Timer1.stop();
+}
+
+void TGeneralExciterCP::Timer2Timer() {
+  if (!FExciter) return;
+  const std::string text = GetPublishedValue(*FExciter, "BeamType");
+  if (text == std::to_string(FBeamType)) return;
+  int32_t value = 1;
+  try {
+    value = ParseInt32Text(text);
+  } catch (const EConvertError&) {
+  }
+  ShowBeamType(value);
+}
+
+void TGeneralExciterCP::WavelengthBarChange() {
+  if (Updating || !FExciter) return;
+  FExciter->SetWavelength(float(WavelengthBar->value()));
+  Updating = true;
+  FrequencyBar->setValue(FrequencyPositionOfWavelength(FExciter->GetWavelength()));
+  Updating = false;
+  RefreshWavelengthLabels();
+}
+
+void TGeneralExciterCP::FrequencyBarChange() {
+  if (Updating || !FExciter) return;
+  FExciter->SetWavelength(static_cast<float>(WavelengthOfFrequencyPosition(FrequencyBar->value())));
+  Updating = true;
+  WavelengthBar->setValue(Round(FExciter->GetWavelength()));
+  Updating = false;
+  RefreshWavelengthLabels();
+}
+
+void TGeneralExciterCP::MachSliderChange() {
+  if (FExciter) FExciter->DopplerSpeed = DopplerSpeed();
+  RefreshMachLabel();
+}
+
+void TGeneralExciterCP::DetuneSliderChange() {
+  if (FExciter) FExciter->Detune = Detune();
+  RefreshDetuneLabel();
+}
+
+void TGeneralExciterCP::RefreshWavelengthLabels() {
+  if (!FExciter) return;
+  const double lambda = FExciter->GetWavelength();
+  WavelengthLabel->setText(QString::asprintf("%1.1f", lambda) + "mm");
+  FrequencyLabel->setText(QString::asprintf("%1.2f", 0.7071 / (lambda * 0.016)) + "Hz");
+}
+
+void TGeneralExciterCP::RefreshMachLabel() {
+  MachLabel->setText("Mach " + OneDecimal(MachSlider->value() / 10.0));
+  MachLabel->adjustSize();
+}
+
+void TGeneralExciterCP::RefreshDetuneLabel() { DetuneAmountLabel->setText(OneDecimal(DetuneSlider->value() / 10.0) + "x"); }
+
+}  // namespace plashbox

@@ -1,0 +1,101 @@
+// The editing panel of a wave source: its beam type, wavelength or frequency, on/off and single
+// pulse, detune of the double source, and speed and front lines of the moving source. It
+// follows changes made to the source elsewhere through two timers.
+#pragma once
+
+#include <QFrame>
+#include <QTimer>
+
+#include <array>
+
+#include "objects/uGeneralExciter.h"
+#include "objects/uWaterBaseClasses.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+
+namespace plashbox {
+
+class TCustomSpeedButton;
+class TCustomTrackBar;
+
+class TGeneralExciterCP : public QFrame, public TControlPanel {
+  Q_OBJECT
+
+ public:
+  explicit TGeneralExciterCP(QWidget* Parent = nullptr);
+  ~TGeneralExciterCP() override;
+
+  // Binds the panel to a source and shows its settings; a detune or Doppler speed off the
+  // sliders' steps is written back rounded.
+  void Bind(TGeneralExciter& Source);
+  TGeneralExciter* Exciter() const { return FExciter.get(); }
+
+  int32_t BeamType() const { return FBeamType; }
+  // Shows the type's name, picture and layout; values outside 0 .. 4 are only stored.
+  void ShowBeamType(int32_t Value);
+  float Detune() const;
+  void SetDetune(float Value);
+  float DopplerSpeed() const;
+  void SetDopplerSpeed(float Value);
+  bool Harmonics() const;
+  void SetHarmonics(bool Value);
+  // Moves both bars to Lambda without writing it back; nothing when the bar stands there.
+  void SetWavelengthFromExciter(float Lambda);
+  void SetUseFrequency(bool On);
+
+  // The two timers' work, callable directly.
+  void Timer1Timer();
+  void Timer2Timer();
+
+  // Controls, by their names.
+  TCustomSpeedButton* Type1;
+  QFrame* Shape1;
+  TCustomSpeedButton* PowerButton;
+  TCustomSpeedButton* DopplerReset;
+  TCustomSpeedButton* OneWave;
+  QLabel* WavelengthCaptionLabel;
+  TCustomSpeedButton* CustomSpeedButton1;
+  QLabel* FrequencyCaptionLabel;
+  QLabel* WavelengthLabel;
+  QLabel* FrequencyLabel;
+  TCustomTrackBar* WavelengthBar;
+  TCustomTrackBar* FrequencyBar;
+  TCustomSpeedButton* HarmonicsButton;
+  QLabel* MachLabel;
+  TCustomTrackBar* MachSlider;
+  QLabel* DetuneNameLabel;
+  QLabel* DetuneAmountLabel;
+  TCustomTrackBar* DetuneSlider;
+  QTimer Timer1;
+  QTimer Timer2;
+  QMenu* PopupMenu1;
+  std::array<QAction*, 5> MenuItems{};
+
+ private:
+  void Type1Click();
+  void PopupMenu1Popup();
+  void LineSource1Click(int ImageIndex);
+  void PowerButtonClick();
+  void OneWaveClick();
+  void WavelengthBarChange();
+  void FrequencyBarChange();
+  void MachSliderChange();
+  void DetuneSliderChange();
+  void RefreshWavelengthLabels();
+  void RefreshMachLabel();
+  void RefreshDetuneLabel();
+  void ShowLayout(bool Doppler, bool Detune);
+
+  bool Updating = false;
+  int32_t FBeamType = 0;
+  // Counted, so a source taken out of its scene stays valid while the panel shows it.
+  TRef<TGeneralExciter> FExciter;
+};
+
+// The panel's number texts: one decimal place ("0.6", "1.4").
+QString OneDecimal(double Value);
+
+}  // namespace plashbox

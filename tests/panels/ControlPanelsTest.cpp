@@ -1,0 +1,238 @@
+// The tank objects' control panels on Qt's offscreen platform: bindings, value mappings,
+// layouts and the buttons that release each other.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+
+#include <memory>
+
+#include "objects/uBlockRIMapper.h"
+#include "objects/uGeneralExciter.h"
+#include "panels/ControlPanels.h"
+#include "panels/CustomButtons.h"
+#include "panels/CustomTrackBar.h"
+#include "panels/uBaseExciterControlPanel.h"
+#include "panels/uControlPanelRefractiveIndex.h"
+#include "panels/uGeneralExciterControlPanel.h"
+#include "xmlworker/XMLProperties.h"
+
+using namespace plashbox;
+
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "test_controlpanels";
+    static char* argv[] = {name, nullptr};
+    App = std::make_unique<QApplication>(argc, argv);
+    RegisterControlPanels();
+  }
+  void TearDown() override { App.reset(); }
+  std::unique_ptr<QApplication> App;
+};
+const auto* const Environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+struct TExciterPanel {
+  TRef<TGeneralExciter> Source = NewNode<TGeneralExciter>();
+  TGeneralExciterCP Panel;
+  explicit TExciterPanel(float Wavelength = 50) {
+    Source->SetWavelength(Wavelength);
+    Panel.Bind(*Source);
+  }
+};
+
+TEST(GeneralExciterCP, BindingAtTheBarsPositionLeavesTheLabels) {
+  TExciterPanel p(50);
+  EXPECT_EQ(p.Panel.WavelengthLabel->text(), "0");
+  EXPECT_EQ(p.Panel.FrequencyLabel->text(), "0");
+  EXPECT_EQ(p.Panel.WavelengthBar->value(), 50);
+  EXPECT_EQ(p.Panel.Exciter(), p.Source.get());
+  EXPECT_EQ(p.Panel.size(), QSize(175, 200));
+
+  TExciterPanel q(20);
+  EXPECT_EQ(q.Panel.WavelengthBar->value(), 20);
+  EXPECT_EQ(q.Panel.FrequencyBar->value(), 22) << "7.071 / (20 x 0.016) = 22.1";
+  EXPECT_EQ(q.Panel.WavelengthLabel->text(), "20.0mm");
+  EXPECT_EQ(q.Panel.FrequencyLabel->text(), "2.21Hz");
+  EXPECT_FLOAT_EQ(q.Source->GetWavelength(), 20.0f) << "binding writes nothing back";
+}
+
+TEST(GeneralExciterCP, TheTwoBarsMoveEachOther) {
+  TExciterPanel p(50);
+  p.Panel.SetUseFrequency(true);
+  EXPECT_TRUE(p.Source->UseFreq);
+  EXPECT_TRUE(p.Panel.WavelengthBar->isHidden());
+  EXPECT_FALSE(p.Panel.FrequencyBar->isHidden());
+  p.Panel.FrequencyBar->setValue(9);
+  EXPECT_NEAR(p.Source->GetWavelength(), 7.071 / 0.144, 1e-3);
+  EXPECT_EQ(p.Panel.WavelengthBar->value(), 49);
+  EXPECT_NEAR(p.Source->GetWavelength(), 49.104, 1e-3) << "no second change from the wavelength bar";
+  p.Panel.FrequencyBar->setValue(88);
+  EXPECT_NEAR(p.Source->GetWavelength(), 5.022, 1e-3);
+  EXPECT_EQ(p.Panel.WavelengthBar->value(), 5);
+
+  p.Panel.SetUseFrequency(false);
+  EXPECT_FALSE(p.Panel.WavelengthBar->isHidden());
+  p.Panel.WavelengthBar->setValue(6);
+  p.Panel.WavelengthBar->setValue(5);
+  EXPECT_EQ(p.Panel.FrequencyBar->value(), 88);
+  EXPECT_EQ(p.Panel.WavelengthLabel->text(), "5.0mm");
+  EXPECT_EQ(p.Panel.FrequencyLabel->text(), "8.84Hz");
+}
+
+TEST(GeneralExciterCP, LayoutsFollowTheBeamType) {
+  TExciterPanel p;
+  const auto shown = [&](QWidget* w) { return !w->isHidden(); };
+  QAction* doubleItem = p.Panel.MenuItems[3];
+  doubleItem->trigger();
+  EXPECT_EQ(p.Source->BeamType, btDouble);
+  EXPECT_EQ(p.Panel.Type1->Caption(), "Double Source");
+  EXPECT_TRUE(shown(p.Panel.DetuneSlider) && shown(p.Panel.DetuneNameLabel) && shown(p.Panel.DetuneAmountLabel));
+  EXPECT_FALSE(shown(p.Panel.MachSlider) || shown(p.Panel.MachLabel) || shown(p.Panel.DopplerReset) ||
+               shown(p.Panel.HarmonicsButton));
+  p.Panel.MenuItems[4]->trigger();
+  EXPECT_EQ(p.Panel.Type1->Caption(), "Doppler Source");
+  EXPECT_TRUE(shown(p.Panel.MachSlider) && shown(p.Panel.MachLabel) && shown(p.Panel.DopplerReset) &&
+              shown(p.Panel.HarmonicsButton));
+  EXPECT_FALSE(shown(p.Panel.DetuneSlider) || shown(p.Panel.DetuneNameLabel));
+  p.Panel.MenuItems[0]->trigger();
+  EXPECT_FALSE(shown(p.Panel.MachSlider) || shown(p.Panel.DetuneSlider));
+  EXPECT_EQ(p.Panel.Type1->Caption(), "Point Source");
+
+  p.Panel.ShowBeamType(9);  // only stored
+  EXPECT_EQ(p.Panel.BeamType(), 9);
+  EXPECT_EQ(p.Panel.Type1->Caption(), "Point Source");
+}
+
+TEST(GeneralExciterCP, ATypeChangedElsewhereShowsWithinTheTimerPeriod) {
+  TExciterPanel p;
+  p.Source->SetBeamType(btDoppler);
+  QTest::qWait(260);
+  EXPECT_EQ(p.Panel.BeamType(), btDoppler);
+  EXPECT_EQ(p.Panel.Type1->Caption(), "Doppler Source");
+}
+
+TEST(GeneralExciterCP, SlidersWriteBackRoundedValues) {
+  const TRef<TGeneralExciter> source = NewNode<TGeneralExciter>();
+  source->DopplerSpeed = 0;
+  source->Detune = 1.26f;
+  TGeneralExciterCP panel;
+  panel.Bind(*source);
+  EXPECT_FLOAT_EQ(source->DopplerSpeed, 0.2f) << "clamped to the slider's lowest step";
+  EXPECT_FLOAT_EQ(source->Detune, 1.3f);
+  EXPECT_EQ(panel.DetuneAmountLabel->text(), "1.3x");
+  EXPECT_EQ(panel.MachLabel->text(), "Mach 0.2");
+  panel.MachSlider->setValue(6);
+  EXPECT_EQ(panel.MachLabel->text(), "Mach 0.6");
+  panel.MachSlider->setValue(14);
+  EXPECT_EQ(panel.MachLabel->text(), "Mach 1.4") << "the label shows the speed the source runs at";
+  EXPECT_FLOAT_EQ(source->DopplerSpeed, 1.4f);
+  panel.DetuneSlider->setValue(10);
+  EXPECT_EQ(panel.DetuneAmountLabel->text(), "1.0x");
+
+  panel.SetHarmonics(true);
+  EXPECT_FALSE(source->Harmonics) << "setting the button from code fires nothing";
+  QTest::mouseClick(panel.HarmonicsButton, Qt::LeftButton);
+  EXPECT_FALSE(source->Harmonics) << "hidden outside the Doppler layout: no click lands";
+  panel.MenuItems[4]->trigger();
+  panel.show();
+  QTest::mouseClick(panel.HarmonicsButton, Qt::LeftButton);
+  EXPECT_EQ(source->Harmonics, panel.HarmonicsButton->Down());
+}
+
+TEST(GeneralExciterCP, PowerAndPulseReleaseEachOther) {
+  TExciterPanel p;
+  p.Panel.show();
+  p.Source->SetON(true);
+  p.Panel.PowerButton->SetDown(true);
+  QTest::mouseClick(p.Panel.OneWave, Qt::LeftButton);
+  EXPECT_TRUE(p.Panel.OneWave->Down());
+  EXPECT_TRUE(p.Source->OneShot);
+  EXPECT_FALSE(p.Panel.PowerButton->Down());
+  EXPECT_TRUE(p.Panel.Timer1.isActive());
+
+  QTest::mouseClick(p.Panel.PowerButton, Qt::LeftButton);
+  EXPECT_TRUE(p.Panel.PowerButton->Down());
+  EXPECT_FALSE(p.Panel.OneWave->Down());
+  EXPECT_FALSE(p.Source->OneShot) << "the pulse ends";
+  EXPECT_TRUE(p.Source->ON);
+  QTest::mouseClick(p.Panel.PowerButton, Qt::LeftButton);
+  EXPECT_TRUE(p.Source->RampingDown) << "switched off, the source fades out";
+
+  // The pulse button springs back when the source's burst has ended.
+  QTest::mouseClick(p.Panel.OneWave, Qt::LeftButton);
+  ASSERT_TRUE(p.Panel.OneWave->Down());
+  p.Source->SetOneShot(false);
+  p.Panel.Timer1Timer();
+  EXPECT_FALSE(p.Panel.OneWave->Down());
+  EXPECT_FALSE(p.Panel.Timer1.isActive());
+}
+
+TEST(RefractiveIndexCP, BindingRoundsNToASliderStep) {
+  const TRef<TBlockRIMapper> map = NewNode<TBlockRIMapper>();
+  map->SetN(1);
+  TRefractiveIndexCP panel;
+  panel.Bind(*map);
+  EXPECT_EQ(panel.RfIndex->value(), 0);
+  EXPECT_EQ(map->GetN(), 1.0f);
+  EXPECT_EQ(panel.RefractiveIndexLabel->text(), "1.00");
+  EXPECT_EQ(panel.size(), QSize(177, 90));
+
+  map->SetN(0.5f);
+  TRefractiveIndexCP half;
+  half.Bind(*map);
+  EXPECT_EQ(half.RfIndex->value(), 6) << "5.5 goes to the even neighbour";
+  EXPECT_EQ(GetPublishedValue(*map, "n"), "0.4545455");
+  EXPECT_EQ(half.RefractiveIndexLabel->text(), "1.48");
+
+  half.RfIndex->setValue(5);
+  EXPECT_FLOAT_EQ(map->GetN(), float(1 - 5 / 11.0));
+  EXPECT_EQ(half.RefractiveIndexLabel->text(), "1.35");
+  half.RfIndex->setValue(10);
+  EXPECT_EQ(half.RefractiveIndexLabel->text(), "3.32");
+}
+
+TEST(ControlPanels, ObjectsHandOutTheirPanels) {
+  const TRef<TGeneralExciter> source = NewNode<TGeneralExciter>();
+  std::unique_ptr<TControlPanel> panel = source->CreateControlPanel();
+  auto* exciterPanel = dynamic_cast<TGeneralExciterCP*>(panel.get());
+  ASSERT_NE(exciterPanel, nullptr);
+  EXPECT_EQ(exciterPanel->Exciter(), source.get());
+
+  const TRef<TBlockRIMapper> block = NewNode<TBlockRIMapper>();
+  panel = block->CreateControlPanel();
+  auto* indexPanel = dynamic_cast<TRefractiveIndexCP*>(panel.get());
+  ASSERT_NE(indexPanel, nullptr);
+  EXPECT_EQ(indexPanel->RfIndex->value(), 5) << "n 0.5454 is step 5";
+
+  const TRef<TBaseExciter> plain = NewNode<TBaseExciter>();
+  panel = plain->CreateControlPanel();
+  EXPECT_NE(dynamic_cast<TBaseExciterCP*>(panel.get()), nullptr);
+}
+
+TEST(BaseExciterCP, EditsByPropertyName) {
+  const TRef<TBaseExciter> source = NewNode<TBaseExciter>();
+  source->SetWavelength(40.4f);
+  source->SetON(true);
+  TBaseExciterCP panel;
+  panel.Bind(*source);
+  EXPECT_TRUE(panel.PowerButton->Down());
+  EXPECT_FALSE(panel.OneWave->isEnabled());
+  EXPECT_EQ(panel.WavelengthBar->value(), 40);
+  EXPECT_EQ(panel.WavelengthLabel->text(), "40");
+  EXPECT_FLOAT_EQ(source->GetWavelength(), 40.0f) << "the rounded wavelength is written back";
+  panel.show();
+  QTest::mouseClick(panel.PowerButton, Qt::LeftButton);
+  EXPECT_TRUE(source->RampingDown) << "switched off, the source fades out";
+  EXPECT_TRUE(panel.OneWave->isEnabled());
+  panel.OneWave->click();
+  EXPECT_TRUE(source->OneShot);
+}
+
+}  // namespace
