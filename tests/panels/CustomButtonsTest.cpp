@@ -253,20 +253,6 @@ class SpeedButton : public ::testing::Test {
   std::map<TCustomSpeedButton*, int> Clicks;
 };
 
-TEST_F(SpeedButton, StartsAsTheDocumentedDefaults) {
-  TCustomSpeedButton* B = Make();
-  EXPECT_EQ(B->size(), QSize(22, 23));
-  EXPECT_EQ(B->Spacing(), 4);
-  EXPECT_EQ(B->Margin(), -1);
-  EXPECT_TRUE(B->Transparent());
-  EXPECT_FALSE(B->Flat());
-  EXPECT_EQ(B->Layout(), blGlyphLeft);
-  EXPECT_EQ(B->State(), bsUp);
-  EXPECT_EQ(B->Color(), QApplication::palette().color(QPalette::Button));
-  B->SetMargin(-2);
-  EXPECT_EQ(B->Margin(), -1);
-}
-
 TEST_F(SpeedButton, MomentaryButtonNeverStaysDown) {
   TCustomSpeedButton* B = Make(0);
   B->SetDown(true);
