@@ -2,9 +2,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <string>
 
 #include "objects/uGeneralExciter.h"
 #include "raster/FastDIB.h"
+#include "sim/WaterStepKernels.h"
 #include "sim/uWater.h"
 
 using namespace plashbox;
@@ -43,6 +45,28 @@ void BM_SimulateStep(benchmark::State& state) {
   CountCellSteps(state, size);
 }
 BENCHMARK(BM_SimulateStep)->Arg(401)->Arg(1024)->Arg(2048)->Unit(benchmark::kMicrosecond);
+
+// Each kernel variant this processor runs, over the same grid as BM_SimulateStep: the
+// variants give the same bits, so the fastest is chosen at start-up.
+void BM_SimulateStepKernel(benchmark::State& state, const detail::TStepKernels* k) {
+  const auto size = static_cast<int32_t>(state.range(0));
+  const TRef<TWater> water = WavyWater(size);
+  TWaterGrid& c = *water->Cells();
+  for (auto _ : state) {
+    for (int32_t x = 1; x < size - 1; ++x) k->StepColumn(c[x - 1], c[x], c[x + 1], size, x > 1, nullptr, x - 1);
+    k->DisplaceColumn(c[size - 2], size, nullptr, size - 2);
+    benchmark::ClobberMemory();
+  }
+  CountCellSteps(state, size);
+}
+
+[[maybe_unused]] const bool KernelBenchmarksRegistered = [] {
+  for (const detail::TStepKernels* k : detail::AvailableStepKernels())
+    benchmark::RegisterBenchmark((std::string("BM_SimulateStepKernel/") + k->Name).c_str(), BM_SimulateStepKernel, k)
+        ->Arg(401)
+        ->Unit(benchmark::kMicrosecond);
+  return true;
+}();
 
 void BM_StepAndRender(benchmark::State& state) {
   const auto size = static_cast<int32_t>(state.range(0));

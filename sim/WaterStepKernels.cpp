@@ -33,59 +33,96 @@ void DisplaceColumnPortable(TWaterCell* Column, int32_t H, const TColouring* Pai
 
 #if PLASHBOX_X86
 
-// Four cells at a time: the four cells' records are transposed into one vector per field,
-// widened to double for the arithmetic, and the results narrowed and put back in place.
+// Eight cells at a time, two to a 256-bit load. Transposing inside each 128-bit half puts one
+// field of the eight cells into one vector in the row order y, y+2, y+4, y+6 | y+1, y+3, y+5,
+// y+7, so that the even rows and the odd rows each widen to one vector of doubles. Then the
+// neighbours above the even rows are the odd rows themselves and the neighbours below the odd
+// rows are the even rows; only the other two need a one-lane shift.
 #define PLASHBOX_AVX2 __attribute__((target("avx2")))
 
-PLASHBOX_AVX2 inline __m128 DisplacementsOf(const TWaterCell* c) {
-  const __m128 a = _mm_loadu_ps(&c[0].Displacement), b = _mm_loadu_ps(&c[1].Displacement);
-  const __m128 e = _mm_loadu_ps(&c[2].Displacement), f = _mm_loadu_ps(&c[3].Displacement);
-  return _mm_movelh_ps(_mm_unpacklo_ps(a, b), _mm_unpacklo_ps(e, f));
+struct TFields8 {
+  __m256 D, V, S, M;
+};
+
+PLASHBOX_AVX2 inline TFields8 Load8(const TWaterCell* c) {
+  const __m256 a = _mm256_loadu_ps(&c[0].Displacement), b = _mm256_loadu_ps(&c[2].Displacement);
+  const __m256 e = _mm256_loadu_ps(&c[4].Displacement), f = _mm256_loadu_ps(&c[6].Displacement);
+  const __m256 t0 = _mm256_unpacklo_ps(a, b), t1 = _mm256_unpackhi_ps(a, b);
+  const __m256 t2 = _mm256_unpacklo_ps(e, f), t3 = _mm256_unpackhi_ps(e, f);
+  return TFields8{_mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(1, 0, 1, 0)), _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(3, 2, 3, 2)),
+                  _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(1, 0, 1, 0)), _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(3, 2, 3, 2))};
+}
+
+PLASHBOX_AVX2 inline __m256 LoadDisplacements8(const TWaterCell* c) {
+  const __m256 t0 = _mm256_unpacklo_ps(_mm256_loadu_ps(&c[0].Displacement), _mm256_loadu_ps(&c[2].Displacement));
+  const __m256 t2 = _mm256_unpacklo_ps(_mm256_loadu_ps(&c[4].Displacement), _mm256_loadu_ps(&c[6].Displacement));
+  return _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(1, 0, 1, 0));
+}
+
+PLASHBOX_AVX2 inline __m256d EvenRows(__m256 Field) { return _mm256_cvtps_pd(_mm256_castps256_ps128(Field)); }
+PLASHBOX_AVX2 inline __m256d OddRows(__m256 Field) { return _mm256_cvtps_pd(_mm256_extractf128_ps(Field, 1)); }
+PLASHBOX_AVX2 inline __m256 Rows8(__m256d Even, __m256d Odd) {
+  return _mm256_set_m128(_mm256_cvtpd_ps(Odd), _mm256_cvtpd_ps(Even));
+}
+
+// Writes Values (in the transposed row order) into field Lane of the eight cells at c, whose
+// records are still in Cells.
+template <int Lane>
+PLASHBOX_AVX2 inline void Store8(TWaterCell* c, const TFields8& Cells, __m256 Values) {
+  constexpr int blend = (1 << Lane) | (1 << (Lane + 4));
+  // Cell pair k takes element k of each half.
+  const __m256 f0 = _mm256_permute_ps(Values, 0x00), f1 = _mm256_permute_ps(Values, 0x55);
+  const __m256 f2 = _mm256_permute_ps(Values, 0xAA), f3 = _mm256_permute_ps(Values, 0xFF);
+  // Records of the pairs back from the transposed fields.
+  const __m256 t0 = _mm256_unpacklo_ps(Cells.D, Cells.V), t1 = _mm256_unpackhi_ps(Cells.D, Cells.V);
+  const __m256 t2 = _mm256_unpacklo_ps(Cells.S, Cells.M), t3 = _mm256_unpackhi_ps(Cells.S, Cells.M);
+  const __m256 r0 = _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(1, 0, 1, 0)), r1 = _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(3, 2, 3, 2));
+  const __m256 r2 = _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(1, 0, 1, 0)), r3 = _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(3, 2, 3, 2));
+  _mm256_storeu_ps(&c[0].Displacement, _mm256_blend_ps(r0, f0, blend));
+  _mm256_storeu_ps(&c[2].Displacement, _mm256_blend_ps(r1, f1, blend));
+  _mm256_storeu_ps(&c[4].Displacement, _mm256_blend_ps(r2, f2, blend));
+  _mm256_storeu_ps(&c[6].Displacement, _mm256_blend_ps(r3, f3, blend));
+}
+
+// (d + v) x damping of eight cells, clamped; min(high, max(low, d)) keeps a NaN as it is, like
+// the scalar comparisons.
+PLASHBOX_AVX2 inline __m256 Displaced8(const TFields8& c) {
+  const __m256d even = _mm256_mul_pd(_mm256_add_pd(EvenRows(c.D), EvenRows(c.V)), EvenRows(c.M));
+  const __m256d odd = _mm256_mul_pd(_mm256_add_pd(OddRows(c.D), OddRows(c.V)), OddRows(c.M));
+  return _mm256_min_ps(_mm256_set1_ps(DisplacementLimit),
+                       _mm256_max_ps(_mm256_set1_ps(-DisplacementLimit), Rows8(even, odd)));
 }
 
 PLASHBOX_AVX2 void StepColumnAVX2(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H,
                                   bool DisplaceLeft, const TColouring* Paint, int32_t LeftX) {
   const __m256d four = _mm256_set1_pd(4.0);
-  const __m128 high = _mm_set1_ps(DisplacementLimit), low = _mm_set1_ps(-DisplacementLimit);
   int32_t y = 1;
-  for (; y + 3 <= H - 2; y += 4) {
-    // Centre cells: displacement, velocity and speed factor of rows y .. y+3.
-    __m128 c0 = _mm_loadu_ps(&Centre[y].Displacement), c1 = _mm_loadu_ps(&Centre[y + 1].Displacement);
-    __m128 c2 = _mm_loadu_ps(&Centre[y + 2].Displacement), c3 = _mm_loadu_ps(&Centre[y + 3].Displacement);
-    __m128 cD = c0, cV = c1, cS = c2, cM = c3;
-    _MM_TRANSPOSE4_PS(cD, cV, cS, cM);
-    const __m128 below = _mm_castsi128_ps(_mm_alignr_epi8(
-        _mm_castps_si128(cD), _mm_castps_si128(_mm_set1_ps(Centre[y - 1].Displacement)), 12));
-    const __m128 above = _mm_castsi128_ps(_mm_alignr_epi8(
-        _mm_castps_si128(_mm_set1_ps(Centre[y + 4].Displacement)), _mm_castps_si128(cD), 4));
+  // Lane 0 holds the displacement of the row below the block: the odd rows of the previous
+  // block, turned by one lane, carried in a register rather than read back from the cells
+  // just stored.
+  __m256d belowCarry = _mm256_set1_pd(Centre[0].Displacement);
+  for (; y + 7 <= H - 2; y += 8) {
+    const TFields8 c = Load8(Centre + y);
+    const __m256d cE = EvenRows(c.D), cO = OddRows(c.D);
+    const __m256d turnedO = _mm256_permute4x64_pd(cO, _MM_SHUFFLE(2, 1, 0, 3));
+    const __m256d belowE = _mm256_blend_pd(turnedO, belowCarry, 0b0001);
+    const __m256d aboveO = _mm256_blend_pd(_mm256_permute4x64_pd(cE, _MM_SHUFFLE(0, 3, 2, 1)),
+                                           _mm256_set1_pd(Centre[y + 8].Displacement), 0b1000);
+    belowCarry = turnedO;
 
-    __m128 l0 = _mm_loadu_ps(&Left[y].Displacement), l1 = _mm_loadu_ps(&Left[y + 1].Displacement);
-    __m128 l2 = _mm_loadu_ps(&Left[y + 2].Displacement), l3 = _mm_loadu_ps(&Left[y + 3].Displacement);
-    __m128 lD = l0, lV = l1, lS = l2, lM = l3;
-    _MM_TRANSPOSE4_PS(lD, lV, lS, lM);
-    const __m128 rD = DisplacementsOf(Right + y);
+    const TFields8 l = Load8(Left + y);
+    const __m256 r = LoadDisplacements8(Right + y);
 
     // Left + below + right + above - 4 x centre, in this order, then v += s x sum.
-    __m256d sum = _mm256_add_pd(_mm256_cvtps_pd(lD), _mm256_cvtps_pd(below));
-    sum = _mm256_add_pd(sum, _mm256_cvtps_pd(rD));
-    sum = _mm256_add_pd(sum, _mm256_cvtps_pd(above));
-    sum = _mm256_sub_pd(sum, _mm256_mul_pd(four, _mm256_cvtps_pd(cD)));
-    const __m128 v = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_cvtps_pd(cV), _mm256_mul_pd(_mm256_cvtps_pd(cS), sum)));
-    _mm_storeu_ps(&Centre[y].Displacement, _mm_insert_ps(c0, v, (0 << 6) | (1 << 4)));
-    _mm_storeu_ps(&Centre[y + 1].Displacement, _mm_insert_ps(c1, v, (1 << 6) | (1 << 4)));
-    _mm_storeu_ps(&Centre[y + 2].Displacement, _mm_insert_ps(c2, v, (2 << 6) | (1 << 4)));
-    _mm_storeu_ps(&Centre[y + 3].Displacement, _mm_insert_ps(c3, v, (3 << 6) | (1 << 4)));
+    __m256d sumE = _mm256_add_pd(_mm256_add_pd(_mm256_add_pd(EvenRows(l.D), belowE), EvenRows(r)), cO);
+    __m256d sumO = _mm256_add_pd(_mm256_add_pd(_mm256_add_pd(OddRows(l.D), cE), OddRows(r)), aboveO);
+    sumE = _mm256_sub_pd(sumE, _mm256_mul_pd(four, cE));
+    sumO = _mm256_sub_pd(sumO, _mm256_mul_pd(four, cO));
+    const __m256d vE = _mm256_add_pd(EvenRows(c.V), _mm256_mul_pd(EvenRows(c.S), sumE));
+    const __m256d vO = _mm256_add_pd(OddRows(c.V), _mm256_mul_pd(OddRows(c.S), sumO));
+    Store8<1>(Centre + y, c, Rows8(vE, vO));
 
-    if (DisplaceLeft) {
-      const __m256d moved = _mm256_mul_pd(_mm256_add_pd(_mm256_cvtps_pd(lD), _mm256_cvtps_pd(lV)),
-                                          _mm256_cvtps_pd(lM));
-      // min(high, max(low, d)) keeps a NaN as it is, like the scalar comparisons.
-      const __m128 d = _mm_min_ps(high, _mm_max_ps(low, _mm256_cvtpd_ps(moved)));
-      _mm_storeu_ps(&Left[y].Displacement, _mm_insert_ps(l0, d, (0 << 6) | (0 << 4)));
-      _mm_storeu_ps(&Left[y + 1].Displacement, _mm_insert_ps(l1, d, (1 << 6) | (0 << 4)));
-      _mm_storeu_ps(&Left[y + 2].Displacement, _mm_insert_ps(l2, d, (2 << 6) | (0 << 4)));
-      _mm_storeu_ps(&Left[y + 3].Displacement, _mm_insert_ps(l3, d, (3 << 6) | (0 << 4)));
-    }
+    if (DisplaceLeft) Store8<0>(Left + y, l, Displaced8(l));
   }
   for (; y < H - 1; ++y) {
     UpdateVelocity(Left, Centre, Right, y);
@@ -95,20 +132,10 @@ PLASHBOX_AVX2 void StepColumnAVX2(TWaterCell* Left, TWaterCell* Centre, const TW
 }
 
 PLASHBOX_AVX2 void DisplaceColumnAVX2(TWaterCell* Column, int32_t H, const TColouring* Paint, int32_t X) {
-  const __m128 high = _mm_set1_ps(DisplacementLimit), low = _mm_set1_ps(-DisplacementLimit);
   int32_t y = 1;
-  for (; y + 3 <= H - 2; y += 4) {
-    __m128 c0 = _mm_loadu_ps(&Column[y].Displacement), c1 = _mm_loadu_ps(&Column[y + 1].Displacement);
-    __m128 c2 = _mm_loadu_ps(&Column[y + 2].Displacement), c3 = _mm_loadu_ps(&Column[y + 3].Displacement);
-    __m128 cD = c0, cV = c1, cS = c2, cM = c3;
-    _MM_TRANSPOSE4_PS(cD, cV, cS, cM);
-    const __m256d moved =
-        _mm256_mul_pd(_mm256_add_pd(_mm256_cvtps_pd(cD), _mm256_cvtps_pd(cV)), _mm256_cvtps_pd(cM));
-    const __m128 d = _mm_min_ps(high, _mm_max_ps(low, _mm256_cvtpd_ps(moved)));
-    _mm_storeu_ps(&Column[y].Displacement, _mm_insert_ps(c0, d, (0 << 6) | (0 << 4)));
-    _mm_storeu_ps(&Column[y + 1].Displacement, _mm_insert_ps(c1, d, (1 << 6) | (0 << 4)));
-    _mm_storeu_ps(&Column[y + 2].Displacement, _mm_insert_ps(c2, d, (2 << 6) | (0 << 4)));
-    _mm_storeu_ps(&Column[y + 3].Displacement, _mm_insert_ps(c3, d, (3 << 6) | (0 << 4)));
+  for (; y + 7 <= H - 2; y += 8) {
+    const TFields8 c = Load8(Column + y);
+    Store8<0>(Column + y, c, Displaced8(c));
   }
   for (; y < H - 1; ++y) UpdateDisplacement(Column[y]);
   if (Paint) ColourColumn(Column, H, *Paint, X, 1);
