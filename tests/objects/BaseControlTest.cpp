@@ -52,6 +52,8 @@ TEST(ControlSnap, SnapValueRoundsHalvesToEvenAndStaysInside) {
   EXPECT_EQ(c->SnapValue(0, 5, W), 5);
   EXPECT_EQ(c->SnapValue(-10, 5, W), 5) << "below 5 moves up one spacing";
   EXPECT_EQ(c->SnapValue(400, 5, W), 389) << "Round(24.69) = 25 gives 405, above W - 5";
+  EXPECT_EQ(c->SnapValue(21, 5, 26), 21) << "exactly W - 5 stays";
+  EXPECT_EQ(c->SnapValue(30, 5, 26), 21);
   int32_t x = 14, y = 396;
   c->SnapPoint(x, y);
   EXPECT_EQ(x, 21);
@@ -228,6 +230,15 @@ TEST(ControlMouse, BodyDragOfAPairIsRefusedAsAWholeAtTheEdge) {
   c->MouseMove(0, 24, S(213));  // column 4: refused
   EXPECT_EQ(c->X1, 10);
   EXPECT_EQ(c->X2, 90);
+  // The second handle is checked as well: it may not pass column 395.
+  c->X2 = 390;
+  c->MouseMove(0, 30, S(213));  // point 2 would reach 396: refused
+  c->MouseMove(0, 36, S(213));  // likewise
+  EXPECT_EQ(c->X1, 10);
+  EXPECT_EQ(c->X2, 390);
+  c->MouseMove(0, 35, S(213));
+  EXPECT_EQ(c->X1, 9);
+  EXPECT_EQ(c->X2, 389);
 }
 
 TEST(ControlMouse, BodyDragOfOneHandleIsClampedAndOfPointThreeRefused) {
