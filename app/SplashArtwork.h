@@ -1,0 +1,15 @@
+// The splash window's picture: JPEG bytes that the build renders with the tank itself
+// (tools/make_splash) and compiles into the program.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace plashbox {
+
+inline constexpr int32_t SplashArtworkWidth = 800;
+inline constexpr int32_t SplashArtworkHeight = 500;
+
+std::span<const uint8_t> SplashArtworkJpeg();
+
+}  // namespace plashbox
