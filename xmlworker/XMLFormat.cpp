@@ -234,15 +234,36 @@ int64_t ParseInt64Text(std::string_view Text) { return ParseInteger<int64_t>(Tex
 std::string EscapeText(std::string_view Text) {
   return ReplaceAll(ReplaceAll(Text, "&", "&amp"), "<", "&lt");
 }
-std::string UnescapeText(std::string_view Text) {
-  return ReplaceAll(ReplaceAll(Text, "&amp", "&"), "&lt", "<");
+namespace {
+// One pass from left to right: replacing every "&amp" first would turn the escaped form of a
+// text "&lt" (or "&dq") into "<" (or a quote), and a saved text would not read back as it was.
+std::string UnescapeOnePass(std::string_view Text, bool Quotes) {
+  std::string out;
+  out.reserve(Text.size());
+  for (size_t i = 0; i < Text.size();) {
+    const std::string_view rest = Text.substr(i);
+    if (rest.starts_with("&amp")) {
+      out += '&';
+      i += 4;
+    } else if (rest.starts_with("&lt")) {
+      out += '<';
+      i += 3;
+    } else if (Quotes && rest.starts_with("&dq")) {
+      out += '"';
+      i += 3;
+    } else {
+      out += Text[i++];
+    }
+  }
+  return out;
 }
+}  // namespace
+
+std::string UnescapeText(std::string_view Text) { return UnescapeOnePass(Text, false); }
 std::string EscapeArrayString(std::string_view Text) {
   return ReplaceAll(EscapeText(Text), "\"", "&dq");
 }
-std::string UnescapeArrayString(std::string_view Text) {
-  return ReplaceAll(UnescapeText(Text), "&dq", "\"");
-}
+std::string UnescapeArrayString(std::string_view Text) { return UnescapeOnePass(Text, true); }
 
 std::string LowerCase(std::string_view Text) {
   std::string out(Text);

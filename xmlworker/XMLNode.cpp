@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "xmlworker/XMLProperties.h"
+#include "xmlworker/XMLWorker.h"
 
 namespace plashbox {
 
@@ -101,17 +102,12 @@ int32_t TBasicXMLNode::Move(iXMLNode*, int32_t) {
 
 TBasicXMLNode* TBasicXMLNode::AsObject() { return this; }
 
-// The XML text form and the messenger walk come with the writer, the reader and the
-// messenger; until then a call says so plainly instead of doing nothing.
-void TBasicXMLNode::SaveToStream(std::ostream&, bool, int32_t) {
-  throw TXMLNodeError("Writing XML text is not available yet");
+void TBasicXMLNode::SaveToStream(std::ostream& Stream, bool Format, int32_t Indent) {
+  SaveNodeToStream(*this, Stream, Format, Indent);
 }
-void TBasicXMLNode::LoadFromStream(std::istream&) {
-  throw TXMLNodeError("Reading XML text is not available yet");
-}
-void TBasicXMLNode::LoadFromStreamSkipUnknows(std::istream&) {
-  throw TXMLNodeError("Reading XML text is not available yet");
-}
+void TBasicXMLNode::LoadFromStream(std::istream& Stream) { LoadNodeFromStream(*this, Stream, false); }
+void TBasicXMLNode::LoadFromStreamSkipUnknows(std::istream& Stream) { LoadNodeFromStream(*this, Stream, true); }
+
 // PassBack and SendXNMessage are defined with the messenger, in XMLWorkerObjects.cpp.
 
 // ---------------------------------------------------------------------------

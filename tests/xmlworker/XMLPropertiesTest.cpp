@@ -154,8 +154,10 @@ TEST(Escapes, NoSemicolonsAndLeftToRightOrder) {
   EXPECT_EQ(UnescapeText("a&ltb&ampc"), "a<b&c");
   EXPECT_EQ(EscapeArrayString("say \"<hi>\""), "say &dq&lthi>&dq");
   EXPECT_EQ(UnescapeArrayString("say &dq&lthi>&dq"), "say \"<hi>\"");
-  // The ampersand comes back first, so an escaped "&lt" text turns into "<" on the way.
-  EXPECT_EQ(UnescapeText("&amplt"), "<");
+  // Each escape is undone once: the escaped form of a text "&lt" or "&dq" reads back as that text.
+  EXPECT_EQ(UnescapeText("&amplt"), "&lt");
+  EXPECT_EQ(UnescapeText(EscapeText("&lt&amp<")), "&lt&amp<");
+  EXPECT_EQ(UnescapeArrayString(EscapeArrayString("&dq\"&lt")), "&dq\"&lt");
 }
 
 TEST(PublishedProperties, DeclarationOrderWithBaseFirst) {
