@@ -19,8 +19,11 @@ std::vector<const TNodeClass*>& ExciterClasses() {
 
 // Every phase is kept within 0 .. 2 pi after its step, one 2 pi at a time. A phase so large
 // that taking 2 pi off no longer changes the single (a huge value set from outside, or the
-// step of a tiny period) would loop for ever: it is reduced in one go instead.
+// step of a tiny period) would loop for ever: it is reduced in one go instead. A phase that is
+// no number at all (from a detune that is none) starts again at 0 rather than spread into the
+// water.
 float Wrapped(float Phase) {
+  if (std::isnan(Phase)) return 0;
   while (Phase > TwoPi) {
     const auto next = static_cast<float>(Phase - TwoPi);
     if (next == Phase) {

@@ -128,6 +128,11 @@ TEST(ExciterTimeBase, PhasesStayWithinOneTurn) {
   EXPECT_GE(e->Phase2, 0);
   EXPECT_LE(e->Phase2, TwoPi);
   EXPECT_TRUE(std::isfinite(e->Signal1));
+  // A detune that is no number leaves the second signal silent, not NaN.
+  e->Detune = std::numeric_limits<float>::quiet_NaN();
+  e->Step();
+  EXPECT_EQ(e->Phase2, 0.0f);
+  EXPECT_EQ(e->Signal2, 0.0f);
 }
 
 TEST(ExciterTimeBase, WavelengthThatIsNotPositiveIsRefused) {
