@@ -16,9 +16,18 @@ namespace {
 
 void StepColumnPortable(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H,
                         bool DisplaceLeft, const TColouring* Paint, int32_t LeftX) {
-  for (int32_t y = 1; y < H - 1; ++y) UpdateVelocity(Left, Centre, Right, y);
-  if (!DisplaceLeft) return;
+  if (H < 3) return;
+  // The centre's displacements move down through registers: the compiler cannot tell that
+  // the velocity stores leave them alone, and would load each of them three times.
+  double below = Centre[0].Displacement, centre = Centre[1].Displacement;
   for (int32_t y = 1; y < H - 1; ++y) {
+    const double above = Centre[y + 1].Displacement;
+    // Left + below + right + above - 4 x centre, in this order, as UpdateVelocity adds them.
+    const double laplace = double(Left[y].Displacement) + below + double(Right[y].Displacement) + above - 4.0 * centre;
+    Centre[y].Velocity = static_cast<float>(double(Centre[y].Velocity) + double(Centre[y].SpeedFactor) * laplace);
+    below = centre;
+    centre = above;
+    if (!DisplaceLeft) continue;
     UpdateDisplacement(Left[y]);
     if (Paint) Paint->Rows[y][LeftX] = CellColour(Left[y], *Paint);
   }
