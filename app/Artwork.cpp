@@ -1,0 +1,136 @@
+#include "app/Artwork.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QRect>
+
+namespace plashbox {
+
+namespace {
+
+QImage Blank(int W, int H) {
+  QImage image(W, H, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  return image;
+}
+
+const QColor Ink(40, 44, 60);
+const QColor WaterBlue(52, 120, 196);
+
+}  // namespace
+
+QImage DripGlyph() {
+  QImage image = Blank(24, 24);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  // The drop.
+  QPainterPath drop;
+  drop.moveTo(12, 1.5);
+  drop.cubicTo(12, 1.5, 6.5, 8.5, 6.5, 11.5);
+  drop.cubicTo(6.5, 14.6, 9, 16.5, 12, 16.5);
+  drop.cubicTo(15, 16.5, 17.5, 14.6, 17.5, 11.5);
+  drop.cubicTo(17.5, 8.5, 12, 1.5, 12, 1.5);
+  p.setPen(QPen(Ink, 1.2));
+  p.setBrush(WaterBlue);
+  p.drawPath(drop);
+  p.setPen(QPen(QColor(255, 255, 255, 200), 1.2));
+  p.drawArc(QRectF(8.5, 9, 4, 5), 120 * 16, 90 * 16);
+  // Its rings on the surface.
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(WaterBlue, 1.2));
+  p.drawEllipse(QRectF(4, 17.5, 16, 5));
+  p.setPen(QPen(QColor(52, 120, 196, 110), 1.0));
+  p.drawEllipse(QRectF(1, 16.5, 22, 7));
+  return image;
+}
+
+QImage ClearGlyph() {
+  QImage image = Blank(24, 24);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  // A wave on the left turning flat on the right.
+  QPainterPath wave;
+  wave.moveTo(1, 16);
+  wave.cubicTo(3, 10, 5, 10, 7, 16);
+  wave.cubicTo(9, 21, 10, 19, 12, 16);
+  wave.lineTo(23, 16);
+  p.setPen(QPen(WaterBlue, 1.6, Qt::SolidLine, Qt::RoundCap));
+  p.drawPath(wave);
+  // The sponge wiping it.
+  p.setPen(QPen(Ink, 1.2));
+  p.setBrush(QColor(246, 204, 72));
+  p.drawRoundedRect(QRectF(11.5, 3.5, 10, 8), 2, 2);
+  p.setBrush(QColor(120, 170, 90));
+  p.drawRoundedRect(QRectF(11.5, 9.5, 10, 3), 1, 1);
+  p.setPen(QPen(QColor(200, 150, 40), 1));
+  for (const QPointF& hole : {QPointF(14, 6), QPointF(18, 5.5), QPointF(16.5, 8)}) p.drawPoint(hole);
+  return image;
+}
+
+QImage MenuGlyphStrip() {
+  QImage image = Blank(32, 16);
+  QPainter p(&image);
+  for (int picture = 0; picture < 2; ++picture) {
+    const int x0 = picture * 16;
+    const QColor colour = picture == 0 ? Ink : QColor(160, 160, 160);
+    for (int line = 0; line < 3; ++line) p.fillRect(x0 + 3, 4 + line * 4, 10, 2, colour);
+  }
+  return image;
+}
+
+QIcon DisplayShapeIcon(int Tag) {
+  // The four tanks: 401 x 401, 250 x 250, 401 x 250 and 250 x 401, scaled to 14 pixels.
+  static const QSize shapes[] = {{14, 14}, {9, 9}, {14, 9}, {9, 14}};
+  QImage image = Blank(16, 16);
+  if (Tag >= 0 && Tag < 4) {
+    const QSize s = shapes[Tag];
+    QPainter p(&image);
+    const QRect r((16 - s.width()) / 2, (16 - s.height()) / 2, s.width(), s.height());
+    p.fillRect(r, QColor(128, 128, 128));
+    p.setPen(QPen(QColor(200, 200, 200)));
+    p.drawArc(r.adjusted(2, 2, -2, -2), 0, 360 * 16);
+    p.setPen(Ink);
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+  }
+  return QIcon(QPixmap::fromImage(image));
+}
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (int size : {16, 32, 48, 64}) {
+    QImage image = Blank(size, size);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(40, 70, 110));
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(0, 0, size, size), size / 6.0, size / 6.0);
+    p.setBrush(Qt::NoBrush);
+    for (int ring = 1; ring <= 3; ++ring) {
+      const double r = size * 0.14 * ring;
+      p.setPen(QPen(QColor(140, 200, 255, 255 - ring * 55), std::max(1.0, size / 20.0)));
+      p.drawEllipse(QPointF(size / 2.0, size / 2.0), r, r);
+    }
+    icon.addPixmap(QPixmap::fromImage(image));
+  }
+  return icon;
+}
+
+void PaintFrame(QPainter& Painter, const QRect& Outer) {
+  // A two-pixel bevel: light above and left, dark below and right, as a raised rim.
+  const QRect r = Outer.adjusted(-3, -3, 2, 2);
+  Painter.setPen(QColor(170, 170, 182));
+  Painter.drawLine(r.topLeft(), r.topRight());
+  Painter.drawLine(r.topLeft(), r.bottomLeft());
+  Painter.setPen(QColor(84, 84, 96));
+  Painter.drawLine(r.bottomLeft(), r.bottomRight());
+  Painter.drawLine(r.topRight(), r.bottomRight());
+  const QRect inner = r.adjusted(1, 1, -1, -1);
+  Painter.setPen(QColor(150, 150, 162));
+  Painter.drawLine(inner.topLeft(), inner.topRight());
+  Painter.drawLine(inner.topLeft(), inner.bottomLeft());
+  Painter.setPen(QColor(100, 100, 112));
+  Painter.drawLine(inner.bottomLeft(), inner.bottomRight());
+  Painter.drawLine(inner.topRight(), inner.bottomRight());
+}
+
+}  // namespace plashbox

@@ -1,0 +1,26 @@
+// The window's own pictures, drawn in code: tool-bar glyphs, the menu's shape icons and the
+// frame around the tank.
+#pragma once
+
+#include <QIcon>
+#include <QImage>
+
+class QPainter;
+class QRect;
+
+namespace plashbox {
+
+// A drop falling into rings: the drip tool. 24 x 24, transparent background.
+QImage DripGlyph();
+// A sponge wiping a wave flat: clear the waves. 24 x 24.
+QImage ClearGlyph();
+// Two pictures side by side for the menu button: up and disabled. 16 x 16 each.
+QImage MenuGlyphStrip();
+// The display shapes' icons, by menu tag: the tank's outline in its proportions. 16 x 16.
+QIcon DisplayShapeIcon(int Tag);
+// The program's icon: rings spreading on water.
+QIcon ProgramIcon();
+// The bevelled frame drawn around the tank and the tool bar.
+void PaintFrame(QPainter& Painter, const QRect& Outer);
+
+}  // namespace plashbox

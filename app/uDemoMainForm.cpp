@@ -1,0 +1,285 @@
+#include "app/uDemoMainForm.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include "app/Artwork.h"
+#include "app/DesktopShell.h"
+#include "app/QtDIBPlatform.h"
+#include "app/uDemoSplash.h"
+#include "objects/UniqueIDs.h"
+#include "panels/CustomButtons.h"
+
+namespace plashbox {
+
+namespace {
+
+const QColor FormColour(122, 122, 133);
+const QColor PanelColour(247, 247, 247);
+
+QFrame* MakePanel(QWidget* Parent, const QRect& Geometry, const QColor& Colour, bool Border) {
+  auto* panel = new QFrame(Parent);
+  panel->setGeometry(Geometry);
+  panel->setAutoFillBackground(true);
+  QPalette palette = panel->palette();
+  palette.setColor(QPalette::Window, Colour);
+  panel->setPalette(palette);
+  if (Border) panel->setFrameStyle(QFrame::Box | QFrame::Plain);
+  return panel;
+}
+
+TMouseButton ButtonOf(const QMouseEvent& Event) {
+  switch (Event.button()) {
+    case Qt::RightButton:
+      return mbRight;
+    case Qt::MiddleButton:
+      return mbMiddle;
+    default:
+      return mbLeft;
+  }
+}
+
+TShiftState ShiftOf(const QMouseEvent& Event) {
+  TShiftState shift = 0;
+  const Qt::KeyboardModifiers keys = Event.modifiers();
+  if (keys & Qt::ShiftModifier) shift |= ssShift;
+  if (keys & Qt::AltModifier) shift |= ssAlt;
+  if (keys & Qt::ControlModifier) shift |= ssCtrl;
+  const Qt::MouseButtons buttons = Event.buttons();
+  if (buttons & Qt::LeftButton) shift |= ssLeft;
+  if (buttons & Qt::RightButton) shift |= ssRight;
+  if (buttons & Qt::MiddleButton) shift |= ssMiddle;
+  return shift;
+}
+
+}  // namespace
+
+bool HasDebugArgument(const QStringList& Arguments) {
+  for (const QString& argument : Arguments)
+    if (argument.trimmed().toLower() == "-debug") return true;
+  return false;
+}
+
+TMainForm::TMainForm(const QStringList& Arguments, TMillisecondClock Clock, QWidget* Parent)
+    : QWidget(Parent), FCore(std::make_unique<TMainFormCore>(std::move(Clock))) {
+  SetDIBPlatform(&TQtDIBPlatform::Instance());
+  CreateComponents();
+  CreateMenu();
+
+  // The frame logic copies its picture to the paint area at the start of every tick.
+  FCore->Present = [this](const TFastDIB& Surface) {
+    Surface.Draw(FBox->Handle(), 0, 0, FBox->width(), FBox->height(), 0, 0);
+  };
+  SeedUniqueIDs(SystemTickCount());
+  FCore->CreateScene();
+  PlaceBox();
+
+  FFrameTimer = new TDXTimer(this);
+  FFrameTimer->SetEnabled(false);
+  FFrameTimer->SetInterval(16);
+  FFrameTimer->SetActiveOnly(false);
+  FFrameTimer->OnTimer = [this](TCustomDXTimer&, uint32_t) { Tick(); };
+
+  Tick();
+  FFrameTimer->SetEnabled(true);
+
+  FShowDebugPanelBTN->setVisible(HasDebugArgument(Arguments));
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::CreateComponents() {
+  setWindowTitle("Plashbox Demo");
+  setWindowIcon(ProgramIcon());
+  // A fixed tool window: close and minimise only.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setFixedSize(466, 506);
+  setAutoFillBackground(true);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, FormColour);
+  setPalette(palette);
+  QFont font("Sans Serif");
+  font.setPointSize(8);
+  setFont(font);
+
+  FTankBack = MakePanel(this, QRect(TMainFormCore::TankBack.Left, TMainFormCore::TankBack.Top,
+                                    TMainFormCore::TankBack.Width, TMainFormCore::TankBack.Height),
+                        PanelColour, false);
+  FBox = new TPaintBox(this);
+  FBox->setObjectName("Box");
+  FBox->setMouseTracking(true);
+  FBox->installEventFilter(this);
+
+  FPanel2 = MakePanel(this, QRect(24, 16, 417, 38), PanelColour, true);
+  FDripButton = new TCustomSpeedButton(FPanel2);
+  FDripButton->setGeometry(5, 2, 31, 31);
+  FDripButton->SetGroupIndex(321);
+  FDripButton->SetAllowAllUp(true);
+  FDripButton->SetColor(Qt::white);
+  FDripButton->SetGlyph(DripGlyph());
+  FDripButton->setToolTip("Drip: left button pushes the water down, right button lifts it");
+  FDripButton->OnClick = [this] {
+    // The pointing hand over the tank says that a press drips.
+    FBox->setCursor(FDripButton->Down() ? Qt::PointingHandCursor : Qt::ArrowCursor);
+  };
+
+  FClearButton = new TCustomSpeedButton(FPanel2);
+  FClearButton->setGeometry(42, 2, 31, 31);
+  FClearButton->SetColor(Qt::white);
+  FClearButton->SetGlyph(ClearGlyph());
+  FClearButton->setToolTip("Clear the waves");
+  FClearButton->OnClick = [this] { FCore->ClearWaves(); };
+
+  FMenuButton = new TCustomSpeedButton(FPanel2);
+  FMenuButton->setGeometry(382, 4, 29, 29);
+  FMenuButton->SetGlyph(MenuGlyphStrip());
+  FMenuButton->SetNumGlyphs(2);
+  FMenuButton->SetLayout(blGlyphRight);
+  FMenuButton->setToolTip("Menu");
+  FMenuButton->OnClick = [this] { FSlideshowMenu->popup(MenuAnchor() - QPoint(FSlideshowMenu->sizeHint().width(), 0)); };
+
+  FShowDebugPanelBTN = new TCustomSpeedButton(this);
+  FShowDebugPanelBTN->setGeometry(443, 483, 17, 17);
+  FShowDebugPanelBTN->SetCaption("i");
+  FShowDebugPanelBTN->SetGroupIndex(1125);
+  FShowDebugPanelBTN->SetAllowAllUp(true);
+  FShowDebugPanelBTN->setToolTip("Show or hide the debug panel");
+  FShowDebugPanelBTN->OnClick = [this] { SetDebugPanelVisible(FShowDebugPanelBTN->Down()); };
+
+  FDebugPanel = MakePanel(this, QRect(295, 296, 168, 207), palette.color(QPalette::Button), true);
+  FDataList = new QTableWidget(0, 2, FDebugPanel);
+  FDataList->setGeometry(5, 3, 156, 170);
+  FDataList->setHorizontalHeaderLabels({"Key", "Value"});
+  FDataList->verticalHeader()->hide();
+  FDataList->horizontalHeader()->setStretchLastSection(true);
+  FDataList->setColumnWidth(0, 75);
+  FDataList->verticalHeader()->setDefaultSectionSize(18);
+  FDataList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  FDataList->setSelectionMode(QAbstractItemView::NoSelection);
+  FDataList->setFocusPolicy(Qt::NoFocus);
+  FButton1 = new QPushButton("Fast Forward", FDebugPanel);
+  FButton1->setGeometry(45, 176, 75, 25);
+  FButton1->setCheckable(true);
+  connect(FButton1, &QPushButton::toggled, this, [this](bool On) { FCore->FastForward = On; });
+  FDebugPanel->hide();
+  ShowDataList();
+}
+
+void TMainForm::CreateMenu() {
+  FSlideshowMenu = new QMenu(this);
+  FSlideshowMenu->addAction("Demo Help", this, &TMainForm::OpenHelp)->setObjectName("DemoHelp1");
+  FSlideshowMenu->addAction("Plashbox Manual (Full version - pdf)", this, &TMainForm::OpenManual)
+      ->setObjectName("PlashboxManualFullversionpdf1");
+  FSlideshowMenu->addSeparator();
+  QMenu* shapes = FSlideshowMenu->addMenu("Display Shape");
+  shapes->setObjectName("DisplayShape1");
+  const char* const names[] = {"Normal1", "Small1", "Longandthin1", "TallandNarrow1"};
+  for (int tag = 0; tag < 4; ++tag) {
+    QAction* item = shapes->addAction(DisplayShapeIcon(tag), DisplayShapes[tag].Caption);
+    item->setObjectName(names[tag]);
+    item->setData(tag);
+    connect(item, &QAction::triggered, this, [this, tag] { ChooseDisplayShape(tag); });
+  }
+  FSlideshowMenu->addSeparator();
+  FSlideshowMenu->addAction("About Plashbox", this, &TMainForm::ShowAbout)->setObjectName("AboutPlashbox1");
+}
+
+QPoint TMainForm::MenuAnchor() const {
+  const QPoint corner(FPanel2->x() + FMenuButton->x() + FMenuButton->width(),
+                      FPanel2->y() + FMenuButton->y() + FMenuButton->height());
+  return mapToGlobal(corner);
+}
+
+void TMainForm::PlaceBox() {
+  const TRect& box = FCore->Box();
+  FBox->setGeometry(box.Left, box.Top, box.Width, box.Height);
+  update();  // the frame around the tank follows it
+}
+
+void TMainForm::Tick() {
+  FCore->Tick();
+  if (!FDebugPanel->isHidden()) ShowDataList();
+}
+
+void TMainForm::ChooseDisplayShape(int Tag) {
+  FCore->ChooseDisplayShape(Tag);
+  PlaceBox();
+}
+
+void TMainForm::OpenHelp() { ShellOpen(HelpFileName); }
+void TMainForm::OpenManual() { ShellOpen(ManualFileName); }
+
+void TMainForm::ShowAbout() {
+  // Each About makes a window of its own; it frees itself when its fade ends.
+  auto* about = new TWELCOME();
+  about->show();
+}
+
+void TMainForm::SetDebugPanelVisible(bool Visible) {
+  FDebugPanel->setVisible(Visible);
+  FCore->DebugPanelVisible = Visible;
+  if (Visible) ShowDataList();
+}
+
+void TMainForm::ShowDataList() {
+  const auto& rows = FCore->DataList().Rows();
+  if (FDataList->rowCount() != int(rows.size())) FDataList->setRowCount(int(rows.size()));
+  for (int i = 0; i < int(rows.size()); ++i) {
+    for (int column = 0; column < 2; ++column) {
+      const QString text = QString::fromStdString(column == 0 ? rows[size_t(i)].first : rows[size_t(i)].second);
+      QTableWidgetItem* item = FDataList->item(i, column);
+      if (!item)
+        FDataList->setItem(i, column, new QTableWidgetItem(text));
+      else if (item->text() != text)
+        item->setText(text);
+    }
+  }
+}
+
+void TMainForm::closeEvent(QCloseEvent* Event) {
+  QWidget::closeEvent(Event);
+  emit Closed();
+}
+
+void TMainForm::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  PaintFrame(painter, FTankBack->geometry());
+  PaintFrame(painter, FPanel2->geometry());
+}
+
+bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Watched != FBox) return QWidget::eventFilter(Watched, Event);
+  switch (Event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+      const auto& e = static_cast<QMouseEvent&>(*Event);
+      const QPoint p = e.position().toPoint();
+      FCore->BoxMouseDown(ButtonOf(e), ShiftOf(e), p.x(), p.y(), FDripButton->Down());
+      return true;
+    }
+    case QEvent::MouseMove: {
+      const auto& e = static_cast<QMouseEvent&>(*Event);
+      const QPoint p = e.position().toPoint();
+      FCore->BoxMouseMove(ShiftOf(e), p.x(), p.y());
+      if (!FDebugPanel->isHidden()) ShowDataList();
+      return true;
+    }
+    case QEvent::MouseButtonRelease: {
+      const auto& e = static_cast<QMouseEvent&>(*Event);
+      const QPoint p = e.position().toPoint();
+      FCore->BoxMouseUp(ButtonOf(e), ShiftOf(e), p.x(), p.y());
+      return true;
+    }
+    default:
+      return QWidget::eventFilter(Watched, Event);
+  }
+}
+
+}  // namespace plashbox

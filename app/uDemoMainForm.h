@@ -1,0 +1,88 @@
+// The program's window: the tank's paint area, the tool bar, the menu and the debug panel.
+// It owns the widgets and forwards every event to the window-free frame logic.
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+#include <memory>
+
+#include "app/DXTimer.h"
+#include "app/uDemoMainFormCore.h"
+
+class QFrame;
+class QMenu;
+class QPushButton;
+class QTableWidget;
+
+namespace plashbox {
+
+class TCustomSpeedButton;
+class TPaintBox;
+
+class TMainForm : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Arguments are the command line, the program's path first. Clock drives the statistics
+  // (the system's tick count when none is given); the frame timer uses its own clock.
+  explicit TMainForm(const QStringList& Arguments, TMillisecondClock Clock = SystemTickCount,
+                     QWidget* Parent = nullptr);
+  ~TMainForm() override;
+
+  TMainFormCore& Core() { return *FCore; }
+  TPaintBox& Box() const { return *FBox; }
+  QFrame& DebugPanel() const { return *FDebugPanel; }
+  QTableWidget& DataList() const { return *FDataList; }
+  TCustomSpeedButton& DripButton() const { return *FDripButton; }
+  TCustomSpeedButton& ClearButton() const { return *FClearButton; }
+  TCustomSpeedButton& MenuButton() const { return *FMenuButton; }
+  TCustomSpeedButton& ShowDebugPanelButton() const { return *FShowDebugPanelBTN; }
+  QPushButton& FastForwardButton() const { return *FButton1; }
+  QMenu& SlideshowMenu() const { return *FSlideshowMenu; }
+  TDXTimer& FrameTimer() const { return *FFrameTimer; }
+
+  void Tick();
+  // The menu's commands, also reached through SlideshowMenu.
+  void ChooseDisplayShape(int Tag);
+  void OpenHelp();
+  void OpenManual();
+  void ShowAbout();
+  // Where the menu's top-right corner goes, on the screen.
+  QPoint MenuAnchor() const;
+
+ signals:
+  // The window was closed: the program ends, even with About windows still open.
+  void Closed();
+
+ protected:
+  void paintEvent(QPaintEvent* Event) override;
+  void closeEvent(QCloseEvent* Event) override;
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+ private:
+  void CreateComponents();
+  void CreateMenu();
+  void PlaceBox();
+  void ShowDataList();
+  void SetDebugPanelVisible(bool Visible);
+
+  std::unique_ptr<TMainFormCore> FCore;
+  QFrame* FTankBack = nullptr;
+  TPaintBox* FBox = nullptr;
+  QFrame* FPanel2 = nullptr;
+  TCustomSpeedButton* FDripButton = nullptr;
+  TCustomSpeedButton* FClearButton = nullptr;
+  TCustomSpeedButton* FMenuButton = nullptr;
+  TCustomSpeedButton* FShowDebugPanelBTN = nullptr;
+  QFrame* FDebugPanel = nullptr;
+  QTableWidget* FDataList = nullptr;
+  QPushButton* FButton1 = nullptr;
+  QMenu* FSlideshowMenu = nullptr;
+  TDXTimer* FFrameTimer = nullptr;
+};
+
+// True when one of the arguments, trimmed and in lower case, is "-debug".
+bool HasDebugArgument(const QStringList& Arguments);
+
+}  // namespace plashbox

@@ -1,0 +1,238 @@
+// The main window on Qt's offscreen platform: layout, first frame, pointer, menu, debug panel.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFrame>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/DesktopShell.h"
+#include "app/QtDIBPlatform.h"
+#include "app/uDemoMainForm.h"
+#include "app/uDemoSplash.h"
+#include "app/uDemoWaterObjectsRegistry.h"
+#include "objects/uBaseRefractiveIndexMap.h"
+#include "objects/uBaseExciter.h"
+#include "objects/uBlockRIMapper.h"
+#include "objects/uGeneralExciter.h"
+#include "panels/CustomButtons.h"
+
+using namespace plashbox;
+
+namespace {
+
+// The application is made when the first case runs, not when CTest lists the cases.
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "test_mainform";
+    static char* argv[] = {name, nullptr};
+    App = std::make_unique<QApplication>(argc, argv);
+    RegisterDemoWaterObjects();
+  }
+  void TearDown() override { App.reset(); }
+  std::unique_ptr<QApplication> App;
+};
+const auto* const Environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+class MainForm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetShellOpen([this](const std::string& Target) { Opened.push_back(Target); });
+  }
+  void TearDown() override { SetShellOpen({}); }
+
+  std::unique_ptr<TMainForm> Make(QStringList Arguments = {"plashbox"}) {
+    return std::make_unique<TMainForm>(Arguments, [this] { return Now; });
+  }
+  // The colour on screen at (X, Y) of the paint area, as the window shows it.
+  static QColor Shown(TMainForm& Form, int X, int Y) { return Form.Box().grab().toImage().pixelColor(X, Y); }
+
+  std::vector<std::string> Opened;
+  uint32_t Now = 1000;
+};
+
+TEST_F(MainForm, LayoutOfTheWindow) {
+  auto form = Make();
+  EXPECT_EQ(form->windowTitle(), "Plashbox Demo");
+  EXPECT_EQ(form->size(), QSize(466, 506));
+  EXPECT_EQ(form->palette().color(QPalette::Window), QColor(122, 122, 133));
+  EXPECT_EQ(form->Box().geometry(), QRect(32, 74, 401, 401));
+  EXPECT_EQ(form->DripButton().geometry(), QRect(5, 2, 31, 31));
+  EXPECT_EQ(form->DripButton().GroupIndex(), 321);
+  EXPECT_TRUE(form->DripButton().AllowAllUp());
+  EXPECT_EQ(form->ClearButton().geometry(), QRect(42, 2, 31, 31));
+  EXPECT_EQ(form->MenuButton().geometry(), QRect(382, 4, 29, 29));
+  EXPECT_EQ(form->ShowDebugPanelButton().geometry(), QRect(443, 483, 17, 17));
+  EXPECT_EQ(form->DebugPanel().geometry(), QRect(295, 296, 168, 207));
+  EXPECT_FALSE(form->DebugPanel().isVisibleTo(form.get()));
+  EXPECT_EQ(form->FastForwardButton().text(), "Fast Forward");
+  EXPECT_EQ(form->FrameTimer().Interval(), 16u);
+  EXPECT_FALSE(form->FrameTimer().ActiveOnly());
+  EXPECT_TRUE(form->FrameTimer().Enabled());
+
+  const QTableWidget& rows = form->DataList();
+  ASSERT_EQ(rows.rowCount(), 5);
+  const char* const names[] = {"Draw rate", "CPU Usage", "Displacement", "Speed", "n"};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(rows.item(i, 0)->text(), names[i]);
+    EXPECT_EQ(rows.item(i, 1)->text(), "-");
+  }
+}
+
+TEST_F(MainForm, MenuItemsInOrder) {
+  auto form = Make();
+  std::vector<QString> captions;
+  for (QAction* a : form->SlideshowMenu().actions()) captions.push_back(a->isSeparator() ? "-" : a->text());
+  const std::vector<QString> expected{"Demo Help", "Plashbox Manual (Full version - pdf)", "-", "Display Shape", "-",
+                                      "About Plashbox"};
+  EXPECT_EQ(captions, expected);
+  QMenu* shapes = form->SlideshowMenu().actions()[3]->menu();
+  ASSERT_NE(shapes, nullptr);
+  ASSERT_EQ(shapes->actions().size(), 4);
+  EXPECT_EQ(shapes->actions()[2]->text(), "Long and thin");
+  EXPECT_EQ(shapes->actions()[3]->data().toInt(), 3);
+  EXPECT_FALSE(shapes->actions()[0]->icon().isNull());
+
+  form->SlideshowMenu().actions()[0]->trigger();
+  form->SlideshowMenu().actions()[1]->trigger();
+  EXPECT_EQ(Opened, (std::vector<std::string>{"PlashboxDemo.chm", "Plashbox Manual.pdf"}));
+}
+
+TEST_F(MainForm, FirstFrameAndTicksPaintThePaintArea) {
+  auto form = Make();
+  EXPECT_EQ(form->Core().TotalTicks, 1);
+  form->Tick();  // the first picture reaches the screen at the start of the second tick
+  EXPECT_EQ(Shown(*form, 300, 380), QColor(128, 128, 128)) << "still open water";
+  EXPECT_EQ(Shown(*form, 200, 200).red(), 128);
+  EXPECT_EQ(Shown(*form, 200, 200).green(), 70) << "the block's red cast, upright on screen";
+  for (int i = 0; i < 60; ++i) form->Tick();
+  // The beam has sent waves rightwards from its line near the left edge.
+  bool moving = false;
+  for (int x = 45; x < 110 && !moving; ++x) moving = Shown(*form, x, 200) != QColor(128, 128, 128);
+  EXPECT_TRUE(moving);
+}
+
+TEST_F(MainForm, DripButtonTurnsAPressIntoADrip) {
+  auto form = Make();
+  TWater& water = *form->Core().ActiveWater();
+  auto* source = NodeAs<TGeneralExciter>(water.GetChildren(1));
+  const QPoint handle(source->X1, 400 - source->Y1);
+  QTest::mouseClick(&form->DripButton(), Qt::LeftButton);
+  ASSERT_TRUE(form->DripButton().Down());
+  EXPECT_EQ(form->Box().cursor().shape(), Qt::PointingHandCursor);
+  QTest::mousePress(&form->Box(), Qt::RightButton, {}, handle);
+  EXPECT_FALSE(water.IsGrabbed()) << "even on the source's handle the press drips";
+  EXPECT_TRUE(source->DripHeld);
+  EXPECT_TRUE(source->DripPositive);
+  QTest::mouseRelease(&form->Box(), Qt::RightButton, {}, handle);
+  EXPECT_FALSE(source->DripHeld);
+
+  QTest::mouseClick(&form->DripButton(), Qt::LeftButton);
+  EXPECT_FALSE(form->DripButton().Down());
+  EXPECT_EQ(form->Box().cursor().shape(), Qt::ArrowCursor);
+  QTest::mousePress(&form->Box(), Qt::LeftButton, {}, handle);
+  EXPECT_TRUE(water.IsGrabbed()) << "without drip the press takes the source";
+  QTest::mouseRelease(&form->Box(), Qt::LeftButton, {}, handle);
+}
+
+TEST_F(MainForm, DraggingTheBlockFreezesTheWaves) {
+  auto form = Make();
+  for (int i = 0; i < 30; ++i) form->Tick();
+  TWater& water = *form->Core().ActiveWater();
+  QTest::mousePress(&form->Box(), Qt::LeftButton, {}, QPoint(280, 200));
+  QTest::mouseMove(&form->Box(), QPoint(320, 150));
+  const float still = water.DisplacementAt(60, 200);
+  form->Tick();
+  form->Tick();
+  EXPECT_EQ(water.DisplacementAt(60, 200), still);
+  EXPECT_NE(NodeAs<TBlockRIMapper>(water.GetChildren(0))->Sn, 0.0f) << "the block turned";
+  QTest::mouseRelease(&form->Box(), Qt::LeftButton, {}, QPoint(320, 150));
+  form->Tick();
+  EXPECT_NE(water.DisplacementAt(60, 200), still);
+}
+
+TEST_F(MainForm, DisplayShapesResizeAndCentreThePaintArea) {
+  auto form = Make();
+  const QRect expected[] = {{32, 74, 401, 401}, {107, 149, 250, 250}, {32, 149, 401, 250}, {107, 74, 250, 401}};
+  for (int tag : {1, 2, 3, 0}) {
+    form->ChooseDisplayShape(tag);
+    EXPECT_EQ(form->Box().geometry(), expected[tag]) << tag;
+    EXPECT_EQ(form->Core().ActiveWater()->GridWidth(), expected[tag].width());
+    EXPECT_EQ(form->Core().ActiveWater()->GridHeight(), expected[tag].height());
+    form->Tick();
+    form->Tick();
+    EXPECT_EQ(Shown(*form, expected[tag].width() - 20, 20), QColor(128, 128, 128));
+  }
+}
+
+TEST_F(MainForm, DebugArgumentShowsTheInfoButton) {
+  EXPECT_FALSE(HasDebugArgument({"plashbox"}));
+  EXPECT_TRUE(HasDebugArgument({"plashbox", "  -DeBuG "}));
+  EXPECT_TRUE(HasDebugArgument({"-debug"})) << "the program path counts too";
+  EXPECT_FALSE(HasDebugArgument({"plashbox", "--debug"}));
+  EXPECT_FALSE(Make()->ShowDebugPanelButton().isVisibleTo(nullptr));
+  auto form = Make({"plashbox", " -DEBUG"});
+  EXPECT_TRUE(form->ShowDebugPanelButton().isVisibleTo(form.get()));
+}
+
+TEST_F(MainForm, DebugPanelShowsTheStatistics) {
+  auto form = Make({"plashbox", "-debug"});
+  QTest::mouseClick(&form->ShowDebugPanelButton(), Qt::LeftButton);
+  ASSERT_TRUE(form->DebugPanel().isVisibleTo(form.get()));
+  for (int i = 0; i < 32; ++i) {  // past the first half second
+    form->Tick();
+    Now += 17;
+  }
+  const QTableWidget& rows = form->DataList();
+  ASSERT_EQ(rows.rowCount(), 7);
+  EXPECT_EQ(rows.item(5, 0)->text(), "Timer rate");
+  EXPECT_EQ(rows.item(6, 0)->text(), "Memory Usage");
+  EXPECT_EQ(rows.item(6, 1)->text(), "2572816");
+  EXPECT_EQ(rows.item(0, 1)->text(), rows.item(5, 1)->text()) << "every tick stepped";
+
+  form->Core().StepRate = 60;
+  QMouseEvent move(QEvent::MouseMove, QPointF(380, 20), QPointF(380, 20), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(&form->Box(), &move);
+  EXPECT_EQ(rows.item(3, 1)->text(), "42.43u/s");
+  EXPECT_EQ(rows.item(4, 1)->text(), "1.00");
+
+  QTest::mouseClick(&form->FastForwardButton(), Qt::LeftButton);
+  EXPECT_TRUE(form->Core().FastForward);
+  QTest::mouseClick(&form->ShowDebugPanelButton(), Qt::LeftButton);
+  EXPECT_FALSE(form->DebugPanel().isVisibleTo(form.get()));
+}
+
+TEST_F(MainForm, ClearButtonStillsTheWater) {
+  auto form = Make();
+  for (int i = 0; i < 40; ++i) form->Tick();
+  ASSERT_NE(form->Core().ActiveWater()->DisplacementAt(50, 200), 0.0f);
+  QTest::mouseClick(&form->ClearButton(), Qt::LeftButton);
+  EXPECT_EQ(form->Core().ActiveWater()->DisplacementAt(50, 200), 0.0f);
+}
+
+TEST_F(MainForm, AboutMakesIndependentWindows) {
+  auto form = Make();
+  const auto count = [] { return QApplication::topLevelWidgets().size(); };
+  const auto before = count();
+  form->SlideshowMenu().actions()[5]->trigger();
+  form->SlideshowMenu().actions()[5]->trigger();
+  EXPECT_EQ(count(), before + 2);
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (qobject_cast<TWELCOME*>(w)) delete w;
+}
+
+TEST_F(MainForm, MenuOpensUnderTheMenuButtonRightAligned) {
+  auto form = Make();
+  EXPECT_EQ(form->MenuAnchor(), form->mapToGlobal(QPoint(24 + 382 + 29, 16 + 4 + 29)));
+}
+
+}  // namespace
