@@ -1,5 +1,6 @@
 #include "app/uDemoSplash.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -115,6 +116,7 @@ TWELCOME::TWELCOME(QWidget* Owner)
   SetAlphaBlendValue(InitialAlphaBlend);
   CentreOnScreen();
   FormCreate();
+  if (QCoreApplication* application = QCoreApplication::instance()) application->installEventFilter(this);
 }
 
 void TWELCOME::FormCreate() {
@@ -140,6 +142,17 @@ void TWELCOME::FormCreate() {
   CopyrightLabel = makeLine(vrLegalCopyright);
   CopyrightLabel->setObjectName(QStringLiteral("CopyrightLabel"));
   CopyrightLabel->move(10, Panel1->height() - CopyrightLabel->height() - 5);
+}
+
+bool TWELCOME::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Event->type() == QEvent::Show && Watched != this && Watched->isWidgetType() && isVisible()) {
+    const auto* widget = static_cast<QWidget*>(Watched);
+    // Plain windows only: menus, tool tips and message boxes stay in front of the splash.
+    if (widget->windowType() == Qt::Window && !qobject_cast<const TWELCOME*>(widget))
+      // The Show event comes before the window is mapped: raise once it is.
+      QMetaObject::invokeMethod(this, &QWidget::raise, Qt::QueuedConnection);
+  }
+  return QWidget::eventFilter(Watched, Event);
 }
 
 void TWELCOME::CentreOnScreen() {

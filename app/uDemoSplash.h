@@ -81,6 +81,11 @@ class TWELCOME : public QWidget {
   TzekVersionLabel* VersionLabel = nullptr;
   TzekVersionLabel* CopyrightLabel = nullptr;
 
+ protected:
+  // Keeps the window above the program's other main windows as they come up, also where no
+  // window manager honours the stay-on-top hint.
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
+
  private:
   void FormCreate();
   void SetAlphaBlendValue(int Value);
