@@ -2,6 +2,7 @@
 // window is built behind it and runs until it is closed.
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 
 #include <exception>
 #include <memory>
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
 
   // Shown first and on top, the splash covers the screen's centre while the window comes up
   // behind it; it frees itself once clicked away.
-  auto* splash = new TWELCOME();
+  const QPointer<TWELCOME> splash = new TWELCOME();
   splash->show();
 
   std::unique_ptr<TMainForm> form;
@@ -32,5 +33,6 @@ int main(int argc, char** argv) {
   }
   QObject::connect(form.get(), &TMainForm::Closed, &application, &QApplication::quit);
   form->show();
+  if (splash) splash->raise();  // the splash stays above the window that came up behind it
   return QApplication::exec();
 }

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
@@ -90,6 +92,9 @@ TMainForm::TMainForm(const QStringList& Arguments, TMillisecondClock Clock, QWid
   FFrameTimer->SetEnabled(true);
 
   FShowDebugPanelBTN->setVisible(HasDebugArgument(Arguments));
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
 }
 
 TMainForm::~TMainForm() = default;
@@ -164,11 +169,16 @@ void TMainForm::CreateComponents() {
   FDataList->setEditTriggers(QAbstractItemView::NoEditTriggers);
   FDataList->setSelectionMode(QAbstractItemView::NoSelection);
   FDataList->setFocusPolicy(Qt::NoFocus);
+  FDataList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  QFont small = font;
+  small.setPointSize(7);  // the keys fit their 75-pixel column
+  FDataList->setFont(small);
   FButton1 = new QPushButton("Fast Forward", FDebugPanel);
   FButton1->setGeometry(45, 176, 75, 25);
   FButton1->setCheckable(true);
   connect(FButton1, &QPushButton::toggled, this, [this](bool On) { FCore->FastForward = On; });
   FDebugPanel->hide();
+  FShowDebugPanelBTN->raise();  // the panel opens over its corner: the button stays reachable
   ShowDataList();
 }
 
