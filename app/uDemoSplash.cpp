@@ -87,13 +87,13 @@ TWELCOME::TWELCOME(QWidget* Owner)
 
   Image1 = new TClickArea(Panel1);
   Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->setGeometry(0, 0, SplashArtworkWidth, SplashArtworkHeight);
   try {
     Image1->SetPicture(DecodeSplashPicture(SplashArtworkJpeg()));
+    Image1->resize(Image1->Picture().size());  // sized to the picture; the panel shows what fits
   } catch (const EJpegError&) {
     // Without its picture the window is still a working splash: silver, with its version lines.
   }
-  // Sized to the picture; the panel shows what fits.
-  Image1->setGeometry(0, 0, SplashArtworkWidth, SplashArtworkHeight);
   connect(Image1, &TClickArea::Clicked, this, &TWELCOME::Image1Click);
 
   PaintBox1 = new TClickArea(Panel1);
