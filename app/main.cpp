@@ -8,13 +8,17 @@
 #include <memory>
 
 #include "app/Artwork.h"
+#include "app/SceneFiles.h"
 #include "app/uDemoMainForm.h"
 #include "app/uDemoSplash.h"
 #include "app/uDemoWaterObjectsRegistry.h"
+#include "panels/ControlPanels.h"
 
 int main(int argc, char** argv) {
   using namespace plashbox;
   RegisterDemoWaterObjects();
+  RegisterControlPanels();
+  RegisterSceneClasses();  // scenes opened from the menu are read by class name
   QApplication application(argc, argv);
   QApplication::setApplicationName("Plashbox");
   QApplication::setWindowIcon(ProgramIcon());

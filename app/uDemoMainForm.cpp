@@ -1,7 +1,10 @@
 #include "app/uDemoMainForm.h"
 
 #include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
+#include <QMessageBox>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QHeaderView>
@@ -16,6 +19,8 @@
 #include "app/QtDIBPlatform.h"
 #include "app/uDemoSplash.h"
 #include "objects/UniqueIDs.h"
+#include "objects/uBaseExciter.h"
+#include "objects/uBaseRefractiveIndexMap.h"
 #include "panels/CustomButtons.h"
 
 namespace plashbox {
@@ -23,6 +28,9 @@ namespace plashbox {
 namespace {
 
 const QColor FormColour(122, 122, 133);
+constexpr int PanelColumnWidth = 200;
+constexpr int PanelColumnLeft = 458;
+const QColor MarkColour(52, 120, 196);
 const QColor PanelColour(247, 247, 247);
 
 QFrame* MakePanel(QWidget* Parent, const QRect& Geometry, const QColor& Colour, bool Border) {
@@ -70,6 +78,7 @@ bool HasDebugArgument(const QStringList& Arguments) {
 
 TMainForm::TMainForm(const QStringList& Arguments, TMillisecondClock Clock, QWidget* Parent)
     : QWidget(Parent), FCore(std::make_unique<TMainFormCore>(std::move(Clock))) {
+  ShowError = [this](const QString& Message) { QMessageBox::critical(this, "Plashbox Demo", Message); };
   SetDIBPlatform(&TQtDIBPlatform::Instance());
   CreateComponents();
   CreateMenu();
@@ -90,6 +99,7 @@ TMainForm::TMainForm(const QStringList& Arguments, TMillisecondClock Clock, QWid
 
   Tick();
   FFrameTimer->SetEnabled(true);
+  RebuildPanels();
 
   FShowDebugPanelBTN->setVisible(HasDebugArgument(Arguments));
 
@@ -105,7 +115,8 @@ void TMainForm::CreateComponents() {
   // A fixed tool window: close and minimise only.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-  setFixedSize(466, 506);
+  // The tank's window of 466 x 506 with a column on the right for the objects' panels.
+  setFixedSize(466 + PanelColumnWidth, 506);
   setAutoFillBackground(true);
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, FormColour);
@@ -180,6 +191,57 @@ void TMainForm::CreateComponents() {
   FDebugPanel->hide();
   FShowDebugPanelBTN->raise();  // the panel opens over its corner: the button stays reachable
   ShowDataList();
+
+  FSourceHolder = MakePanelHolder(16, 200 + 8);
+  FMapHolder = MakePanelHolder(16 + 208 + 12, 90 + 8);
+}
+
+QFrame* TMainForm::MakePanelHolder(int Top, int Height) {
+  QFrame* holder = MakePanel(this, QRect(PanelColumnLeft, Top, 177 + 8, Height), FormColour, false);
+  holder->setObjectName("PanelHolder");
+  return holder;
+}
+
+QWidget* TMainForm::PlacePanel(QFrame& Holder, TBaseWaterObject* Object) {
+  if (!Object) return nullptr;
+  std::unique_ptr<TControlPanel> made = Object->CreateControlPanel();
+  auto* widget = dynamic_cast<QWidget*>(made.get());
+  if (!widget) return nullptr;
+  made.release();  // the holder owns it from here
+  widget->setParent(&Holder);
+  widget->move(4, 4);
+  widget->show();
+  return widget;
+}
+
+void TMainForm::RebuildPanels() {
+  delete FSourcePanel;
+  delete FMapPanel;
+  FSourcePanel = FMapPanel = nullptr;
+  if (TWater* water = FCore->ActiveWater()) {
+    FSourcePanel = PlacePanel(*FSourceHolder, water->GetExciter());
+    FMapPanel = PlacePanel(*FMapHolder, water->GetRIMap());
+  }
+  FSourceHolder->setVisible(FSourcePanel != nullptr);
+  FMapHolder->setVisible(FMapPanel != nullptr);
+  FMarked = -1;
+  MarkSelectedPanel();
+}
+
+void TMainForm::MarkSelectedPanel() {
+  int marked = 0;
+  if (TWater* water = FCore->ActiveWater()) {
+    if (TBaseRIMap* map = water->GetRIMap(); map && map->ActiveTool) marked = 2;
+    for (int32_t i = 0; i < water->GetChildCount() && marked == 0; ++i)
+      if (auto* source = NodeAs<TBaseExciter>(water->GetChildren(i)); source && source->ActiveTool) marked = 1;
+  }
+  if (marked == FMarked) return;
+  FMarked = marked;
+  // The selected object's panel gets a blue rim; the other keeps the window's colour. The rule
+  // names the holder alone, so the panel inside keeps its own colours.
+  for (auto [holder, index] : {std::pair{FSourceHolder, 1}, std::pair{FMapHolder, 2}})
+    holder->setStyleSheet(QString("QFrame#PanelHolder { border: 2px solid %1; background: %2; }")
+                              .arg((index == marked ? MarkColour : FormColour).name(), FormColour.name()));
 }
 
 void TMainForm::CreateMenu() {
@@ -197,6 +259,8 @@ void TMainForm::CreateMenu() {
     item->setData(tag);
     connect(item, &QAction::triggered, this, [this, tag] { ChooseDisplayShape(tag); });
   }
+  FSlideshowMenu->addAction("Open Scene...", this, &TMainForm::OpenSceneDialog)->setObjectName("OpenScene1");
+  FSlideshowMenu->addAction("Save Scene...", this, &TMainForm::SaveSceneDialog)->setObjectName("SaveScene1");
   FSlideshowMenu->addSeparator();
   FSlideshowMenu->addAction("About Plashbox", this, &TMainForm::ShowAbout)->setObjectName("AboutPlashbox1");
 }
@@ -216,11 +280,47 @@ void TMainForm::PlaceBox() {
 void TMainForm::Tick() {
   FCore->Tick();
   if (!FDebugPanel->isHidden()) ShowDataList();
+  MarkSelectedPanel();
 }
 
 void TMainForm::ChooseDisplayShape(int Tag) {
   FCore->ChooseDisplayShape(Tag);
   PlaceBox();
+  RebuildPanels();
+}
+
+void TMainForm::OpenSceneDialog() {
+  const QString name = QFileDialog::getOpenFileName(this, "Open Scene", QString(), "Scenes (*.xml)");
+  if (!name.isEmpty()) OpenSceneFile(name);
+}
+
+void TMainForm::SaveSceneDialog() {
+  QString name = QFileDialog::getSaveFileName(this, "Save Scene", QString(), "Scenes (*.xml)");
+  if (name.isEmpty()) return;
+  if (QFileInfo(name).suffix().isEmpty()) name += ".xml";
+  SaveSceneFile(name);
+}
+
+bool TMainForm::OpenSceneFile(const QString& FileName) {
+  try {
+    FCore->OpenScene(FileName.toStdString());
+  } catch (const std::exception& e) {
+    ShowError(QString::fromUtf8(e.what()));
+    return false;
+  }
+  PlaceBox();
+  RebuildPanels();
+  return true;
+}
+
+bool TMainForm::SaveSceneFile(const QString& FileName) {
+  try {
+    FCore->SaveScene(FileName.toStdString());
+  } catch (const std::exception& e) {
+    ShowError(QString::fromUtf8(e.what()));
+    return false;
+  }
+  return true;
 }
 
 void TMainForm::OpenHelp() { ShellOpen(HelpFileName); }

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 #include "app/DXTimer.h"
@@ -51,6 +52,23 @@ class TMainForm : public QWidget {
   // Where the menu's top-right corner goes, on the screen.
   QPoint MenuAnchor() const;
 
+  // Scenes as files; the dialogs ask for the name. A failure is reported through ShowError
+  // with the reader's or the writer's message, and the running scene stays as it was.
+  void OpenSceneDialog();
+  void SaveSceneDialog();
+  bool OpenSceneFile(const QString& FileName);
+  bool SaveSceneFile(const QString& FileName);
+  // A message box by default; tests put a recorder here.
+  std::function<void(const QString& Message)> ShowError;
+
+  // The column beside the tank: the source's panel and under it the refractive map's.
+  QWidget* SourcePanel() const { return FSourcePanel; }
+  QWidget* MapPanel() const { return FMapPanel; }
+  // Which holder is marked as the selected object's: 0 none, 1 the source, 2 the map.
+  int MarkedPanel() const { return FMarked; }
+  // New panels for the active water's objects.
+  void RebuildPanels();
+
  signals:
   // The window was closed: the program ends, even with About windows still open.
   void Closed();
@@ -66,6 +84,9 @@ class TMainForm : public QWidget {
   void PlaceBox();
   void ShowDataList();
   void SetDebugPanelVisible(bool Visible);
+  void MarkSelectedPanel();
+  QFrame* MakePanelHolder(int Top, int Height);
+  QWidget* PlacePanel(QFrame& Holder, TBaseWaterObject* Object);
 
   std::unique_ptr<TMainFormCore> FCore;
   QFrame* FTankBack = nullptr;
@@ -80,6 +101,11 @@ class TMainForm : public QWidget {
   QPushButton* FButton1 = nullptr;
   QMenu* FSlideshowMenu = nullptr;
   TDXTimer* FFrameTimer = nullptr;
+  QFrame* FSourceHolder = nullptr;
+  QFrame* FMapHolder = nullptr;
+  QWidget* FSourcePanel = nullptr;
+  QWidget* FMapPanel = nullptr;
+  int FMarked = -1;
 };
 
 // True when one of the arguments, trimmed and in lower case, is "-debug".

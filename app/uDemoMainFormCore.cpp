@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "app/SceneFiles.h"
 #include "objects/uBaseExciter.h"
 #include "objects/uBaseRefractiveIndexMap.h"
 #include "raster/FastDraw.h"
@@ -152,6 +153,15 @@ void TMainFormCore::ChooseDisplayShape(int32_t Tag) {
   PrepareSurface();
   BoxRect.Top = TankBack.Top - (BoxRect.Height - TankBack.Height) / 2;
   BoxRect.Left = TankBack.Left - (BoxRect.Width - TankBack.Width) / 2;
+}
+
+void TMainFormCore::SaveScene(const std::string& FileName) {
+  if (Slideshow) plashbox::SaveScene(*Slideshow, FileName);
+}
+
+void TMainFormCore::OpenScene(const std::string& FileName) {
+  TRef<TWaterCollection> scene = LoadScene(FileName);
+  CreateScene(std::move(scene));
 }
 
 void TMainFormCore::ClearWaves() {

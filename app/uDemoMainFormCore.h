@@ -74,6 +74,11 @@ class TMainFormCore {
   // Menu tag 0 .. 3; any other leaves the size. Every water is rebuilt: the waves are lost.
   void ChooseDisplayShape(int32_t Tag);
   void ClearWaves();
+  // Writes the slideshow to FileName; the file is replaced only by a complete text.
+  void SaveScene(const std::string& FileName);
+  // Reads a slideshow into a fresh container and runs it in place of the present one, sized to
+  // the paint area; on any error the running scene stays as it was and the error is raised.
+  void OpenScene(const std::string& FileName);
 
   void BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool DripButtonDown);
   void BoxMouseMove(TShiftState Shift, int32_t X, int32_t Y);

@@ -9,10 +9,12 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "app/SceneFiles.h"
 #include "app/uDemoMainFormCore.h"
 #include "app/uDemoWaterObjectsRegistry.h"
 #include "objects/UniqueIDs.h"
@@ -49,6 +51,7 @@ struct TOptions {
   std::vector<std::string> Settings;
   std::vector<std::string> Events;
   std::string FrameFile, CellsFile;
+  std::string SaveFile, SceneFile;
   bool Stats = false;
 };
 
@@ -221,9 +224,19 @@ int Run(const TOptions& O) {
 
   SeedUniqueIDs(O.Seed ? *O.Seed : SystemTickCount());
   RegisterDemoWaterObjects();
+  RegisterSceneClasses();
   TMainFormCore form;
   form.SetPaintAreaSize(O.Width, O.Height);
-  form.CreateScene();
+  if (O.SceneFile.empty()) {
+    form.CreateScene();
+  } else {
+    try {
+      form.CreateScene(LoadScene(O.SceneFile));
+    } catch (const std::exception& e) {
+      throw TUsageError("--scene " + O.SceneFile + ": " + e.what());
+    }
+  }
+  if (!settings.empty() && !form.ActiveWater()) throw TUsageError("--set: the scene has no active water");
   for (const TSetting& s : settings) ApplySetting(*form.ActiveWater(), s);
 
   const auto start = std::chrono::steady_clock::now();
@@ -236,7 +249,15 @@ int Run(const TOptions& O) {
 
   std::vector<std::pair<std::string, std::string>> files;
   if (!O.FrameFile.empty()) files.emplace_back(O.FrameFile, FrameAsPPM(form.GetSurface()));
-  if (!O.CellsFile.empty()) files.emplace_back(O.CellsFile, CellsAsFloats(*form.ActiveWater()->Cells()));
+  if (!O.CellsFile.empty()) {
+    if (!form.ActiveWater()) throw TUsageError("--cells: the scene has no active water");
+    files.emplace_back(O.CellsFile, CellsAsFloats(*form.ActiveWater()->Cells()));
+  }
+  if (!O.SaveFile.empty()) {
+    std::ostringstream scene;
+    form.GetSlideshow()->SaveToStream(scene, true, 0);
+    files.emplace_back(O.SaveFile, scene.str());
+  }
   WriteAll(files);
 
   if (O.Stats)
@@ -264,6 +285,8 @@ int main(int argc, char** argv) {
       ->take_all()->allow_extra_args(false);
   app.add_option("--frame", o.FrameFile, "after the last tick, the picture as binary PPM (P6)");
   app.add_option("--cells", o.CellsFile, "after the last tick, the grid as little-endian float32, x outer, y inner");
+  app.add_option("--save", o.SaveFile, "after the last tick, the slideshow as XML text");
+  app.add_option("--scene", o.SceneFile, "build the scene from an XML file written by --save instead of the demonstration");
   app.add_flag("--stats", o.Stats, "print the frame statistics at the end");
   try {
     app.parse(argc, argv);

@@ -49,6 +49,9 @@ TRefractiveIndexCP::TRefractiveIndexCP(QWidget* Parent) : QFrame(Parent) {
   Label3 = MakeLabel(this, "Water", QRect(64, 65, 39, 14), Qt::AlignHCenter);
   Label4 = MakeLabel(this, "Glass", QRect(96, 65, 39, 14), Qt::AlignHCenter);
   Label5 = MakeLabel(this, "Diamond", QRect(128, 65, 49, 14), Qt::AlignHCenter);
+  QFont small = font();
+  small.setPointSize(7);  // the four names share 177 pixels
+  for (QLabel* l : {Label2, Label3, Label4, Label5}) l->setFont(small);
   for (QLabel* l : {Label3, Label4, Label5}) l->setAttribute(Qt::WA_TranslucentBackground);
 }
 
