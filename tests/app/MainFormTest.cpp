@@ -9,11 +9,20 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/DesktopShell.h"
+#include "app/SceneFiles.h"
+#include "panels/ControlPanels.h"
+#include "panels/uControlPanelRefractiveIndex.h"
+#include "panels/uGeneralExciterControlPanel.h"
+#include "panels/CustomTrackBar.h"
 #include "app/QtDIBPlatform.h"
 #include "app/uDemoMainForm.h"
 #include "app/uDemoSplash.h"
@@ -37,6 +46,8 @@ class QtEnvironment : public ::testing::Environment {
     static char* argv[] = {name, nullptr};
     App = std::make_unique<QApplication>(argc, argv);
     RegisterDemoWaterObjects();
+    RegisterControlPanels();
+    RegisterSceneClasses();
   }
   void TearDown() override { App.reset(); }
   std::unique_ptr<QApplication> App;
@@ -63,7 +74,7 @@ class MainForm : public ::testing::Test {
 TEST_F(MainForm, LayoutOfTheWindow) {
   auto form = Make();
   EXPECT_EQ(form->windowTitle(), "Plashbox Demo");
-  EXPECT_EQ(form->size(), QSize(466, 506));
+  EXPECT_EQ(form->size(), QSize(466 + 200, 506)) << "the tank's window and the panel column";
   EXPECT_EQ(form->palette().color(QPalette::Window), QColor(122, 122, 133));
   EXPECT_EQ(form->Box().geometry(), QRect(32, 74, 401, 401));
   EXPECT_EQ(form->DripButton().geometry(), QRect(5, 2, 31, 31));
@@ -92,8 +103,8 @@ TEST_F(MainForm, MenuItemsInOrder) {
   auto form = Make();
   std::vector<QString> captions;
   for (QAction* a : form->SlideshowMenu().actions()) captions.push_back(a->isSeparator() ? "-" : a->text());
-  const std::vector<QString> expected{"Demo Help", "Plashbox Manual (Full version - pdf)", "-", "Display Shape", "-",
-                                      "About Plashbox"};
+  const std::vector<QString> expected{"Demo Help",     "Plashbox Manual (Full version - pdf)", "-", "Display Shape",
+                                      "Open Scene...", "Save Scene...", "-", "About Plashbox"};
   EXPECT_EQ(captions, expected);
   QMenu* shapes = form->SlideshowMenu().actions()[3]->menu();
   ASSERT_NE(shapes, nullptr);
@@ -223,11 +234,98 @@ TEST_F(MainForm, AboutMakesIndependentWindows) {
   auto form = Make();
   const auto count = [] { return QApplication::topLevelWidgets().size(); };
   const auto before = count();
-  form->SlideshowMenu().actions()[5]->trigger();
-  form->SlideshowMenu().actions()[5]->trigger();
+  form->SlideshowMenu().actions()[7]->trigger();
+  form->SlideshowMenu().actions()[7]->trigger();
   EXPECT_EQ(count(), before + 2);
   for (QWidget* w : QApplication::topLevelWidgets())
     if (qobject_cast<TWELCOME*>(w)) delete w;
+}
+
+TEST_F(MainForm, PanelColumnFollowsTheSceneAndTheSelection) {
+  auto form = Make();
+  auto* sourcePanel = qobject_cast<TGeneralExciterCP*>(form->SourcePanel());
+  auto* mapPanel = qobject_cast<TRefractiveIndexCP*>(form->MapPanel());
+  ASSERT_NE(sourcePanel, nullptr);
+  ASSERT_NE(mapPanel, nullptr);
+  TWater& water = *form->Core().ActiveWater();
+  EXPECT_EQ(sourcePanel->Exciter(), water.GetExciter());
+  EXPECT_EQ(mapPanel->Mapper(), water.GetRIMap());
+  EXPECT_EQ(form->MarkedPanel(), 2) << "the new block is selected";
+  EXPECT_GE(mapPanel->parentWidget()->x(), 441) << "beside the tank, not over it";
+
+  // The source's handle: pressing it selects the source.
+  auto* source = NodeAs<TGeneralExciter>(water.GetChildren(1));
+  QTest::mousePress(&form->Box(), Qt::LeftButton, {}, QPoint(source->X1, 400 - source->Y1));
+  QTest::mouseRelease(&form->Box(), Qt::LeftButton, {}, QPoint(source->X1, 400 - source->Y1));
+  form->Tick();
+  EXPECT_EQ(form->MarkedPanel(), 1);
+
+  // A panel change reaches the running simulation at once.
+  mapPanel->RfIndex->setValue(10);
+  EXPECT_FLOAT_EQ((*water.Cells())[200][200].SpeedFactor, float(1 / 11.0 * 0.5));
+  sourcePanel->MenuItems[2]->trigger();
+  EXPECT_EQ(source->BeamType, btLine);
+
+  form->ChooseDisplayShape(1);
+  EXPECT_NE(form->SourcePanel(), nullptr);
+  EXPECT_EQ(qobject_cast<TGeneralExciterCP*>(form->SourcePanel())->BeamType(), btLine) << "new panels, same source";
+}
+
+TEST_F(MainForm, ScenesSaveAndOpenAgain) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("scene.xml");
+  std::vector<QString> errors;
+  auto form = Make();
+  form->ShowError = [&](const QString& Message) { errors.push_back(Message); };
+  NodeAs<TGeneralExciter>(form->Core().ActiveWater()->GetChildren(1))->SetBeamType(btDouble);
+  ASSERT_TRUE(form->SaveSceneFile(file)) << (errors.empty() ? "" : errors[0].toStdString());
+
+  auto other = Make();
+  other->ShowError = [&](const QString& Message) { errors.push_back(Message); };
+  TWater* before = other->Core().ActiveWater();
+  ASSERT_TRUE(other->OpenSceneFile(file));
+  TWater* opened = other->Core().ActiveWater();
+  ASSERT_NE(opened, nullptr);
+  EXPECT_NE(opened, before);
+  EXPECT_EQ(opened->GridWidth(), 401);
+  EXPECT_EQ(NodeAs<TGeneralExciter>(opened->GetChildren(1))->BeamType, btDouble);
+  EXPECT_EQ(qobject_cast<TGeneralExciterCP*>(other->SourcePanel())->Exciter(), opened->GetExciter());
+  EXPECT_TRUE(errors.empty());
+
+  // A broken file: the reader's message, and the running scene stays.
+  const QString broken = dir.filePath("broken.xml");
+  std::ofstream(broken.toStdString()) << "<TSlideshow ActiveID=\"1\"><TWater Exposure=\"lots\"/></TSlideshow>";
+  EXPECT_FALSE(other->OpenSceneFile(broken));
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(other->Core().ActiveWater(), opened);
+
+  // A save that cannot be made leaves what was there before.
+  const QString blocked = dir.filePath("blocked.xml");
+  std::filesystem::create_directory(blocked.toStdString());  // a folder where the file should go
+  EXPECT_FALSE(form->SaveSceneFile(blocked));
+  EXPECT_EQ(errors.size(), 2u);
+  EXPECT_TRUE(std::filesystem::is_directory(blocked.toStdString()));
+  EXPECT_FALSE(form->SaveSceneFile(dir.filePath("no/such/folder/scene.xml")));
+  EXPECT_EQ(errors.size(), 3u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path().toStdString()), {}), 3)
+      << "no temporary file is left behind";
+}
+
+TEST(QtDIBPlatform, StoredRowZeroShowsAtTheBottom) {
+  SetDIBPlatform(&TQtDIBPlatform::Instance());
+  TFastDIB surface;
+  surface.SetSize(4, 3, 24);
+  surface.SetPixel(0, 0, TPixelColor{0, 0, 255});  // blue, green, red: red
+  surface.SetPixel(2, 3, TPixelColor{255, 0, 0});  // blue
+  TPaintBox box;
+  box.resize(4, 3);
+  EXPECT_EQ(surface.Draw(box.Handle(), 0, 0, 4, 3, 0, 0), 1);
+  const QImage shown = box.grab().toImage();
+  EXPECT_EQ(shown.pixelColor(0, 2), QColor(255, 0, 0)) << "the first stored row is the picture's bottom line";
+  EXPECT_EQ(shown.pixelColor(3, 0), QColor(0, 0, 255));
+  EXPECT_EQ(shown.pixelColor(1, 1), QColor(0, 0, 0));
+  EXPECT_EQ(surface.Draw(TDIBHandle{12345}, 0, 0, 4, 3, 0, 0), 0) << "no such paint area";
+  SetDIBPlatform(nullptr);
 }
 
 TEST_F(MainForm, MenuOpensUnderTheMenuButtonRightAligned) {
