@@ -3,7 +3,7 @@
 BUILD_DIR  := build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
-PACKAGES   := g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libjpeg-dev libcli11-dev qt6-base-dev
+PACKAGES   := g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libjpeg-dev libcli11-dev qt6-base-dev fp-utils
 
 .PHONY: all deps configure build run test bench clean
 
@@ -18,9 +18,9 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# The program opens its help and manual from the folder it starts in: both are built into bin/.
 run: build
-	@echo "The window program is not built yet; running the headless driver plashbox-cli."
-	@$(BUILD_DIR)/bin/plashbox-cli
+	@cd $(BUILD_DIR)/bin && ./plashbox
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
