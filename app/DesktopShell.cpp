@@ -17,9 +17,19 @@ void OpenWithDesktop(const std::string& Target) {
     QDesktopServices::openUrl(url);
     return;
   }
-  QString path = QDir::current().absoluteFilePath(target);
-  if (!QFileInfo::exists(path) && QCoreApplication::instance())
-    path = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(target);
+  // The current folder first, then the program's own, then where an installed program keeps
+  // its documents.
+  QStringList places{QDir::currentPath()};
+  if (QCoreApplication::instance()) {
+    const QDir program(QCoreApplication::applicationDirPath());
+    places << program.path() << program.absoluteFilePath("../share/plashbox");
+  }
+  QString path = QDir(places.first()).absoluteFilePath(target);
+  for (const QString& place : places)
+    if (QFileInfo::exists(QDir(place).absoluteFilePath(target))) {
+      path = QDir(place).absoluteFilePath(target);
+      break;
+    }
   QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 

@@ -7,8 +7,9 @@
 
 namespace plashbox {
 
-// Target is a web address ("https://...") or a file name; a relative file name is taken from
-// the current folder first and then from the program's own folder. The outcome is not reported:
+// Target is a web address ("https://...") or a file name; a relative file name is looked for in
+// the current folder, the program's own folder and the installed documents' folder
+// (share/plashbox beside the program's bin folder). The outcome is not reported:
 // a missing document simply does not open.
 using TShellOpen = std::function<void(const std::string& Target)>;
 
