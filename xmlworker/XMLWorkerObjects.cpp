@@ -270,7 +270,9 @@ void TXNBasicAction::PerformAction(iXMLNode*, iXNMessenger*) {
 
 bool TXNBasicAction::IsEquivelent(iXNAction* NewAction) {
   if (!NewAction) return false;
-  return typeid(*AsObject()) == typeid(*NewAction->AsObject());
+  const TBasicXMLNode& mine = *AsObject();
+  const TBasicXMLNode& theirs = *NewAction->AsObject();
+  return typeid(mine) == typeid(theirs);
 }
 
 void TXNBasicAction::Perform() {}

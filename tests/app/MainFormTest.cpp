@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+
+#include "tests/QtTestApplication.h"
 #include <QFrame>
 #include <QMenu>
 #include <QMouseEvent>
@@ -38,21 +40,11 @@ using namespace plashbox;
 namespace {
 
 // The application is made when the first case runs, not when CTest lists the cases.
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "test_mainform";
-    static char* argv[] = {name, nullptr};
-    App = std::make_unique<QApplication>(argc, argv);
-    RegisterDemoWaterObjects();
-    RegisterControlPanels();
-    RegisterSceneClasses();
-  }
-  void TearDown() override { App.reset(); }
-  std::unique_ptr<QApplication> App;
-};
-const auto* const Environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const Environment = plashbox::tests::InstallQtTestApplication([] {
+  RegisterDemoWaterObjects();
+  RegisterControlPanels();
+  RegisterSceneClasses();
+});
 
 class MainForm : public ::testing::Test {
  protected:

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+
+#include "tests/QtTestApplication.h"
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -24,19 +26,7 @@ using namespace plashbox;
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "test_controlpanels";
-    static char* argv[] = {name, nullptr};
-    App = std::make_unique<QApplication>(argc, argv);
-    RegisterControlPanels();
-  }
-  void TearDown() override { App.reset(); }
-  std::unique_ptr<QApplication> App;
-};
-const auto* const Environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const Environment = plashbox::tests::InstallQtTestApplication(RegisterControlPanels);
 
 struct TExciterPanel {
   TRef<TGeneralExciter> Source = NewNode<TGeneralExciter>();

@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QApplication>
+
+#include "tests/QtTestApplication.h"
 #include <QEnterEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -17,21 +19,8 @@
 namespace plashbox {
 namespace {
 
-class QtApplication : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int Argc = 1;
-    static char Name[] = "test_custombuttons";
-    static char* Argv[] = {Name, nullptr};
-    App = std::make_unique<QApplication>(Argc, Argv);
-    QApplication::setStyle(QStyleFactory::create("Fusion"));
-  }
-  void TearDown() override { App.reset(); }
-
- private:
-  std::unique_ptr<QApplication> App;
-};
-[[maybe_unused]] ::testing::Environment* const Application = ::testing::AddGlobalTestEnvironment(new QtApplication);
+[[maybe_unused]] ::testing::Environment* const Application =
+    tests::InstallQtTestApplication([] { QApplication::setStyle(QStyleFactory::create("Fusion")); });
 
 using Rgb = std::tuple<int, int, int>;
 

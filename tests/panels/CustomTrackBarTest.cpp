@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+
+#include "tests/QtTestApplication.h"
 #include <QPainter>
 #include <QStyleFactory>
 #include <QTest>
@@ -14,21 +16,8 @@
 namespace plashbox {
 namespace {
 
-class QtApplication : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int Argc = 1;
-    static char Name[] = "test_customtrackbar";
-    static char* Argv[] = {Name, nullptr};
-    App = std::make_unique<QApplication>(Argc, Argv);
-    QApplication::setStyle(QStyleFactory::create("Fusion"));
-  }
-  void TearDown() override { App.reset(); }
-
- private:
-  std::unique_ptr<QApplication> App;
-};
-[[maybe_unused]] ::testing::Environment* const Application = ::testing::AddGlobalTestEnvironment(new QtApplication);
+[[maybe_unused]] ::testing::Environment* const Application =
+    tests::InstallQtTestApplication([] { QApplication::setStyle(QStyleFactory::create("Fusion")); });
 
 using Rgb = std::tuple<int, int, int>;
 Rgb Of(const QColor& C) { return {C.red(), C.green(), C.blue()}; }

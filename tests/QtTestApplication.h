@@ -1,0 +1,38 @@
+// The one QApplication of a GUI test program. It is made when the first case runs, not when
+// CTest lists the cases (which happens at build time, without a display), and AfterStart runs
+// right after it (a style, class registrations).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include <functional>
+#include <memory>
+#include <utility>
+
+namespace plashbox::tests {
+
+class TQtTestApplication : public ::testing::Environment {
+ public:
+  explicit TQtTestApplication(std::function<void()> AfterStart) : AfterStart(std::move(AfterStart)) {}
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "plashbox-test";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    App = std::make_unique<QApplication>(argc, argv);
+    if (AfterStart) AfterStart();
+  }
+  void TearDown() override { App.reset(); }
+
+ private:
+  std::function<void()> AfterStart;
+  std::unique_ptr<QApplication> App;
+};
+
+inline ::testing::Environment* InstallQtTestApplication(std::function<void()> AfterStart = {}) {
+  return ::testing::AddGlobalTestEnvironment(new TQtTestApplication(std::move(AfterStart)));
+}
+
+}  // namespace plashbox::tests
