@@ -6,10 +6,13 @@
 
 #include "xmlworker/XMLNode.h"
 #include "xmlworker/XMLProperties.h"
+#include "tests/xmlworker/ErrorText.h"
 
 using namespace plashbox;
 
 namespace {
+
+using plashbox::tests::MessageOf;
 
 // Counts destructions and remembers the order Initialise saw the object in.
 struct TProbe : TXMLNode {
@@ -28,15 +31,6 @@ struct TProbe : TXMLNode {
 };
 
 struct TLeaf : TBasicXMLNode {};
-
-std::string MessageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const TXMLNodeError& e) {
-    return e.what();
-  }
-  return "<no exception>";
-}
 
 XMLNodeRef Node() { return NewNode<TXMLNode>(); }
 

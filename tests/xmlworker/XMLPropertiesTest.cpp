@@ -6,10 +6,13 @@
 
 #include "xmlworker/XMLFormat.h"
 #include "xmlworker/XMLProperties.h"
+#include "tests/xmlworker/ErrorText.h"
 
 using namespace plashbox;
 
 namespace {
+
+constexpr auto ParsingMessage = &plashbox::tests::MessageOf<TXMLNodeParsingError>;
 
 enum class TColour : uint8_t { Red, Green, Blue };
 const TEnumType ColourType{"TColour", {"Red", "Green", "Blue"}};
@@ -68,15 +71,6 @@ std::string Sep(std::string text) {
   for (char& c : text)
     if (c == '.') c = DecimalSeparator();
   return text;
-}
-
-std::string ParsingMessage(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const TXMLNodeParsingError& e) {
-    return e.what();
-  }
-  return "<no parsing error>";
 }
 
 TEST(GeneralFormat, SinglePrecisionCases) {

@@ -5,10 +5,13 @@
 
 #include "XMLSampleNodes.h"
 #include "xmlworker/XMLWorker.h"
+#include "tests/xmlworker/ErrorText.h"
 
 using namespace plashbox;
 
 namespace {
+
+constexpr auto RegistryMessage = &plashbox::tests::MessageOf<TXMLNodeRegistryError>;
 
 // A small family: P, Q, a subclass of Q, and R.
 struct TNamed : TXMLNode {
@@ -64,15 +67,6 @@ const TNodeClass& AbstractNode() {
 }
 
 constexpr TGUID IOther{0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
-
-std::string RegistryMessage(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const TXMLNodeRegistryError& e) {
-    return e.what();
-  }
-  return "<no registry error>";
-}
 
 TEST(NodeRegistry, RegistersInOrderAndFindsNamesWithoutCase) {
   TNodeRegistry r;

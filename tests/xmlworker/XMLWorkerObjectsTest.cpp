@@ -6,10 +6,13 @@
 
 #include "xmlworker/XMLNode.h"
 #include "xmlworker/XMLWorkerObjects.h"
+#include "tests/xmlworker/ErrorText.h"
 
 using namespace plashbox;
 
 namespace {
+
+using plashbox::tests::MessageOf;
 
 using TLog = std::vector<std::string>;
 
@@ -34,15 +37,6 @@ std::string Joined(const TLog& log) {
   std::string out;
   for (const std::string& s : log) out += (out.empty() ? "" : " ") + s;
   return out;
-}
-
-std::string MessageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const TXMLNodeError& e) {
-    return e.what();
-  }
-  return "<no exception>";
 }
 
 XNFilterRef AllowInterface(const TGUID& iid) { return NewObject<TXNInterfaceTypeFilter>(iid, true); }
