@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/FrameTimerCore.h"
+#include "tests/QtTestApplication.h"
 
 namespace plashbox {
 namespace {
@@ -133,22 +134,7 @@ TEST(FrameTimerCoreTest, RestartKeepsTheFrameCounter) {
 
 // ---- The Qt timer.
 
-class TGuiEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    App = std::make_unique<QGuiApplication>(Argc, Argv);
-  }
-  void TearDown() override { App.reset(); }
-
- private:
-  int Argc = 1;
-  char Name[16] = "test_dxtimer";
-  char* Argv[2] = {Name, nullptr};
-  std::unique_ptr<QGuiApplication> App;
-};
-[[maybe_unused]] ::testing::Environment* const GuiEnvironment =
-    ::testing::AddGlobalTestEnvironment(new TGuiEnvironment);
+[[maybe_unused]] ::testing::Environment* const GuiEnvironment = plashbox::tests::InstallQtTestApplication();
 
 struct TFiring {
   TCustomDXTimer* Sender;

@@ -21,28 +21,18 @@
 #include "app/SplashArtwork.h"
 #include "panels/VersionInfo.h"
 #include "panels/verslab.h"
+#include "tests/QtTestApplication.h"
 
 namespace plashbox {
 namespace {
 
-// The application is made when the first case runs, not when CTest lists the cases.
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "test_splash";
-    static char* argv[] = {name, nullptr};
-    App = std::make_unique<QApplication>(argc, argv);
-    // The offscreen platform cannot make windows translucent and says so at every fade step.
-    static QtMessageHandler next = nullptr;
-    next = qInstallMessageHandler([](QtMsgType Type, const QMessageLogContext& Context, const QString& Text) {
-      if (next && !Text.contains(QLatin1String("does not support setting window opacity"))) next(Type, Context, Text);
-    });
-  }
-  void TearDown() override { App.reset(); }
-  std::unique_ptr<QApplication> App;
-};
-const auto* const Environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const Environment = tests::InstallQtTestApplication([] {
+  // The offscreen platform cannot make windows translucent and says so at every fade step.
+  static QtMessageHandler next = nullptr;
+  next = qInstallMessageHandler([](QtMsgType Type, const QMessageLogContext& Context, const QString& Text) {
+    if (next && !Text.contains(QLatin1String("does not support setting window opacity"))) next(Type, Context, Text);
+  });
+});
 
 // A string item of the program's own version information, read straight from the block the
 // build embeds.

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "panels/VersionInfo.h"
+#include "tests/QtTestApplication.h"
 
 // Test failures show texts as text.
 void PrintTo(const QString& Text, std::ostream* Out) { *Out << '"' << Text.toStdString() << '"'; }
@@ -19,22 +20,7 @@ void PrintTo(const QString& Text, std::ostream* Out) { *Out << '"' << Text.toStd
 namespace plashbox {
 namespace {
 
-class TWidgetEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    App = std::make_unique<QApplication>(Argc, Argv);
-  }
-  void TearDown() override { App.reset(); }
-
- private:
-  int Argc = 1;
-  char Name[16] = "test_verslab";
-  char* Argv[2] = {Name, nullptr};
-  std::unique_ptr<QApplication> App;
-};
-[[maybe_unused]] ::testing::Environment* const WidgetEnvironment =
-    ::testing::AddGlobalTestEnvironment(new TWidgetEnvironment);
+[[maybe_unused]] ::testing::Environment* const WidgetEnvironment = tests::InstallQtTestApplication();
 
 void WriteFile(const std::string& Path, const std::string& Bytes) {
   std::ofstream out(Path, std::ios::binary | std::ios::trunc);
