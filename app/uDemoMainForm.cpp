@@ -22,6 +22,7 @@
 #include "objects/uBaseExciter.h"
 #include "objects/uBaseRefractiveIndexMap.h"
 #include "panels/CustomButtons.h"
+#include "panels/WidgetColours.h"
 
 namespace plashbox {
 
@@ -36,10 +37,7 @@ const QColor PanelColour(247, 247, 247);
 QFrame* MakePanel(QWidget* Parent, const QRect& Geometry, const QColor& Colour, bool Border) {
   auto* panel = new QFrame(Parent);
   panel->setGeometry(Geometry);
-  panel->setAutoFillBackground(true);
-  QPalette palette = panel->palette();
-  palette.setColor(QPalette::Window, Colour);
-  panel->setPalette(palette);
+  FillBackground(*panel, Colour);
   if (Border) panel->setFrameStyle(QFrame::Box | QFrame::Plain);
   return panel;
 }
@@ -117,10 +115,7 @@ void TMainForm::CreateComponents() {
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   // The tank's window of 466 x 506 with a column on the right for the objects' panels.
   setFixedSize(466 + PanelColumnWidth, 506);
-  setAutoFillBackground(true);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, FormColour);
-  setPalette(palette);
+  FillBackground(*this, FormColour);
   QFont font("Sans Serif");
   font.setPointSize(8);
   setFont(font);
@@ -169,7 +164,7 @@ void TMainForm::CreateComponents() {
   FShowDebugPanelBTN->setToolTip("Show or hide the debug panel");
   FShowDebugPanelBTN->OnClick = [this] { SetDebugPanelVisible(FShowDebugPanelBTN->Down()); };
 
-  FDebugPanel = MakePanel(this, QRect(295, 296, 168, 207), palette.color(QPalette::Button), true);
+  FDebugPanel = MakePanel(this, QRect(295, 296, 168, 207), palette().color(QPalette::Button), true);
   FDataList = new QTableWidget(0, 2, FDebugPanel);
   FDataList->setGeometry(5, 3, 156, 170);
   FDataList->setHorizontalHeaderLabels({"Key", "Value"});

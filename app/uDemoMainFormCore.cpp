@@ -50,15 +50,16 @@ void TMainFormCore::CreateScene() {
   Slideshow = NewNode<TSlideshow>();
   Slideshow->SetGridSize(BoxRect.Width, BoxRect.Height);
   BuildScene();
-  PrepareSurface();
-  TickCount = 0;
-  LastReportTime = Clock();
-  Hold = false;
+  StartFrames();
 }
 
 void TMainFormCore::CreateScene(TRef<TWaterCollection> Collection) {
   Slideshow = std::move(Collection);
   Slideshow->SetGridSize(BoxRect.Width, BoxRect.Height);
+  StartFrames();
+}
+
+void TMainFormCore::StartFrames() {
   PrepareSurface();
   TickCount = 0;
   LastReportTime = Clock();

@@ -101,6 +101,8 @@ class TMainFormCore {
   int64_t TotalTicks = 0, TotalSteps = 0;
 
  private:
+  // A sized surface and fresh statistics for the scene just made.
+  void StartFrames();
   bool OnlyRender(TWater& Water);
   void Report(uint32_t Now);
 

@@ -13,6 +13,7 @@
 #include "app/JpegPicture.h"
 #include "app/SplashArtwork.h"
 #include "panels/verslab.h"
+#include "panels/WidgetColours.h"
 
 namespace plashbox {
 
@@ -20,13 +21,6 @@ namespace {
 
 const QColor Silver(192, 192, 192);
 const QColor LineGrey(128, 128, 128);
-
-void FillWith(QWidget& Widget, const QColor& Colour) {
-  QPalette palette = Widget.palette();
-  palette.setColor(QPalette::Window, Colour);
-  Widget.setPalette(palette);
-  Widget.setAutoFillBackground(true);
-}
 
 }  // namespace
 
@@ -77,13 +71,13 @@ TWELCOME::TWELCOME(QWidget* Owner)
   setWindowTitle(QStringLiteral("WELCOME"));
   // Only the main window's closing ends the program.
   setAttribute(Qt::WA_QuitOnClose, false);
-  FillWith(*this, Silver);
+  FillBackground(*this, Silver);
   setFixedSize(ClientWidth + 2 * BorderWidth, ClientHeight + 2 * BorderWidth);
 
   Panel1 = new QWidget(this);
   Panel1->setObjectName(QStringLiteral("Panel1"));
   Panel1->setGeometry(BorderWidth, BorderWidth, ClientWidth, ClientHeight);
-  FillWith(*Panel1, Silver);
+  FillBackground(*Panel1, Silver);
 
   Image1 = new TClickArea(Panel1);
   Image1->setObjectName(QStringLiteral("Image1"));
@@ -126,9 +120,7 @@ void TWELCOME::FormCreate() {
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(7);
     label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, LineGrey);
-    label->setPalette(palette);
+    SetTextColour(*label, LineGrey);
     label->setAutoFillBackground(false);  // the picture shows through
     label->SetVersionResource(Resource);
     label->SetShowInfoPrefix(false);

@@ -9,15 +9,13 @@
 #include "sim/Rounding.h"
 #include "xmlworker/XMLFormat.h"
 #include "xmlworker/XMLProperties.h"
+#include "panels/WidgetColours.h"
 
 namespace plashbox {
 
 TBaseExciterCP::TBaseExciterCP(QWidget* Parent) : QFrame(Parent) {
   setFixedSize(166, 83);
-  setAutoFillBackground(true);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, QColor(0xF7, 0xF7, 0xF7));
-  setPalette(palette);
+  FillBackground(*this, QColor(0xF7, 0xF7, 0xF7));
 
   PowerButton = new TCustomSpeedButton(this);
   PowerButton->setGeometry(16, 2, 40, 31);

@@ -8,6 +8,7 @@
 #include "sim/Rounding.h"
 #include "xmlworker/XMLFormat.h"
 #include "xmlworker/XMLProperties.h"
+#include "panels/WidgetColours.h"
 
 namespace plashbox {
 
@@ -27,10 +28,7 @@ float NOfPosition(int Position) { return static_cast<float>(1 - Position / 11.0)
 
 TRefractiveIndexCP::TRefractiveIndexCP(QWidget* Parent) : QFrame(Parent) {
   setFixedSize(177, 90);
-  setAutoFillBackground(true);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, QColor(0xF7, 0xF7, 0xF7));
-  setPalette(palette);
+  FillBackground(*this, QColor(0xF7, 0xF7, 0xF7));
 
   Label1 = MakeLabel(this, "Refractive Index", QRect(7, 10, 78, 13), Qt::AlignLeft);
   Label1->setMinimumWidth(Label1->sizeHint().width());

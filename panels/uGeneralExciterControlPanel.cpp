@@ -13,6 +13,7 @@
 #include "sim/Rounding.h"
 #include "xmlworker/XMLFormat.h"
 #include "xmlworker/XMLProperties.h"
+#include "panels/WidgetColours.h"
 
 namespace plashbox {
 
@@ -59,22 +60,13 @@ QLabel* MakeFixedLabel(QWidget* Parent, const QString& Text, const QRect& Bounds
   return label;
 }
 
-void SetTextColour(QLabel& Label, const QColor& Colour) {
-  QPalette palette = Label.palette();
-  palette.setColor(QPalette::WindowText, Colour);
-  Label.setPalette(palette);
-}
-
 }  // namespace
 
 QString OneDecimal(double Value) { return QString::asprintf("%1.1f", Value); }
 
 TGeneralExciterCP::TGeneralExciterCP(QWidget* Parent) : QFrame(Parent) {
   setFixedSize(175, 200);
-  setAutoFillBackground(true);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, PanelColour);
-  setPalette(palette);
+  FillBackground(*this, PanelColour);
   QFont bold = font();
   bold.setPointSize(8);
   bold.setBold(true);
