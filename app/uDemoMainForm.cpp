@@ -226,9 +226,11 @@ void TMainForm::RebuildPanels() {
 void TMainForm::MarkSelectedPanel() {
   int marked = 0;
   if (TWater* water = FCore->ActiveWater()) {
-    if (TBaseRIMap* map = water->GetRIMap(); map && map->ActiveTool) marked = 2;
-    for (int32_t i = 0; i < water->GetChildCount() && marked == 0; ++i)
-      if (auto* source = NodeAs<TBaseExciter>(water->GetChildren(i)); source && source->ActiveTool) marked = 1;
+    // The objects whose panels the column shows: the last source and the last map.
+    if (TBaseRIMap* map = water->GetRIMap(); map && map->ActiveTool)
+      marked = 2;
+    else if (auto* source = water->LastChildOf<TBaseExciter>(); source && source->ActiveTool)
+      marked = 1;
   }
   if (marked == FMarked) return;
   FMarked = marked;

@@ -37,13 +37,7 @@ void TWater::RenewUniqueIDs() {
     if (auto* object = NodeAs<TBaseWaterObject>(GetChildren(i))) object->UniqueID = NewUniqueID();
 }
 
-TBaseRIMap* TWater::GetRIMap() {
-  TBaseRIMap* found = nullptr;
-  const int32_t count = GetChildCount();
-  for (int32_t i = 0; i < count; ++i)
-    if (auto* map = NodeAs<TBaseRIMap>(GetChildren(i))) found = map;
-  return found;
-}
+TBaseRIMap* TWater::GetRIMap() { return LastChildOf<TBaseRIMap>(); }
 
 void TWater::SetDripMode(bool Value) {
   DripMode = Value;
@@ -217,10 +211,7 @@ void TWater::RestartObjects() {
 }
 
 TBaseExciter* TWater::GetExciter() {
-  TBaseExciter* found = nullptr;
-  const int32_t count = GetChildCount();
-  for (int32_t i = 0; i < count; ++i)
-    if (auto* source = NodeAs<TBaseExciter>(GetChildren(i))) found = source;
+  TBaseExciter* found = LastChildOf<TBaseExciter>();
   if (found) return found;
   const TNodeClass* cls = GetExciterClass(0);
   const XMLNodeRef made = cls ? cls->Create() : nullptr;

@@ -69,6 +69,14 @@ class TWater : public TXMLNode {
 
   // The last refractive index map among the children, or nil.
   TBaseRIMap* GetRIMap();
+  // The last child that is a T, or nil; where one object of a kind is wanted, the last wins.
+  template <class T>
+  T* LastChildOf() {
+    T* found = nullptr;
+    for (int32_t i = 0, count = GetChildCount(); i < count; ++i)
+      if (T* child = NodeAs<T>(GetChildren(i))) found = child;
+    return found;
+  }
   // Set around every press: in drip mode the press drips instead of touching the objects,
   // and nothing stays selected.
   void SetDripMode(bool Value);
