@@ -362,31 +362,21 @@ void TMainForm::paintEvent(QPaintEvent*) {
 }
 
 bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
-  if (Watched != FBox) return QWidget::eventFilter(Watched, Event);
-  switch (Event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-      const auto& e = static_cast<QMouseEvent&>(*Event);
-      const QPoint p = e.position().toPoint();
-      FCore->BoxMouseDown(ButtonOf(e), ShiftOf(e), p.x(), p.y(), FDripButton->Down());
-      return true;
-    }
-    case QEvent::MouseMove: {
-      const auto& e = static_cast<QMouseEvent&>(*Event);
-      const QPoint p = e.position().toPoint();
-      FCore->BoxMouseMove(ShiftOf(e), p.x(), p.y());
-      if (!FDebugPanel->isHidden()) ShowDataList();
-      return true;
-    }
-    case QEvent::MouseButtonRelease: {
-      const auto& e = static_cast<QMouseEvent&>(*Event);
-      const QPoint p = e.position().toPoint();
-      FCore->BoxMouseUp(ButtonOf(e), ShiftOf(e), p.x(), p.y());
-      return true;
-    }
-    default:
-      return QWidget::eventFilter(Watched, Event);
+  const QEvent::Type type = Event->type();
+  const bool pointer = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+                       type == QEvent::MouseMove || type == QEvent::MouseButtonRelease;
+  if (Watched != FBox || !pointer) return QWidget::eventFilter(Watched, Event);
+  const auto& e = static_cast<QMouseEvent&>(*Event);
+  const QPoint p = e.position().toPoint();
+  if (type == QEvent::MouseMove) {
+    FCore->BoxMouseMove(ShiftOf(e), p.x(), p.y());
+    if (!FDebugPanel->isHidden()) ShowDataList();
+  } else if (type == QEvent::MouseButtonRelease) {
+    FCore->BoxMouseUp(ButtonOf(e), ShiftOf(e), p.x(), p.y());
+  } else {
+    FCore->BoxMouseDown(ButtonOf(e), ShiftOf(e), p.x(), p.y(), FDripButton->Down());
   }
+  return true;
 }
 
 }  // namespace plashbox
