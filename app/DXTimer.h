@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/FrameTimerCore.h"
+#include "frame/FrameTimerCore.h"
 
 namespace plashbox {
 

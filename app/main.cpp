@@ -1,4 +1,4 @@
-// Program entry: the object classes are registered, the splash comes up on top, and the main
+// Program entry: the classes are registered, the splash comes up on top, and the main
 // window is built behind it and runs until it is closed.
 #include <QApplication>
 #include <QMessageBox>
@@ -8,17 +8,14 @@
 #include <memory>
 
 #include "app/Artwork.h"
-#include "app/SceneFiles.h"
 #include "app/uDemoMainForm.h"
 #include "app/uDemoSplash.h"
-#include "app/uDemoWaterObjectsRegistry.h"
+#include "frame/ClassRegistration.h"
 #include "panels/ControlPanels.h"
 
 int main(int argc, char** argv) {
   using namespace plashbox;
-  RegisterDemoWaterObjects();
-  RegisterControlPanels();
-  RegisterSceneClasses();  // scenes opened from the menu are read by class name
+  RegisterClasses(RegisterControlPanels);
   QApplication application(argc, argv);
   QApplication::setApplicationName("Plashbox");
   QApplication::setWindowIcon(ProgramIcon());

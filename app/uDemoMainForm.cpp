@@ -74,8 +74,8 @@ bool HasDebugArgument(const QStringList& Arguments) {
   return false;
 }
 
-TMainForm::TMainForm(const QStringList& Arguments, TMillisecondClock Clock, QWidget* Parent)
-    : QWidget(Parent), FCore(std::make_unique<TMainFormCore>(std::move(Clock))) {
+TMainForm::TMainForm(const QStringList& Arguments, iMillisecondClock& Clock, QWidget* Parent)
+    : QWidget(Parent), FCore(std::make_unique<TMainFormCore>(Clock)) {
   ShowError = [this](const QString& Message) { QMessageBox::critical(this, "Plashbox Demo", Message); };
   SetDIBPlatform(&TQtDIBPlatform::Instance());
   CreateComponents();
@@ -85,7 +85,7 @@ TMainForm::TMainForm(const QStringList& Arguments, TMillisecondClock Clock, QWid
   FCore->Present = [this](const TFastDIB& Surface) {
     Surface.Draw(FBox->Handle(), 0, 0, FBox->width(), FBox->height(), 0, 0);
   };
-  SeedUniqueIDs(SystemTickCount());
+  SeedUniqueIDs(SteadyMillisecondClock().Now());
   FCore->CreateScene();
   PlaceBox();
 
@@ -214,7 +214,8 @@ void TMainForm::RebuildPanels() {
   delete FMapPanel;
   FSourcePanel = FMapPanel = nullptr;
   if (TWater* water = FCore->ActiveWater()) {
-    FSourcePanel = PlacePanel(*FSourceHolder, water->GetExciter());
+    // The scene's own source, if it has one: showing panels never adds one.
+    FSourcePanel = PlacePanel(*FSourceHolder, LastChildOf<TBaseExciter>(*water));
     FMapPanel = PlacePanel(*FMapHolder, water->GetRIMap());
   }
   FSourceHolder->setVisible(FSourcePanel != nullptr);
@@ -229,7 +230,7 @@ void TMainForm::MarkSelectedPanel() {
     // The objects whose panels the column shows: the last source and the last map.
     if (TBaseRIMap* map = water->GetRIMap(); map && map->ActiveTool)
       marked = 2;
-    else if (auto* source = water->LastChildOf<TBaseExciter>(); source && source->ActiveTool)
+    else if (auto* source = LastChildOf<TBaseExciter>(*water); source && source->ActiveTool)
       marked = 1;
   }
   if (marked == FMarked) return;

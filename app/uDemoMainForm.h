@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "app/DXTimer.h"
-#include "app/uDemoMainFormCore.h"
+#include "frame/uDemoMainFormCore.h"
 
 class QFrame;
 class QMenu;
@@ -26,8 +26,8 @@ class TMainForm : public QWidget {
 
  public:
   // Arguments are the command line, the program's path first. Clock drives the statistics
-  // (the system's tick count when none is given); the frame timer uses its own clock.
-  explicit TMainForm(const QStringList& Arguments, TMillisecondClock Clock = SystemTickCount,
+  // (the machine's steady clock when none is given); the frame timer uses its own clock.
+  explicit TMainForm(const QStringList& Arguments, iMillisecondClock& Clock = SteadyMillisecondClock(),
                      QWidget* Parent = nullptr);
   ~TMainForm() override;
 

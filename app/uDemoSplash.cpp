@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "app/DesktopShell.h"
-#include "app/JpegPicture.h"
+#include "frame/JpegPicture.h"
 #include "app/SplashArtwork.h"
 #include "panels/verslab.h"
 #include "panels/WidgetColours.h"

@@ -2,8 +2,8 @@
 // runs it: copy-out skipped, step fused with the picture, objects painted.
 #include <benchmark/benchmark.h>
 
-#include "app/uDemoMainFormCore.h"
-#include "app/uDemoWaterObjectsRegistry.h"
+#include "frame/ClassRegistration.h"
+#include "frame/uDemoMainFormCore.h"
 #include "objects/UniqueIDs.h"
 
 using namespace plashbox;
@@ -11,7 +11,7 @@ using namespace plashbox;
 namespace {
 
 void DemoSceneTick(benchmark::State& State) {
-  static const bool registered = (RegisterDemoWaterObjects(), true);
+  static const bool registered = (RegisterClasses(), true);
   (void)registered;
   SeedUniqueIDs(1);
   const auto side = static_cast<int32_t>(State.range(0));

@@ -6,25 +6,20 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "app/SceneFiles.h"
-#include "app/uDemoMainFormCore.h"
-#include "app/uDemoWaterObjectsRegistry.h"
+#include "frame/ClassRegistration.h"
+#include "frame/FileWriting.h"
+#include "frame/SceneEditing.h"
+#include "frame/SceneFiles.h"
+#include "frame/uDemoMainFormCore.h"
 #include "objects/UniqueIDs.h"
-#include "objects/uBaseTool.h"
-#include "objects/uBlockRIMapper.h"
-#include "objects/uGeneralExciter.h"
 #include "raster/FastDIB.h"
 #include "sim/uWater.h"
-#include "xmlworker/XMLFormat.h"
-#include "xmlworker/XMLProperties.h"
 
 using namespace plashbox;
 
@@ -54,17 +49,6 @@ struct TOptions {
   std::string SaveFile, SceneFile;
   bool Stats = false;
 };
-
-struct TSetting {
-  std::string Class, Property, Value;
-};
-
-TSetting ParseSetting(const std::string& Text) {
-  const size_t dot = Text.find('.'), equals = Text.find('=');
-  if (dot == std::string::npos || equals == std::string::npos || dot == 0 || equals < dot + 2)
-    throw TUsageError("--set wants Class.Prop=Value, got \"" + Text + "\"");
-  return {Text.substr(0, dot), Text.substr(dot + 1, equals - dot - 1), Text.substr(equals + 1)};
-}
 
 std::vector<std::string> SplitAt(const std::string& Text, char Separator) {
   std::vector<std::string> parts;
@@ -118,30 +102,12 @@ TPointerEvent ParseEvent(const std::string& Text) {
   return e;
 }
 
-// The scene's classes by name, for --set.
-const TNodeClass* FindSceneClass(const std::string& Name) {
-  for (const TNodeClass* c :
-       {&TWater::StaticClass(), &TBaseWaterObject::StaticClass(), &TBaseControl::StaticClass(),
-        &TBaseTool::StaticClass(), &TBaseExciter::StaticClass(), &TGeneralExciter::StaticClass(),
-        &TBaseRIMap::StaticClass(), &TBaseRIControlRIMapper::StaticClass(), &TBlockRIMapper::StaticClass()})
-    if (SameText(c->ClassName(), Name)) return c;
-  return nullptr;
-}
-
-// Sets the property on the water itself (class TWater) or on every direct child of that class.
-void ApplySetting(TWater& Water, const TSetting& S) {
-  const TNodeClass* cls = FindSceneClass(S.Class);
-  if (!cls) throw TUsageError("--set: unknown class " + S.Class);
-  if (!cls->FindProperty(S.Property)) throw TUsageError("--set: " + cls->ClassName() + " has no property " + S.Property);
+// A setting the frame layer refuses, told as the driver's own error.
+void ApplyDriverSetting(TWater& Water, const TPropertySetting& S) {
   try {
-    if (cls == &TWater::StaticClass()) {
-      SetPublishedValue(Water, S.Property, S.Value);
-      return;
-    }
-    for (int32_t i = 0; i < Water.GetChildCount(); ++i) {
-      TBasicXMLNode* child = Water.GetChildren(i)->AsObject();
-      if (child->ClassType().InheritsFrom(*cls)) SetPublishedValue(*child, S.Property, S.Value);
-    }
+    ApplySetting(Water, S);
+  } catch (const TSceneEditError& e) {
+    throw TUsageError(std::string("--set: ") + e.what());
   } catch (const std::exception& e) {
     throw TUsageError("--set " + S.Class + "." + S.Property + "=" + S.Value + ": " + e.what());
   }
@@ -184,34 +150,13 @@ std::string CellsAsFloats(const TWaterGrid& Cells) {
   return out;
 }
 
-// Writes every file or none: each goes to a temporary name first and is renamed at the end.
-void WriteAll(const std::vector<std::pair<std::string, std::string>>& Files) {
-  std::vector<std::string> written;
-  const auto removeWritten = [&] {
-    for (const std::string& t : written) std::filesystem::remove(t);
-  };
-  for (const auto& [path, contents] : Files) {
-    const std::string temporary = path + ".partial";
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (out) written.push_back(temporary);
-    if (!out || !out.write(contents.data(), std::streamsize(contents.size())) || !out.flush()) {
-      removeWritten();
-      throw TUsageError("cannot write " + path);
-    }
-  }
-  std::error_code ec;
-  for (size_t i = 0; i < Files.size(); ++i) {
-    std::filesystem::rename(written[i], Files[i].first, ec);
-    if (ec) {
-      removeWritten();
-      throw TUsageError("cannot write " + Files[i].first + ": " + ec.message());
-    }
-  }
-}
-
 int Run(const TOptions& O) {
-  std::vector<TSetting> settings;
-  for (const std::string& s : O.Settings) settings.push_back(ParseSetting(s));
+  std::vector<TPropertySetting> settings;
+  for (const std::string& s : O.Settings) try {
+      settings.push_back(ParsePropertySetting(s));
+    } catch (const TSceneEditError& e) {
+      throw TUsageError(std::string("--set ") + e.what());
+    }
   std::vector<TPointerEvent> events;
   for (const std::string& e : O.Events) {
     events.push_back(ParseEvent(e));
@@ -222,9 +167,8 @@ int Run(const TOptions& O) {
   // Events of one tick keep the order in which they were given.
   std::stable_sort(events.begin(), events.end(), [](const auto& a, const auto& b) { return a.Tick < b.Tick; });
 
-  SeedUniqueIDs(O.Seed ? *O.Seed : SystemTickCount());
-  RegisterDemoWaterObjects();
-  RegisterSceneClasses();
+  SeedUniqueIDs(O.Seed ? *O.Seed : SteadyMillisecondClock().Now());
+  RegisterClasses();
   TMainFormCore form;
   form.SetPaintAreaSize(O.Width, O.Height);
   if (O.SceneFile.empty()) {
@@ -237,7 +181,7 @@ int Run(const TOptions& O) {
     }
   }
   if (!settings.empty() && !form.ActiveWater()) throw TUsageError("--set: the scene has no active water");
-  for (const TSetting& s : settings) ApplySetting(*form.ActiveWater(), s);
+  for (const TPropertySetting& s : settings) ApplyDriverSetting(*form.ActiveWater(), s);
 
   const auto start = std::chrono::steady_clock::now();
   auto next = events.begin();
@@ -258,7 +202,11 @@ int Run(const TOptions& O) {
     form.GetSlideshow()->SaveToStream(scene, true, 0);
     files.emplace_back(O.SaveFile, scene.str());
   }
-  WriteAll(files);
+  try {
+    WriteFilesAtomically(files);
+  } catch (const TXMLNodeError& e) {
+    throw TUsageError(e.what());
+  }
 
   if (O.Stats)
     std::printf("ticks %lld, steps %lld, %.3f ms per tick\n", static_cast<long long>(form.TotalTicks),

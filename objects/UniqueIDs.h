@@ -1,3 +1,4 @@
+// objects/: the tank objects placed in the water: sources, maps and their controls.
 // The process-wide register of object IDs.
 #pragma once
 

@@ -1,7 +1,7 @@
 #include "objects/uBaseControl.h"
 
 #include "raster/FastDraw.h"
-#include "sim/Rounding.h"
+#include "grid/Rounding.h"
 
 namespace plashbox {
 
@@ -25,7 +25,7 @@ std::string TBaseControl::GetDescription() { return "Need to change this"; }
 TPixelColor TBaseControl::GetHandleColour() {
   return ActiveTool ? TPixelColor{254, 210, 210} : TPixelColor{150, 70, 56};
 }
-uint8_t TBaseControl::GetShapeKind() { return 0; }
+TShapeKind TBaseControl::GetShapeKind() { return skNoHandles; }
 void TBaseControl::GeometryChanged() {}
 int32_t TBaseControl::GetMinHandleDistanceSq() { return 100; }
 bool TBaseControl::HitTestBody(int32_t, int32_t) { return false; }
@@ -76,14 +76,14 @@ void TBaseControl::GridAttached() {
 
 void TBaseControl::MouseDown(TMouseButton, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) {
   Handled = false;
-  const int32_t y = GridHeight - 1 - Y;
+  const int32_t y = GridRow(GridHeight, Y);
   switch (GetShapeKind()) {
-    case 1:
+    case skPoint1:
       GrabbedP1 = HitTestPoint(X, y, X1, Y1);
       Handled = GrabbedP1;
       break;
-    case 2: Handled = HitTestLine(X, y, X1, Y1, X2, Y2, GrabbedP1, GrabbedP2, GrabbedBody); break;
-    case 4:
+    case skLine12: Handled = HitTestLine(X, y, X1, Y1, X2, Y2, GrabbedP1, GrabbedP2, GrabbedBody); break;
+    case skPoint3:
       GrabbedP3 = HitTestPoint(X, y, X3, Y3);
       Handled = GrabbedP3;
       break;
@@ -102,12 +102,12 @@ void TBaseControl::MouseDown(TMouseButton, TShiftState Shift, int32_t X, int32_t
 
 void TBaseControl::MouseMove(TShiftState, int32_t X, int32_t Y) {
   ClampToTank(X, Y, 5);
-  int32_t y = GridHeight - 1 - Y;
+  int32_t y = GridRow(GridHeight, Y);
   if (Snap_to_Grid) SnapPoint(X, y);
-  const uint8_t kind = GetShapeKind();
+  const TShapeKind kind = GetShapeKind();
   const auto tooClose = [&](int32_t OtherX, int32_t OtherY) {
     const int64_t dx = int64_t(X) - OtherX, dy = int64_t(y) - OtherY;
-    return kind == 2 && dx * dx + dy * dy < GetMinHandleDistanceSq();
+    return kind == skLine12 && dx * dx + dy * dy < GetMinHandleDistanceSq();
   };
   if (GrabbedP1) {
     if (tooClose(X2, Y2)) return;
@@ -133,13 +133,13 @@ void TBaseControl::MouseMove(TShiftState, int32_t X, int32_t Y) {
   // A body drag that would push any handle out of the usable area is refused as a whole.
   const int32_t dX = X - DragX, dY = y - DragY;
   switch (kind) {
-    case 1:
+    case skPoint1:
       X1 += dX;
       Y1 += dY;
       ClampToTank(X1, Y1, 5);
       GeometryChanged();
       break;
-    case 2:
+    case skLine12:
       if (InsideTank(X1 + dX, Y1 + dY, 5) && InsideTank(X2 + dX, Y2 + dY, 5)) {
         X1 += dX;
         Y1 += dY;
@@ -150,7 +150,7 @@ void TBaseControl::MouseMove(TShiftState, int32_t X, int32_t Y) {
         GeometryChanged();
       }
       break;
-    case 4:
+    case skPoint3:
       if (InsideTank(X3 + dX, Y3 + dY, 5)) {
         X3 += dX;
         Y3 += dY;
@@ -173,23 +173,20 @@ void TBaseControl::Select(bool Additive) {
   if (Additive) return;
   const XMLNodeRef parent = GetParentNode();
   if (!parent) return;
-  const int32_t count = parent->GetChildCount();
-  for (int32_t i = 0; i < count; ++i) {
-    auto* other = NodeAs<TBaseControl>(parent->GetChildren(i));
-    if (other && other != this) other->ActiveTool = false;
-  }
+  for (TBaseControl* other : ChildrenOf<TBaseControl>(*parent))
+    if (other != this) other->ActiveTool = false;
 }
 
 void TBaseControl::Paint(TFastDIB& Surface) {
   const TPixelColor C = GetHandleColour();
   switch (GetShapeKind()) {
-    case 1: DrawHandle(Surface, X1, Y1, C); break;
-    case 2:
+    case skPoint1: DrawHandle(Surface, X1, Y1, C); break;
+    case skLine12:
       SmoothLine(Surface, X1, ScreenRow(GridHeight, Y1), X2, ScreenRow(GridHeight, Y2), C);
       DrawHandle(Surface, X1, Y1, C);
       DrawHandle(Surface, X2, Y2, C);
       break;
-    case 4: DrawHandle(Surface, X3, Y3, C); break;
+    case skPoint3: DrawHandle(Surface, X3, Y3, C); break;
     default: break;
   }
 }

@@ -1,3 +1,4 @@
+// objects/: the tank objects placed in the water: sources, maps and their controls.
 // A tank object the user can grab: up to three handles, kept in percent of the tank and in
 // cells, dragged by the pointer, optionally snapped to a 16-cell grid.
 #pragma once
@@ -7,6 +8,16 @@
 namespace plashbox {
 
 inline constexpr int32_t SnapSpacing = 16;
+
+// Which handles a control has and how the mouse treats it; the values are those of the files
+// and panels that name a kind by number.
+enum TShapeKind : uint8_t {
+  skNoHandles = 0,   // the control ignores the mouse
+  skPoint1 = 1,      // one handle at point 1
+  skLine12 = 2,      // handles at points 1 and 2, joined by a line
+  skPoint3 = 4,      // one handle at point 3
+  skOwnHandles = 7,  // none of the base handles: the subclass handles the mouse itself
+};
 
 class TBaseControl : public TBaseWaterObject {
  public:
@@ -24,8 +35,7 @@ class TBaseControl : public TBaseWaterObject {
   virtual void SetY1Percent(float P);
   virtual void Select(bool Additive);
   virtual TPixelColor GetHandleColour();
-  // 0 no handles, 1 point 1, 2 points 1 and 2 joined by a line, 4 point 3, 7 the subclass's own.
-  virtual uint8_t GetShapeKind();
+  virtual TShapeKind GetShapeKind();
   virtual void GeometryChanged();
   virtual int32_t GetMinHandleDistanceSq();
   virtual bool HitTestBody(int32_t X, int32_t y);

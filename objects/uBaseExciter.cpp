@@ -2,20 +2,15 @@
 
 #include <cmath>
 #include <numbers>
-#include <vector>
 
-#include "sim/Rounding.h"
+#include "grid/ExactMath.h"
+#include "grid/Rounding.h"
 
 namespace plashbox {
 
 namespace {
 
 constexpr double TwoPi = 2 * std::numbers::pi;
-
-std::vector<const TNodeClass*>& ExciterClasses() {
-  static std::vector<const TNodeClass*> classes;
-  return classes;
-}
 
 // Every phase is kept within 0 .. 2 pi after its step, one 2 pi at a time. A phase so large
 // that taking 2 pi off no longer changes the single (a huge value set from outside, or the
@@ -27,7 +22,7 @@ float Wrapped(float Phase) {
   while (Phase > TwoPi) {
     const auto next = static_cast<float>(Phase - TwoPi);
     if (next == Phase) {
-      const double rest = std::fmod(double(Phase), TwoPi);
+      const double rest = exact::Fmod(double(Phase), TwoPi);
       return std::isfinite(rest) ? static_cast<float>(rest) : 0.0f;
     }
     Phase = next;
@@ -37,12 +32,10 @@ float Wrapped(float Phase) {
 
 }  // namespace
 
-void RegisterExciterClass(const TNodeClass& Class) { ExciterClasses().push_back(&Class); }
-int32_t ExciterClassCount() { return static_cast<int32_t>(ExciterClasses().size()); }
-const TNodeClass* GetExciterClass(int32_t Index) {
-  return Index >= 0 && Index < ExciterClassCount() ? ExciterClasses()[size_t(Index)] : nullptr;
+TClassList& ExciterClassList() {
+  static TClassList classes;
+  return classes;
 }
-void ClearExciterClasses() { ExciterClasses().clear(); }
 
 void TBaseExciter::DeclareProperties(TPropertyBuilder<TBaseExciter>& P) {
   P.Single("Wavelength", &TBaseExciter::GetWavelength, &TBaseExciter::SetWavelength)
@@ -134,28 +127,30 @@ void TBaseExciter::Step() {
         Envelope = 0;
       }
       const double fall = 1.0 - Envelope;
-      gain = static_cast<float>(std::exp(-(fall * fall) / 0.25));
+      gain = static_cast<float>(exact::Exp(-(fall * fall) / 0.25));
     } else if (RampingUp) {
       Envelope = static_cast<float>(Envelope + 0.5 / wavelength);
       HoldCount = 0;
       if (Envelope > 1) {
         RampingUp = false;
-        if (OneShot) HoldCount = Round(std::sqrt(std::sqrt(wavelength)) * 20);
+        if (OneShot) HoldCount = Round(exact::Sqrt(exact::Sqrt(wavelength)) * 20);
         Envelope = 1;
       }
       const double rise = 1.0 - Envelope;
-      gain = static_cast<float>(std::exp(-0.5 * (rise * rise) / 0.25));
+      gain = static_cast<float>(exact::Exp(-0.5 * (rise * rise) / 0.25));
     }
     if (OneShot && HoldCount > 0) {
       --HoldCount;
       if (HoldCount == 0) RampingDown = true;  // the fade-out starts with the next step
     }
     Phase = Wrapped(static_cast<float>(Phase + TwoPi / Period));
-    Signal1 = static_cast<float>(std::sin(Phase) * gain);
+    // The sines of the stored phases and their products with the gain are taken in double.
+    Signal1 = static_cast<float>(exact::Sin(double(Phase)) * double(gain));
     Phase2 = Wrapped(static_cast<float>(Phase2 + Detune * TwoPi / Period));
-    Signal2 = static_cast<float>(std::sin(Phase2) * gain);
+    Signal2 = static_cast<float>(exact::Sin(double(Phase2)) * double(gain));
     Phase3 = Wrapped(static_cast<float>(Phase3 + 3 * std::numbers::pi / Period));
-    HarmonicSignal = static_cast<float>(0.7 * Signal1 - gain * std::sin(Phase3) - 1.2 * gain * std::sin(2.0 * Phase));
+    HarmonicSignal = static_cast<float>(0.7 * Signal1 - double(gain) * exact::Sin(double(Phase3)) -
+                                        1.2 * gain * exact::Sin(2.0 * Phase));
     DriveWater();
   }
   ApplyDrip();
@@ -179,7 +174,7 @@ void TBaseExciter::ApplyDrip() {
   }
   const int32_t W = GridWidth, H = GridHeight;
   if (!HasGrid() || DripX < 2 || DripX >= W - 3 || DripY < 2 || DripY >= H - 3) return;
-  const int32_t x = DripX, y = H - 1 - DripY;
+  const int32_t x = DripX, y = GridRow(H, DripY);
   const auto s = static_cast<float>(3 * double(DripLevel));
   // Pinned like a finger in the water: heights set, velocities stopped.
   for (int32_t dx = -1; dx <= 1; ++dx)

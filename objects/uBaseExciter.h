@@ -1,7 +1,9 @@
+// objects/: the tank objects placed in the water: sources, maps and their controls.
 // The base of the wave sources: the time base (phases, fade in and out, bursts, detune, the
 // harmonic mix) and the mouse drip, plus the process-wide list of source classes.
 #pragma once
 
+#include "objects/ClassList.h"
 #include "objects/uBaseControl.h"
 
 namespace plashbox {
@@ -63,11 +65,10 @@ class TBaseExciter : public TBaseControl {
 };
 
 // The classes from which a new scene takes its source.
-void RegisterExciterClass(const TNodeClass& Class);
-int32_t ExciterClassCount();
+TClassList& ExciterClassList();
+inline void RegisterExciterClass(const TNodeClass& Class) { ExciterClassList().Register(Class); }
+inline int32_t ExciterClassCount() { return ExciterClassList().Count(); }
 // The class at Index, or nil outside 0 .. count - 1.
-const TNodeClass* GetExciterClass(int32_t Index);
-// Empties the list (the program never does; tests start from a known list).
-void ClearExciterClasses();
+inline const TNodeClass* GetExciterClass(int32_t Index) { return ExciterClassList().At(Index); }
 
 }  // namespace plashbox

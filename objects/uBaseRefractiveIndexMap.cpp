@@ -1,22 +1,11 @@
 #include "objects/uBaseRefractiveIndexMap.h"
 
-#include <vector>
-
 namespace plashbox {
 
-namespace {
-std::vector<const TNodeClass*>& RIMapClasses() {
-  static std::vector<const TNodeClass*> classes;
+TClassList& RIMapClassList() {
+  static TClassList classes;
   return classes;
 }
-}  // namespace
-
-void RegisterRIMapClass(const TNodeClass& Class) { RIMapClasses().push_back(&Class); }
-int32_t RIMapClassCount() { return static_cast<int32_t>(RIMapClasses().size()); }
-const TNodeClass* GetRIMapClass(int32_t Index) {
-  return Index >= 0 && Index < RIMapClassCount() ? RIMapClasses()[size_t(Index)] : nullptr;
-}
-void ClearRIMapClasses() { RIMapClasses().clear(); }
 
 const TNodeClass& TBaseRIMap::StaticClass() {
   static const TNodeClass cls = TNodeClass::Make<TBaseRIMap>("TBaseRIMap", &TBaseControl::StaticClass());

@@ -1,8 +1,10 @@
+// objects/: the tank objects placed in the water: sources, maps and their controls.
 // Refractive index maps: objects that write the wave speed (SpeedFactor) of the cells. A map
 // resets the whole medium to open water and rewrites its region whenever it or the grid
 // changes; the time step only reads the medium.
 #pragma once
 
+#include "objects/ClassList.h"
 #include "objects/uBaseControl.h"
 
 namespace plashbox {
@@ -43,11 +45,10 @@ class TBaseRIControlRIMapper : public TBaseRIMap {
 };
 
 // The classes from which a new scene takes its refractive index map.
-void RegisterRIMapClass(const TNodeClass& Class);
-int32_t RIMapClassCount();
+TClassList& RIMapClassList();
+inline void RegisterRIMapClass(const TNodeClass& Class) { RIMapClassList().Register(Class); }
+inline int32_t RIMapClassCount() { return RIMapClassList().Count(); }
 // The class at Index, or nil outside 0 .. count - 1.
-const TNodeClass* GetRIMapClass(int32_t Index);
-// Empties the list (the program never does; tests start from a known list).
-void ClearRIMapClasses();
+inline const TNodeClass* GetRIMapClass(int32_t Index) { return RIMapClassList().At(Index); }
 
 }  // namespace plashbox

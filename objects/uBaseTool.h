@@ -1,3 +1,4 @@
+// objects/: the tank objects placed in the water: sources, maps and their controls.
 // The base of tools placed in the tank: they sample the water once per step.
 #pragma once
 

@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "sim/Rounding.h"
+#include "grid/ExactMath.h"
+#include "grid/Rounding.h"
 
 namespace plashbox {
 
@@ -53,7 +54,7 @@ void TBlockRIMapper::Initialise() {
 
 std::string TBlockRIMapper::GetTypeName() { return "Block"; }
 std::string TBlockRIMapper::GetDescription() { return "Rectangular Block"; }
-uint8_t TBlockRIMapper::GetShapeKind() { return 7; }
+TShapeKind TBlockRIMapper::GetShapeKind() { return skOwnHandles; }
 
 void TBlockRIMapper::SetWidthPercentage(float Value) {
   WidthPercentage = Value;
@@ -144,9 +145,9 @@ void TBlockRIMapper::ApplyToWater() {
   UpdateEdgeHandles(corners);
   const int32_t a = BlockWidth / 2, b = BlockHeight / 2;
   // Within about 1.4 degrees of upright (or of a quarter turn) the block is filled exactly.
-  if (std::fabs(Sn) < 0.025f)
+  if (exact::Abs(double(Sn)) < 0.025f)
     FillUpright(a, b);
-  else if (std::fabs(Cs) < 0.025f)
+  else if (exact::Abs(double(Cs)) < 0.025f)
     FillUpright(b, a);
   else
     FillTurned(corners);
@@ -163,7 +164,7 @@ bool TBlockRIMapper::FitsInTank() const {
 void TBlockRIMapper::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) {
   TBaseRIControlRIMapper::MouseDown(Button, Shift, X, Y, Handled);
   HandleGrabbed = false;
-  const int32_t y = GridHeight - 1 - Y;
+  const int32_t y = GridRow(GridHeight, Y);
   for (int32_t i = 0; i < 4; ++i)  // the highest index within reach wins
     if (HitTestPoint(X, y, Round(EdgeHandles[size_t(i)].X), Round(EdgeHandles[size_t(i)].Y))) {
       HandleGrabbed = true;
@@ -177,7 +178,7 @@ void TBlockRIMapper::MouseMove(TShiftState, int32_t X, int32_t Y) {
   if (!HandleGrabbed) return;
   // Y is the screen row as delivered: the turn follows the pointer on the screen.
   const int32_t dx = X - CentreX, dy = Y - CentreY;
-  const auto d = static_cast<float>(std::sqrt(double(dx) * dx + double(dy) * dy));
+  const auto d = static_cast<float>(exact::Sqrt(double(dx) * dx + double(dy) * dy));
   if (d <= 1) return;
   const float savedCs = Cs, savedSn = Sn;
   const int32_t savedWidth = BlockWidth, savedHeight = BlockHeight;
@@ -187,12 +188,12 @@ void TBlockRIMapper::MouseMove(TShiftState, int32_t X, int32_t Y) {
     case 2:
       Cs = GrabbedHandle == 0 ? ratio(-dx) : ratio(dx);
       Sn = GrabbedHandle == 0 ? ratio(dy) : ratio(-dy);
-      BlockWidth = Round(std::fabs(dx * double(Cs) - dy * double(Sn)) * 2);
+      BlockWidth = Round(exact::Abs(dx * double(Cs) - dy * double(Sn)) * 2);
       break;
     default:
       Cs = GrabbedHandle == 1 ? ratio(dy) : ratio(-dy);
       Sn = GrabbedHandle == 1 ? ratio(dx) : ratio(-dx);
-      BlockHeight = Round(std::fabs(dx * double(Sn) + dy * double(Cs)) * 2);
+      BlockHeight = Round(exact::Abs(dx * double(Sn) + dy * double(Cs)) * 2);
       break;
   }
   // Shrink the larger side until the block fits; refuse the move if even that fails.

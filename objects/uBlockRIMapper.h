@@ -1,3 +1,4 @@
+// objects/: the tank objects placed in the water: sources, maps and their controls.
 // The refractive block: a rectangle of another medium centred in the tank, turned and sized by
 // dragging the handles at the midpoints of its edges.
 #pragma once
@@ -19,7 +20,7 @@ class TBlockRIMapper : public TBaseRIControlRIMapper {
 
   std::string GetTypeName() override;
   std::string GetDescription() override;
-  uint8_t GetShapeKind() override;
+  TShapeKind GetShapeKind() override;
   void GridAttached() override;
   void ApplyToWater() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) override;

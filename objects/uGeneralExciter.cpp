@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "sim/Rounding.h"
+#include "grid/ExactMath.h"
+#include "grid/Rounding.h"
 
 namespace plashbox {
 
@@ -51,14 +52,14 @@ void TGeneralExciter::Initialise() {
 std::string TGeneralExciter::GetTypeName() { return "Wave Source"; }
 std::string TGeneralExciter::GetDescription() { return "Can make different widths of wave "; }
 
-uint8_t TGeneralExciter::GetShapeKind() {
+TShapeKind TGeneralExciter::GetShapeKind() {
   switch (BeamType) {
     case btPoint:
-    case btDoppler: return 1;
-    case btBeam: return 4;
-    case btLine: return 7;
-    case btDouble: return 2;
-    default: return 0;  // no handles until the next step turns it into a beam
+    case btDoppler: return skPoint1;
+    case btBeam: return skPoint3;
+    case btLine: return skOwnHandles;
+    case btDouble: return skLine12;
+    default: return skNoHandles;  // no handles until the next step turns it into a beam
   }
 }
 
@@ -117,7 +118,7 @@ void TGeneralExciter::DriveBeam() {
   // Below the centre down to row 1, above it up to row H - 2; the second bound of each only
   // matters for a centre off the grid.
   for (int32_t i = 0; i <= 89; ++i) {
-    const auto a = static_cast<float>(1.8 * Signal1 * std::exp(-0.5 * i * i / (30.0 * 30.0)));
+    const auto a = static_cast<float>(1.8 * Signal1 * exact::Exp(-0.5 * i * i / (30.0 * 30.0)));
     const int64_t down = int64_t(Y3) - i, up = int64_t(Y3) + i;
     if (down > 0 && down < H) {
       Cell(c, Y3 - i).Displacement = a;
@@ -147,7 +148,7 @@ void TGeneralExciter::DriveDouble() {
 void TGeneralExciter::DriveDoppler() {
   const auto dx = static_cast<float>(X1 - double(DopplerX));
   const auto dy = static_cast<float>(Y1 - double(DopplerY));
-  const auto d = static_cast<float>(std::sqrt(double(dx) * dx + double(dy) * dy));
+  const auto d = static_cast<float>(exact::Sqrt(double(dx) * dx + double(dy) * dy));
   if (d <= 0.3f) {
     DopplerX = static_cast<float>(X1);
     DopplerY = static_cast<float>(Y1);
@@ -165,9 +166,9 @@ void TGeneralExciter::DriveDoppler() {
     for (int32_t y = py - 10; y <= py + 9; ++y) {
       if (!InsideTank(x, y, 1)) continue;
       const double rx = x - double(DopplerX), ry = y - double(DopplerY);
-      const auto r = static_cast<float>(std::sqrt(rx * rx + ry * ry));
+      const auto r = static_cast<float>(exact::Sqrt(rx * rx + ry * ry));
       TWaterCell& c = Cell(x, y);
-      c.Velocity = static_cast<float>(c.Velocity + signal * std::exp(-(double(r) * r) / 2));
+      c.Velocity = static_cast<float>(c.Velocity + signal * exact::Exp(-(double(r) * r) / 2));
     }
 }
 

@@ -1,3 +1,4 @@
+// objects/: the tank objects placed in the water: sources, maps and their controls.
 // The wave source of every scene: a point, a beam, a line, a detuned pair of points or a point
 // moving at a chosen Mach number, chosen by BeamType.
 #pragma once
@@ -18,7 +19,7 @@ class TGeneralExciter : public TBaseExciter {
 
   std::string GetTypeName() override;
   std::string GetDescription() override;
-  uint8_t GetShapeKind() override;
+  TShapeKind GetShapeKind() override;
   TPixelColor GetHandleColour() override;
   void DriveWater() override;
   bool HitTestBody(int32_t X, int32_t y) override;

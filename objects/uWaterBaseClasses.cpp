@@ -4,9 +4,10 @@
 #include <cmath>
 #include <map>
 
+#include "grid/ExactMath.h"
+#include "grid/Rounding.h"
 #include "objects/UniqueIDs.h"
 #include "raster/FastDraw.h"
-#include "sim/Rounding.h"
 
 namespace plashbox {
 
@@ -53,9 +54,7 @@ void TBaseWaterObject::AttachGrid(const TCellsRef& NewCells, int32_t W, int32_t 
   GridWidth = W;
   GridHeight = H;
   GridAttached();
-  const int32_t count = GetChildCount();
-  for (int32_t i = 0; i < count; ++i)
-    if (auto* child = NodeAs<TBaseWaterObject>(GetChildren(i))) child->AttachGrid(NewCells, W, H);
+  for (TBaseWaterObject* child : ChildrenOf<TBaseWaterObject>(*this)) child->AttachGrid(NewCells, W, H);
 }
 
 void TBaseWaterObject::ResetMedium() {
@@ -167,7 +166,7 @@ void TBaseWaterObject::DrawHandle(TFastDIB& Surface, int32_t X, int32_t y, TPixe
 void TBaseWaterObject::DrawArrowHead(TFastDIB& Surface, int32_t X1, int32_t y1, int32_t X2, int32_t y2,
                                      int32_t Size, TPixelColor Colour) const {
   const double DX = X2 - X1, DY = y1 - y2;  // screen direction from the tip towards point 2
-  const double D = std::sqrt(DX * DX + DY * DY);
+  const double D = exact::Sqrt(DX * DX + DY * DY);
   if (D == 0) return;
   const double ux = DX / D, uy = DY / D;
   const int32_t Y1 = ScreenRow(GridHeight, y1);

@@ -1,3 +1,4 @@
+// objects/: the tank objects placed in the water: sources, maps and their controls.
 // The base of every object placed in a water: grid access, percent geometry, hit tests and the
 // drawing of handles and arrows.
 #pragma once
@@ -7,7 +8,7 @@
 #include <string>
 
 #include "raster/FastDIB.h"
-#include "sim/WaterGrid.h"
+#include "grid/WaterGrid.h"
 #include "xmlworker/XMLNode.h"
 #include "xmlworker/XMLProperties.h"
 
@@ -100,8 +101,5 @@ class TBaseWaterObject : public TXMLNode {
  private:
   static void DeclareProperties(TPropertyBuilder<TBaseWaterObject>& P);
 };
-
-// The screen row of grid row y on a surface of height H.
-inline int32_t ScreenRow(int32_t H, int32_t y) { return H - 1 - y; }
 
 }  // namespace plashbox

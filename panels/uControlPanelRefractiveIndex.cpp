@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "panels/CustomTrackBar.h"
-#include "sim/Rounding.h"
+#include "grid/Rounding.h"
 #include "xmlworker/XMLFormat.h"
 #include "xmlworker/XMLProperties.h"
 #include "panels/WidgetColours.h"

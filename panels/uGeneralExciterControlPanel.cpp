@@ -10,7 +10,7 @@
 #include "panels/CustomButtons.h"
 #include "panels/CustomTrackBar.h"
 #include "panels/PanelArtwork.h"
-#include "sim/Rounding.h"
+#include "grid/Rounding.h"
 #include "xmlworker/XMLFormat.h"
 #include "xmlworker/XMLProperties.h"
 #include "panels/WidgetColours.h"

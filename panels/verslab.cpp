@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "panels/VersionInfo.h"
+#include "frame/VersionInfo.h"
 
 namespace plashbox {
 

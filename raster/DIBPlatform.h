@@ -1,10 +1,10 @@
-#pragma once
-
+// raster/: the off-screen surface and the routines that draw into it.
 // The few things a surface needs from a window system: the screen's format,
 // a bitmap whose memory the platform can show without conversion, and the
 // copy of that bitmap to a window. Everything else in raster/ is plain memory,
 // so the surface and the drawing routines run the same with or without a
 // display; a back-end for a real toolkit lives with the application.
+#pragma once
 
 #include <cstddef>
 #include <cstdint>

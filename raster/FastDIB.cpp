@@ -92,34 +92,72 @@ void TFastDIB::SetSize(int width, int height, int bitsPerPixel) {
   SetSizeAndFormat(nullptr, width, height, bitsPerPixel, 0, 0, 0);
 }
 
+namespace {
+
+// The bytes of a picture of that size and depth; rows are padded to whole 32-bit words.
+struct TPictureSize {
+  std::int64_t RowBits, RowBytes, AbsHeight, ImageBytes;
+};
+
+TPictureSize MeasurePicture(int width, int height, int bitsPerPixel) {
+  const std::int64_t rowBits = std::int64_t{width} * bitsPerPixel;
+  const std::int64_t rowBytes = (rowBits + 31) / 32 * 4;
+  const std::int64_t absHeight = std::abs(std::int64_t{height});
+  return {rowBits, rowBytes, absHeight, absHeight * rowBytes};
+}
+
+}  // namespace
+
 void TFastDIB::SetSizeAndFormat(std::uint8_t* memory, int width, int height, int bitsPerPixel,
                                 std::uint8_t redBits, std::uint8_t greenBits,
                                 std::uint8_t blueBits) {
   iDIBPlatform& platform = DIBPlatform();
-  if (bitsPerPixel == 0) {
-    bitsPerPixel = platform.ScreenBitsPerPixel();
-    if (bitsPerPixel == 16) {
-      blueBits = 5;
-      redBits = 5;
-      greenBits = static_cast<std::uint8_t>(platform.ProbeGreenBits());
-    } else if (bitsPerPixel == 32) {
-      blueBits = greenBits = redBits = 8;
-    }
-  }
+  if (bitsPerPixel == 0) TakeScreenFormat(platform, bitsPerPixel, redBits, greenBits, blueBits);
 
   // Everything that could go wrong is checked before the surface changes, so
   // a rejected call leaves it as it was.
   if (width < 0 || height == INT_MIN || !SupportedDepth(bitsPerPixel)) {
     throw std::invalid_argument("TFastDIB: unsupported size or depth");
   }
-  const std::int64_t rowBits = std::int64_t{width} * bitsPerPixel;
-  const std::int64_t rowBytes = (rowBits + 31) / 32 * 4;
-  const std::int64_t absHeight = std::abs(std::int64_t{height});
-  const std::int64_t imageBytes = absHeight * rowBytes;
-  if (imageBytes > INT_MAX) {
+  const TPictureSize size = MeasurePicture(width, height, bitsPerPixel);
+  if (size.ImageBytes > INT_MAX) {
     throw std::invalid_argument("TFastDIB: picture too large");
   }
 
+  SetColourMasks(bitsPerPixel, redBits, greenBits, blueBits);
+
+  // Re-sizing to the format the surface already has keeps bitmap and pixels. Pixels borrowed
+  // by an earlier call are not kept: this call asks for the surface's own, and the lender may
+  // free its memory at any time.
+  if (memory == nullptr && width == Width() && height == Height() &&
+      bitsPerPixel == BitsPerPixel() && redBits == RedBits_ && greenBits == GreenBits_ &&
+      blueBits == BlueBits_ && UsePlatformBitmap_ && DC_ != TDIBHandle::None && !Borrowed_) {
+    return;
+  }
+
+  StoreFormat(width, height, bitsPerPixel, redBits, greenBits, blueBits);
+  AbsHeight_ = static_cast<int>(size.AbsHeight);
+  RowBytes_ = static_cast<int>(size.RowBytes);
+  RowPadding_ = static_cast<int>(size.RowBytes - (size.RowBits + 7) / 8);
+  Info_.Header.biSizeImage = static_cast<std::uint32_t>(size.ImageBytes);
+  AttachPixels(platform, memory, size.ImageBytes);
+  FillRows();
+}
+
+void TFastDIB::TakeScreenFormat(iDIBPlatform& platform, int& bitsPerPixel, std::uint8_t& redBits,
+                                std::uint8_t& greenBits, std::uint8_t& blueBits) {
+  bitsPerPixel = platform.ScreenBitsPerPixel();
+  if (bitsPerPixel == 16) {
+    blueBits = 5;
+    redBits = 5;
+    greenBits = static_cast<std::uint8_t>(platform.ProbeGreenBits());
+  } else if (bitsPerPixel == 32) {
+    blueBits = greenBits = redBits = 8;
+  }
+}
+
+void TFastDIB::SetColourMasks(int bitsPerPixel, std::uint8_t& redBits, std::uint8_t& greenBits,
+                              std::uint8_t& blueBits) {
   TBitmapInfoHeader& header = Info_.Header;
   if (redBits != 0 || greenBits != 0 || blueBits != 0) {
     header.biCompression = BiBitFields;
@@ -141,20 +179,14 @@ void TFastDIB::SetSizeAndFormat(std::uint8_t* memory, int width, int height, int
     SetMaskWord(1, greenMask);
     SetMaskWord(2, blueMask);
   }
+}
 
-  // Re-sizing to the format the surface already has keeps bitmap and pixels. Pixels borrowed
-  // by an earlier call are not kept: this call asks for the surface's own, and the lender may
-  // free its memory at any time.
-  if (memory == nullptr && width == Width() && height == Height() &&
-      bitsPerPixel == BitsPerPixel() && redBits == RedBits_ && greenBits == GreenBits_ &&
-      blueBits == BlueBits_ && UsePlatformBitmap_ && DC_ != TDIBHandle::None && !Borrowed_) {
-    return;
-  }
-
+void TFastDIB::StoreFormat(int width, int height, int bitsPerPixel, std::uint8_t redBits,
+                           std::uint8_t greenBits, std::uint8_t blueBits) {
+  TBitmapInfoHeader& header = Info_.Header;
   header.biWidth = width;
   header.biHeight = height;
   header.biBitCount = static_cast<std::uint16_t>(bitsPerPixel);
-  AbsHeight_ = static_cast<int>(absHeight);
   RedBits_ = redBits;
   GreenBits_ = greenBits;
   BlueBits_ = blueBits;
@@ -163,39 +195,35 @@ void TFastDIB::SetSizeAndFormat(std::uint8_t* memory, int width, int height, int
   RedLoss_ = LossFor(redBits);
   GreenLoss_ = LossFor(greenBits);
   BlueLoss_ = LossFor(blueBits);
+}
 
-  RowBytes_ = static_cast<int>(rowBytes);
-  RowPadding_ = static_cast<int>(rowBytes - (rowBits + 7) / 8);
-  header.biSizeImage = static_cast<std::uint32_t>(imageBytes);
-
+void TFastDIB::AttachPixels(iDIBPlatform& platform, std::uint8_t* memory, std::int64_t imageBytes) {
   if (memory != nullptr) {
     // Borrowed memory: whatever the surface held before stays held, so the
     // ownership flags keep describing it.
     PixelData_ = memory;
     Borrowed_ = true;
-  } else {
-    Borrowed_ = false;
-    GiveBackHandles();
-    if (UsePlatformBitmap_) {
-      std::vector<std::uint8_t>().swap(OwnedPixels_);
-      const TDIBSection section = platform.CreateBitmap(Info_);
-      Platform_ = &platform;
-      PixelData_ = section.Pixels;
-      BitmapHandle_ = section.Bitmap;
-      DC_ = section.DC;
-      OwnsPixelData_ = false;
-      OwnsDC_ = true;
-      OwnsBitmap_ = true;
-    } else {
-      OwnedPixels_.assign(static_cast<std::size_t>(imageBytes), 0);
-      PixelData_ = OwnedPixels_.data();
-      OwnsPixelData_ = true;
-      OwnsDC_ = false;
-      OwnsBitmap_ = false;
-    }
+    return;
   }
-
-  FillRows();
+  Borrowed_ = false;
+  GiveBackHandles();
+  if (UsePlatformBitmap_) {
+    std::vector<std::uint8_t>().swap(OwnedPixels_);
+    const TDIBSection section = platform.CreateBitmap(Info_);
+    Platform_ = &platform;
+    PixelData_ = section.Pixels;
+    BitmapHandle_ = section.Bitmap;
+    DC_ = section.DC;
+    OwnsPixelData_ = false;
+    OwnsDC_ = true;
+    OwnsBitmap_ = true;
+  } else {
+    OwnedPixels_.assign(static_cast<std::size_t>(imageBytes), 0);
+    PixelData_ = OwnedPixels_.data();
+    OwnsPixelData_ = true;
+    OwnsDC_ = false;
+    OwnsBitmap_ = false;
+  }
 }
 
 void TFastDIB::GiveBackHandles() {

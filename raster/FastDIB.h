@@ -1,8 +1,8 @@
-#pragma once
-
+// raster/: the off-screen surface and the routines that draw into it.
 // Off-screen picture laid out as a device-independent bitmap, with a table of
 // row addresses so that renderers write pixels directly (one table read per
 // row, no multiplication per pixel).
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -157,6 +157,16 @@ class TFastDIB {
  private:
   std::uint32_t MaskWord(int i) const;
   void SetMaskWord(int i, std::uint32_t mask);
+  // The steps of SetSizeAndFormat: depth 0 takes the screen's format; the header's compression
+  // and colour masks (filling in the default channel widths); the new format's fields; the
+  // pixels, borrowed, in a platform bitmap or in memory of our own.
+  static void TakeScreenFormat(iDIBPlatform& platform, int& bitsPerPixel, std::uint8_t& redBits,
+                               std::uint8_t& greenBits, std::uint8_t& blueBits);
+  void SetColourMasks(int bitsPerPixel, std::uint8_t& redBits, std::uint8_t& greenBits,
+                      std::uint8_t& blueBits);
+  void StoreFormat(int width, int height, int bitsPerPixel, std::uint8_t redBits,
+                   std::uint8_t greenBits, std::uint8_t blueBits);
+  void AttachPixels(iDIBPlatform& platform, std::uint8_t* memory, std::int64_t imageBytes);
   void GiveBackHandles();
   void FillRows();
 

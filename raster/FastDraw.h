@@ -1,9 +1,9 @@
-#pragma once
-
+// raster/: the off-screen surface and the routines that draw into it.
 // Gradient fill and lines drawn straight into a surface's pixel memory, in
 // integer fixed point with 16 fraction bits. Pixels that fall off the surface
 // are skipped; the ones that land on it get exactly the values the unclipped
 // shape gives them.
+#pragma once
 
 #include "raster/FastDIB.h"
 

@@ -1,3 +1,4 @@
+// sim/: the water scene with its step and picture, and the collection of scenes.
 // The inner loops of the time step (internal to the water).
 //
 // The displacement pass of column x - 1 runs together with the velocity pass of column x:
@@ -11,7 +12,7 @@
 #include <vector>
 
 #include "raster/FastDIB.h"
-#include "sim/WaterGrid.h"
+#include "grid/WaterGrid.h"
 
 namespace plashbox::detail {
 

@@ -10,7 +10,6 @@
 
 namespace plashbox {
 
-
 void TWater::DeclareProperties(TPropertyBuilder<TWater>& P) {
   P.Single("Exposure", &TWater::FExposure)
       .Integer("UniqueID", &TWater::FUniqueID)
@@ -32,19 +31,15 @@ void TWater::Initialise() {
 
 void TWater::RenewUniqueIDs() {
   FUniqueID = NewUniqueID();
-  const int32_t count = GetChildCount();
-  for (int32_t i = 0; i < count; ++i)
-    if (auto* object = NodeAs<TBaseWaterObject>(GetChildren(i))) object->UniqueID = NewUniqueID();
+  for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this)) object->UniqueID = NewUniqueID();
 }
 
-TBaseRIMap* TWater::GetRIMap() { return LastChildOf<TBaseRIMap>(); }
+TBaseRIMap* TWater::GetRIMap() { return LastChildOf<TBaseRIMap>(*this); }
 
 void TWater::SetDripMode(bool Value) {
   DripMode = Value;
   if (!Value) return;
-  const int32_t count = GetChildCount();
-  for (int32_t i = 0; i < count; ++i)
-    if (auto* control = NodeAs<TBaseControl>(GetChildren(i))) control->ActiveTool = false;
+  for (TBaseControl* control : ChildrenOf<TBaseControl>(*this)) control->ActiveTool = false;
 }
 
 namespace {
@@ -69,14 +64,13 @@ void TWater::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_
     return;
   }
   // Selected tools are offered the press first, then every other object, until one takes it.
-  for (const bool toolsPass : {true, false}) {
-    for (int32_t i = 0; i < GetChildCount() && !Grabbed; ++i) {
-      auto* object = NodeAs<TBaseWaterObject>(GetChildren(i));
-      if (!object || IsActiveTool(object) != toolsPass) continue;
+  for (const bool toolsPass : {true, false})
+    for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this)) {
+      if (Grabbed) break;
+      if (IsActiveTool(object) != toolsPass) continue;
       MouseTarget = object;
       object->MouseDown(Button, Shift, X, Y, Grabbed);
     }
-  }
   if (Grabbed) return;
   // A click inside a slower region that nothing took selects the region's map.
   const TWaterCell* cell = CellAt(X, Y);
@@ -98,9 +92,8 @@ void TWater::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
   }
   // Nothing holds the pointer: every object may follow the hovering pointer.
   for (const bool toolsPass : {true, false})
-    for (int32_t i = 0; i < GetChildCount(); ++i) {
-      auto* object = NodeAs<TBaseWaterObject>(GetChildren(i));
-      if (!object || IsActiveTool(object) != toolsPass) continue;
+    for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this)) {
+      if (IsActiveTool(object) != toolsPass) continue;
       MouseTarget = object;
       object->MouseMove(Shift, X, Y);
     }
@@ -170,18 +163,14 @@ void TWater::RenderGrid(TFastDIB& Surface) {
 }
 
 void TWater::DrawObjects(TFastDIB& Surface, bool Sample) {
-  const int32_t count = GetChildCount();
-  for (int32_t i = 0; i < count; ++i) {
-    auto* object = NodeAs<TBaseWaterObject>(GetChildren(i));
-    if (!object) continue;
+  for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this)) {
     auto* tool = dynamic_cast<TBaseTool*>(object);
     if (tool && tool->ActiveTool) continue;  // selected tools come last, on top
     if (tool && Sample) tool->SampleWater();
     object->Paint(Surface);
   }
-  for (int32_t i = 0; i < count; ++i) {
-    auto* tool = NodeAs<TBaseTool>(GetChildren(i));
-    if (!tool || !tool->ActiveTool) continue;
+  for (TBaseTool* tool : ChildrenOf<TBaseTool>(*this)) {
+    if (!tool->ActiveTool) continue;
     if (Sample) tool->SampleWater();
     tool->Paint(Surface);
   }
@@ -190,28 +179,22 @@ void TWater::DrawObjects(TFastDIB& Surface, bool Sample) {
 void TWater::StepObjects(TBaseExciter* Source, bool SampleTools) {
   if (Source) Source->Step();
   if (!SampleTools) return;
-  const int32_t count = GetChildCount();
-  for (int32_t i = 0; i < count; ++i)
-    if (auto* tool = NodeAs<TBaseTool>(GetChildren(i))) tool->SampleWater();
+  for (TBaseTool* tool : ChildrenOf<TBaseTool>(*this)) tool->SampleWater();
 }
 
 void TWater::AttachObjects() {
-  const int32_t count = GetChildCount();
-  for (int32_t i = 0; i < count; ++i)
-    if (auto* object = NodeAs<TBaseWaterObject>(GetChildren(i))) {
-      object->AttachGrid(Grid, Width, Height);
-      object->ApplyToWater();
-    }
+  for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this)) {
+    object->AttachGrid(Grid, Width, Height);
+    object->ApplyToWater();
+  }
 }
 
 void TWater::RestartObjects() {
-  const int32_t count = GetChildCount();
-  for (int32_t i = 0; i < count; ++i)
-    if (auto* object = NodeAs<TBaseWaterObject>(GetChildren(i))) object->Restart();
+  for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this)) object->Restart();
 }
 
 TBaseExciter* TWater::GetExciter() {
-  TBaseExciter* found = LastChildOf<TBaseExciter>();
+  TBaseExciter* found = LastChildOf<TBaseExciter>(*this);
   if (found) return found;
   const TNodeClass* cls = GetExciterClass(0);
   const XMLNodeRef made = cls ? cls->Create() : nullptr;
@@ -245,7 +228,7 @@ void TWater::ClearWaves() {
 }
 
 const TWaterCell* TWater::CellAt(int32_t X, int32_t Y) const {
-  const int32_t y = Height - 1 - Y;
+  const int32_t y = GridRow(Height, Y);
   if (X < 0 || X >= Width || y < 0 || y >= Height) return nullptr;
   return &(*Grid)[X][y];
 }

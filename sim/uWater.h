@@ -1,3 +1,4 @@
+// sim/: the water scene with its step and picture, and the collection of scenes.
 // One scene of the tank: the grid of cells with its absorbing border, advanced by a discrete
 // wave equation once per frame. Its children are the objects placed in the water.
 #pragma once
@@ -7,7 +8,7 @@
 
 #include "raster/FastDIB.h"
 #include "objects/uWaterBaseClasses.h"
-#include "sim/WaterGrid.h"
+#include "grid/WaterGrid.h"
 #include "xmlworker/XMLNode.h"
 #include "xmlworker/XMLProperties.h"
 
@@ -69,14 +70,6 @@ class TWater : public TXMLNode {
 
   // The last refractive index map among the children, or nil.
   TBaseRIMap* GetRIMap();
-  // The last child that is a T, or nil; where one object of a kind is wanted, the last wins.
-  template <class T>
-  T* LastChildOf() {
-    T* found = nullptr;
-    for (int32_t i = 0, count = GetChildCount(); i < count; ++i)
-      if (T* child = NodeAs<T>(GetChildren(i))) found = child;
-    return found;
-  }
   // Set around every press: in drip mode the press drips instead of touching the objects,
   // and nothing stays selected.
   void SetDripMode(bool Value);

@@ -18,9 +18,7 @@ const TNodeClass& TWaterCollection::StaticClass() {
 void TWaterCollection::SetGridSize(int32_t W, int32_t H) {
   CollectionWidth = W;
   CollectionHeight = H;
-  const int32_t count = GetChildCount();
-  for (int32_t i = 0; i < count; ++i)
-    if (auto* water = NodeAs<TWater>(GetChildren(i))) water->SetGridSize(W, H);
+  for (TWater* water : ChildrenOf<TWater>(*this)) water->SetGridSize(W, H);
 }
 
 int32_t TWaterCollection::add(iXMLNode* Node) {
@@ -49,9 +47,8 @@ TWater* TSlideshow::Slide(int32_t Index) {
 
 TWater* TSlideshow::ActiveWater() {
   TWater* found = nullptr;  // the last match wins
-  const int32_t count = GetChildCount();
-  for (int32_t i = 0; i < count; ++i)
-    if (TWater* water = Slide(i); water && water->UniqueID() == ActiveID) found = water;
+  for (TWater* water : ChildrenOf<TWater>(*this))
+    if (water->UniqueID() == ActiveID) found = water;
   return found;
 }
 

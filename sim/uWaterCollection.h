@@ -1,3 +1,4 @@
+// sim/: the water scene with its step and picture, and the collection of scenes.
 // Collections of scenes: every water at one grid size, one of them active by its ID.
 #pragma once
 

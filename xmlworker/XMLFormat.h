@@ -1,3 +1,4 @@
+// xmlworker/: the node tree, class registry, XML text, messenger and undo.
 // Text forms shared by the property access, the XML writer and the reader:
 // the general float format, number parsing and the escapes.
 #pragma once

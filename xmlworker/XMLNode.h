@@ -1,9 +1,11 @@
+// xmlworker/: the node tree, class registry, XML text, messenger and undo.
 // The node tree: counted nodes with ordered children, the base of every scene class.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <iosfwd>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -268,6 +270,60 @@ T* NodeAs(iXMLNode* Node) {
 template <class T>
 T* NodeAs(const XMLNodeRef& Node) {
   return NodeAs<T>(Node.get());
+}
+
+// The children of a node that are of class T, in order: for (TWater* w : ChildrenOf<TWater>(n)).
+// The child count is read at every step, so a body that adds or removes children never reads
+// past the list.
+template <class T>
+class TChildRange {
+ public:
+  class iterator {
+   public:
+    using value_type = T*;
+    using difference_type = std::ptrdiff_t;
+    iterator() = default;
+    iterator(iXMLNode* Parent, int32_t Index) : Parent(Parent), Index(Index) { Settle(); }
+    T* operator*() const { return Current; }
+    iterator& operator++() {
+      ++Index;
+      Settle();
+      return *this;
+    }
+    void operator++(int) { ++*this; }
+    bool operator==(std::default_sentinel_t) const { return !Current; }
+
+   private:
+    // Moves on to the first child of class T from Index; none left leaves Current nil.
+    void Settle() {
+      for (Current = nullptr; Parent && Index < Parent->GetChildCount(); ++Index)
+        if ((Current = NodeAs<T>(Parent->GetChildren(Index)))) return;
+    }
+    iXMLNode* Parent = nullptr;
+    int32_t Index = 0;
+    T* Current = nullptr;
+  };
+
+  explicit TChildRange(iXMLNode& Parent) : Parent(&Parent) {}
+  iterator begin() const { return iterator(Parent, 0); }
+  std::default_sentinel_t end() const { return {}; }
+
+ private:
+  iXMLNode* Parent;
+};
+
+template <class T>
+TChildRange<T> ChildrenOf(iXMLNode& Parent) {
+  return TChildRange<T>(Parent);
+}
+
+// The last child of Parent that is a T, or nil; where one object of a kind is wanted, the last
+// one wins.
+template <class T>
+T* LastChildOf(iXMLNode& Parent) {
+  T* found = nullptr;
+  for (T* child : ChildrenOf<T>(Parent)) found = child;
+  return found;
 }
 
 }  // namespace plashbox

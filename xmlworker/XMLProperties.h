@@ -1,3 +1,4 @@
+// xmlworker/: the node tree, class registry, XML text, messenger and undo.
 // Published properties and class references.
 //
 // Each node class declares its published properties once, in declaration order; the list of a

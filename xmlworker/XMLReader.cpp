@@ -17,6 +17,40 @@ uint8_t Lower(uint8_t B) { return B >= 'A' && B <= 'Z' ? uint8_t(B - 'A' + 'a') 
 
 [[noreturn]] void Fail(const std::string& Message) { throw TXMLNodeParsingError(Message); }
 
+// The hand-written scanner of the reader over a byte stream with random access.
+class TXMLScanner {
+ public:
+  struct TToken {
+    std::string Text;
+    bool GotEnd = false;
+    bool SelfClosed = false;
+    bool ClosingTag = false;  // the token stopped at a "<" that began a closing tag
+  };
+
+  explicit TXMLScanner(std::streambuf& Buffer);
+
+  int64_t Position() const { return Pos; }
+  int64_t Size() const { return End; }
+  // The next byte, or false at the end of the stream.
+  bool ReadByte(uint8_t& Byte);
+  void StepBack(int64_t Count);
+  // Takes the position from the stream again after someone else read from it.
+  void Resync();
+
+  TToken ReadToken(bool StopAtWhitespace, bool StopAtLessThan, bool QuoteAware);
+  // After "<!", "<?" or "</": passes over a comment or up to the ">" that ends the markup.
+  void SkipMarkup();
+  bool MatchText(std::string_view Text, bool SkipWhitespace, bool Rewind);
+  bool FindText(std::string_view Text);
+
+ private:
+  void SeekTo(int64_t Position);
+
+  std::streambuf& Buf;
+  int64_t Pos = 0;
+  int64_t End = 0;
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------------------

@@ -1,3 +1,4 @@
+// xmlworker/: the node tree, class registry, XML text, messenger and undo.
 // Messages through the node tree: filters, actions, the messenger that walks the tree with
 // them, and undo records that collect actions for whatever node keeps the undo history.
 #pragma once

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "app/JpegPicture.h"
+#include "frame/JpegPicture.h"
 #include "app/SplashArtwork.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uGeneralExciter.h"

@@ -9,11 +9,14 @@
 #include <utility>
 #include <vector>
 
-#include "app/FrameTimerCore.h"
+#include "frame/FrameTimerCore.h"
+#include "tests/ManualClock.h"
 #include "tests/QtTestApplication.h"
 
 namespace plashbox {
 namespace {
+
+using tests::TManualClock;
 
 // ---- The firing rule, lag count and rate, without a toolkit.
 

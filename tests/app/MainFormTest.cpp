@@ -3,6 +3,7 @@
 
 #include <QApplication>
 
+#include "tests/ManualClock.h"
 #include "tests/QtTestApplication.h"
 #include <QFrame>
 #include <QMenu>
@@ -20,7 +21,7 @@
 #include <vector>
 
 #include "app/DesktopShell.h"
-#include "app/SceneFiles.h"
+#include "frame/SceneFiles.h"
 #include "panels/ControlPanels.h"
 #include "panels/uControlPanelRefractiveIndex.h"
 #include "panels/uGeneralExciterControlPanel.h"
@@ -28,7 +29,7 @@
 #include "app/QtDIBPlatform.h"
 #include "app/uDemoMainForm.h"
 #include "app/uDemoSplash.h"
-#include "app/uDemoWaterObjectsRegistry.h"
+#include "frame/ClassRegistration.h"
 #include "objects/uBaseRefractiveIndexMap.h"
 #include "objects/uBaseExciter.h"
 #include "objects/uBlockRIMapper.h"
@@ -36,14 +37,13 @@
 #include "panels/CustomButtons.h"
 
 using namespace plashbox;
+using plashbox::tests::TManualClock;
 
 namespace {
 
 // The application is made when the first case runs, not when CTest lists the cases.
 const auto* const Environment = plashbox::tests::InstallQtTestApplication([] {
-  RegisterDemoWaterObjects();
-  RegisterControlPanels();
-  RegisterSceneClasses();
+  RegisterClasses(RegisterControlPanels);
 });
 
 class MainForm : public ::testing::Test {
@@ -54,13 +54,13 @@ class MainForm : public ::testing::Test {
   void TearDown() override { SetShellOpen({}); }
 
   std::unique_ptr<TMainForm> Make(QStringList Arguments = {"plashbox"}) {
-    return std::make_unique<TMainForm>(Arguments, [this] { return Now; });
+    return std::make_unique<TMainForm>(Arguments, Clock);
   }
   // The colour on screen at (X, Y) of the paint area, as the window shows it.
   static QColor Shown(TMainForm& Form, int X, int Y) { return Form.Box().grab().toImage().pixelColor(X, Y); }
 
   std::vector<std::string> Opened;
-  uint32_t Now = 1000;
+  TManualClock Clock{1000};
 };
 
 TEST_F(MainForm, LayoutOfTheWindow) {
@@ -193,7 +193,7 @@ TEST_F(MainForm, DebugPanelShowsTheStatistics) {
   ASSERT_TRUE(form->DebugPanel().isVisibleTo(form.get()));
   for (int i = 0; i < 32; ++i) {  // past the first half second
     form->Tick();
-    Now += 17;
+    Clock.Advance(17);
   }
   const QTableWidget& rows = form->DataList();
   ASSERT_EQ(rows.rowCount(), 7);

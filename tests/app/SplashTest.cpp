@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "app/DesktopShell.h"
-#include "app/JpegPicture.h"
+#include "frame/JpegPicture.h"
 #include "app/SplashArtwork.h"
-#include "panels/VersionInfo.h"
+#include "frame/VersionInfo.h"
 #include "panels/verslab.h"
 #include "tests/QtTestApplication.h"
 

@@ -10,7 +10,7 @@ namespace {
 // A control whose shape kind and body are chosen by the test; it counts geometry changes.
 class TTestControl : public TBaseControl {
  public:
-  uint8_t GetShapeKind() override { return Kind; }
+  TShapeKind GetShapeKind() override { return TShapeKind(Kind); }
   void GeometryChanged() override { ++Changes; }
   bool HitTestBody(int32_t X, int32_t y) override { return Body && HitTestPoint(X, y, BodyX, BodyY); }
   uint8_t Kind = 1;

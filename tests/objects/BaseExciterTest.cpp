@@ -90,15 +90,15 @@ TEST(ExciterTimeBase, FirstStepSignals) {
   const auto phase = static_cast<float>(TwoPi / e->Period);
   const auto phase2 = static_cast<float>(2 * TwoPi / e->Period);
   const auto phase3 = static_cast<float>(3 * std::numbers::pi / e->Period);
-  const auto signal1 = static_cast<float>(std::sin(phase) * gain);
+  const auto signal1 = static_cast<float>(std::sin(double(phase)) * double(gain));
   EXPECT_EQ(e->Envelope, envelope);
   EXPECT_EQ(e->Phase, phase);
   EXPECT_EQ(e->Signal1, signal1);
   EXPECT_NEAR(e->Signal1, std::sin(TwoPi / 35.356) * std::exp(-2 * 0.98 * 0.98), 1e-6);
   EXPECT_EQ(e->Phase2, phase2);
-  EXPECT_EQ(e->Signal2, static_cast<float>(std::sin(phase2) * gain));
+  EXPECT_EQ(e->Signal2, static_cast<float>(std::sin(double(phase2)) * double(gain)));
   EXPECT_EQ(e->Phase3, phase3);
-  EXPECT_EQ(e->HarmonicSignal, static_cast<float>(0.7 * signal1 - gain * std::sin(phase3) -
+  EXPECT_EQ(e->HarmonicSignal, static_cast<float>(0.7 * signal1 - double(gain) * std::sin(double(phase3)) -
                                                   1.2 * gain * std::sin(2.0 * phase)));
 }
 
@@ -332,7 +332,7 @@ TEST(ExciterDrip, RightButtonLiftsAndTheStampStaysOffTheEdges) {
 }
 
 TEST(ExciterList, HoldsClassesAndAnswersNilOutsideIt) {
-  ClearExciterClasses();
+  ExciterClassList().Clear();
   EXPECT_EQ(ExciterClassCount(), 0);
   EXPECT_EQ(GetExciterClass(0), nullptr);
   RegisterExciterClass(TBaseExciter::StaticClass());
@@ -345,5 +345,5 @@ TEST(ExciterList, HoldsClassesAndAnswersNilOutsideIt) {
   auto* e = NodeAs<TBaseExciter>(made);
   ASSERT_NE(e, nullptr);
   EXPECT_TRUE(e->ON) << "made through the factory, so initialised";
-  ClearExciterClasses();
+  ExciterClassList().Clear();
 }

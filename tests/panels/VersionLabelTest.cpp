@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "panels/VersionInfo.h"
+#include "frame/VersionInfo.h"
 #include "tests/QtTestApplication.h"
 
 // Test failures show texts as text.

@@ -16,8 +16,8 @@ namespace {
 // No source class is registered, so a water makes no source of its own.
 class WaterRender : public ::testing::Test {
  protected:
-  void SetUp() override { ClearExciterClasses(); }
-  void TearDown() override { ClearExciterClasses(); }
+  void SetUp() override { ExciterClassList().Clear(); }
+  void TearDown() override { ExciterClassList().Clear(); }
 };
 
 using TLog = std::vector<std::string>;

@@ -15,15 +15,15 @@ class WaterScene : public ::testing::Test {
  protected:
   void SetUp() override {
     SeedUniqueIDs(7);
-    ClearExciterClasses();
-    ClearRIMapClasses();
+    ExciterClassList().Clear();
+    RIMapClassList().Clear();
     RegisterRIMapClass(TBlockRIMapper::StaticClass());
     RegisterExciterClass(TGeneralExciter::StaticClass());
     Water->SetGridSize(401, 401);
   }
   void TearDown() override {
-    ClearExciterClasses();
-    ClearRIMapClasses();
+    ExciterClassList().Clear();
+    RIMapClassList().Clear();
   }
 
   int32_t CountSources() {

@@ -6,7 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/SceneFiles.h"
+#include "frame/ClassRegistration.h"
+#include "frame/SceneFiles.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uBlockRIMapper.h"
 #include "objects/uGeneralExciter.h"
@@ -29,8 +30,8 @@ class SceneFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     SeedUniqueIDs(5);
-    RegisterSceneClasses();
-    RegisterSceneClasses();  // a second call changes nothing
+    RegisterClasses();
+    RegisterClasses();  // a second call changes nothing
     Show->SetGridSize(401, 401);
     Water->SetExposure(1.5f);
     Water->SetName("Prism & \"glass\" <test>");

@@ -1,3 +1,4 @@
+// grid/: the cell grid and its medium, with the rounding and maths rules of every stored value.
 // The cells of a water: the grid that the scene steps and every tank object shares.
 #pragma once
 
@@ -33,6 +34,11 @@ class TWaterGrid {
   std::vector<std::vector<TWaterCell>> Columns;
   int32_t Rows;
 };
+
+// Grid rows count upward from the bottom; the paint area's and the surface's screen rows count
+// downward from the top. Both ways are the same flip on a grid of height H.
+inline int32_t GridRow(int32_t H, int32_t ScreenY) { return H - 1 - ScreenY; }
+inline int32_t ScreenRow(int32_t H, int32_t y) { return H - 1 - y; }
 
 // Shared by the water and its objects; a rebuild replaces it and hands the new one out.
 using TCellsRef = std::shared_ptr<TWaterGrid>;

@@ -1,4 +1,4 @@
-#include "app/JpegPicture.h"
+#include "frame/JpegPicture.h"
 
 #include <algorithm>
 #include <csetjmp>

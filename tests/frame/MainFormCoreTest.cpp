@@ -4,43 +4,37 @@
 
 #include <stdexcept>
 
-#include "app/uDemoMainFormCore.h"
-#include "app/uDemoWaterObjectsRegistry.h"
+#include "frame/ClassRegistration.h"
+#include "frame/uDemoMainFormCore.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uBlockRIMapper.h"
 #include "objects/uGeneralExciter.h"
+#include "tests/ManualClock.h"
 
 using namespace plashbox;
+using plashbox::tests::TManualClock;
 
 namespace {
-
-// A clock the test moves by hand.
-struct TFakeClock {
-  uint32_t Now = 1000;
-  TMillisecondClock Get() {
-    return [this] { return Now; };
-  }
-};
 
 class MainFormCore : public ::testing::Test {
  protected:
   void SetUp() override {
     SeedUniqueIDs(11);
-    ClearRIMapClasses();
-    ClearExciterClasses();
-    RegisterDemoWaterObjects();
+    RIMapClassList().Clear();
+    ExciterClassList().Clear();
+    RegisterClasses();
   }
   void TearDown() override {
-    ClearRIMapClasses();
-    ClearExciterClasses();
+    RIMapClassList().Clear();
+    ExciterClassList().Clear();
   }
-  TFakeClock Clock;
+  TManualClock Clock{1000};  // moved by hand
 };
 
 TEST_F(MainFormCore, BuildSceneChecksTheClassLists) {
-  ClearRIMapClasses();
-  ClearExciterClasses();
-  TMainFormCore noMaps(Clock.Get());
+  RIMapClassList().Clear();
+  ExciterClassList().Clear();
+  TMainFormCore noMaps(Clock);
   try {
     noMaps.Create();
     FAIL() << "no map class";
@@ -52,7 +46,7 @@ TEST_F(MainFormCore, BuildSceneChecksTheClassLists) {
   RegisterExciterClass(TGeneralExciter::StaticClass());
   RegisterExciterClass(TGeneralExciter::StaticClass());
   EXPECT_EQ(GetRIMapClass(1), nullptr);
-  TMainFormCore twoSources(Clock.Get());
+  TMainFormCore twoSources(Clock);
   try {
     twoSources.Create();
     FAIL() << "two source classes";
@@ -63,7 +57,7 @@ TEST_F(MainFormCore, BuildSceneChecksTheClassLists) {
 }
 
 TEST_F(MainFormCore, CreateBuildsTheDemoSceneAndAFirstFrame) {
-  TMainFormCore form(Clock.Get());
+  TMainFormCore form(Clock);
   int presented = 0;
   form.Present = [&](const TFastDIB&) { ++presented; };
   form.Create();
@@ -85,7 +79,7 @@ TEST_F(MainFormCore, CreateBuildsTheDemoSceneAndAFirstFrame) {
 }
 
 TEST_F(MainFormCore, DraggingTheBlockFreezesTheWavesButDraggingTheSourceDoesNot) {
-  TMainFormCore form(Clock.Get());
+  TMainFormCore form(Clock);
   form.Create();
   for (int i = 0; i < 40; ++i) form.Tick();
   TWater& water = *form.ActiveWater();
@@ -116,7 +110,7 @@ TEST_F(MainFormCore, DraggingTheBlockFreezesTheWavesButDraggingTheSourceDoesNot)
 }
 
 TEST_F(MainFormCore, DripButtonTurnsEveryPressIntoADrip) {
-  TMainFormCore form(Clock.Get());
+  TMainFormCore form(Clock);
   form.Create();
   TWater& water = *form.ActiveWater();
   auto* source = NodeAs<TGeneralExciter>(water.GetChildren(1));
@@ -133,19 +127,19 @@ TEST_F(MainFormCore, DripButtonTurnsEveryPressIntoADrip) {
 }
 
 TEST_F(MainFormCore, StatisticsOfTheWorkedExample) {
-  TMainFormCore form(Clock.Get());
+  TMainFormCore form(Clock);
   form.DebugPanelVisible = true;
   form.Create();  // tick 1: 0 ms busy
   // Ticks 2 .. 31: the first 29 take 5 ms each with 10 ms idle after; the 31st takes 5 ms and
   // ends at 1510: 30 x 5 = 150 ms busy, 31 ticks and steps over 510 ms.
-  form.Present = [&](const TFastDIB&) { Clock.Now += 5; };
+  form.Present = [&](const TFastDIB&) { Clock.Advance(5); };
   for (int i = 0; i < 29; ++i) {
     form.Tick();
-    Clock.Now += 10;
+    Clock.Advance(10);
   }
-  Clock.Now = 1505;
+  Clock.Set(1505);
   form.Tick();
-  ASSERT_EQ(Clock.Now, 1510u);
+  ASSERT_EQ(Clock.Now(), 1510u);
   EXPECT_EQ(*form.DataList().Find("Timer rate"), "60.8");
   EXPECT_EQ(*form.DataList().Find("draw RATE"), "60.8") << "rows are found without regard to case";
   EXPECT_EQ(*form.DataList().Find("CPU usage"), "29%");
@@ -160,7 +154,7 @@ TEST_F(MainFormCore, StatisticsOfTheWorkedExample) {
 }
 
 TEST_F(MainFormCore, ReadoutsOverStillOpenWater) {
-  TMainFormCore form(Clock.Get());
+  TMainFormCore form(Clock);
   form.DebugPanelVisible = true;
   form.Create();
   form.StepRate = 60;
@@ -178,7 +172,7 @@ TEST_F(MainFormCore, ReadoutsOverStillOpenWater) {
 }
 
 TEST_F(MainFormCore, DisplayShapesResizeAndCentreThePaintArea) {
-  TMainFormCore form(Clock.Get());
+  TMainFormCore form(Clock);
   form.Create();
   for (int i = 0; i < 20; ++i) form.Tick();
   form.ChooseDisplayShape(1);
@@ -207,7 +201,7 @@ TEST_F(MainFormCore, DisplayShapesResizeAndCentreThePaintArea) {
 }
 
 TEST_F(MainFormCore, WithoutAWaterTheTankShowsAGradient) {
-  TMainFormCore form(Clock.Get());
+  TMainFormCore form(Clock);
   form.Create();
   form.GetSlideshow()->ActiveID = 0;
   form.Tick();

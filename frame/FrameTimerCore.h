@@ -1,39 +1,14 @@
+// frame/: the window's logic without a window, shared by every front end and the tests.
 // The firing rule of the idle-driven frame timer, without a toolkit: on every idle pass the
-// owner asks whether the interval has passed, and gets the lag count back when it has. The Qt
-// timer and the headless driver both pace their frames with it.
+// owner asks whether the interval has passed, and gets the lag count back when it has. The
+// window's timer fires by it; the headless driver runs its ticks back to back, unpaced.
 #pragma once
 
 #include <cstdint>
 
+#include "frame/MillisecondClock.h"
+
 namespace plashbox {
-
-// A clock counting milliseconds from some fixed moment; differences are taken modulo 2^32,
-// so its wrap is harmless.
-class iMillisecondClock {
- public:
-  virtual ~iMillisecondClock() = default;
-  virtual uint32_t Now() = 0;
-};
-
-// The monotonic clock of the machine.
-class TSteadyMillisecondClock final : public iMillisecondClock {
- public:
-  uint32_t Now() override;
-};
-// One steady clock for the whole process, the default of every timer.
-iMillisecondClock& SteadyMillisecondClock();
-
-// A clock that only moves when told to, so frame pacing can be driven step by step.
-class TManualClock final : public iMillisecondClock {
- public:
-  explicit TManualClock(uint32_t Start = 0) : Time(Start) {}
-  uint32_t Now() override { return Time; }
-  void Set(uint32_t Milliseconds) { Time = Milliseconds; }
-  void Advance(uint32_t Milliseconds) { Time += Milliseconds; }
-
- private:
-  uint32_t Time;
-};
 
 class TFrameTimerCore {
  public:

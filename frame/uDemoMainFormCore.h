@@ -1,3 +1,4 @@
+// frame/: the window's logic without a window, shared by every front end and the tests.
 // What the main window does, without the window: the scene, the frame tick with its
 // statistics, the display shapes and the pointer on the paint area. The window owns one and
 // forwards its events; the headless driver runs the very same logic.
@@ -9,15 +10,12 @@
 #include <utility>
 #include <vector>
 
+#include "frame/MillisecondClock.h"
 #include "objects/uWaterBaseClasses.h"
 #include "raster/FastDIB.h"
 #include "sim/uWaterCollection.h"
 
 namespace plashbox {
-
-// Milliseconds since some fixed moment; the window passes the system's tick count.
-using TMillisecondClock = std::function<uint32_t()>;
-uint32_t SystemTickCount();
 
 // The debug panel's name/value rows; names are matched without regard to letter case and a
 // missing row is appended.
@@ -50,7 +48,7 @@ class TMainFormCore {
   // The frame behind the paint area, in client pixels; the paint area is centred on it.
   static constexpr TRect TankBack{24, 66, 417, 417};
 
-  explicit TMainFormCore(TMillisecondClock Clock = SystemTickCount);
+  explicit TMainFormCore(iMillisecondClock& Clock = SteadyMillisecondClock());
 
   // Builds the slideshow with the demonstration scene, sizes the surface and draws the first
   // frame. Raises a plain error when the class lists do not hold what the scene needs. The
@@ -106,7 +104,7 @@ class TMainFormCore {
   bool OnlyRender(TWater& Water);
   void Report(uint32_t Now);
 
-  TMillisecondClock Clock;
+  iMillisecondClock& Clock;
   TRect BoxRect{32, 74, 401, 401};
   TFastDIB Surface;
   TRef<TWaterCollection> Slideshow;

@@ -1,3 +1,4 @@
+// grid/: the cell grid and its medium, with the rounding and maths rules of every stored value.
 // Rounding to an integer: to the nearest, halves to the even neighbour (the processor's
 // default mode), as every stored position and colour of the system is rounded.
 #pragma once

@@ -1,9 +1,10 @@
-#include "sim/WaterGrid.h"
+#include "grid/WaterGrid.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "sim/Rounding.h"
+#include "grid/ExactMath.h"
+#include "grid/Rounding.h"
 
 namespace plashbox {
 
@@ -33,7 +34,7 @@ void ResetMedium(TWaterGrid& Cells) {
   const int32_t N = AbsorbingBorderWidth(W, H);
   for (int32_t i = 1; i < N; ++i) {
     const double ramp = 0.015 * (N - i);
-    const auto d = static_cast<float>(0.999 * std::exp(-(ramp * ramp)));
+    const auto d = static_cast<float>(0.999 * exact::Exp(-(ramp * ramp)));
     for (const int32_t x : {i, W - i}) {
       if (x < 0 || x >= W) continue;
       for (int32_t y = i; y <= H - 1 - i; ++y) Cells[x][y].Damping = d;

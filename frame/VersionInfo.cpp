@@ -1,4 +1,4 @@
-#include "panels/VersionInfo.h"
+#include "frame/VersionInfo.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,7 +12,7 @@ namespace plashbox {
 namespace {
 
 // The build writes this program's block here, from the project's version.
-#include "panels/PlashboxVersionBlock.inc"
+#include "frame/PlashboxVersionBlock.inc"
 
 constexpr size_t LengthDigits = 8;
 constexpr size_t ReadChunk = size_t{1} << 16;

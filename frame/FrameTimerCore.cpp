@@ -1,21 +1,9 @@
-#include "app/FrameTimerCore.h"
+#include "frame/FrameTimerCore.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 namespace plashbox {
-
-uint32_t TSteadyMillisecondClock::Now() {
-  using namespace std::chrono;
-  // Truncating to 32 bits keeps the clock's wrap the only discontinuity.
-  return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-iMillisecondClock& SteadyMillisecondClock() {
-  static TSteadyMillisecondClock clock;
-  return clock;
-}
 
 void TFrameTimerCore::SetInterval(uint32_t Value) {
   if (Value == Interval_) return;

@@ -1,3 +1,4 @@
+// frame/: the window's logic without a window, shared by every front end and the tests.
 // Version information carried inside a file: a framed text block that the build embeds in every
 // program using this reader, found again by scanning the file's bytes. It answers the same
 // query paths as a resource version block: "\" for the fixed block, "\VarFileInfo\Translation"

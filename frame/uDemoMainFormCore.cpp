@@ -1,22 +1,16 @@
-#include "app/uDemoMainFormCore.h"
+#include "frame/uDemoMainFormCore.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
 
-#include "app/SceneFiles.h"
+#include "frame/SceneFiles.h"
 #include "objects/uBaseExciter.h"
 #include "objects/uBaseRefractiveIndexMap.h"
 #include "raster/FastDraw.h"
 #include "xmlworker/XMLFormat.h"
 
 namespace plashbox {
-
-uint32_t SystemTickCount() {
-  using namespace std::chrono;
-  return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
 
 std::string FormatReadout(const char* Format, double Value) {
   char text[64];
@@ -39,7 +33,7 @@ const std::string* TNameValueRows::Find(const std::string& Name) const {
   return nullptr;
 }
 
-TMainFormCore::TMainFormCore(TMillisecondClock Clock) : Clock(std::move(Clock)) {}
+TMainFormCore::TMainFormCore(iMillisecondClock& Clock) : Clock(Clock) {}
 
 void TMainFormCore::Create() {
   CreateScene();
@@ -62,7 +56,7 @@ void TMainFormCore::CreateScene(TRef<TWaterCollection> Collection) {
 void TMainFormCore::StartFrames() {
   PrepareSurface();
   TickCount = 0;
-  LastReportTime = Clock();
+  LastReportTime = Clock.Now();
   Hold = false;
 }
 
@@ -100,7 +94,7 @@ bool TMainFormCore::OnlyRender(TWater& Water) {
 }
 
 void TMainFormCore::Tick() {
-  const uint32_t t0 = Clock();
+  const uint32_t t0 = Clock.Now();
   TWater* water = ActiveWater();
   if (Present) Present(Surface);
   if (water) {
@@ -121,7 +115,7 @@ void TMainFormCore::Tick() {
   }
   ++TickCount;
   ++TotalTicks;
-  const uint32_t t1 = Clock();
+  const uint32_t t1 = Clock.Now();
   BusyTime += t1 - t0;
   if (t1 - LastReportTime > 500) Report(t1);
 }

@@ -1,3 +1,4 @@
+// frame/: the window's logic without a window, shared by every front end and the tests.
 // A picture held as JPEG bytes, read and written with libjpeg. Knows no toolkit: the splash
 // window wraps the decoded bytes for display and the build's artwork generator writes them.
 #pragma once
