@@ -16,12 +16,12 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "frame/JpegPicture.h"
 #include "app/SplashArtwork.h"
+#include "frame/FileWriting.h"
+#include "frame/JpegPicture.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uGeneralExciter.h"
 #include "raster/FastDIB.h"
@@ -208,12 +208,6 @@ TJpegPicture ToJpegPicture(const QImage& Picture) {
   return out;
 }
 
-void WriteFile(const std::string& Name, const std::string& Bytes) {
-  std::ofstream file(Name, std::ios::binary | std::ios::trunc);
-  file.write(Bytes.data(), std::streamsize(Bytes.size()));
-  if (!file.flush()) throw std::runtime_error("cannot write " + Name);
-}
-
 std::string ArtworkSource(const std::vector<uint8_t>& Jpeg) {
   std::string text =
       "// Made by make_splash while building; do not edit.\n"
@@ -251,8 +245,7 @@ int main(int argc, char** argv) {
     QImage picture = ToImage(surface);
     PaintTitles(picture);
     const std::vector<uint8_t> jpeg = EncodeJpeg(ToJpegPicture(picture), 92);
-    WriteFile(argv[1], std::string(jpeg.begin(), jpeg.end()));
-    WriteFile(argv[2], ArtworkSource(jpeg));
+    WriteFilesAtomically({{argv[1], std::string(jpeg.begin(), jpeg.end())}, {argv[2], ArtworkSource(jpeg)}});
   } catch (const std::exception& e) {
     std::fprintf(stderr, "make_splash: %s\n", e.what());
     return 1;

@@ -9,6 +9,7 @@
 // contents with page numbers; every level-1 heading after the title starts a new page. The tool
 // needs a QGuiApplication for fonts; the build runs it with QT_QPA_PLATFORM=offscreen.
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
@@ -38,7 +39,10 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "frame/FileWriting.h"
 
 namespace {
 
@@ -338,10 +342,10 @@ void WriteReport(const TOptions& Options, const TPrepared& Prepared, int Pages) 
 int Run(const TOptions& Options) {
   const TPrepared prepared = Prepare(ReadText(Options.Input), Options);
 
-  // Written under a temporary name and renamed when complete: a failed run leaves no PDF behind.
-  const QString partial = Options.Output + QStringLiteral(".part");
-  QFile::remove(partial);
-  QPdfWriter writer(partial);
+  // Typeset in memory and written whole at the end: a failed run leaves no PDF behind.
+  QBuffer pdf;
+  pdf.open(QIODevice::WriteOnly);
+  QPdfWriter writer(&pdf);
   writer.setResolution(Resolution);
   writer.setTitle(QStringLiteral("Plashbox Manual"));
   writer.setCreator(QStringLiteral("Plashbox make_manual"));
@@ -432,8 +436,8 @@ int Run(const TOptions& Options) {
                      QStringLiteral("Page %1 of %2").arg(i + 1).arg(pages));
   }
   if (!painter.end()) Fail("cannot finish " + Options.Output);
-  QFile::remove(Options.Output);
-  if (!QFile::rename(partial, Options.Output)) Fail("cannot write " + Options.Output);
+  plashbox::WriteFileAtomically(Options.Output.toStdString(),
+                                std::string_view(pdf.data().constData(), size_t(pdf.data().size())));
   WriteReport(Options, prepared, pages);
   return 0;
 }

@@ -250,6 +250,30 @@ TEST(NodeLifetime, ReferenceTakenDuringDestructionDoesNotFreeTwice) {
   EXPECT_EQ(TSelfReferencingOnDestroy::Destroyed, 1);
 }
 
+TEST(ChildList, TypedRangeVisitsOnlyItsClassAndSurvivesChangesToTheList) {
+  const TRef<TXMLNode> parent = NewNode<TXMLNode>();
+  const TRef<TProbe> a = NewNode<TProbe>(), c = NewNode<TProbe>();
+  const TRef<TBasicXMLNode> b = NewNode<TBasicXMLNode>();
+  parent->add(a.get());
+  parent->add(b.get());
+  parent->add(c.get());
+  std::vector<TProbe*> seen;
+  for (TProbe* p : ChildrenOf<TProbe>(*parent)) seen.push_back(p);
+  EXPECT_EQ(seen, (std::vector<TProbe*>{a.get(), c.get()}));
+  EXPECT_EQ(LastChildOf<TProbe>(*parent), c.get());
+  EXPECT_EQ(LastChildOf<TXMLNode>(*b), nullptr) << "a node without children has none of any class";
+  EXPECT_EQ(ChildrenOf<TProbe>(*NewNode<TXMLNode>()).begin(), std::default_sentinel);
+
+  // A body that removes the children as it goes never reads past the list.
+  int visits = 0;
+  for (TBasicXMLNode* child : ChildrenOf<TBasicXMLNode>(*parent)) {
+    ++visits;
+    parent->Remove(child);
+  }
+  EXPECT_LE(visits, 3);
+  EXPECT_GE(parent->GetChildCount(), 0);
+}
+
 TEST(ExceptionFamily, DerivedErrorsAreNodeErrors) {
   EXPECT_THROW(throw TXMLNodeRegistryError("r"), TXMLNodeError);
   EXPECT_THROW(throw TXMLNodeParsingError("p"), TXMLNodeError);
