@@ -14,6 +14,7 @@
 
 #include "frame/ClassRegistration.h"
 #include "frame/FileWriting.h"
+#include "frame/MessageText.h"
 #include "frame/SceneEditing.h"
 #include "frame/SceneFiles.h"
 #include "frame/uDemoMainFormCore.h"
@@ -64,6 +65,18 @@ bool ParseInteger(const std::string& Text, int32_t& Value) {
   const char* end = Text.data() + Text.size();
   const auto [ptr, ec] = std::from_chars(Text.data(), end, Value);
   return !Text.empty() && ec == std::errc() && ptr == end;
+}
+
+// "WxH", two whole numbers from 12 to 8192 and nothing else.
+bool ParseSize(const std::string& Text, int32_t& Width, int32_t& Height) {
+  const size_t x = Text.find('x');
+  if (x == std::string::npos) return false;
+  int32_t w = 0, h = 0;
+  if (!ParseInteger(Text.substr(0, x), w) || !ParseInteger(Text.substr(x + 1), h)) return false;
+  if (w < 12 || h < 12 || w > 8192 || h > 8192) return false;
+  Width = w;
+  Height = h;
+  return true;
 }
 
 TPointerEvent ParseEvent(const std::string& Text) {
@@ -150,7 +163,25 @@ std::string CellsAsFloats(const TWaterGrid& Cells) {
   return out;
 }
 
+// Every output is checked before the run: a name that cannot be written fails at once.
+void CheckOutputs(const TOptions& O) {
+  std::vector<std::string> names;
+  for (const std::string* name : {&O.FrameFile, &O.CellsFile, &O.SaveFile})
+    if (!name->empty()) names.push_back(*name);
+  for (size_t i = 0; i < names.size(); ++i) {
+    for (size_t j = 0; j < i; ++j)
+      if (names[i] == names[j] && names[i] != StandardOutputName)
+        throw TUsageError("Cannot write file: " + names[i] + " (named twice)");
+    try {
+      CheckWritableFile(names[i]);
+    } catch (const TXMLNodeError& e) {
+      throw TUsageError(e.what());
+    }
+  }
+}
+
 int Run(const TOptions& O) {
+  CheckOutputs(O);
   std::vector<TPropertySetting> settings;
   for (const std::string& s : O.Settings) try {
       settings.push_back(ParsePropertySetting(s));
@@ -231,23 +262,23 @@ int main(int argc, char** argv) {
                  "repeatable: F:down:X,Y[,left|right|middle][,drip] a press just before tick F (drip: the drip "
                  "button is down), F:move:X,Y a pointer move, F:up:X,Y[,button] a release")
       ->take_all()->allow_extra_args(false);
-  app.add_option("--frame", o.FrameFile, "after the last tick, the picture as binary PPM (P6)");
-  app.add_option("--cells", o.CellsFile, "after the last tick, the grid as little-endian float32, x outer, y inner");
-  app.add_option("--save", o.SaveFile, "after the last tick, the slideshow as XML text");
+  app.add_option("--frame", o.FrameFile, "after the last tick, the picture as binary PPM (P6); - for standard output");
+  app.add_option("--cells", o.CellsFile,
+                 "after the last tick, the grid as little-endian float32, x outer, y inner; - for standard output");
+  app.add_option("--save", o.SaveFile, "after the last tick, the slideshow as XML text; - for standard output");
   app.add_option("--scene", o.SceneFile, "build the scene from an XML file written by --save instead of the demonstration");
   app.add_flag("--stats", o.Stats, "print the frame statistics at the end");
   try {
     app.parse(argc, argv);
-    if (std::sscanf(size.c_str(), "%dx%d", &o.Width, &o.Height) != 2 || size.find_first_not_of("0123456789x") != std::string::npos ||
-        o.Width < 12 || o.Height < 12 || o.Width > 8192 || o.Height > 8192)
+    if (!ParseSize(size, o.Width, o.Height))
       throw TUsageError("--size wants WxH with sides from 12 to 8192, for example 401x401");
     return Run(o);
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == 0) return app.exit(e);
-    std::fprintf(stderr, "plashbox-cli: %s\n", e.what());
+    std::fprintf(stderr, "plashbox-cli: %s\n", PrintableText(e.what()).c_str());
     return 2;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "plashbox-cli: %s\n", e.what());
+    std::fprintf(stderr, "plashbox-cli: %s\n", PrintableText(e.what()).c_str());
     return 2;
   }
 }

@@ -1,7 +1,10 @@
 // frame/: the window's logic without a window, shared by every front end and the tests.
-// Files written whole or not at all: each goes to a temporary file in its own folder, which is
-// renamed over the target once complete, so a failed write leaves what stood there before.
-// Every saving path of the program (scene files, the driver, the build's tools) writes so.
+// Files written whole or not at all. A plain file (or one yet to be made) is written to a
+// temporary file of a unique name in its own folder, which is renamed over it once complete,
+// so a failed write leaves what stood there before. A symbolic link is followed and its final
+// target written so; a FIFO, a character device and "-" (standard output) are written straight
+// through, since they cannot be replaced; any other kind of file is refused. Every saving path
+// of the program (scene files, the driver, the build's tools) writes through here.
 #pragma once
 
 #include <functional>
@@ -13,14 +16,22 @@
 
 namespace plashbox {
 
+// The name that stands for standard output.
+inline constexpr std::string_view StandardOutputName = "-";
+
 // Writes the file through Write. An error that Write raises is passed on as it is; a file that
 // cannot be written raises TXMLNodeError "Cannot write file: " with the caller's file name and
 // the reason. Nothing is left behind on any failure.
 void WriteFileAtomically(const std::string& FileName, const std::function<void(std::ostream&)>& Write);
 void WriteFileAtomically(const std::string& FileName, std::string_view Contents);
 
-// Several files at once, all or none: every temporary is written before the first is renamed,
-// and on any failure the temporaries are removed.
+// Raises the error that writing FileName would raise for its kind or its folder, before any
+// work is done for it; writing can still fail later (a full disk, say).
+void CheckWritableFile(const std::string& FileName);
+
+// Several files at once, all or none: every target is checked and every temporary written
+// before the first file is replaced; a replacement that fails puts the files already replaced
+// back as they were. The same file named twice is refused.
 void WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& Files);
 
 }  // namespace plashbox

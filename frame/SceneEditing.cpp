@@ -29,8 +29,13 @@ void ApplySetting(TWater& Water, const TPropertySetting& S) {
     SetPublishedValue(Water, S.Property, S.Value);
     return;
   }
+  int32_t reached = 0;
   for (TBasicXMLNode* child : ChildrenOf<TBasicXMLNode>(Water))
-    if (child->ClassType().InheritsFrom(*cls)) SetPublishedValue(*child, S.Property, S.Value);
+    if (child->ClassType().InheritsFrom(*cls)) {
+      SetPublishedValue(*child, S.Property, S.Value);
+      ++reached;
+    }
+  if (reached == 0) throw TSceneEditError("the scene holds no " + cls->ClassName());
 }
 
 }  // namespace plashbox

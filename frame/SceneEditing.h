@@ -31,7 +31,8 @@ const TNodeClass* FindSceneClass(std::string_view Name);
 
 // Sets the property on the water itself (class TWater) or on every direct child of the water
 // of that class or a class derived from it. Raises TSceneEditError for an unknown class or
-// property and passes on the conversion error of a value that is refused.
+// property, or a class that no object of the scene has, and passes on the conversion error of
+// a value that is refused.
 void ApplySetting(TWater& Water, const TPropertySetting& Setting);
 
 }  // namespace plashbox

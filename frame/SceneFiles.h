@@ -14,7 +14,7 @@ namespace plashbox {
 void SaveScene(TWaterCollection& Collection, const std::string& FileName);
 
 // Reads a collection written by SaveScene. Raises the reader's errors, TXMLNodeError when the
-// file cannot be opened, and TXMLNodeParsingError when it holds no collection. The classes are
+// file cannot be opened, and TXMLNodeParsingError when it holds no collection or more than one. The classes are
 // found by name in the node registry (RegisterClasses).
 TRef<TWaterCollection> LoadScene(const std::string& FileName);
 

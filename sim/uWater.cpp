@@ -7,12 +7,13 @@
 #include "objects/uBaseRefractiveIndexMap.h"
 #include "objects/uBaseTool.h"
 #include "sim/WaterStepKernels.h"
+#include "sim/uWaterCollection.h"
 
 namespace plashbox {
 
 void TWater::DeclareProperties(TPropertyBuilder<TWater>& P) {
   P.Single("Exposure", &TWater::FExposure)
-      .Integer("UniqueID", &TWater::FUniqueID)
+      .Integer("UniqueID", &TWater::UniqueID, &TWater::SetUniqueID)
       .String("Name", &TWater::GetName, &TWater::SetName)
       .String("Description", &TWater::GetDescription, &TWater::SetDescription);
 }
@@ -113,9 +114,33 @@ void TWater::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t 
 void TWater::SetGridSize(int32_t W, int32_t H) {
   Width = std::max(W, 0);
   Height = std::max(H, 0);
-  Grid = std::make_shared<TWaterGrid>(Width, Height);
-  ResetMedium(*Grid);
+  if (Awake) {
+    Grid = std::make_shared<TWaterGrid>(Width, Height);
+    ResetMedium(*Grid);
+  } else {
+    Grid = nullptr;
+  }
   AttachObjects();
+}
+
+void TWater::Wake() {
+  if (Awake) return;
+  Awake = true;
+  SetGridSize(Width, Height);
+}
+
+void TWater::Sleep() {
+  if (!Awake) return;
+  Awake = false;
+  MouseTarget = nullptr;
+  Grabbed = DripActive = false;
+  SetGridSize(Width, Height);
+}
+
+void TWater::SetUniqueID(int32_t Value) {
+  auto* collection = dynamic_cast<TWaterCollection*>(GetParentNode() ? GetParentNode()->AsObject() : nullptr);
+  if (collection && collection->ActiveID == FUniqueID) collection->ActiveID = Value;
+  FUniqueID = Value;
 }
 
 void TWater::SimulateStep() {
@@ -138,7 +163,7 @@ void TWater::Render(TFastDIB& Surface) {
 
 void TWater::StepCells(TFastDIB* Surface) {
   const int32_t W = Width, H = Height;
-  if (W < 3 || H < 3) return;
+  if (!Grid || W < 3 || H < 3) return;
   // The colouring rides along only on a surface of the grid's own size; on any other the
   // picture is coloured afterwards over the part both share, which gives the same pixels.
   const bool fused = Surface && Surface->BitsPerPixel() == 24 && Surface->Width() == W && Surface->AbsHeight() == H;
@@ -153,7 +178,7 @@ void TWater::StepCells(TFastDIB* Surface) {
 }
 
 void TWater::RenderGrid(TFastDIB& Surface) {
-  if (Surface.BitsPerPixel() != 24) return;
+  if (!Grid || Surface.BitsPerPixel() != 24) return;
   const detail::TColouring colouring = detail::MakeColouring(Surface, FExposure);
   // Never past the grid nor the surface, whichever is smaller.
   const int32_t W = std::min(Width, Surface.Width()), H = std::min(Height, Surface.AbsHeight());
@@ -218,6 +243,7 @@ int32_t TWater::add(iXMLNode* Node) {
 }
 
 void TWater::ClearWaves() {
+  if (!Grid) return RestartObjects();
   TWaterGrid& cells = *Grid;
   for (int32_t x = 0; x < Width; ++x)
     for (TWaterCell *c = cells[x], *end = c + Height; c != end; ++c) {
@@ -229,7 +255,7 @@ void TWater::ClearWaves() {
 
 const TWaterCell* TWater::CellAt(int32_t X, int32_t Y) const {
   const int32_t y = GridRow(Height, Y);
-  if (X < 0 || X >= Width || y < 0 || y >= Height) return nullptr;
+  if (!Grid || X < 0 || X >= Width || y < 0 || y >= Height) return nullptr;
   return &(*Grid)[X][y];
 }
 
@@ -245,7 +271,7 @@ float TWater::SpeedFactorAt(int32_t X, int32_t Y) const {
 
 int64_t TWater::MemoryUsage() const {
   // A grid without columns holds no cells, whatever its nominal height.
-  if (Width == 0) return 0;
+  if (!Grid || Width == 0) return 0;
   return int64_t(Width) * Height * int64_t(sizeof(TWaterCell));
 }
 

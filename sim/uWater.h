@@ -23,8 +23,15 @@ class TWater : public TXMLNode {
   static const TNodeClass& StaticClass();
   const TNodeClass& ClassType() const override { return StaticClass(); }
 
-  // Discards all waves and rebuilds W x H cells of open water with the absorbing border.
+  // Discards all waves and rebuilds W x H cells of open water with the absorbing border. A
+  // dormant water only takes the size: its objects are placed by it, but no cells are made.
   void SetGridSize(int32_t W, int32_t H);
+  // A water that is not shown holds no cells (a slideshow keeps only its active slide awake):
+  // waking makes the cells of the size it has, open water with the objects applied; going
+  // dormant drops them with their waves. A new water is awake.
+  void Wake();
+  void Sleep();
+  bool IsAwake() const { return Awake; }
   // One time step without drawing.
   void SimulateStep();
   // One time step with the picture of the new heights drawn as the cells are updated, then the
@@ -49,17 +56,19 @@ class TWater : public TXMLNode {
   // Read-outs at a paint-area position (Y downward from the top); 0 off the grid.
   float DisplacementAt(int32_t X, int32_t Y) const;
   float SpeedFactorAt(int32_t X, int32_t Y) const;
-  // Bytes held by the cells.
+  // Bytes held by the cells; 0 while dormant.
   int64_t MemoryUsage() const;
 
   int32_t GridWidth() const { return Width; }
   int32_t GridHeight() const { return Height; }
+  // Nil while dormant.
   const TCellsRef& Cells() const { return Grid; }
 
   float Exposure() const { return FExposure; }
   void SetExposure(float Value) { FExposure = Value; }
   int32_t UniqueID() const { return FUniqueID; }
-  void SetUniqueID(int32_t Value) { FUniqueID = Value; }
+  // A collection that names this water as its active one follows the new ID.
+  void SetUniqueID(int32_t Value);
   // An empty name or description reads as the scene's default text.
   std::string GetName() const;
   void SetName(const std::string& Value);
@@ -110,6 +119,7 @@ class TWater : public TXMLNode {
   bool DripActive = false;
   TCellsRef Grid;
   bool Grabbed = false;
+  bool Awake = true;
   TBaseWaterObject* MouseTarget = nullptr;  // not counted: a child of this water
 };
 

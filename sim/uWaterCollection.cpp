@@ -18,7 +18,12 @@ const TNodeClass& TWaterCollection::StaticClass() {
 void TWaterCollection::SetGridSize(int32_t W, int32_t H) {
   CollectionWidth = W;
   CollectionHeight = H;
-  for (TWater* water : ChildrenOf<TWater>(*this)) water->SetGridSize(W, H);
+  // Only the slide on show gets cells: a file of many slides costs the memory of one.
+  const TWater* shown = ActiveWater();
+  for (TWater* water : ChildrenOf<TWater>(*this)) {
+    if (water != shown) water->Sleep();
+    water->SetGridSize(W, H);
+  }
 }
 
 int32_t TWaterCollection::add(iXMLNode* Node) {
@@ -49,6 +54,7 @@ TWater* TSlideshow::ActiveWater() {
   TWater* found = nullptr;  // the last match wins
   for (TWater* water : ChildrenOf<TWater>(*this))
     if (water->UniqueID() == ActiveID) found = water;
+  if (found) found->Wake();  // the slide on show always has its cells
   return found;
 }
 
@@ -70,7 +76,13 @@ int32_t TSlideshow::GetSlideID(int32_t Index) {
 }
 
 void TSlideshow::DrawSlidePreview(int32_t Index, TFastDIB& Surface) {
-  if (TWater* water = Slide(Index)) water->RenderGrid(Surface);
+  TWater* water = Slide(Index);
+  if (!water) return;
+  // A dormant slide is woken for its picture (its medium, no waves) and goes back to sleep.
+  const bool wasAwake = water->IsAwake();
+  water->Wake();
+  water->RenderGrid(Surface);
+  if (!wasAwake) water->Sleep();
 }
 
 }  // namespace plashbox

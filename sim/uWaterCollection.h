@@ -21,7 +21,8 @@ class TWaterCollection : public TXMLNode {
   static const TNodeClass& StaticClass();
   const TNodeClass& ClassType() const override { return StaticClass(); }
 
-  // Rebuilds every water at the new size: waves are lost, objects re-applied.
+  // Rebuilds every water at the new size: waves are lost, objects re-applied. Every water but
+  // the active one goes dormant (no cells); the active one is woken whenever it is asked for.
   void SetGridSize(int32_t W, int32_t H);
   // A water added is sized at once.
   int32_t add(iXMLNode* Node) override;

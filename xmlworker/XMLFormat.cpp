@@ -276,4 +276,9 @@ bool SameText(std::string_view A, std::string_view B) {
   return A.size() == B.size() && LowerCase(A) == LowerCase(B);
 }
 
+void RefuseValue(std::string_view Property, double Value, std::string_view Accepted) {
+  throw EConvertError(std::string(Property) + " " + FormatGeneral(Value, 7) + " is out of range (" +
+                      std::string(Accepted) + ")");
+}
+
 }  // namespace plashbox

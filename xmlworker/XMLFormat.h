@@ -16,6 +16,10 @@ class EConvertError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A published value that its object does not take: the conversion error, naming the property,
+// the value and what the object accepts ("n 3 is out of range (0.01 to 1)").
+[[noreturn]] void RefuseValue(std::string_view Property, double Value, std::string_view Accepted);
+
 // The decimal separator of the machine's default locale, read once at start-up.
 char DecimalSeparator();
 // Blanks per indentation level of the XML writer.

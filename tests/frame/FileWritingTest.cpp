@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <thread>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -81,6 +85,52 @@ TEST_F(FileWriting, SeveralFilesAreWrittenOnlyWhenEveryOneCanBe) {
   EXPECT_EQ(Read(a), "new a");
   EXPECT_EQ(Read(b), "new b");
   EXPECT_EQ(Entries(), 2u);
+}
+
+TEST_F(FileWriting, ALinkIsFollowedAndStaysALink) {
+  const std::string target = Path("target.xml"), link = Path("link.xml");
+  std::ofstream(target) << "old";
+  fs::create_symlink("target.xml", link);
+  WriteFileAtomically(link, "new");
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Read(target), "new");
+  // A link to a file yet to be made makes that file.
+  fs::create_symlink("later.xml", Path("dangling.xml"));
+  WriteFileAtomically(Path("dangling.xml"), "made");
+  EXPECT_EQ(Read(Path("later.xml")), "made");
+  EXPECT_EQ(Entries(), 4u);
+}
+
+TEST_F(FileWriting, FifosAndDevicesAreWrittenStraightThroughOthersRefused) {
+  const std::string fifo = Path("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] { received = Read(fifo); });
+  WriteFileAtomically(fifo, "through the pipe");
+  reader.join();
+  EXPECT_EQ(received, "through the pipe");
+  EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
+  WriteFileAtomically("/dev/null", "gone");
+  EXPECT_EQ(fs::status("/dev/null").type(), fs::file_type::character);
+  // A device that fails says so, and the plain file of the same set is left alone.
+  std::ofstream(Path("a.ppm")) << "old a";
+  EXPECT_THROW(WriteFilesAtomically({{Path("a.ppm"), "new a"}, {"/dev/full", "no room"}}), TXMLNodeError);
+  EXPECT_EQ(Read(Path("a.ppm")), "old a");
+  EXPECT_EQ(Entries(), 2u);
+}
+
+TEST_F(FileWriting, TemporariesNeverTakeAUsersFileAndKeepItsPermissions) {
+  const std::string file = Path("x.ppm");
+  std::ofstream(file + ".partial") << "the user's own";
+  std::ofstream(file) << "old";
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  WriteFileAtomically(file, "new");
+  EXPECT_EQ(Read(file + ".partial"), "the user's own");
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(Entries(), 2u);
+  EXPECT_THROW(WriteFilesAtomically({{file, "a"}, {Path("./x.ppm"), "b"}}), TXMLNodeError) << "the same file twice";
+  EXPECT_EQ(Read(file), "new");
 }
 
 }  // namespace

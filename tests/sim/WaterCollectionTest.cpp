@@ -28,12 +28,21 @@ TEST(WaterCollection, SizesEveryWaterTogether) {
   EXPECT_EQ(late->GridHeight(), 401);
   EXPECT_LT((*late->Cells())[1][200].Damping, 0.999f) << "the border is there at once";
 
+  // Every water takes the size; only the active one keeps cells, the others go dormant.
+  show->ActiveID = late->UniqueID();
   show->SetGridSize(250, 250);
   for (TWater* w : {early.get(), late.get()}) {
     EXPECT_EQ(w->GridWidth(), 250);
     EXPECT_EQ(w->GridHeight(), 250);
-    EXPECT_EQ(w->Cells()->Width(), 250);
   }
+  EXPECT_EQ(late->Cells()->Width(), 250);
+  EXPECT_EQ(early->Cells(), nullptr);
+  EXPECT_EQ(early->MemoryUsage(), 0);
+  // Asked for, a dormant water wakes with its cells and objects in place.
+  show->ActiveID = early->UniqueID();
+  ASSERT_EQ(show->ActiveWater(), early.get());
+  EXPECT_EQ(early->Cells()->Width(), 250);
+  EXPECT_LT((*early->Cells())[1][100].Damping, 0.999f);
 }
 
 TEST(WaterCollection, ActiveWaterIsTheLastWithTheActiveID) {
