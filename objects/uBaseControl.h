@@ -9,6 +9,10 @@ namespace plashbox {
 
 inline constexpr int32_t SnapSpacing = 16;
 
+// Handle positions set by name (scene files, --set) lie within a tank's width of the tank, in
+// percent of its size.
+inline constexpr float MinPercentPosition = -100, MaxPercentPosition = 200;
+
 // Which handles a control has and how the mouse treats it; the values are those of the files
 // and panels that name a kind by number.
 enum TShapeKind : uint8_t {

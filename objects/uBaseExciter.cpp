@@ -5,6 +5,7 @@
 
 #include "grid/ExactMath.h"
 #include "grid/Rounding.h"
+#include "xmlworker/XMLFormat.h"
 
 namespace plashbox {
 
@@ -30,6 +31,13 @@ float Wrapped(float Phase) {
   return Phase;
 }
 
+// A phase read from a file or set by name is an angle: it is taken into 0 .. 2 pi.
+float PublishedPhase(float Value) {
+  double turn = exact::Fmod(double(Value), TwoPi);
+  if (turn < 0) turn += TwoPi;
+  return static_cast<float>(turn);
+}
+
 }  // namespace
 
 TClassList& ExciterClassList() {
@@ -38,13 +46,23 @@ TClassList& ExciterClassList() {
 }
 
 void TBaseExciter::DeclareProperties(TPropertyBuilder<TBaseExciter>& P) {
-  P.Single("Wavelength", &TBaseExciter::GetWavelength, &TBaseExciter::SetWavelength)
-      .Single("Phase", &TBaseExciter::Phase)
+  // Values by name are checked: a wavelength outside 1 .. 10000 cells would stop the clock or
+  // overflow the period, a detune outside 0 .. 10 would run the second phase backwards.
+  P.Single("Wavelength", &TBaseExciter::GetWavelength,
+           [](TBaseExciter& E, float V) {
+             if (!(V >= MinWavelength && V <= MaxWavelength)) RefuseValue("Wavelength", V, "1 to 10000 cells");
+             E.SetWavelength(V);
+           })
+      .Single("Phase", &TBaseExciter::Phase, [](TBaseExciter& E, float V) { E.Phase = PublishedPhase(V); })
       .Boolean("ON", &TBaseExciter::ON, &TBaseExciter::SetON)
       .Boolean("OneShot", &TBaseExciter::OneShot, &TBaseExciter::SetOneShot)
-      .Single("Detune", &TBaseExciter::Detune)
-      .Single("Phase2", &TBaseExciter::Phase2)
-      .Single("Phase3", &TBaseExciter::Phase3);
+      .Single("Detune", &TBaseExciter::Detune,
+              [](TBaseExciter& E, float V) {
+                if (!(V >= 0 && V <= 10)) RefuseValue("Detune", V, "0 to 10");
+                E.Detune = V;
+              })
+      .Single("Phase2", &TBaseExciter::Phase2, [](TBaseExciter& E, float V) { E.Phase2 = PublishedPhase(V); })
+      .Single("Phase3", &TBaseExciter::Phase3, [](TBaseExciter& E, float V) { E.Phase3 = PublishedPhase(V); });
 }
 
 const TNodeClass& TBaseExciter::StaticClass() {

@@ -10,6 +10,8 @@ namespace plashbox {
 
 // The open-water wave speed in cells per step: a wavelength is the period times this.
 inline constexpr double OpenWaterWaveSpeed = 0.7071;
+// The wavelengths a source takes by name (scene files, --set), in cells.
+inline constexpr float MinWavelength = 1, MaxWavelength = 10000;
 
 class TBaseExciter : public TBaseControl {
  public:

@@ -29,6 +29,12 @@ class TBaseRIMap : public TBaseControl {
 
 // A map with one region of one refractive index: n is the region's speed factor over that of
 // open water (the square of the speed ratio), so the index relative to open water is 1 / sqrt(n).
+// The published "n" of a region is its squared wave speed relative to open water (SpeedFactor
+// over 0.5). Above 1 the time step is unstable (a SpeedFactor above 0.5 grows without bound);
+// below 0.01 the waves all but stop and their values sink towards subnormal numbers, which
+// slow the step. Values by name outside this range are refused.
+inline constexpr float MinSpeedRatio = 0.01f, MaxSpeedRatio = 1;
+
 class TBaseRIControlRIMapper : public TBaseRIMap {
  public:
   static const TNodeClass& StaticClass();

@@ -1,9 +1,11 @@
 #include "objects/uBlockRIMapper.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "grid/ExactMath.h"
 #include "grid/Rounding.h"
+#include "xmlworker/XMLFormat.h"
 
 namespace plashbox {
 
@@ -31,11 +33,36 @@ struct TEdge {
 }  // namespace
 
 void TBlockRIMapper::DeclareProperties(TPropertyBuilder<TBlockRIMapper>& P) {
-  P.Single("Cs", &TBlockRIMapper::Cs)
-      .Single("Sn", &TBlockRIMapper::Sn)
-      .Single("n", &TBlockRIMapper::GetN, &TBlockRIMapper::SetN)
-      .Single("WidthPercentage", &TBlockRIMapper::GetWidthPercentage, &TBlockRIMapper::SetWidthPercentage)
-      .Single("HeightPercentage", &TBlockRIMapper::GetHeightPercentage, &TBlockRIMapper::SetHeightPercentage);
+  // Set by name, the turn and the size are checked and the block is written again at once, so
+  // that a setting and a saved-then-opened scene give the same medium.
+  const auto turn = [](const char* Name, float V) {
+    if (!(V >= -1 && V <= 1)) RefuseValue(Name, V, "-1 to 1");
+    return V;
+  };
+  P.Single("Cs", &TBlockRIMapper::Cs,
+           [turn](TBlockRIMapper& B, float V) {
+             B.Cs = turn("Cs", V);
+             B.ApplyToWater();
+           })
+      .Single("Sn", &TBlockRIMapper::Sn,
+              [turn](TBlockRIMapper& B, float V) {
+                B.Sn = turn("Sn", V);
+                B.ApplyToWater();
+              })
+      .Single("n", &TBlockRIMapper::GetN,
+              [](TBlockRIMapper& B, float V) {
+                if (!(V >= MinSpeedRatio && V <= MaxSpeedRatio)) RefuseValue("n", V, "0.01 to 1");
+                B.SetN(V);
+              })
+      .Single("WidthPercentage", &TBlockRIMapper::GetWidthPercentage,
+              [](TBlockRIMapper& B, float V) {
+                B.SetWidthPercentage(std::clamp(V, 0.0f, 100.0f));
+                B.ApplyToWater();
+              })
+      .Single("HeightPercentage", &TBlockRIMapper::GetHeightPercentage, [](TBlockRIMapper& B, float V) {
+        B.SetHeightPercentage(std::clamp(V, 0.0f, 100.0f));
+        B.ApplyToWater();
+      });
 }
 
 const TNodeClass& TBlockRIMapper::StaticClass() {
@@ -73,14 +100,25 @@ void TBlockRIMapper::GridAttached() {
   TBaseRIControlRIMapper::GridAttached();
 }
 
+TBlockRIMapper::TTurn TBlockRIMapper::Turn() const {
+  const double cs = Cs, sn = Sn, square = cs * cs + sn * sn;
+  // A pair off the unit circle (two values set one by one, say) is taken as the direction it
+  // points in; none at all is upright. A pair on it is used as it is, to the last bit.
+  if (exact::Abs(square - 1) <= 1e-3) return {cs, sn};
+  if (square == 0) return {1, 0};
+  const double length = exact::Sqrt(square);
+  return {cs / length, sn / length};
+}
+
 std::array<TFloatPoint, 4> TBlockRIMapper::TurnedCorners() const {
+  const auto [cs, sn] = Turn();
   const int32_t a = BlockWidth / 2, b = BlockHeight / 2;
   const std::array<TFloatPoint, 4> local{{{float(-a), float(b)}, {float(-a), float(-b)}, {float(a), float(-b)},
                                           {float(a), float(b)}}};
   std::array<TFloatPoint, 4> turned;
   for (size_t i = 0; i < 4; ++i)
-    turned[i] = {static_cast<float>(double(Cs) * local[i].X - double(Sn) * local[i].Y),
-                 static_cast<float>(double(Sn) * local[i].X + double(Cs) * local[i].Y)};
+    turned[i] = {static_cast<float>(cs * local[i].X - sn * local[i].Y),
+                 static_cast<float>(sn * local[i].X + cs * local[i].Y)};
   return turned;
 }
 
@@ -145,9 +183,10 @@ void TBlockRIMapper::ApplyToWater() {
   UpdateEdgeHandles(corners);
   const int32_t a = BlockWidth / 2, b = BlockHeight / 2;
   // Within about 1.4 degrees of upright (or of a quarter turn) the block is filled exactly.
-  if (exact::Abs(double(Sn)) < 0.025f)
+  const auto [cs, sn] = Turn();
+  if (exact::Abs(sn) < 0.025f)
     FillUpright(a, b);
-  else if (exact::Abs(double(Cs)) < 0.025f)
+  else if (exact::Abs(cs) < 0.025f)
     FillUpright(b, a);
   else
     FillTurned(corners);

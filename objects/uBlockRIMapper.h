@@ -51,6 +51,11 @@ class TBlockRIMapper : public TBaseRIControlRIMapper {
 
  private:
   static void DeclareProperties(TPropertyBuilder<TBlockRIMapper>& P);
+  // The turn as a unit pair (cosine, sine), from Cs and Sn.
+  struct TTurn {
+    double Cs, Sn;
+  };
+  TTurn Turn() const;
   // The corners K0 .. K3, turned, relative to the centre.
   std::array<TFloatPoint, 4> TurnedCorners() const;
   void FillUpright(int32_t HalfX, int32_t HalfY);

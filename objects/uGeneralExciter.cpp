@@ -5,18 +5,43 @@
 
 #include "grid/ExactMath.h"
 #include "grid/Rounding.h"
+#include "xmlworker/XMLFormat.h"
 
 namespace plashbox {
 
+namespace {
+
+// Positions by name lie within a tank's width of the tank: further out the cell numbers
+// would not fit an integer.
+float CheckedPercent(const char* Name, float Value) {
+  if (!(Value >= MinPercentPosition && Value <= MaxPercentPosition)) RefuseValue(Name, Value, "-100 to 200 %");
+  return Value;
+}
+
+}  // namespace
+
 void TGeneralExciter::DeclareProperties(TPropertyBuilder<TGeneralExciter>& P) {
-  P.Integer("BeamType", &TGeneralExciter::GetBeamType, &TGeneralExciter::SetBeamType, 1)
-      .Single("DopplerSpeed", &TGeneralExciter::DopplerSpeed)
+  P.Integer("BeamType", &TGeneralExciter::GetBeamType,
+            [](TGeneralExciter& E, int32_t V) {
+              if (V < btPoint || V > btDoppler) RefuseValue("BeamType", V, "0 to 4");
+              E.SetBeamType(V);
+            },
+            1)
+      .Single("DopplerSpeed", &TGeneralExciter::DopplerSpeed,
+              [](TGeneralExciter& E, float V) {
+                if (!(V >= 0 && V <= MaxDopplerSpeed)) RefuseValue("DopplerSpeed", V, "0 to 10 (Mach)");
+                E.DopplerSpeed = V;
+              })
       .Boolean("Harmonics", &TGeneralExciter::Harmonics)
       .Boolean("UseFreq", &TGeneralExciter::UseFreq)
-      .Single("X1Percent", &TGeneralExciter::GetX1Percent, &TGeneralExciter::SetX1Percent)
-      .Single("Y1Percent", &TGeneralExciter::GetY1Percent, &TGeneralExciter::SetY1Percent)
-      .Single("X2Percent", &TGeneralExciter::GetX2Percent, &TGeneralExciter::SetX2Percent)
-      .Single("Y2Percent", &TGeneralExciter::GetY2Percent, &TGeneralExciter::SetY2Percent);
+      .Single("X1Percent", &TGeneralExciter::GetX1Percent,
+              [](TGeneralExciter& E, float V) { E.SetX1Percent(CheckedPercent("X1Percent", V)); })
+      .Single("Y1Percent", &TGeneralExciter::GetY1Percent,
+              [](TGeneralExciter& E, float V) { E.SetY1Percent(CheckedPercent("Y1Percent", V)); })
+      .Single("X2Percent", &TGeneralExciter::GetX2Percent,
+              [](TGeneralExciter& E, float V) { E.SetX2Percent(CheckedPercent("X2Percent", V)); })
+      .Single("Y2Percent", &TGeneralExciter::GetY2Percent,
+              [](TGeneralExciter& E, float V) { E.SetY2Percent(CheckedPercent("Y2Percent", V)); });
 }
 
 const TNodeClass& TGeneralExciter::StaticClass() {

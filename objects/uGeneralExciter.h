@@ -8,6 +8,8 @@
 namespace plashbox {
 
 enum TBeamType : int32_t { btPoint = 0, btBeam = 1, btLine = 2, btDouble = 3, btDoppler = 4 };
+// The fastest moving source, in multiples of the wave speed.
+inline constexpr float MaxDopplerSpeed = 10;
 
 class TGeneralExciter : public TBaseExciter {
  public:

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "objects/UniqueIDs.h"
+#include "xmlworker/XMLFormat.h"
 #include "objects/uBaseExciter.h"
 #include "objects/uBaseRefractiveIndexMap.h"
 #include "objects/uBaseTool.h"
@@ -12,7 +13,11 @@
 namespace plashbox {
 
 void TWater::DeclareProperties(TPropertyBuilder<TWater>& P) {
-  P.Single("Exposure", &TWater::FExposure)
+  P.Single("Exposure", &TWater::FExposure,
+           [](TWater& W, float V) {
+             if (!(V >= MinExposure && V <= MaxExposure)) RefuseValue("Exposure", V, "0.01 to 100");
+             W.FExposure = V;
+           })
       .Integer("UniqueID", &TWater::UniqueID, &TWater::SetUniqueID)
       .String("Name", &TWater::GetName, &TWater::SetName)
       .String("Description", &TWater::GetDescription, &TWater::SetDescription);
@@ -50,7 +55,13 @@ bool IsActiveTool(TBaseWaterObject* Object) {
 }
 }  // namespace
 
+void TWater::ClampPointer(int32_t& X, int32_t& Y) const {
+  X = std::clamp(X, -Width, 2 * Width);
+  Y = std::clamp(Y, -Height, 2 * Height);
+}
+
 void TWater::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
+  ClampPointer(X, Y);
   Grabbed = false;
   DripActive = false;
   if (DripMode) {
@@ -80,6 +91,7 @@ void TWater::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_
 }
 
 void TWater::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
+  ClampPointer(X, Y);
   if (Grabbed) {
     if (MouseTarget) MouseTarget->MouseMove(Shift, X, Y);
     return;
@@ -101,6 +113,7 @@ void TWater::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
 }
 
 void TWater::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
+  ClampPointer(X, Y);
   if (Grabbed) {
     if (MouseTarget) MouseTarget->MouseUp(Button, Shift, X, Y);
   } else if (DripActive) {

@@ -18,6 +18,9 @@ class TBaseExciter;
 class TBaseRIMap;
 class TBaseWaterObject;
 
+// The exposures a water takes by name: brightness gains of the picture.
+inline constexpr float MinExposure = 0.01f, MaxExposure = 100;
+
 class TWater : public TXMLNode {
  public:
   static const TNodeClass& StaticClass();
@@ -100,6 +103,9 @@ class TWater : public TXMLNode {
  private:
   static void DeclareProperties(TPropertyBuilder<TWater>& P);
   const TWaterCell* CellAt(int32_t X, int32_t Y) const;
+  // A pointer far off the tank (any 32-bit position can come in) is taken to within one tank
+  // of it, so that no object's arithmetic on positions can overflow.
+  void ClampPointer(int32_t& X, int32_t& Y) const;
 
   // Where the scene's objects join the grid's life: after a rebuild, around a step and after
   // the waves are cleared.

@@ -111,7 +111,11 @@ TEST_F(Cli, ErrorsExitWithTwoAndWriteNothing) {
            std::string("--set TBlockRIMapper.n=abc"), std::string("--set nodot"), std::string("--event 1:jump:3,4"),
            std::string("--event 0:down:3,4"), std::string("--event 1:down:3"), std::string("--event 1:move:3,4,left"),
            std::string("--event 1:up:3,4,drip"), std::string("--steps 2 --event 3:down:3,4"),
-           std::string("--seed -5")}) {
+           std::string("--seed -5"), std::string("--set TGeneralExciter.Wavelength=0"),
+           std::string("--set TGeneralExciter.BeamType=99"), std::string("--set TWater.Exposure=0"),
+           std::string("--set TBlockRIMapper.n=3e38"), std::string("--set TBlockRIMapper.Cs=2"),
+           std::string("--set TBaseTool.ActiveTool=True"), std::string("--size 4294967697x401"),
+           std::string("--size 401x401x7"), std::string("--size +401x401"), std::string("--size 401x 401")}) {
     const TRun run = Run(bad + frame + " --cells " + Path("never.raw"));
     EXPECT_EQ(run.Status, 2) << bad << ": " << run.Output;
     EXPECT_EQ(std::count(run.Output.begin(), run.Output.end(), '\n'), 1) << bad << ": " << run.Output;
@@ -165,6 +169,65 @@ TEST_F(Cli, StatsReportTicksAndSteps) {
   const TRun run = Run("--steps 5 --stats");
   EXPECT_EQ(run.Status, 0);
   EXPECT_NE(run.Output.find("ticks 5, steps 5"), std::string::npos) << run.Output;
+}
+
+TEST_F(Cli, OutputsAreAllOrNothingAndNeverReplaceWhatCannotBeReplaced) {
+  // A folder where the scene should go: the picture named before it is not written either.
+  fs::create_directory(Path("adir"));
+  TRun run = Run("--steps 3 --frame " + Path("a.ppm") + " --save " + Path("adir"));
+  EXPECT_EQ(run.Status, 2) << run.Output;
+  EXPECT_FALSE(fs::exists(Path("a.ppm")));
+  // The same file twice is refused.
+  run = Run("--steps 1 --frame " + Path("a.ppm") + " --cells " + Path("a.ppm"));
+  EXPECT_EQ(run.Status, 2) << run.Output;
+  EXPECT_FALSE(fs::exists(Path("a.ppm")));
+  // A link is followed and stays a link; a character device is written, not replaced.
+  std::ofstream(Path("target.ppm")) << "old";
+  fs::create_symlink("target.ppm", Path("link.ppm"));
+  ASSERT_EQ(Run("--steps 1 --frame " + Path("link.ppm") + " --cells /dev/null").Status, 0);
+  EXPECT_TRUE(fs::is_symlink(Path("link.ppm")));
+  EXPECT_EQ(Read(Path("target.ppm")).substr(0, 2), "P6");
+  EXPECT_EQ(fs::status("/dev/null").type(), fs::file_type::character);
+  // - is standard output.
+  run = Run("--steps 1 --size 20x12 --frame -");
+  ASSERT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Output.substr(0, 13), "P6\n20 12\n255\n");
+  EXPECT_EQ(run.Output.size(), 13 + 20u * 12 * 3);
+}
+
+TEST_F(Cli, SceneFilesThatCannotRunAreRefusedWithPrintableMessages) {
+  ASSERT_EQ(Run("--steps 0 --save " + Path("one.xml")).Status, 0);
+  const std::string one = Read(Path("one.xml"));
+  std::ofstream(Path("two.xml")) << one << one;
+  TRun run = Run("--scene " + Path("two.xml") + " --steps 1");
+  EXPECT_EQ(run.Status, 2) << run.Output;
+  EXPECT_NE(run.Output.find("More than one scene"), std::string::npos) << run.Output;
+  // A control byte from the file is shown escaped.
+  std::ofstream(Path("esc.xml")) << "<TSlideshow ActiveID=\"1\"><TWater Exposure=\"\x1b[2J\"/></TSlideshow>";
+  run = Run("--scene " + Path("esc.xml") + " --steps 1");
+  EXPECT_EQ(run.Status, 2) << run.Output;
+  EXPECT_EQ(run.Output.find('\x1b'), std::string::npos) << run.Output;
+  EXPECT_NE(run.Output.find("\\x1b"), std::string::npos) << run.Output;
+}
+
+TEST_F(Cli, AGeometricSettingGivesTheFrameOfTheSavedAndOpenedScene) {
+  const std::string settings = " --set TBlockRIMapper.WidthPercentage=60 --set TBlockRIMapper.HeightPercentage=15"
+                               " --set TBlockRIMapper.Cs=0.8 --set TBlockRIMapper.Sn=0.6 --set TWater.UniqueID=7";
+  ASSERT_EQ(Run("--steps 0" + settings + " --save " + Path("s.xml")).Status, 0);
+  ASSERT_EQ(Run("--steps 120" + settings + " --frame " + Path("set.ppm")).Status, 0);
+  const TRun opened = Run("--steps 120 --scene " + Path("s.xml") + " --frame " + Path("opened.ppm"));
+  ASSERT_EQ(opened.Status, 0) << opened.Output;
+  ASSERT_EQ(Run("--steps 120 --frame " + Path("plain.ppm")).Status, 0);
+  EXPECT_EQ(Read(Path("set.ppm")), Read(Path("opened.ppm")));
+  EXPECT_NE(Read(Path("set.ppm")), Read(Path("plain.ppm"))) << "the settings reach the medium";
+  // Pointer positions at the ends of the integer range are taken, quickly and harmlessly.
+  const TRun extreme = Run("--steps 3 --event 1:down:2147483647,-2147483648 --event 2:move:-2147483648,2147483647"
+                           " --event 3:up:0,0 --frame " + Path("x.ppm"));
+  EXPECT_EQ(extreme.Status, 0) << extreme.Output;
+  const TRun turned = Run("--steps 3 --event 1:down:280,200 --event 2:move:2147483647,-2147483648"
+                          " --event 3:up:2147483647,-2147483648 --frame " + Path("y.ppm"));
+  EXPECT_EQ(turned.Status, 0) << turned.Output;
+  EXPECT_EQ(extreme.Status, 0) << extreme.Output;
 }
 
 }  // namespace

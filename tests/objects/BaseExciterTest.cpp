@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "objects/uBaseExciter.h"
+#include "xmlworker/XMLFormat.h"
 
 using namespace plashbox;
 
@@ -145,10 +146,11 @@ TEST(ExciterTimeBase, WavelengthThatIsNotPositiveIsRefused) {
     e->SetWavelength(bad);
     EXPECT_EQ(e->Period, period) << bad;
   }
-  SetPublishedValue(*e, "Wavelength", "0");
-  EXPECT_EQ(e->Period, period);
-  SetPublishedValue(*e, "Wavelength", "-12.5");
-  EXPECT_EQ(e->Period, period);
+  // By name, a value outside 1 .. 10000 cells is the conversion error.
+  for (const char* bad : {"0", "-12.5", "0.5", "3e38"}) {
+    EXPECT_THROW(SetPublishedValue(*e, "Wavelength", bad), EConvertError) << bad;
+    EXPECT_EQ(e->Period, period) << bad;
+  }
   e->Step();
   EXPECT_TRUE(std::isfinite(e->Signal1));
   EXPECT_TRUE(std::isfinite(e->Envelope));

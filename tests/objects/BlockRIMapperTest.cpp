@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "objects/uBlockRIMapper.h"
+#include "xmlworker/XMLFormat.h"
 
 using namespace plashbox;
 
@@ -144,6 +145,41 @@ TEST(BlockRIMapper, ResizeRestoresStoredSizeAndKeepsTurn) {
   s.Block->AttachGrid(std::make_shared<TWaterGrid>(250, 250), 250, 250);
   EXPECT_EQ(s.Block->BlockWidth, 101) << "Round(239 x 0.4 + 5)";
   EXPECT_EQ(s.Block->Cs, 0.8f);
+}
+
+TEST(BlockRIMapper, ValuesByNameAreCheckedAndWrittenAtOnce) {
+  TBlockScene turned, unit;
+  // Set one after the other, 0.8 then 0.6 is the pair it names; the block is rewritten at once.
+  SetPublishedValue(*turned.Block, "Cs", "0.8");
+  SetPublishedValue(*turned.Block, "Sn", "0.6");
+  unit.Block->Cs = 0.8f;
+  unit.Block->Sn = 0.6f;
+  unit.Block->ApplyToWater();
+  EXPECT_EQ(turned.Runs(), unit.Runs());
+  // A pair off the unit circle is its direction: (1.6, 1.2) fills what (0.8, 0.6) fills.
+  TBlockScene off;
+  off.Block->Cs = 1.6f;
+  off.Block->Sn = 1.2f;
+  off.Block->ApplyToWater();
+  EXPECT_EQ(off.Runs(), unit.Runs());
+  // No direction at all is upright.
+  TBlockScene none, upright;
+  none.Block->Cs = none.Block->Sn = 0;
+  none.Block->ApplyToWater();
+  upright.Block->ApplyToWater();
+  EXPECT_EQ(none.Runs(), upright.Runs());
+
+  for (const auto& [name, bad] : std::initializer_list<std::pair<const char*, const char*>>{
+           {"Cs", "1.5"}, {"Sn", "-2"}, {"n", "3e38"}, {"n", "-1"}, {"n", "10"}, {"n", "0.001"}})
+    EXPECT_THROW(SetPublishedValue(*turned.Block, name, bad), EConvertError) << name << "=" << bad;
+  EXPECT_EQ(turned.Block->Cs, 0.8f);
+  EXPECT_EQ(turned.Block->GetN(), 0.5454f);
+  // A size beyond the tank is the tank's size: the fill stays on the grid and quick.
+  SetPublishedValue(*turned.Block, "WidthPercentage", "1e8");
+  SetPublishedValue(*turned.Block, "HeightPercentage", "-5");
+  EXPECT_EQ(turned.Block->WidthPercentage, 100.0f);
+  EXPECT_EQ(turned.Block->HeightPercentage, 0.0f);
+  EXPECT_LE(turned.Block->BlockWidth, 401);
 }
 
 }  // namespace

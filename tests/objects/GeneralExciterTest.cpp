@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "objects/uGeneralExciter.h"
+#include "xmlworker/XMLFormat.h"
 
 using namespace plashbox;
 
@@ -100,8 +101,11 @@ TEST(GeneralExciterSetup, ShapeKindsAndUnknownTypes) {
     s.E->SetBeamType(t);
     EXPECT_EQ(s.E->GetShapeKind(), kinds[t]) << t;
   }
-  // An unknown type shows no handles and becomes a beam at the next step, writing nothing then.
-  SetPublishedValue(*s.E, "BeamType", "9");
+  // By name an unknown type is refused; set in code it shows no handles and becomes a beam at
+  // the next step, writing nothing then.
+  EXPECT_THROW(SetPublishedValue(*s.E, "BeamType", "9"), EConvertError);
+  EXPECT_EQ(s.E->BeamType, btPoint + 4);
+  s.E->SetBeamType(9);
   EXPECT_EQ(s.E->BeamType, 9);
   EXPECT_EQ(s.E->GetShapeKind(), 0);
   EXPECT_EQ(PaintOf(*s.E, 401, 401).Count, 0);
@@ -218,8 +222,9 @@ TEST(GeneralExciterWriters, PointLineAndDouble) {
 
 TEST(GeneralExciterWriters, HandlesOffTheGridWriteNothing) {
   const TScene s = Scene(btDouble);
-  SetPublishedValue(*s.E, "X1Percent", "1000");
-  SetPublishedValue(*s.E, "Y2Percent", "-400");
+  EXPECT_THROW(SetPublishedValue(*s.E, "X1Percent", "1000"), EConvertError) << "beyond a tank's width off";
+  SetPublishedValue(*s.E, "X1Percent", "150");
+  SetPublishedValue(*s.E, "Y2Percent", "-50");
   EXPECT_GT(s.E->X1, 401);
   EXPECT_LT(s.E->Y2, 0);
   for (int i = 0; i < 3; ++i) s.E->Step();

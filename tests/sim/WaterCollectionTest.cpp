@@ -56,6 +56,10 @@ TEST(WaterCollection, ActiveWaterIsTheLastWithTheActiveID) {
   EXPECT_EQ(show->ActiveWater(), first.get());
   second->SetUniqueID(first->UniqueID());
   EXPECT_EQ(show->ActiveWater(), second.get());
+  // The active water's new ID moves the collection's choice with it.
+  SetPublishedValue(*second, "UniqueID", "4711");
+  EXPECT_EQ(show->ActiveID, 4711);
+  EXPECT_EQ(show->ActiveWater(), second.get());
 }
 
 TEST(WaterCollection, SlideQuestionsOutOfRangeAnswerNothing) {
