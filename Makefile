@@ -4,8 +4,11 @@ BUILD_DIR  := build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 PACKAGES   := g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libjpeg-dev libcli11-dev qt6-base-dev fp-utils
+# The sanitizer build and the fuzz targets use clang with its run-time libraries.
+SANITIZE_PACKAGES := clang-14 libclang-rt-14-dev
+SANITIZE_DIR := build-sanitize
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test test-sanitize soak bench clean
 
 all: build
 
@@ -25,8 +28,23 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# The whole suite again, built by clang with address, undefined-behaviour and float-cast checks
+# (no documents, no benchmarks). Leaks are reported too.
+test-sanitize:
+	@scripts/install-deps.sh $(PACKAGES) $(SANITIZE_PACKAGES)
+	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+	       -DPLASHBOX_SANITIZE=ON -DPLASHBOX_BUILD_DOCS=OFF -DPLASHBOX_BUILD_BENCH=OFF >/dev/null
+	@ASAN_OPTIONS=detect_leaks=0 cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	@cd $(SANITIZE_DIR) && UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+	  ctest --output-on-failure -j $(JOBS)
+
+# A million ticks of every source type, every cell checked and the memory watched.
+soak: build
+	@$(BUILD_DIR)/bin/plashbox-soak
+
 bench: build
 	@for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

@@ -1,6 +1,9 @@
 #include "frame/SceneFiles.h"
 
+#include <filesystem>
+#include <fstream>
 #include <ostream>
+#include <system_error>
 
 #include "frame/FileWriting.h"
 #include "xmlworker/XMLWorker.h"
@@ -12,9 +15,23 @@ void SaveScene(TWaterCollection& Collection, const std::string& FileName) {
 }
 
 TRef<TWaterCollection> LoadScene(const std::string& FileName) {
+  std::ifstream in(FileName, std::ios::binary);
+  if (!in) throw TXMLNodeError("Cannot open file: " + FileName);
+  std::error_code ec;
+  const auto bytes = std::filesystem::file_size(FileName, ec);
+  if (!ec && bytes > uintmax_t(MaxSceneFileBytes))
+    throw TXMLNodeParsingError("Scene file too large: " + FileName + " (" + std::to_string(bytes) +
+                               " bytes; at most 16 MiB)");
+  return LoadScene(in, FileName);
+}
+
+TRef<TWaterCollection> LoadScene(std::istream& Stream, const std::string& Name) {
+  const std::string& FileName = Name;
   // Read into a container of its own: nothing running is touched until the whole file is in.
+  // Slides read in hold no cells yet (the collection sizes them), so even a long file costs
+  // little before its slides are counted.
   const TRef<TXMLNode> container = NewNode<TXMLNode>();
-  LoadNodesFromFile(*container, FileName, false);
+  container->LoadFromStream(Stream);
   TWaterCollection* found = nullptr;
   for (TWaterCollection* collection : ChildrenOf<TWaterCollection>(*container)) {
     // Which one the user meant cannot be told; running one of them would hide the other.
@@ -22,6 +39,9 @@ TRef<TWaterCollection> LoadScene(const std::string& FileName) {
     found = collection;
   }
   if (!found) throw TXMLNodeParsingError("No scene in file: " + FileName);
+  if (found->GetChildCount() > MaxSceneSlides)
+    throw TXMLNodeParsingError("Too many slides in file: " + FileName + " (" + std::to_string(found->GetChildCount()) +
+                               "; at most " + std::to_string(MaxSceneSlides) + ")");
   TRef<TWaterCollection> scene(found);
   container->Remove(found);  // the scene leaves the container whole; the rest goes with it
   return scene;

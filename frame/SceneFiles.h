@@ -2,6 +2,8 @@
 // Scenes kept as XML text: the whole slideshow with its waters and their objects.
 #pragma once
 
+#include <cstdint>
+#include <iosfwd>
 #include <string>
 
 #include "sim/uWaterCollection.h"
@@ -17,5 +19,12 @@ void SaveScene(TWaterCollection& Collection, const std::string& FileName);
 // file cannot be opened, and TXMLNodeParsingError when it holds no collection or more than one. The classes are
 // found by name in the node registry (RegisterClasses).
 TRef<TWaterCollection> LoadScene(const std::string& FileName);
+// The same from a stream; Name is the file's name in every message.
+TRef<TWaterCollection> LoadScene(std::istream& Stream, const std::string& Name);
+
+// The largest scene the reader takes: a file of more bytes or more slides is refused with
+// TXMLNodeParsingError before it can take the machine's memory.
+inline constexpr int64_t MaxSceneFileBytes = 16 << 20;
+inline constexpr int32_t MaxSceneSlides = 256;
 
 }  // namespace plashbox

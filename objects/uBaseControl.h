@@ -9,8 +9,8 @@ namespace plashbox {
 
 inline constexpr int32_t SnapSpacing = 16;
 
-// Handle positions set by name (scene files, --set) lie within a tank's width of the tank, in
-// percent of its size.
+// Handle positions set by name (scene files, --set) are taken to within a tank's width of the
+// tank, in percent of its size.
 inline constexpr float MinPercentPosition = -100, MaxPercentPosition = 200;
 
 // Which handles a control has and how the mouse treats it; the values are those of the files

@@ -1,5 +1,6 @@
 #include "objects/uBaseExciter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -46,12 +47,14 @@ TClassList& ExciterClassList() {
 }
 
 void TBaseExciter::DeclareProperties(TPropertyBuilder<TBaseExciter>& P) {
-  // Values by name are checked: a wavelength outside 1 .. 10000 cells would stop the clock or
-  // overflow the period, a detune outside 0 .. 10 would run the second phase backwards.
+  // Values by name are checked: a wavelength of 0 or less would stop the clock, one beyond
+  // 10000 cells overflow the period (others are taken into 1 .. 10000, which keeps a value
+  // read back from its period inside too); a detune outside 0 .. 10 would run the second
+  // phase backwards.
   P.Single("Wavelength", &TBaseExciter::GetWavelength,
            [](TBaseExciter& E, float V) {
-             if (!(V >= MinWavelength && V <= MaxWavelength)) RefuseValue("Wavelength", V, "1 to 10000 cells");
-             E.SetWavelength(V);
+             if (!(V > 0)) RefuseValue("Wavelength", V, "above 0 cells");
+             E.SetWavelength(std::clamp(V, MinWavelength, MaxWavelength));
            })
       .Single("Phase", &TBaseExciter::Phase, [](TBaseExciter& E, float V) { E.Phase = PublishedPhase(V); })
       .Boolean("ON", &TBaseExciter::ON, &TBaseExciter::SetON)

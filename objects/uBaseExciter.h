@@ -10,7 +10,7 @@ namespace plashbox {
 
 // The open-water wave speed in cells per step: a wavelength is the period times this.
 inline constexpr double OpenWaterWaveSpeed = 0.7071;
-// The wavelengths a source takes by name (scene files, --set), in cells.
+// The wavelengths a source takes by name (scene files, --set), in cells; 0 and below are refused.
 inline constexpr float MinWavelength = 1, MaxWavelength = 10000;
 
 class TBaseExciter : public TBaseControl {

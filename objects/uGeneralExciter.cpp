@@ -11,12 +11,9 @@ namespace plashbox {
 
 namespace {
 
-// Positions by name lie within a tank's width of the tank: further out the cell numbers
-// would not fit an integer.
-float CheckedPercent(const char* Name, float Value) {
-  if (!(Value >= MinPercentPosition && Value <= MaxPercentPosition)) RefuseValue(Name, Value, "-100 to 200 %");
-  return Value;
-}
+// Positions by name are taken to within a tank's width of the tank: further out the cell
+// numbers would not fit an integer.
+float CheckedPercent(float Value) { return std::clamp(Value, MinPercentPosition, MaxPercentPosition); }
 
 }  // namespace
 
@@ -35,13 +32,13 @@ void TGeneralExciter::DeclareProperties(TPropertyBuilder<TGeneralExciter>& P) {
       .Boolean("Harmonics", &TGeneralExciter::Harmonics)
       .Boolean("UseFreq", &TGeneralExciter::UseFreq)
       .Single("X1Percent", &TGeneralExciter::GetX1Percent,
-              [](TGeneralExciter& E, float V) { E.SetX1Percent(CheckedPercent("X1Percent", V)); })
+              [](TGeneralExciter& E, float V) { E.SetX1Percent(CheckedPercent(V)); })
       .Single("Y1Percent", &TGeneralExciter::GetY1Percent,
-              [](TGeneralExciter& E, float V) { E.SetY1Percent(CheckedPercent("Y1Percent", V)); })
+              [](TGeneralExciter& E, float V) { E.SetY1Percent(CheckedPercent(V)); })
       .Single("X2Percent", &TGeneralExciter::GetX2Percent,
-              [](TGeneralExciter& E, float V) { E.SetX2Percent(CheckedPercent("X2Percent", V)); })
+              [](TGeneralExciter& E, float V) { E.SetX2Percent(CheckedPercent(V)); })
       .Single("Y2Percent", &TGeneralExciter::GetY2Percent,
-              [](TGeneralExciter& E, float V) { E.SetY2Percent(CheckedPercent("Y2Percent", V)); });
+              [](TGeneralExciter& E, float V) { E.SetY2Percent(CheckedPercent(V)); });
 }
 
 const TNodeClass& TGeneralExciter::StaticClass() {

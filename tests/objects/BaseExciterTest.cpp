@@ -146,11 +146,16 @@ TEST(ExciterTimeBase, WavelengthThatIsNotPositiveIsRefused) {
     e->SetWavelength(bad);
     EXPECT_EQ(e->Period, period) << bad;
   }
-  // By name, a value outside 1 .. 10000 cells is the conversion error.
-  for (const char* bad : {"0", "-12.5", "0.5", "3e38"}) {
+  // By name, 0 and below are the conversion error; other values are taken into 1 .. 10000.
+  for (const char* bad : {"0", "-12.5", "-3e38"}) {
     EXPECT_THROW(SetPublishedValue(*e, "Wavelength", bad), EConvertError) << bad;
     EXPECT_EQ(e->Period, period) << bad;
   }
+  SetPublishedValue(*e, "Wavelength", "3e38");
+  EXPECT_EQ(e->Period, static_cast<float>(10000 / 0.7071));
+  SetPublishedValue(*e, "Wavelength", "0.25");
+  EXPECT_EQ(e->Period, static_cast<float>(1 / 0.7071));
+  SetPublishedValue(*e, "Wavelength", "40");
   e->Step();
   EXPECT_TRUE(std::isfinite(e->Signal1));
   EXPECT_TRUE(std::isfinite(e->Envelope));

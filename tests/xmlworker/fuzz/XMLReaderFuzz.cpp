@@ -1,4 +1,4 @@
-// libFuzzer entry for the XML reader; built by scripts/fuzz-reader.sh.
+// libFuzzer entry for the XML reader; built by scripts/fuzz.sh reader.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
