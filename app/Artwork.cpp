@@ -4,18 +4,11 @@
 #include <QPainterPath>
 #include <QRect>
 
+#include "panels/Palette.h"
+
 namespace plashbox {
 
 namespace {
-
-QImage Blank(int W, int H) {
-  QImage image(W, H, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::transparent);
-  return image;
-}
-
-const QColor Ink(40, 44, 60);
-const QColor WaterBlue(52, 120, 196);
 
 }  // namespace
 

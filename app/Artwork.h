@@ -1,3 +1,4 @@
+// app/: the Qt window program: main window, frame timer, splash and desktop shell.
 // The window's own pictures, drawn in code: tool-bar glyphs, the menu's shape icons and the
 // frame around the tank.
 #pragma once

@@ -1,3 +1,4 @@
+// app/: the Qt window program: main window, frame timer, splash and desktop shell.
 // The frame timer: not a system timer but a pass over the clock whenever the application's
 // event queue runs empty, so it fires as close to its interval as the machine allows, on the
 // GUI thread, and keeps one processor busy while it runs.

@@ -1,3 +1,4 @@
+// app/: the Qt window program: main window, frame timer, splash and desktop shell.
 // Opening a document or a web address with the desktop's own program for it. The window
 // program opens through the desktop; tests and the headless driver put a recorder in its place.
 #pragma once

@@ -1,3 +1,4 @@
+// app/: the Qt window program: main window, frame timer, splash and desktop shell.
 // The surface on a Qt screen: bitmaps are plain memory, and a copy to a paint area paints the
 // surface's own pixels through a QImage laid over them, turned upright, without converting
 // them first.

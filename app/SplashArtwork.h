@@ -1,3 +1,4 @@
+// app/: the Qt window program: main window, frame timer, splash and desktop shell.
 // The splash window's picture: JPEG bytes that the build renders with the tank itself
 // (tools/make_splash) and compiles into the program.
 #pragma once

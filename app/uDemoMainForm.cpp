@@ -18,11 +18,12 @@
 #include "app/DesktopShell.h"
 #include "app/QtDIBPlatform.h"
 #include "app/uDemoSplash.h"
+#include "frame/MessageText.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uBaseExciter.h"
 #include "objects/uBaseRefractiveIndexMap.h"
-#include "panels/CustomButtons.h"
-#include "panels/WidgetColours.h"
+#include "panels/Palette.h"
+#include "panels/SpeedButton.h"
 
 namespace plashbox {
 
@@ -31,8 +32,6 @@ namespace {
 const QColor FormColour(122, 122, 133);
 constexpr int PanelColumnWidth = 200;
 constexpr int PanelColumnLeft = 458;
-const QColor MarkColour(52, 120, 196);
-const QColor PanelColour(247, 247, 247);
 
 QFrame* MakePanel(QWidget* Parent, const QRect& Geometry, const QColor& Colour, bool Border) {
   auto* panel = new QFrame(Parent);
@@ -108,6 +107,15 @@ TMainForm::TMainForm(const QStringList& Arguments, iMillisecondClock& Clock, QWi
 TMainForm::~TMainForm() = default;
 
 void TMainForm::CreateComponents() {
+  SetUpWindow();
+  CreateTank();
+  CreateToolBar();
+  CreateDebugPanel();
+  CreatePanelColumn();
+}
+
+// A fixed window of its own colour and font.
+void TMainForm::SetUpWindow() {
   setWindowTitle("Plashbox Demo");
   setWindowIcon(ProgramIcon());
   // A fixed tool window: close and minimise only.
@@ -119,7 +127,10 @@ void TMainForm::CreateComponents() {
   QFont font("Sans Serif");
   font.setPointSize(8);
   setFont(font);
+}
 
+// The frame behind the tank and the paint area in it.
+void TMainForm::CreateTank() {
   FTankBack = MakePanel(this, QRect(TMainFormCore::TankBack.Left, TMainFormCore::TankBack.Top,
                                     TMainFormCore::TankBack.Width, TMainFormCore::TankBack.Height),
                         PanelColour, false);
@@ -127,7 +138,10 @@ void TMainForm::CreateComponents() {
   FBox->setObjectName("Box");
   FBox->setMouseTracking(true);
   FBox->installEventFilter(this);
+}
 
+// The drip, clear and menu buttons above the tank.
+void TMainForm::CreateToolBar() {
   FPanel2 = MakePanel(this, QRect(24, 16, 417, 38), PanelColour, true);
   FDripButton = new TCustomSpeedButton(FPanel2);
   FDripButton->setGeometry(5, 2, 31, 31);
@@ -155,7 +169,10 @@ void TMainForm::CreateComponents() {
   FMenuButton->SetLayout(blGlyphRight);
   FMenuButton->setToolTip("Menu");
   FMenuButton->OnClick = [this] { FSlideshowMenu->popup(MenuAnchor() - QPoint(FSlideshowMenu->sizeHint().width(), 0)); };
+}
 
+// The "i" button and the panel it opens, with the readouts and fast forward.
+void TMainForm::CreateDebugPanel() {
   FShowDebugPanelBTN = new TCustomSpeedButton(this);
   FShowDebugPanelBTN->setGeometry(443, 483, 17, 17);
   FShowDebugPanelBTN->SetCaption("i");
@@ -176,7 +193,7 @@ void TMainForm::CreateComponents() {
   FDataList->setSelectionMode(QAbstractItemView::NoSelection);
   FDataList->setFocusPolicy(Qt::NoFocus);
   FDataList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  QFont small = font;
+  QFont small = font();
   small.setPointSize(7);  // the keys fit their 75-pixel column
   FDataList->setFont(small);
   FButton1 = new QPushButton("Fast Forward", FDebugPanel);
@@ -186,7 +203,10 @@ void TMainForm::CreateComponents() {
   FDebugPanel->hide();
   FShowDebugPanelBTN->raise();  // the panel opens over its corner: the button stays reachable
   ShowDataList();
+}
 
+// The column right of the tank for the source's and the map's panels.
+void TMainForm::CreatePanelColumn() {
   FSourceHolder = MakePanelHolder(16, 200 + 8);
   FMapHolder = MakePanelHolder(16 + 208 + 12, 90 + 8);
 }
@@ -239,7 +259,7 @@ void TMainForm::MarkSelectedPanel() {
   // names the holder alone, so the panel inside keeps its own colours.
   for (auto [holder, index] : {std::pair{FSourceHolder, 1}, std::pair{FMapHolder, 2}})
     holder->setStyleSheet(QString("QFrame#PanelHolder { border: 2px solid %1; background: %2; }")
-                              .arg((index == marked ? MarkColour : FormColour).name(), FormColour.name()));
+                              .arg((index == marked ? WaterBlue : FormColour).name(), FormColour.name()));
 }
 
 void TMainForm::CreateMenu() {
@@ -303,7 +323,7 @@ bool TMainForm::OpenSceneFile(const QString& FileName) {
   try {
     FCore->OpenScene(FileName.toStdString());
   } catch (const std::exception& e) {
-    ShowError(QString::fromUtf8(e.what()));
+    ShowError(QString::fromStdString(PrintableText(e.what())));
     return false;
   }
   PlaceBox();
@@ -315,7 +335,7 @@ bool TMainForm::SaveSceneFile(const QString& FileName) {
   try {
     FCore->SaveScene(FileName.toStdString());
   } catch (const std::exception& e) {
-    ShowError(QString::fromUtf8(e.what()));
+    ShowError(QString::fromStdString(PrintableText(e.what())));
     return false;
   }
   return true;

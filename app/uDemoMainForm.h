@@ -1,3 +1,4 @@
+// app/: the Qt window program: main window, frame timer, splash and desktop shell.
 // The program's window: the tank's paint area, the tool bar, the menu and the debug panel.
 // It owns the widgets and forwards every event to the window-free frame logic.
 #pragma once
@@ -79,7 +80,13 @@ class TMainForm : public QWidget {
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
  private:
+  // The window's widgets, built in these steps in order.
   void CreateComponents();
+  void SetUpWindow();
+  void CreateTank();
+  void CreateToolBar();
+  void CreateDebugPanel();
+  void CreatePanelColumn();
   void CreateMenu();
   void PlaceBox();
   void ShowDataList();

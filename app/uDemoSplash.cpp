@@ -13,14 +13,13 @@
 #include "frame/JpegPicture.h"
 #include "app/SplashArtwork.h"
 #include "panels/verslab.h"
-#include "panels/WidgetColours.h"
+#include "panels/Palette.h"
 
 namespace plashbox {
 
 namespace {
 
 const QColor Silver(192, 192, 192);
-const QColor LineGrey(128, 128, 128);
 
 }  // namespace
 
@@ -120,7 +119,7 @@ void TWELCOME::FormCreate() {
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(7);
     label->setFont(font);
-    SetTextColour(*label, LineGrey);
+    SetTextColour(*label, MidGrey);
     label->setAutoFillBackground(false);  // the picture shows through
     label->SetVersionResource(Resource);
     label->SetShowInfoPrefix(false);

@@ -1,3 +1,4 @@
+// app/: the Qt window program: main window, frame timer, splash and desktop shell.
 // The splash window, which also serves as the About window: the product's picture with the
 // program's version and copyright lines and two link areas. It stays on top until it is clicked,
 // then fades out and deletes itself.

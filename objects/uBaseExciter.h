@@ -29,6 +29,15 @@ class TBaseExciter : public TBaseControl {
   // Advances the time base, drives the water while the source runs, then applies the drip.
   void Step();
 
+  // The window steps the water every 16 ms: a wave of Lambda cells then has this frequency in
+  // hertz. The source panel's frequency bar holds tenths of a hertz.
+  static constexpr double StepSeconds = 0.016;
+  static double FrequencyOfWavelength(double Lambda) { return OpenWaterWaveSpeed / (Lambda * StepSeconds); }
+  static double TenthHertzOfWavelength(double Lambda) { return 10 * OpenWaterWaveSpeed / (Lambda * StepSeconds); }
+  static double WavelengthOfTenthHertz(double TenthHertz) {
+    return 10 * OpenWaterWaveSpeed / (TenthHertz * StepSeconds);
+  }
+
   float GetWavelength() const { return static_cast<float>(Period * OpenWaterWaveSpeed); }
   // A wavelength that is not a positive finite number would stop the clock (a division by
   // zero); it is refused and the previous one kept.

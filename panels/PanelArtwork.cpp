@@ -6,18 +6,11 @@
 #include <cmath>
 #include <functional>
 
+#include "panels/Palette.h"
+
 namespace plashbox {
 
 namespace {
-
-const QColor Ink(40, 44, 60);
-const QColor Wave(52, 120, 196);
-
-QImage Blank(int W, int H, const QColor& Fill = Qt::transparent) {
-  QImage image(W, H, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Fill);
-  return image;
-}
 
 // Four states of one drawing: up, disabled (greyed), pressed (shifted one pixel), latched
 // (with a glow behind it). Draw paints the picture in a colour into the given cell.
@@ -49,21 +42,21 @@ QImage BeamTypePicture(int Type) {
   p.setPen(Qt::NoPen);
   switch (Type) {
     case 0:  // a point: rings around one dot
-      for (int r = 4; r <= 12; r += 4) Ripple(p, 14, 14, r, Wave);
+      for (int r = 4; r <= 12; r += 4) Ripple(p, 14, 14, r, WaterBlue);
       p.setBrush(Ink);
       p.drawEllipse(QPointF(14, 14), 2.5, 2.5);
       break;
     case 1:  // a beam: a short line sending straight fronts to the right
       p.fillRect(QRectF(5, 7, 2.5, 14), Ink);
-      for (int x = 11; x <= 23; x += 4) p.fillRect(QRectF(x, 8, 1.5, 12), Wave);
+      for (int x = 11; x <= 23; x += 4) p.fillRect(QRectF(x, 8, 1.5, 12), WaterBlue);
       break;
     case 2:  // a line: fronts across the whole height
       p.fillRect(QRectF(4, 2, 2.5, 24), Ink);
-      for (int x = 10; x <= 24; x += 4) p.fillRect(QRectF(x, 2, 1.5, 24), Wave);
+      for (int x = 10; x <= 24; x += 4) p.fillRect(QRectF(x, 2, 1.5, 24), WaterBlue);
       break;
     case 3:  // two points, their rings crossing
       for (int r = 4; r <= 10; r += 3) {
-        Ripple(p, 14, 8, r, Wave);
+        Ripple(p, 14, 8, r, WaterBlue);
         Ripple(p, 14, 20, r, QColor(196, 90, 52));
       }
       p.setBrush(Ink);
@@ -72,7 +65,7 @@ QImage BeamTypePicture(int Type) {
       p.drawEllipse(QPointF(14, 20), 2.2, 2.2);
       break;
     case 4:  // a moving point: rings bunched up ahead of it
-      for (int i = 0; i < 4; ++i) Ripple(p, 7 + i * 3.5, 14, 3 + i * 3, Wave);
+      for (int i = 0; i < 4; ++i) Ripple(p, 7 + i * 3.5, 14, 3 + i * 3, WaterBlue);
       p.setBrush(Ink);
       p.setPen(Qt::NoPen);
       p.drawEllipse(QPointF(20, 14), 2.5, 2.5);
@@ -108,7 +101,7 @@ QImage PulseGlyph(int W, int H) {
     path.lineTo(left + span * 0.3, mid);
     path.cubicTo(left + span * 0.4, mid - H * 0.55, left + span * 0.6, mid - H * 0.55, left + span * 0.7, mid);
     path.lineTo(right, mid);
-    p.setPen(QPen(on ? Wave : c, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(QPen(on ? WaterBlue : c, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     p.drawPath(path);
   });
@@ -131,7 +124,7 @@ QImage ModeGlyph(int W, int H) {
 QImage LinesGlyph(int W, int H) {
   return Strip(W, H, [W, H](QPainter& p, const QColor& c, bool on) {
     // A moving source with the lines of its fronts drawn in.
-    p.setPen(QPen(on ? Wave : c, 1.2));
+    p.setPen(QPen(on ? WaterBlue : c, 1.2));
     p.setBrush(Qt::NoBrush);
     for (int i = 0; i < 3; ++i) p.drawEllipse(QPointF(W * 0.35 + i * 3, H * 0.5), 4.0 + i * 4, 4.0 + i * 4);
     p.setPen(Qt::NoPen);

@@ -1,3 +1,4 @@
+// panels/: the Qt widgets and the tank objects' control panels.
 // The control panels' pictures, drawn in code: the five beam types, and the glyph strips of the
 // power, pulse, Doppler reset, mode and "Lines" buttons (four pictures side by side: up,
 // disabled, pressed, latched).

@@ -4,18 +4,18 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include "panels/CustomButtons.h"
+#include "panels/SpeedButton.h"
 #include "panels/PanelArtwork.h"
 #include "grid/Rounding.h"
 #include "xmlworker/XMLFormat.h"
 #include "xmlworker/XMLProperties.h"
-#include "panels/WidgetColours.h"
+#include "panels/Palette.h"
 
 namespace plashbox {
 
 TBaseExciterCP::TBaseExciterCP(QWidget* Parent) : QFrame(Parent) {
   setFixedSize(166, 83);
-  FillBackground(*this, QColor(0xF7, 0xF7, 0xF7));
+  FillBackground(*this, PanelColour);
 
   PowerButton = new TCustomSpeedButton(this);
   PowerButton->setGeometry(16, 2, 40, 31);

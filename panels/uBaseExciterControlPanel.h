@@ -1,3 +1,4 @@
+// panels/: the Qt widgets and the tank objects' control panels.
 // The plainer panel of a wave source that has no panel of its own: on/off, a burst and the
 // wavelength, all written by property name.
 #pragma once

@@ -4,11 +4,9 @@
 
 #include <cmath>
 
-#include "panels/CustomTrackBar.h"
 #include "grid/Rounding.h"
-#include "xmlworker/XMLFormat.h"
-#include "xmlworker/XMLProperties.h"
-#include "panels/WidgetColours.h"
+#include "panels/CustomTrackBar.h"
+#include "panels/Palette.h"
 
 namespace plashbox {
 
@@ -28,7 +26,7 @@ float NOfPosition(int Position) { return static_cast<float>(1 - Position / 11.0)
 
 TRefractiveIndexCP::TRefractiveIndexCP(QWidget* Parent) : QFrame(Parent) {
   setFixedSize(177, 90);
-  FillBackground(*this, QColor(0xF7, 0xF7, 0xF7));
+  FillBackground(*this, PanelColour);
 
   Label1 = MakeLabel(this, "Refractive Index", QRect(7, 10, 78, 13), Qt::AlignLeft);
   Label1->setMinimumWidth(Label1->sizeHint().width());
@@ -41,7 +39,7 @@ TRefractiveIndexCP::TRefractiveIndexCP(QWidget* Parent) : QFrame(Parent) {
   RfIndex->setPageStep(1);
   RfIndex->setTickPosition(QSlider::NoTicks);
   RfIndex->SetChannelColor(Qt::white);
-  RfIndex->SetThumbColor(QColor(0x80, 0x80, 0x80));
+  RfIndex->SetThumbColor(MidGrey);
   connect(RfIndex, &QSlider::valueChanged, this, [this] { RfIndexChange(); });
   Label2 = MakeLabel(this, "Air", QRect(0, 65, 33, 14), Qt::AlignHCenter);
   Label3 = MakeLabel(this, "Water", QRect(64, 65, 39, 14), Qt::AlignHCenter);
@@ -66,7 +64,7 @@ void TRefractiveIndexCP::SetSpeedFactor(float N) {
 }
 
 void TRefractiveIndexCP::RfIndexChange() {
-  if (FMapper) SetPublishedValue(*FMapper, "n", FormatDouble(NOfPosition(RfIndex->value())));
+  if (FMapper) FMapper->SetN(NOfPosition(RfIndex->value()));
   RefreshIndexLabel();
 }
 

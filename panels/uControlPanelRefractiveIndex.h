@@ -1,3 +1,4 @@
+// panels/: the Qt widgets and the tank objects' control panels.
 // The editing panel of a region of one refractive index: a slider from air to diamond that
 // writes the map's n by name, and the index it gives.
 #pragma once

@@ -7,25 +7,20 @@
 
 #include <string>
 
-#include "panels/CustomButtons.h"
+#include "grid/Rounding.h"
 #include "panels/CustomTrackBar.h"
 #include "panels/PanelArtwork.h"
-#include "grid/Rounding.h"
-#include "xmlworker/XMLFormat.h"
-#include "xmlworker/XMLProperties.h"
-#include "panels/WidgetColours.h"
+#include "panels/Palette.h"
+#include "panels/SpeedButton.h"
 
 namespace plashbox {
 
 namespace {
 
-const QColor PanelColour(0xF7, 0xF7, 0xF7);
-const QColor Grey(0x80, 0x80, 0x80);
 const char* const BeamNames[] = {"Point Source", "Beam Source", "Line Source", "Double Source", "Doppler Source"};
 
-// Frequency bar position (ten times the frequency shown) and wavelength, both ways.
-double WavelengthOfFrequencyPosition(int Position) { return 7.071 / (Position * 0.016); }
-int FrequencyPositionOfWavelength(double Lambda) { return Round(7.071 / (Lambda * 0.016)); }
+// The frequency bar's position (tenths of a hertz) of a wavelength.
+int FrequencyPositionOfWavelength(double Lambda) { return Round(TBaseExciter::TenthHertzOfWavelength(Lambda)); }
 
 TCustomSpeedButton* MakeButton(QWidget* Parent, const QRect& Bounds, const QColor& Colour) {
   auto* b = new TCustomSpeedButton(Parent);
@@ -71,12 +66,20 @@ TGeneralExciterCP::TGeneralExciterCP(QWidget* Parent) : QFrame(Parent) {
   bold.setPointSize(8);
   bold.setBold(true);
   setFont(bold);
-  QFont regular = bold;
-  regular.setBold(false);
+  CreateTypeControls();
+  CreateRunControls();
+  CreateWavelengthControls();
+  CreateMovingSourceControls();
+  CreateTypeMenu();
+  StartTimers();
+  ShowLayout(false, false);
+}
 
+// The type's name and picture across the top, with the rule under it.
+void TGeneralExciterCP::CreateTypeControls() {
   Type1 = MakeButton(this, QRect(3, 2, 168, 32), PanelColour);
   Type1->SetFlat(true);
-  QFont typeFont = bold;
+  QFont typeFont = font();
   typeFont.setPointSize(10);
   typeFont.setItalic(true);
   Type1->setFont(typeFont);
@@ -87,7 +90,10 @@ TGeneralExciterCP::TGeneralExciterCP(QWidget* Parent) : QFrame(Parent) {
   Shape1 = new QFrame(this);
   Shape1->setGeometry(0, 36, 175, 1);
   Shape1->setFrameStyle(QFrame::HLine | QFrame::Plain);
+}
 
+// On/off, the moving source's restart and the single pulse.
+void TGeneralExciterCP::CreateRunControls() {
   PowerButton = MakeButton(this, QRect(15, 46, 46, 33), PanelColour);
   PowerButton->SetGroupIndex(4221);
   PowerButton->SetAllowAllUp(true);
@@ -108,8 +114,13 @@ TGeneralExciterCP::TGeneralExciterCP(QWidget* Parent) : QFrame(Parent) {
   OneWave->SetGlyph(PulseGlyph(24, 24));
   OneWave->SetNumGlyphs(4);
   OneWave->OnClick = [this] { OneWaveClick(); };
+}
 
+// The wavelength and frequency captions, readouts, the mode button and the two bars.
+void TGeneralExciterCP::CreateWavelengthControls() {
   WavelengthCaptionLabel = MakeLabel(this, "Wavelength", 12, 90);
+  QFont regular = font();
+  regular.setBold(false);
   WavelengthCaptionLabel->setFont(regular);
   WavelengthCaptionLabel->adjustSize();
   CustomSpeedButton1 = MakeButton(this, QRect(77, 86, 28, 28), PanelColour);
@@ -121,17 +132,20 @@ TGeneralExciterCP::TGeneralExciterCP(QWidget* Parent) : QFrame(Parent) {
   };
   FrequencyCaptionLabel = MakeLabel(this, "Frequency", 108, 90);
   FrequencyCaptionLabel->setAlignment(Qt::AlignRight);
-  SetTextColour(*FrequencyCaptionLabel, Grey);
+  SetTextColour(*FrequencyCaptionLabel, MidGrey);
   WavelengthLabel = MakeFixedLabel(this, "0", QRect(15, 105, 57, 13), Qt::AlignRight);
   FrequencyLabel = MakeFixedLabel(this, "0", QRect(104, 105, 57, 13), Qt::AlignRight);
-  SetTextColour(*FrequencyLabel, Grey);
+  SetTextColour(*FrequencyLabel, MidGrey);
 
   WavelengthBar = MakeBar(this, QRect(5, 117, 166, 24), 5, 50, 50);
   FrequencyBar = MakeBar(this, QRect(5, 117, 166, 24), 9, 88, 50);
   FrequencyBar->hide();
   connect(WavelengthBar, &QSlider::valueChanged, this, [this] { WavelengthBarChange(); });
   connect(FrequencyBar, &QSlider::valueChanged, this, [this] { FrequencyBarChange(); });
+}
 
+// The harmonics button and the Mach number and detune sliders that share the bottom row.
+void TGeneralExciterCP::CreateMovingSourceControls() {
   HarmonicsButton = MakeButton(this, QRect(15, 142, 50, 45), PanelColour);
   HarmonicsButton->SetFlat(true);
   HarmonicsButton->SetGroupIndex(549843);
@@ -152,7 +166,10 @@ TGeneralExciterCP::TGeneralExciterCP(QWidget* Parent) : QFrame(Parent) {
   DetuneAmountLabel = MakeFixedLabel(this, "1.0x", QRect(127, 150, 35, 13), Qt::AlignRight);
   DetuneSlider = MakeBar(this, QRect(75, 167, 96, 26), 2, 40, 10);
   connect(DetuneSlider, &QSlider::valueChanged, this, [this] { DetuneSliderChange(); });
+}
 
+// The menu of the five beam types that the type button opens.
+void TGeneralExciterCP::CreateTypeMenu() {
   PopupMenu1 = new QMenu(this);
   auto* group = new QActionGroup(PopupMenu1);
   const char* const itemNames[] = {"PointSource1", "BeamSource1", "LineSource1", "Double1", "Doppler1"};
@@ -165,15 +182,16 @@ TGeneralExciterCP::TGeneralExciterCP(QWidget* Parent) : QFrame(Parent) {
     MenuItems[size_t(i)] = item;
   }
   connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { PopupMenu1Popup(); });
+}
 
+// The pulse button follows the burst's end; the type follows changes made elsewhere.
+void TGeneralExciterCP::StartTimers() {
   Timer1.setInterval(50);
   connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
   Timer1.start();
   Timer2.setInterval(200);
   connect(&Timer2, &QTimer::timeout, this, [this] { Timer2Timer(); });
   Timer2.start();
-
-  ShowLayout(false, false);
 }
 
 TGeneralExciterCP::~TGeneralExciterCP() = default;
@@ -241,10 +259,10 @@ void TGeneralExciterCP::SetUseFrequency(bool On) {
   FExciter->UseFreq = On;
   const bool frequencyShown = !FrequencyBar->isHidden();
   if (On != frequencyShown) {
-    SetTextColour(*WavelengthCaptionLabel, On ? Grey : Qt::black);
-    SetTextColour(*WavelengthLabel, On ? Grey : Qt::black);
-    SetTextColour(*FrequencyCaptionLabel, On ? Qt::black : Grey);
-    SetTextColour(*FrequencyLabel, On ? Qt::black : Grey);
+    SetTextColour(*WavelengthCaptionLabel, On ? MidGrey : Qt::black);
+    SetTextColour(*WavelengthLabel, On ? MidGrey : Qt::black);
+    SetTextColour(*FrequencyCaptionLabel, On ? Qt::black : MidGrey);
+    SetTextColour(*FrequencyLabel, On ? Qt::black : MidGrey);
     FrequencyBar->setVisible(On);
     WavelengthBar->setVisible(!On);
     if (On)
@@ -269,12 +287,15 @@ void TGeneralExciterCP::LineSource1Click(int ImageIndex) {
   ShowBeamType(ImageIndex);
 }
 
+// Every handler works on the bound source through its own members, and does nothing while the
+// panel is bound to none.
 void TGeneralExciterCP::PowerButtonClick() {
+  if (!FExciter) return;
   if (!PowerButton->Down()) {
-    if (FExciter) FExciter->SetON(false);
+    FExciter->SetON(false);
     return;
   }
-  if (OneWave->Down() || SameText(GetPublishedValue(*FExciter, "OneShot"), "True")) {
+  if (OneWave->Down() || FExciter->OneShot) {
     OneWave->SetDown(false);
     FExciter->SetOneShot(false);
   }
@@ -282,8 +303,9 @@ void TGeneralExciterCP::PowerButtonClick() {
 }
 
 void TGeneralExciterCP::OneWaveClick() {
+  if (!FExciter) return;
   if (!OneWave->Down()) {
-    if (FExciter) FExciter->SetOneShot(false);
+    FExciter->SetOneShot(false);
     return;
   }
   FExciter->SetOneShot(true);
@@ -292,20 +314,13 @@ void TGeneralExciterCP::OneWaveClick() {
 }
 
 void TGeneralExciterCP::Timer1Timer() {
-  if (FExciter && LowerCase(GetPublishedValue(*FExciter, "OneShot")) == "false") OneWave->SetDown(false);
+  if (FExciter && !FExciter->OneShot) OneWave->SetDown(false);
   if (!OneWave->Down()) Timer1.stop();
 }
 
 void TGeneralExciterCP::Timer2Timer() {
-  if (!FExciter) return;
-  const std::string text = GetPublishedValue(*FExciter, "BeamType");
-  if (text == std::to_string(FBeamType)) return;
-  int32_t value = 1;
-  try {
-    value = ParseInt32Text(text);
-  } catch (const EConvertError&) {
-  }
-  ShowBeamType(value);
+  if (!FExciter || FExciter->BeamType == FBeamType) return;
+  ShowBeamType(FExciter->BeamType);
 }
 
 void TGeneralExciterCP::WavelengthBarChange() {
@@ -319,7 +334,7 @@ void TGeneralExciterCP::WavelengthBarChange() {
 
 void TGeneralExciterCP::FrequencyBarChange() {
   if (Updating || !FExciter) return;
-  FExciter->SetWavelength(static_cast<float>(WavelengthOfFrequencyPosition(FrequencyBar->value())));
+  FExciter->SetWavelength(static_cast<float>(TBaseExciter::WavelengthOfTenthHertz(FrequencyBar->value())));
   Updating = true;
   WavelengthBar->setValue(Round(FExciter->GetWavelength()));
   Updating = false;
@@ -340,7 +355,7 @@ void TGeneralExciterCP::RefreshWavelengthLabels() {
   if (!FExciter) return;
   const double lambda = FExciter->GetWavelength();
   WavelengthLabel->setText(QString::asprintf("%1.1f", lambda) + "mm");
-  FrequencyLabel->setText(QString::asprintf("%1.2f", 0.7071 / (lambda * 0.016)) + "Hz");
+  FrequencyLabel->setText(QString::asprintf("%1.2f", TBaseExciter::FrequencyOfWavelength(lambda)) + "Hz");
 }
 
 void TGeneralExciterCP::RefreshMachLabel() {

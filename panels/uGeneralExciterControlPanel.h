@@ -1,3 +1,4 @@
+// panels/: the Qt widgets and the tank objects' control panels.
 // The editing panel of a wave source: its beam type, wavelength or frequency, on/off and single
 // pulse, detune of the double source, and speed and front lines of the moving source. It
 // follows changes made to the source elsewhere through two timers.
@@ -75,6 +76,14 @@ class TGeneralExciterCP : public QFrame, public TControlPanel {
   std::array<QAction*, 5> MenuItems{};
 
  private:
+  // The steps of construction, in order.
+  void CreateTypeControls();
+  void CreateRunControls();
+  void CreateWavelengthControls();
+  void CreateMovingSourceControls();
+  void CreateTypeMenu();
+  void StartTimers();
+
   void Type1Click();
   void PopupMenu1Popup();
   void LineSource1Click(int ImageIndex);

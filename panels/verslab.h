@@ -1,3 +1,4 @@
+// panels/: the Qt widgets and the tank objects' control panels.
 // A label showing one item of a file's version information, or the file's date or size,
 // optionally after a caption such as "Product Version:". Look and layout are the QLabel's;
 // the label only computes its text, and only when a property write asks for it.

@@ -5,7 +5,9 @@
 #if defined(__x86_64__) || defined(__i386__)
 // GCC 12's own AVX-512 headers trip its maybe-uninitialized check (their casts start from an
 // undefined vector on purpose); the warning says nothing about this file.
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 #define PLASHBOX_X86 1
 #endif

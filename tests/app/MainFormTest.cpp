@@ -34,7 +34,7 @@
 #include "objects/uBaseExciter.h"
 #include "objects/uBlockRIMapper.h"
 #include "objects/uGeneralExciter.h"
-#include "panels/CustomButtons.h"
+#include "panels/SpeedButton.h"
 
 using namespace plashbox;
 using plashbox::tests::TManualClock;

@@ -15,7 +15,7 @@
 #include "objects/uBlockRIMapper.h"
 #include "objects/uGeneralExciter.h"
 #include "panels/ControlPanels.h"
-#include "panels/CustomButtons.h"
+#include "panels/SpeedButton.h"
 #include "panels/CustomTrackBar.h"
 #include "panels/uBaseExciterControlPanel.h"
 #include "panels/uControlPanelRefractiveIndex.h"
@@ -223,6 +223,35 @@ TEST(BaseExciterCP, EditsByPropertyName) {
   EXPECT_TRUE(panel.OneWave->isEnabled());
   panel.OneWave->click();
   EXPECT_TRUE(source->OneShot);
+}
+
+// A panel bound to nothing (its object gone, or not yet given) takes every click and slide
+// without touching anything.
+TEST(ControlPanels, UnboundPanelsIgnoreEveryControl) {
+  TGeneralExciterCP source;
+  source.show();
+  for (TCustomSpeedButton* b : {source.PowerButton, source.OneWave, source.DopplerReset, source.CustomSpeedButton1,
+                                source.HarmonicsButton, source.PowerButton, source.OneWave}) {
+    b->show();
+    QTest::mouseClick(b, Qt::LeftButton);
+  }
+  for (QSlider* bar : std::initializer_list<QSlider*>{source.WavelengthBar, source.FrequencyBar, source.MachSlider,
+                                                      source.DetuneSlider})
+    bar->setValue(bar->minimum());
+  source.Timer1Timer();
+  source.Timer2Timer();
+  EXPECT_EQ(source.Exciter(), nullptr);
+
+  TBaseExciterCP plain;
+  plain.show();
+  QTest::mouseClick(plain.PowerButton, Qt::LeftButton);
+  QTest::mouseClick(plain.OneWave, Qt::LeftButton);
+  plain.WavelengthBar->setValue(plain.WavelengthBar->minimum());
+  EXPECT_EQ(plain.Control(), nullptr);
+
+  TRefractiveIndexCP index;
+  index.RfIndex->setValue(index.RfIndex->maximum());
+  index.RfIndex->setValue(index.RfIndex->minimum());
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "panels/CustomButtons.h"
+#include "panels/SpeedButton.h"
 
 #include <gtest/gtest.h>
 
