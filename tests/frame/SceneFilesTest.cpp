@@ -26,6 +26,13 @@ std::vector<std::pair<std::string, std::string>> Values(TBasicXMLNode& Object) {
   return values;
 }
 
+// A slideshow of two slides, the second one active.
+std::string WriteTwoSlides(const fs::path& Dir) {
+  const std::string file = (Dir / "two.xml").string();
+  std::ofstream(file) << "<TSlideshow ActiveID=\"2\"><TWater UniqueID=\"1\"/><TWater UniqueID=\"2\"/></TSlideshow>";
+  return file;
+}
+
 class SceneFiles : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -113,6 +120,37 @@ TEST_F(SceneFiles, FilesThatAreNoScenesAreRefused) {
   size_t files = 0;
   for (const auto& entry : fs::directory_iterator(dir)) files += entry.is_regular_file();
   EXPECT_EQ(files, 3u) << "water, cut, kept and nothing else";
+  fs::remove_all(dir);
+}
+
+TEST_F(SceneFiles, ScenesTooLargeForTheMachineAreRefusedBeforeTheyTakeIt) {
+  const fs::path dir = fs::temp_directory_path() / ("plashbox-limits-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  // More slides than the reader takes; their grids were never made.
+  std::string text = "<TSlideshow ActiveID=\"1\">";
+  for (int i = 0; i <= MaxSceneSlides; ++i) text += "<TWater UniqueID=\"" + std::to_string(i + 1) + "\"/>";
+  text += "</TSlideshow>";
+  std::ofstream((dir / "many.xml").string()) << text;
+  EXPECT_THROW(LoadScene((dir / "many.xml").string()), TXMLNodeParsingError);
+  // A file larger than the limit is not read at all.
+  {
+    std::ofstream big((dir / "big.xml").string(), std::ios::binary);
+    big << "<TSlideshow>";
+    big << std::string(size_t(MaxSceneFileBytes), ' ');
+    big << "</TSlideshow>";
+  }
+  try {
+    LoadScene((dir / "big.xml").string());
+    ADD_FAILURE() << "a file over the limit";
+  } catch (const TXMLNodeParsingError& e) {
+    EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos) << e.what();
+  }
+  // A collection of two slides keeps cells for the one on show only.
+  const TRef<TWaterCollection> show = LoadScene(WriteTwoSlides(dir));
+  show->SetGridSize(401, 401);
+  int32_t awake = 0;
+  for (TWater* w : ChildrenOf<TWater>(*show)) awake += w->Cells() != nullptr;
+  EXPECT_EQ(awake, 1);
   fs::remove_all(dir);
 }
 
