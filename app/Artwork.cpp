@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QRect>
 
 #include "panels/Palette.h"
@@ -59,6 +60,31 @@ QImage ClearGlyph() {
   for (const QPointF& hole : {QPointF(14, 6), QPointF(18, 5.5), QPointF(16.5, 8)}) p.drawPoint(hole);
   return image;
 }
+
+namespace {
+
+// A glyph of filled shapes in the ink colour, each a closed polygon on the 24 x 24 grid.
+QImage InkShapes(std::initializer_list<QPolygonF> Shapes) {
+  QImage image = Blank(24, 24);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(Ink);
+  for (const QPolygonF& shape : Shapes) p.drawPolygon(shape);
+  return image;
+}
+
+QPolygonF Box(double X, double Y, double W, double H) { return QPolygonF(QRectF(X, Y, W, H)); }
+QPolygonF Arrow(double X, double Tip, double Y, double Half) {
+  return QPolygonF({QPointF(X, Y - Half), QPointF(Tip, Y), QPointF(X, Y + Half)});
+}
+
+}  // namespace
+
+QImage PauseGlyph() { return InkShapes({Box(7, 5, 4, 14), Box(13, 5, 4, 14)}); }
+QImage StepGlyph() { return InkShapes({Arrow(6, 15, 12, 7), Box(16, 5, 3, 14)}); }
+QImage SlowerGlyph() { return InkShapes({Arrow(12, 4, 12, 6), Arrow(20, 12, 12, 6)}); }
+QImage FasterGlyph() { return InkShapes({Arrow(4, 12, 12, 6), Arrow(12, 20, 12, 6)}); }
 
 QImage MenuGlyphStrip() {
   QImage image = Blank(32, 16);

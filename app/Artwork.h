@@ -15,6 +15,11 @@ namespace plashbox {
 QImage DripGlyph();
 // A sponge wiping a wave flat: clear the waves. 24 x 24.
 QImage ClearGlyph();
+// The time controls: pause, a single step, slower and faster. 24 x 24.
+QImage PauseGlyph();
+QImage StepGlyph();
+QImage SlowerGlyph();
+QImage FasterGlyph();
 // Two pictures side by side for the menu button: up and disabled. 16 x 16 each.
 QImage MenuGlyphStrip();
 // The display shapes' icons, by menu tag: the tank's outline in its proportions. 16 x 16.

@@ -8,11 +8,15 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QTableWidget>
+
+#include <iterator>
 
 #include "app/Artwork.h"
 #include "app/DesktopShell.h"
@@ -112,6 +116,7 @@ void TMainForm::CreateComponents() {
   CreateToolBar();
   CreateDebugPanel();
   CreatePanelColumn();
+  CreateShortcuts();
 }
 
 // A fixed window of its own colour and font.
@@ -159,8 +164,9 @@ void TMainForm::CreateToolBar() {
   FClearButton->setGeometry(42, 2, 31, 31);
   FClearButton->SetColor(Qt::white);
   FClearButton->SetGlyph(ClearGlyph());
-  FClearButton->setToolTip("Clear the waves");
-  FClearButton->OnClick = [this] { FCore->ClearWaves(); };
+  FClearButton->setToolTip("Clear the waves and start the source again (C)");
+  FClearButton->OnClick = [this] { ClearWaves(); };
+  CreateTimeControls();
 
   FMenuButton = new TCustomSpeedButton(FPanel2);
   FMenuButton->setGeometry(382, 4, 29, 29);
@@ -169,6 +175,79 @@ void TMainForm::CreateToolBar() {
   FMenuButton->SetLayout(blGlyphRight);
   FMenuButton->setToolTip("Menu");
   FMenuButton->OnClick = [this] { FSlideshowMenu->popup(MenuAnchor() - QPoint(FSlideshowMenu->sizeHint().width(), 0)); };
+}
+
+// Pause, single step and the speed with its two buttons, after the drip and clear buttons.
+void TMainForm::CreateTimeControls() {
+  const auto button = [this](int Left, const QImage& Glyph) {
+    auto* b = new TCustomSpeedButton(FPanel2);
+    b->setGeometry(Left, 2, 31, 31);
+    b->SetColor(Qt::white);
+    b->SetGlyph(Glyph);
+    return b;
+  };
+  FPauseButton = button(88, PauseGlyph());
+  FPauseButton->SetGroupIndex(322);
+  FPauseButton->SetAllowAllUp(true);
+  FPauseButton->OnClick = [this] { SetPaused(FPauseButton->Down()); };
+  FStepButton = button(120, StepGlyph());
+  FStepButton->setToolTip("One step (.)");
+  FStepButton->OnClick = [this] { SingleStep(); };
+  FSlowerButton = button(160, SlowerGlyph());
+  FSlowerButton->setToolTip("Slower ([)");
+  FSlowerButton->OnClick = [this] { SetSpeed(FCore->Speed() - 1); };
+  FSpeedLabel = new QLabel(FPanel2);
+  FSpeedLabel->setGeometry(192, 2, 36, 31);
+  FSpeedLabel->setAlignment(Qt::AlignCenter);
+  FSpeedLabel->setToolTip("Steps of the water per frame");
+  FFasterButton = button(229, FasterGlyph());
+  FFasterButton->setToolTip("Faster (])");
+  FFasterButton->OnClick = [this] { SetSpeed(FCore->Speed() + 1); };
+  ShowTimeControls();
+}
+
+// Keys of the window, whichever of its widgets has the focus.
+void TMainForm::CreateShortcuts() {
+  const auto key = [this](const QKeySequence& Key, const char* Name, std::function<void()> Do) {
+    auto* action = new QAction(this);
+    action->setObjectName(Name);
+    action->setShortcut(Key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, std::move(Do));
+    addAction(action);
+  };
+  key(Qt::Key_Space, "PauseKey", [this] { SetPaused(!FCore->Paused()); });
+  key(Qt::Key_Period, "StepKey", [this] { SingleStep(); });
+  key(Qt::Key_BracketLeft, "SlowerKey", [this] { SetSpeed(FCore->Speed() - 1); });
+  key(Qt::Key_BracketRight, "FasterKey", [this] { SetSpeed(FCore->Speed() + 1); });
+  key(Qt::Key_C, "ClearKey", [this] { ClearWaves(); });
+}
+
+void TMainForm::SetPaused(bool Paused) {
+  FCore->SetPaused(Paused);
+  ShowTimeControls();
+}
+
+void TMainForm::SingleStep() {
+  if (FCore->SingleStep()) FBox->update();
+}
+
+void TMainForm::SetSpeed(int32_t Index) {
+  FCore->SetSpeed(Index);
+  ShowTimeControls();
+}
+
+void TMainForm::ClearWaves() { FCore->ClearWaves(); }
+
+void TMainForm::ShowTimeControls() {
+  const bool paused = FCore->Paused();
+  FPauseButton->SetDown(paused);
+  FPauseButton->setToolTip(paused ? "Resume (Space)" : "Pause (Space)");
+  FStepButton->setEnabled(paused);
+  const int32_t speed = FCore->Speed();
+  FSlowerButton->setEnabled(speed > 0);
+  FFasterButton->setEnabled(speed < int32_t(std::size(SimulationSpeeds)) - 1);
+  FSpeedLabel->setText(SimulationSpeeds[speed].Caption);
 }
 
 // The "i" button and the panel it opens, with the readouts and fast forward.
@@ -242,6 +321,7 @@ void TMainForm::RebuildPanels() {
   FMapHolder->setVisible(FMapPanel != nullptr);
   FMarked = -1;
   MarkSelectedPanel();
+  ShowTimeControls();  // a new scene starts running
 }
 
 void TMainForm::MarkSelectedPanel() {

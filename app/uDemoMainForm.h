@@ -13,6 +13,7 @@
 #include "frame/uDemoMainFormCore.h"
 
 class QFrame;
+class QLabel;
 class QMenu;
 class QPushButton;
 class QTableWidget;
@@ -39,12 +40,22 @@ class TMainForm : public QWidget {
   TCustomSpeedButton& DripButton() const { return *FDripButton; }
   TCustomSpeedButton& ClearButton() const { return *FClearButton; }
   TCustomSpeedButton& MenuButton() const { return *FMenuButton; }
+  TCustomSpeedButton& PauseButton() const { return *FPauseButton; }
+  TCustomSpeedButton& StepButton() const { return *FStepButton; }
+  TCustomSpeedButton& SlowerButton() const { return *FSlowerButton; }
+  TCustomSpeedButton& FasterButton() const { return *FFasterButton; }
+  QLabel& SpeedLabel() const { return *FSpeedLabel; }
   TCustomSpeedButton& ShowDebugPanelButton() const { return *FShowDebugPanelBTN; }
   QPushButton& FastForwardButton() const { return *FButton1; }
   QMenu& SlideshowMenu() const { return *FSlideshowMenu; }
   TDXTimer& FrameTimer() const { return *FFrameTimer; }
 
   void Tick();
+  // The time controls, also on the tool bar and the keys Space, ".", "[", "]" and C.
+  void SetPaused(bool Paused);
+  void SingleStep();
+  void SetSpeed(int32_t Index);
+  void ClearWaves();
   // The menu's commands, also reached through SlideshowMenu.
   void ChooseDisplayShape(int Tag);
   void OpenHelp();
@@ -85,6 +96,10 @@ class TMainForm : public QWidget {
   void SetUpWindow();
   void CreateTank();
   void CreateToolBar();
+  void CreateTimeControls();
+  void CreateShortcuts();
+  // The time controls show the frame logic's pause and speed.
+  void ShowTimeControls();
   void CreateDebugPanel();
   void CreatePanelColumn();
   void CreateMenu();
@@ -102,6 +117,11 @@ class TMainForm : public QWidget {
   TCustomSpeedButton* FDripButton = nullptr;
   TCustomSpeedButton* FClearButton = nullptr;
   TCustomSpeedButton* FMenuButton = nullptr;
+  TCustomSpeedButton* FPauseButton = nullptr;
+  TCustomSpeedButton* FStepButton = nullptr;
+  TCustomSpeedButton* FSlowerButton = nullptr;
+  TCustomSpeedButton* FFasterButton = nullptr;
+  QLabel* FSpeedLabel = nullptr;
   TCustomSpeedButton* FShowDebugPanelBTN = nullptr;
   QFrame* FDebugPanel = nullptr;
   QTableWidget* FDataList = nullptr;

@@ -1,6 +1,8 @@
 #include "frame/uDemoMainFormCore.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <cstdio>
 #include <stdexcept>
 
@@ -98,17 +100,11 @@ void TMainFormCore::Tick() {
   TWater* water = ActiveWater();
   if (Present) Present(Surface);
   if (water) {
-    if (OnlyRender(*water)) {
+    const TSimulationSpeed& speed = SimulationSpeeds[SpeedIndex];
+    if (OnlyRender(*water) || SlowPhase++ % speed.TicksPerStep != 0)
       water->Render(Surface);
-    } else {
-      if (FastForward) {
-        water->SimulateStep();
-        water->SimulateStep();
-      }
-      water->StepAndRender(Surface);
-      ++StepCount;
-      ++TotalSteps;
-    }
+    else
+      StepWater(*water, speed.StepsPerTick + (FastForward ? 2 : 0));
   } else {
     const TPixelColor white{255, 255, 255}, grey{200, 200, 200};
     GradientRect(Surface, 1, 1, Surface.Width() - 1, Surface.AbsHeight() - 1, white, white, grey, white);
@@ -118,6 +114,25 @@ void TMainFormCore::Tick() {
   const uint32_t t1 = Clock.Now();
   BusyTime += t1 - t0;
   if (t1 - LastReportTime > 500) Report(t1);
+}
+
+void TMainFormCore::StepWater(TWater& Water, int32_t Steps) {
+  for (int32_t i = 1; i < Steps; ++i) Water.SimulateStep();
+  Water.StepAndRender(Surface);
+  StepCount += Steps;
+  TotalSteps += Steps;
+}
+
+bool TMainFormCore::SingleStep() {
+  TWater* water = ActiveWater();
+  if (!Hold || !water) return false;
+  StepWater(*water, 1);
+  return true;
+}
+
+void TMainFormCore::SetSpeed(int32_t Index) {
+  SpeedIndex = std::clamp(Index, 0, int32_t(std::size(SimulationSpeeds)) - 1);
+  SlowPhase = 0;
 }
 
 void TMainFormCore::Report(uint32_t Now) {

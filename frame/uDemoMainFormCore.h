@@ -43,6 +43,16 @@ struct TRect {
   int32_t Left, Top, Width, Height;
 };
 
+// A speed of the simulation: one step every TicksPerStep ticks (slow motion) or StepsPerTick
+// steps in each tick.
+struct TSimulationSpeed {
+  const char* Caption;
+  int32_t TicksPerStep, StepsPerTick;
+};
+inline constexpr TSimulationSpeed SimulationSpeeds[] = {
+    {"1/4x", 4, 1}, {"1/2x", 2, 1}, {"1x", 1, 1}, {"2x", 1, 2}, {"4x", 1, 4}, {"8x", 1, 8}};
+inline constexpr int32_t NormalSpeed = 2;
+
 class TMainFormCore {
  public:
   // The frame behind the paint area, in client pixels; the paint area is centred on it.
@@ -67,6 +77,18 @@ class TMainFormCore {
 
   void Tick();
   TWater* ActiveWater();
+
+  // Paused, the picture is still drawn every tick (handles can be dragged and the picture
+  // follows) but the water does not move; SingleStep then moves it by exactly one step.
+  bool Paused() const { return Hold; }
+  void SetPaused(bool Value) { Hold = Value; }
+  // One step of the active water while paused; false (and nothing done) otherwise.
+  bool SingleStep();
+  // An index into SimulationSpeeds; out of range is taken to the nearest end.
+  int32_t Speed() const { return SpeedIndex; }
+  void SetSpeed(int32_t Index);
+  void Faster() { SetSpeed(SpeedIndex + 1); }
+  void Slower() { SetSpeed(SpeedIndex - 1); }
   void BuildScene();
   void PrepareSurface();
   // Menu tag 0 .. 3; any other leaves the size. Every water is rebuilt: the waves are lost.
@@ -89,19 +111,22 @@ class TMainFormCore {
 
   bool DebugPanelVisible = false;
   bool Hold = false;
+  // Two more steps in every stepping tick (the debug panel's button).
   bool FastForward = false;
   bool MouseIsDown = false;
   float CpuUsage = 0;
   float StepRate = 0;
   float TimerRate = 0;
   float DrawRate = 0;
-  // Totals since creation, for the driver's statistics.
+  // Totals since creation, for the driver's statistics; every step counts.
   int64_t TotalTicks = 0, TotalSteps = 0;
 
  private:
   // A sized surface and fresh statistics for the scene just made.
   void StartFrames();
   bool OnlyRender(TWater& Water);
+  // Steps the water Steps times, the picture drawn with the last.
+  void StepWater(TWater& Water, int32_t Steps);
   void Report(uint32_t Now);
 
   iMillisecondClock& Clock;
@@ -113,6 +138,8 @@ class TMainFormCore {
   uint32_t BusyTime = 0;
   int32_t TickCount = 0;
   int32_t StepCount = 0;
+  int32_t SpeedIndex = NormalSpeed;
+  int32_t SlowPhase = 0;  // ticks since the last step in slow motion
 };
 
 // printf-style text of one number, as the readouts show it.

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QLabel>
 #include <QTest>
 
 #include <QTemporaryDir>
@@ -323,6 +324,48 @@ TEST(QtDIBPlatform, StoredRowZeroShowsAtTheBottom) {
 TEST_F(MainForm, MenuOpensUnderTheMenuButtonRightAligned) {
   auto form = Make();
   EXPECT_EQ(form->MenuAnchor(), form->mapToGlobal(QPoint(24 + 382 + 29, 16 + 4 + 29)));
+}
+
+TEST_F(MainForm, TimeControlsOnTheToolBarAndTheirKeys) {
+  auto form = Make();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  for (int i = 0; i < 20; ++i) form->Tick();
+  TMainFormCore& core = form->Core();
+  EXPECT_FALSE(form->StepButton().isEnabled()) << "a single step only while paused";
+  EXPECT_EQ(form->SpeedLabel().text(), "1x");
+
+  // Space pauses and resumes; the button follows the key and the key the button.
+  QTest::keyClick(form.get(), Qt::Key_Space);
+  EXPECT_TRUE(core.Paused());
+  EXPECT_TRUE(form->PauseButton().Down());
+  EXPECT_TRUE(form->StepButton().isEnabled());
+  EXPECT_EQ(form->PauseButton().toolTip(), "Resume (Space)");
+  const int64_t steps = core.TotalSteps;
+  form->Tick();
+  EXPECT_EQ(core.TotalSteps, steps) << "paused, a tick draws without stepping";
+  QTest::keyClick(form.get(), Qt::Key_Period);
+  QTest::mouseClick(&form->StepButton(), Qt::LeftButton);
+  EXPECT_EQ(core.TotalSteps, steps + 2);
+  QTest::mouseClick(&form->PauseButton(), Qt::LeftButton);
+  EXPECT_FALSE(core.Paused());
+  EXPECT_FALSE(form->StepButton().isEnabled());
+
+  // "[" and "]" and the two buttons change the speed within its range.
+  QTest::keyClick(form.get(), Qt::Key_BracketRight);
+  QTest::mouseClick(&form->FasterButton(), Qt::LeftButton);
+  EXPECT_EQ(form->SpeedLabel().text(), "4x");
+  for (int i = 0; i < 6; ++i) QTest::keyClick(form.get(), Qt::Key_BracketLeft);
+  EXPECT_EQ(form->SpeedLabel().text(), "1/4x");
+  EXPECT_FALSE(form->SlowerButton().isEnabled());
+
+  // C clears the waves; a new shape keeps the pause, and the button shows it.
+  QTest::keyClick(form.get(), Qt::Key_Space);
+  QTest::keyClick(form.get(), Qt::Key_C);
+  EXPECT_EQ(core.ActiveWater()->DisplacementAt(50, 200), 0.0f);
+  form->ChooseDisplayShape(1);
+  EXPECT_TRUE(core.Paused());
+  EXPECT_TRUE(form->PauseButton().Down());
 }
 
 }  // namespace

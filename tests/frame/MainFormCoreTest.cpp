@@ -2,7 +2,10 @@
 // and the pointer on the paint area.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <iterator>
 #include <stdexcept>
+#include <vector>
 
 #include "frame/ClassRegistration.h"
 #include "frame/uDemoMainFormCore.h"
@@ -212,6 +215,83 @@ TEST_F(MainFormCore, WithoutAWaterTheTankShowsAGradient) {
   EXPECT_EQ(bottomRight.Red, 255);
   EXPECT_EQ(s.Rows24()[0][0].Red, 0) << "the outermost line of pixels is left as it was";
   form.ClearWaves();  // no water: nothing to clear, nothing thrown
+}
+
+// The cells of the active water, every value, for comparing whole grids.
+std::vector<TWaterCell> CellsOf(TMainFormCore& Form) {
+  const TWaterGrid& g = *Form.ActiveWater()->Cells();
+  std::vector<TWaterCell> cells;
+  for (int32_t x = 0; x < g.Width(); ++x) cells.insert(cells.end(), g[x], g[x] + g.Height());
+  return cells;
+}
+bool SameCells(const std::vector<TWaterCell>& A, const std::vector<TWaterCell>& B) {
+  return A.size() == B.size() && std::memcmp(A.data(), B.data(), A.size() * sizeof(TWaterCell)) == 0;
+}
+
+TEST_F(MainFormCore, PausedTheWaterStandsStillWhileThePictureFollowsOneStepAtATime) {
+  TMainFormCore form(Clock), reference(Clock);
+  form.Create();
+  reference.Create();
+  for (int i = 0; i < 30; ++i) {
+    form.Tick();
+    reference.Tick();
+  }
+  EXPECT_FALSE(form.SingleStep()) << "a single step only while paused";
+  form.SetPaused(true);
+  const std::vector<TWaterCell> held = CellsOf(form);
+  const int64_t steps = form.TotalSteps;
+  // A drag of the block while paused is drawn, and the water stays as it was, bit for bit.
+  form.BoxMouseDown(mbLeft, 0, 280, 200, false);
+  form.BoxMouseMove(0, 300, 170);
+  form.Tick();
+  form.Tick();
+  form.BoxMouseUp(mbLeft, 0, 300, 170);
+  form.Tick();
+  EXPECT_EQ(form.TotalSteps, steps);
+  EXPECT_LT(form.GetSurface().Rows24()[200][150].Green, 100) << "the turned block is drawn while paused";
+  reference.BoxMouseDown(mbLeft, 0, 280, 200, false);
+  reference.BoxMouseMove(0, 300, 170);
+  reference.BoxMouseUp(mbLeft, 0, 300, 170);
+  const std::vector<TWaterCell> turned = CellsOf(form);
+  for (size_t i = 0; i < held.size(); ++i) {
+    ASSERT_EQ(turned[i].Displacement, held[i].Displacement) << i;
+    ASSERT_EQ(turned[i].Velocity, held[i].Velocity) << i;
+  }
+  // Each single step is one step of the running water.
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(form.SingleStep());
+    reference.ActiveWater()->StepAndRender(reference.GetSurface());
+    ASSERT_TRUE(SameCells(CellsOf(form), CellsOf(reference))) << "step " << i;
+  }
+  EXPECT_EQ(form.TotalSteps, steps + 3);
+  form.SetPaused(false);
+  form.Tick();
+  EXPECT_EQ(form.TotalSteps, steps + 4);
+}
+
+TEST_F(MainFormCore, SpeedsStepSeveralTimesATickOrOnceInSeveralTicks) {
+  EXPECT_STREQ(SimulationSpeeds[NormalSpeed].Caption, "1x");
+  for (const int32_t speed : {3, 4, 5}) {
+    const int32_t n = SimulationSpeeds[speed].StepsPerTick;
+    TMainFormCore fast(Clock), plain(Clock);
+    fast.CreateScene();
+    plain.CreateScene();
+    fast.SetSpeed(speed);
+    for (int i = 0; i < 7; ++i) fast.Tick();
+    for (int i = 0; i < 7 * n; ++i) plain.Tick();
+    EXPECT_TRUE(SameCells(CellsOf(fast), CellsOf(plain))) << n << " steps a tick";
+    EXPECT_EQ(fast.TotalSteps, 7 * n) << "every step counts";
+  }
+  TMainFormCore slow(Clock);
+  slow.CreateScene();
+  slow.SetSpeed(0);
+  for (int i = 0; i < 12; ++i) slow.Tick();
+  EXPECT_EQ(slow.TotalSteps, 3) << "a step every fourth tick";
+  EXPECT_EQ(slow.TotalTicks, 12);
+  slow.Slower();
+  EXPECT_EQ(slow.Speed(), 0);
+  for (int i = 0; i < 10; ++i) slow.Faster();
+  EXPECT_EQ(slow.Speed(), int32_t(std::size(SimulationSpeeds)) - 1);
 }
 
 }  // namespace
