@@ -13,4 +13,10 @@ inline constexpr int32_t SplashArtworkHeight = 500;
 
 std::span<const uint8_t> SplashArtworkJpeg();
 
+// Where the picture's "About the makers" text lies, in picture pixels: the maker's link area.
+struct TSplashArea {
+  int32_t Left, Top, Width, Height;
+};
+TSplashArea SplashMakerLinkArea();
+
 }  // namespace plashbox

@@ -403,7 +403,9 @@ bool TMainForm::OpenSceneFile(const QString& FileName) {
   try {
     FCore->OpenScene(FileName.toStdString());
   } catch (const std::exception& e) {
-    ShowError(QString::fromStdString(PrintableText(e.what())));
+    // Which file first, then what the reader found; the running scene stays.
+    ShowError("The scene " + QFileInfo(FileName).fileName() + " could not be opened (" + FileName + "):\n" +
+              QString::fromStdString(PrintableText(e.what())));
     return false;
   }
   PlaceBox();
@@ -425,9 +427,12 @@ void TMainForm::OpenHelp() { ShellOpen(HelpFileName); }
 void TMainForm::OpenManual() { ShellOpen(ManualFileName); }
 
 void TMainForm::ShowAbout() {
-  // Each About makes a window of its own; it frees itself when its fade ends.
-  auto* about = new TWELCOME();
-  about->show();
+  // One About window at a time: asked again, the open one comes to the front. It frees itself
+  // when its fade ends.
+  if (!FAbout) FAbout = new TWELCOME();
+  FAbout->show();
+  FAbout->raise();
+  FAbout->activateWindow();
 }
 
 void TMainForm::SetDebugPanelVisible(bool Visible) {

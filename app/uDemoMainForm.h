@@ -3,6 +3,7 @@
 // It owns the widgets and forwards every event to the window-free frame logic.
 #pragma once
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -22,6 +23,7 @@ namespace plashbox {
 
 class TCustomSpeedButton;
 class TPaintBox;
+class TWELCOME;
 
 class TMainForm : public QWidget {
   Q_OBJECT
@@ -127,6 +129,7 @@ class TMainForm : public QWidget {
   QTableWidget* FDataList = nullptr;
   QPushButton* FButton1 = nullptr;
   QMenu* FSlideshowMenu = nullptr;
+  QPointer<TWELCOME> FAbout;
   TDXTimer* FFrameTimer = nullptr;
   QFrame* FSourceHolder = nullptr;
   QFrame* FMapHolder = nullptr;

@@ -97,7 +97,9 @@ TWELCOME::TWELCOME(QWidget* Owner)
 
   PaintBox2 = new TClickArea(Panel1);
   PaintBox2->setObjectName(QStringLiteral("PaintBox2"));
-  PaintBox2->setGeometry(288, 344, 497, 153);
+  // Only the maker's link text opens the page; a click on the rest of the picture closes it.
+  const TSplashArea maker = SplashMakerLinkArea();
+  PaintBox2->setGeometry(maker.Left, maker.Top, maker.Width, maker.Height);
   PaintBox2->setCursor(Qt::PointingHandCursor);
   connect(PaintBox2, &TClickArea::Clicked, this, &TWELCOME::PaintBox2Click);
 

@@ -104,6 +104,7 @@ void TGeneralExciterCP::CreateRunControls() {
   DopplerReset = MakeButton(this, QRect(74, 46, 34, 33), PanelColour);
   DopplerReset->SetFlat(true);
   DopplerReset->SetGlyph(ResetGlyph(20, 20));
+  DopplerReset->setToolTip("Start the moving source again from the left");
   DopplerReset->OnClick = [this] {
     if (FExciter) FExciter->ResetDoppler();
   };
@@ -205,6 +206,8 @@ void TGeneralExciterCP::Bind(TGeneralExciter& Source) {
   SetDetune(Source.Detune);
   SetDopplerSpeed(Source.DopplerSpeed);
   SetHarmonics(Source.Harmonics);
+  // The mode the source was left in (or saved with) comes back with a new panel.
+  if (Source.UseFreq) ShowFrequencyMode(true);
 }
 
 void TGeneralExciterCP::ShowBeamType(int32_t Value) {
@@ -256,19 +259,26 @@ void TGeneralExciterCP::SetWavelengthFromExciter(float Lambda) {
 }
 
 void TGeneralExciterCP::SetUseFrequency(bool On) {
+  if (!FExciter) return;
   FExciter->UseFreq = On;
-  const bool frequencyShown = !FrequencyBar->isHidden();
-  if (On != frequencyShown) {
-    SetTextColour(*WavelengthCaptionLabel, On ? MidGrey : Qt::black);
-    SetTextColour(*WavelengthLabel, On ? MidGrey : Qt::black);
-    SetTextColour(*FrequencyCaptionLabel, On ? Qt::black : MidGrey);
-    SetTextColour(*FrequencyLabel, On ? Qt::black : MidGrey);
-    FrequencyBar->setVisible(On);
-    WavelengthBar->setVisible(!On);
-    if (On)
-      FrequencyBarChange();
-    else
-      WavelengthBarChange();
+  ShowFrequencyMode(On);
+}
+
+// Only what is shown changes: the wave keeps its wavelength, and both bars stand where it puts
+// them (a bar's own rounding is never written back by the switch).
+void TGeneralExciterCP::ShowFrequencyMode(bool On) {
+  SetTextColour(*WavelengthCaptionLabel, On ? MidGrey : Qt::black);
+  SetTextColour(*WavelengthLabel, On ? MidGrey : Qt::black);
+  SetTextColour(*FrequencyCaptionLabel, On ? Qt::black : MidGrey);
+  SetTextColour(*FrequencyLabel, On ? Qt::black : MidGrey);
+  FrequencyBar->setVisible(On);
+  WavelengthBar->setVisible(!On);
+  if (FExciter) {
+    const float lambda = FExciter->GetWavelength();
+    Updating = true;
+    WavelengthBar->setValue(Round(lambda));
+    FrequencyBar->setValue(FrequencyPositionOfWavelength(lambda));
+    Updating = false;
   }
   RefreshWavelengthLabels();
 }
@@ -284,6 +294,8 @@ void TGeneralExciterCP::PopupMenu1Popup() {
 
 void TGeneralExciterCP::LineSource1Click(int ImageIndex) {
   if (FExciter) FExciter->SetBeamType(ImageIndex);
+  // Chosen here, the moving source sets off at once rather than wait on its target.
+  if (FExciter && ImageIndex == btDoppler) FExciter->ResetDoppler();
   ShowBeamType(ImageIndex);
 }
 

@@ -45,6 +45,7 @@ class TGeneralExciterCP : public QFrame, public TControlPanel {
   void SetHarmonics(bool Value);
   // Moves both bars to Lambda without writing it back; nothing when the bar stands there.
   void SetWavelengthFromExciter(float Lambda);
+  // Shows frequency or wavelength and stores the choice in the source; the wave is unchanged.
   void SetUseFrequency(bool On);
 
   // The two timers' work, callable directly.
@@ -93,6 +94,7 @@ class TGeneralExciterCP : public QFrame, public TControlPanel {
   void FrequencyBarChange();
   void MachSliderChange();
   void DetuneSliderChange();
+  void ShowFrequencyMode(bool On);
   void RefreshWavelengthLabels();
   void RefreshMachLabel();
   void RefreshDetuneLabel();

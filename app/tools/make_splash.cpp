@@ -145,8 +145,9 @@ QFont Font(int PixelSize, int Weight, double LetterSpacing = 0) {
 }
 
 // Text with a soft dark halo, readable over bright crests.
-void DrawText(QPainter& P, const QPointF& Baseline, const QString& Text, const QFont& Font, const QColor& Colour,
-              bool AlignRight = false) {
+// Returns where the text landed.
+QRectF DrawText(QPainter& P, const QPointF& Baseline, const QString& Text, const QFont& Font, const QColor& Colour,
+                bool AlignRight = false) {
   QPainterPath path;
   path.addText(0, 0, Font, Text);
   const QRectF bounds = path.boundingRect();
@@ -162,9 +163,11 @@ void DrawText(QPainter& P, const QPointF& Baseline, const QString& Text, const Q
   P.setBrush(Colour);
   P.drawPath(path);
   P.restore();
+  return path.boundingRect();
 }
 
-void PaintTitles(QImage& Picture) {
+// Returns the area of the maker's link text, the only part of the lower right that is a link.
+QRect PaintTitles(QImage& Picture) {
   QPainter p(&Picture);
   p.setRenderHint(QPainter::Antialiasing);
 
@@ -193,8 +196,9 @@ void PaintTitles(QImage& Picture) {
   // The maker's link area (288, 344; 497 x 153), at its lower right.
   DrawText(p, {VisibleRight - 12, 452}, QStringLiteral("Interference  \u00b7  Refraction  \u00b7  Diffraction  \u00b7  Doppler"),
            Font(13, QFont::Normal, 0.5), QColor(170, 210, 230), true);
-  DrawText(p, {VisibleRight - 12, 478}, QStringLiteral("About the makers  \u203a"), Font(14, QFont::DemiBold),
-           QColor(235, 245, 250), true);
+  const QRectF maker = DrawText(p, {VisibleRight - 12, 478}, QStringLiteral("About the makers  \u203a"),
+                                Font(14, QFont::DemiBold), QColor(235, 245, 250), true);
+  return maker.toAlignedRect().adjusted(-6, -5, 6, 5);
 }
 
 TJpegPicture ToJpegPicture(const QImage& Picture) {
@@ -208,7 +212,7 @@ TJpegPicture ToJpegPicture(const QImage& Picture) {
   return out;
 }
 
-std::string ArtworkSource(const std::vector<uint8_t>& Jpeg) {
+std::string ArtworkSource(const std::vector<uint8_t>& Jpeg, const QRect& MakerLink) {
   std::string text =
       "// Made by make_splash while building; do not edit.\n"
       "#include \"app/SplashArtwork.h\"\n\n"
@@ -225,6 +229,9 @@ std::string ArtworkSource(const std::vector<uint8_t>& Jpeg) {
       "\n};\n"
       "}  // namespace\n\n"
       "std::span<const uint8_t> SplashArtworkJpeg() { return Bytes; }\n\n"
+      "TSplashArea SplashMakerLinkArea() { return {" +
+      std::to_string(MakerLink.left()) + ", " + std::to_string(MakerLink.top()) + ", " +
+      std::to_string(MakerLink.width()) + ", " + std::to_string(MakerLink.height()) + "}; }\n\n"
       "}  // namespace plashbox\n";
   return text;
 }
@@ -243,9 +250,9 @@ int main(int argc, char** argv) {
     TFastDIB surface;
     ShadeWater(SimulateWaves(), surface);
     QImage picture = ToImage(surface);
-    PaintTitles(picture);
+    const QRect makerLink = PaintTitles(picture);
     const std::vector<uint8_t> jpeg = EncodeJpeg(ToJpegPicture(picture), 92);
-    WriteFilesAtomically({{argv[1], std::string(jpeg.begin(), jpeg.end())}, {argv[2], ArtworkSource(jpeg)}});
+    WriteFilesAtomically({{argv[1], std::string(jpeg.begin(), jpeg.end())}, {argv[2], ArtworkSource(jpeg, makerLink)}});
   } catch (const std::exception& e) {
     std::fprintf(stderr, "make_splash: %s\n", e.what());
     return 1;

@@ -223,13 +223,13 @@ TEST_F(MainForm, ClearButtonStillsTheWater) {
   EXPECT_EQ(form->Core().ActiveWater()->DisplacementAt(50, 200), 0.0f);
 }
 
-TEST_F(MainForm, AboutMakesIndependentWindows) {
+TEST_F(MainForm, AboutComesToTheFrontInsteadOfOpeningAgain) {
   auto form = Make();
   const auto count = [] { return QApplication::topLevelWidgets().size(); };
   const auto before = count();
   form->SlideshowMenu().actions()[7]->trigger();
   form->SlideshowMenu().actions()[7]->trigger();
-  EXPECT_EQ(count(), before + 2);
+  EXPECT_EQ(count(), before + 1);
   for (QWidget* w : QApplication::topLevelWidgets())
     if (qobject_cast<TWELCOME*>(w)) delete w;
 }
@@ -290,6 +290,8 @@ TEST_F(MainForm, ScenesSaveAndOpenAgain) {
   std::ofstream(broken.toStdString()) << "<TSlideshow ActiveID=\"1\"><TWater Exposure=\"lots\"/></TSlideshow>";
   EXPECT_FALSE(other->OpenSceneFile(broken));
   ASSERT_EQ(errors.size(), 1u);
+  EXPECT_TRUE(errors[0].startsWith("The scene broken.xml could not be opened")) << errors[0].toStdString();
+  EXPECT_TRUE(errors[0].contains("lots")) << "then the reader's detail";
   EXPECT_EQ(other->Core().ActiveWater(), opened);
 
   // A save that cannot be made leaves what was there before.
@@ -298,6 +300,8 @@ TEST_F(MainForm, ScenesSaveAndOpenAgain) {
   EXPECT_FALSE(form->SaveSceneFile(blocked));
   EXPECT_EQ(errors.size(), 2u);
   EXPECT_TRUE(std::filesystem::is_directory(blocked.toStdString()));
+  EXPECT_TRUE(errors[1].contains(blocked)) << "the file the user chose, not a temporary one";
+  EXPECT_FALSE(errors[1].contains(".partial"));
   EXPECT_FALSE(form->SaveSceneFile(dir.filePath("no/such/folder/scene.xml")));
   EXPECT_EQ(errors.size(), 3u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path().toStdString()), {}), 3)

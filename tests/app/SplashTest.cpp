@@ -112,7 +112,12 @@ TEST_F(Splash, WindowLayout) {
   EXPECT_EQ(w.Panel1->geometry(), QRect(1, 1, 797, 501));
   EXPECT_EQ(w.Image1->geometry(), QRect(0, 0, 800, 500));
   EXPECT_EQ(w.PaintBox1->geometry(), QRect(16, 264, 257, 41));
-  EXPECT_EQ(w.PaintBox2->geometry(), QRect(288, 344, 497, 153));
+  // The maker's link is its text at the lower right, nothing around it.
+  const QRect maker = w.PaintBox2->geometry();
+  EXPECT_GT(maker.left(), 500);
+  EXPECT_GT(maker.top(), 440);
+  EXPECT_LT(maker.width() * maker.height(), 260 * 50) << maker.width() << " x " << maker.height();
+  EXPECT_TRUE(QRect(288, 344, 497, 153).contains(maker));
   EXPECT_EQ(w.PaintBox1->cursor().shape(), Qt::PointingHandCursor);
   EXPECT_EQ(w.PaintBox2->cursor().shape(), Qt::PointingHandCursor);
   EXPECT_EQ(w.Timer1->interval(), 20);
@@ -260,6 +265,16 @@ TEST_F(Splash, LinkAreasOpenTheirAddressOnceThenFade) {
   Click(*maker.PaintBox2);
   EXPECT_EQ(Opened, std::vector<std::string>{MakerWebAddress});
   EXPECT_TRUE(maker.Fading());
+
+  // A click on the picture's lower right, off the link text, only closes the splash.
+  Opened.clear();
+  TWELCOME& lower = Make();
+  lower.show();
+  QWidget* under = lower.Panel1->childAt(QPoint(400, 380));
+  ASSERT_EQ(under, lower.Image1);
+  Click(*under, {400, 380}, {400, 380});
+  EXPECT_TRUE(Opened.empty());
+  EXPECT_TRUE(lower.Fading());
 
   // A press that leaves the area before the release is no click.
   Opened.clear();

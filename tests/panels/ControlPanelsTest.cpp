@@ -59,6 +59,9 @@ TEST(GeneralExciterCP, TheTwoBarsMoveEachOther) {
   EXPECT_TRUE(p.Source->UseFreq);
   EXPECT_TRUE(p.Panel.WavelengthBar->isHidden());
   EXPECT_FALSE(p.Panel.FrequencyBar->isHidden());
+  EXPECT_EQ(p.Source->GetWavelength(), 50.0f) << "the switch leaves the wave";
+  EXPECT_EQ(p.Panel.FrequencyBar->value(), 9) << "the bar stands where the wavelength puts it";
+  p.Panel.FrequencyBar->setValue(10);
   p.Panel.FrequencyBar->setValue(9);
   EXPECT_NEAR(p.Source->GetWavelength(), 7.071 / 0.144, 1e-3);
   EXPECT_EQ(p.Panel.WavelengthBar->value(), 49);
@@ -252,6 +255,36 @@ TEST(ControlPanels, UnboundPanelsIgnoreEveryControl) {
   TRefractiveIndexCP index;
   index.RfIndex->setValue(index.RfIndex->maximum());
   index.RfIndex->setValue(index.RfIndex->minimum());
+}
+
+TEST(GeneralExciterCP, TheFrequencyModeSurvivesANewPanelAndNeverChangesTheWave) {
+  TExciterPanel p(25);
+  p.Panel.SetUseFrequency(true);
+  EXPECT_EQ(p.Source->GetWavelength(), 25.0f) << "switching only changes what is shown";
+  p.Panel.SetUseFrequency(false);
+  EXPECT_EQ(p.Source->GetWavelength(), 25.0f);
+  // A panel made for a source in frequency mode (a rebuild, or a scene saved so) shows it, and
+  // the first click on the swap button goes back to the wavelength.
+  p.Source->UseFreq = true;
+  TGeneralExciterCP rebuilt;
+  rebuilt.Bind(*p.Source);
+  EXPECT_FALSE(rebuilt.FrequencyBar->isHidden());
+  EXPECT_TRUE(rebuilt.WavelengthBar->isHidden());
+  rebuilt.show();
+  QTest::mouseClick(rebuilt.CustomSpeedButton1, Qt::LeftButton);
+  EXPECT_FALSE(p.Source->UseFreq);
+  EXPECT_FALSE(rebuilt.WavelengthBar->isHidden());
+  EXPECT_EQ(p.Source->GetWavelength(), 25.0f);
+}
+
+TEST(GeneralExciterCP, ChoosingTheMovingSourceSetsItOff) {
+  TExciterPanel p;
+  auto grid = std::make_shared<TWaterGrid>(401, 401);
+  p.Source->AttachGrid(grid, 401, 401);
+  p.Panel.MenuItems[btDoppler]->trigger();
+  EXPECT_EQ(p.Source->BeamType, btDoppler);
+  EXPECT_LT(p.Source->DopplerX, float(p.Source->X1) - 100) << "it starts on the left, away from its target";
+  EXPECT_FALSE(p.Panel.DopplerReset->toolTip().isEmpty());
 }
 
 }  // namespace
