@@ -4,15 +4,22 @@
 #pragma once
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 namespace plashbox {
 
-// Target is a web address ("https://...") or a file name; a relative file name is looked for in
-// the current folder, the program's own folder and the installed documents' folder
-// (share/plashbox beside the program's bin folder). The outcome is not reported:
-// a missing document simply does not open.
+// Target is a web address ("https://...") or a file name, with an optional "#anchor"; a
+// relative file name is looked for in the current folder, the program's own folder and the
+// installed documents' folder (share/plashbox beside the program's bin folder). A document
+// that is not there, or that no program of the desktop opens, raises EShellOpenError naming
+// the file with its full path and what to install.
 using TShellOpen = std::function<void(const std::string& Target)>;
+
+class EShellOpenError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 void ShellOpen(const std::string& Target);
 // Replaces the opener; an empty function restores the desktop's.
@@ -21,7 +28,12 @@ void SetShellOpen(TShellOpen Opener);
 // The two addresses behind the splash window's link areas, and the documents of the menu.
 inline constexpr const char* ProductWebAddress = "help/index.html";
 inline constexpr const char* MakerWebAddress = "help/about.html";
+// The help: compiled HTML on Windows, the same pages as plain HTML in a browser elsewhere.
+#if defined(_WIN32)
 inline constexpr const char* HelpFileName = "PlashboxDemo.chm";
+#else
+inline constexpr const char* HelpFileName = "help/index.html";
+#endif
 inline constexpr const char* ManualFileName = "Plashbox Manual.pdf";
 
 }  // namespace plashbox

@@ -152,9 +152,10 @@ void TMainForm::CreateToolBar() {
   FDripButton->setGeometry(5, 2, 31, 31);
   FDripButton->SetGroupIndex(321);
   FDripButton->SetAllowAllUp(true);
+  FDripButton->SetFlat(true);
   FDripButton->SetColor(Qt::white);
   FDripButton->SetGlyph(DripGlyph());
-  FDripButton->setToolTip("Drip: left button pushes the water down, right button lifts it");
+  FDripButton->setToolTip("Drip: left button pushes the water down, right button lifts it (D)");
   FDripButton->OnClick = [this] {
     // The pointing hand over the tank says that a press drips.
     FBox->setCursor(FDripButton->Down() ? Qt::PointingHandCursor : Qt::ArrowCursor);
@@ -162,6 +163,7 @@ void TMainForm::CreateToolBar() {
 
   FClearButton = new TCustomSpeedButton(FPanel2);
   FClearButton->setGeometry(42, 2, 31, 31);
+  FClearButton->SetFlat(true);
   FClearButton->SetColor(Qt::white);
   FClearButton->SetGlyph(ClearGlyph());
   FClearButton->setToolTip("Clear the waves and start the source again (C)");
@@ -170,10 +172,11 @@ void TMainForm::CreateToolBar() {
 
   FMenuButton = new TCustomSpeedButton(FPanel2);
   FMenuButton->setGeometry(382, 4, 29, 29);
+  FMenuButton->SetFlat(true);
   FMenuButton->SetGlyph(MenuGlyphStrip());
   FMenuButton->SetNumGlyphs(2);
   FMenuButton->SetLayout(blGlyphRight);
-  FMenuButton->setToolTip("Menu");
+  FMenuButton->setToolTip("Menu: help, shapes, scene files (F1 help, Ctrl+O open, Ctrl+S save)");
   FMenuButton->OnClick = [this] { FSlideshowMenu->popup(MenuAnchor() - QPoint(FSlideshowMenu->sizeHint().width(), 0)); };
 }
 
@@ -182,6 +185,7 @@ void TMainForm::CreateTimeControls() {
   const auto button = [this](int Left, const QImage& Glyph) {
     auto* b = new TCustomSpeedButton(FPanel2);
     b->setGeometry(Left, 2, 31, 31);
+    b->SetFlat(true);
     b->SetColor(Qt::white);
     b->SetGlyph(Glyph);
     return b;
@@ -221,6 +225,21 @@ void TMainForm::CreateShortcuts() {
   key(Qt::Key_BracketLeft, "SlowerKey", [this] { SetSpeed(FCore->Speed() - 1); });
   key(Qt::Key_BracketRight, "FasterKey", [this] { SetSpeed(FCore->Speed() + 1); });
   key(Qt::Key_C, "ClearKey", [this] { ClearWaves(); });
+  key(Qt::Key_D, "DripKey", [this] {
+    FDripButton->SetDown(!FDripButton->Down());
+    FDripButton->Click();
+  });
+  key(QKeySequence::Open, "OpenKey", [this] { OpenSceneDialog(); });
+  key(QKeySequence::Save, "SaveKey", [this] { SaveScene(); });
+  key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), "SaveAsKey", [this] { SaveSceneDialog(); });
+  key(Qt::Key_F1, "HelpKey", [this] { OpenContextHelp(); });
+}
+
+void TMainForm::SaveScene() {
+  if (FSceneFile.isEmpty())
+    SaveSceneDialog();
+  else
+    SaveSceneFile(FSceneFile);
 }
 
 void TMainForm::SetPaused(bool Paused) {
@@ -254,6 +273,7 @@ void TMainForm::ShowTimeControls() {
 void TMainForm::CreateDebugPanel() {
   FShowDebugPanelBTN = new TCustomSpeedButton(this);
   FShowDebugPanelBTN->setGeometry(443, 483, 17, 17);
+  FShowDebugPanelBTN->SetFlat(true);
   FShowDebugPanelBTN->SetCaption("i");
   FShowDebugPanelBTN->SetGroupIndex(1125);
   FShowDebugPanelBTN->SetAllowAllUp(true);
@@ -408,6 +428,7 @@ bool TMainForm::OpenSceneFile(const QString& FileName) {
               QString::fromStdString(PrintableText(e.what())));
     return false;
   }
+  FSceneFile = FileName;  // Ctrl+S saves back to it
   PlaceBox();
   RebuildPanels();
   return true;
@@ -420,11 +441,30 @@ bool TMainForm::SaveSceneFile(const QString& FileName) {
     ShowError(QString::fromStdString(PrintableText(e.what())));
     return false;
   }
+  FSceneFile = FileName;
   return true;
 }
 
-void TMainForm::OpenHelp() { ShellOpen(HelpFileName); }
-void TMainForm::OpenManual() { ShellOpen(ManualFileName); }
+void TMainForm::OpenDocument(const std::string& Name) {
+  try {
+    ShellOpen(Name);
+  } catch (const std::exception& e) {
+    ShowError(QString::fromStdString(PrintableText(e.what())));
+  }
+}
+
+void TMainForm::OpenHelp() { OpenDocument(HelpFileName); }
+void TMainForm::OpenManual() { OpenDocument(ManualFileName); }
+
+void TMainForm::OpenContextHelp() {
+  // The page of the selected object's panel, or the help's first page.
+  std::string page = HelpFileName;
+#if !defined(_WIN32)
+  if (FMarked == 1) page = "help/panels.html#source";
+  if (FMarked == 2) page = "help/panels.html#index";
+#endif
+  OpenDocument(page);
+}
 
 void TMainForm::ShowAbout() {
   // One About window at a time: asked again, the open one comes to the front. It frees itself

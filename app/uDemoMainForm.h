@@ -60,8 +60,12 @@ class TMainForm : public QWidget {
   void ClearWaves();
   // The menu's commands, also reached through SlideshowMenu.
   void ChooseDisplayShape(int Tag);
+  // The documents open through the desktop; one that cannot is named in a message box with
+  // its full path and what to install.
   void OpenHelp();
   void OpenManual();
+  // F1: the help page of the selected object's panel.
+  void OpenContextHelp();
   void ShowAbout();
   // Where the menu's top-right corner goes, on the screen.
   QPoint MenuAnchor() const;
@@ -70,6 +74,8 @@ class TMainForm : public QWidget {
   // with the reader's or the writer's message, and the running scene stays as it was.
   void OpenSceneDialog();
   void SaveSceneDialog();
+  // Ctrl+S: back to the file last opened or saved, else as SaveSceneDialog.
+  void SaveScene();
   bool OpenSceneFile(const QString& FileName);
   bool SaveSceneFile(const QString& FileName);
   // A message box by default; tests put a recorder here.
@@ -105,6 +111,7 @@ class TMainForm : public QWidget {
   void CreateDebugPanel();
   void CreatePanelColumn();
   void CreateMenu();
+  void OpenDocument(const std::string& Name);
   void PlaceBox();
   void ShowDataList();
   void SetDebugPanelVisible(bool Visible);
@@ -130,6 +137,7 @@ class TMainForm : public QWidget {
   QPushButton* FButton1 = nullptr;
   QMenu* FSlideshowMenu = nullptr;
   QPointer<TWELCOME> FAbout;
+  QString FSceneFile;  // the scene file last opened or saved
   TDXTimer* FFrameTimer = nullptr;
   QFrame* FSourceHolder = nullptr;
   QFrame* FMapHolder = nullptr;

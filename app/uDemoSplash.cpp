@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -171,6 +172,12 @@ void TWELCOME::OpenAndFade(const char* Address) {
     ShellOpen(Address);
   } catch (...) {
   }
+  Image1Click();
+}
+
+void TWELCOME::keyPressEvent(QKeyEvent* Event) {
+  if (Event->key() != Qt::Key_Escape) return QWidget::keyPressEvent(Event);
+  Event->accept();
   Image1Click();
 }
 

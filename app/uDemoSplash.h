@@ -83,6 +83,8 @@ class TWELCOME : public QWidget {
   TzekVersionLabel* CopyrightLabel = nullptr;
 
  protected:
+  // Esc closes the window as a click on the picture does.
+  void keyPressEvent(QKeyEvent* Event) override;
   // Keeps the window above the program's other main windows as they come up, also where no
   // window manager honours the stay-on-top hint.
   bool eventFilter(QObject* Watched, QEvent* Event) override;

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QLabel>
+#include <QDir>
 #include <QTest>
 
 #include <QTemporaryDir>
@@ -108,7 +109,7 @@ TEST_F(MainForm, MenuItemsInOrder) {
 
   form->SlideshowMenu().actions()[0]->trigger();
   form->SlideshowMenu().actions()[1]->trigger();
-  EXPECT_EQ(Opened, (std::vector<std::string>{"PlashboxDemo.chm", "Plashbox Manual.pdf"}));
+  EXPECT_EQ(Opened, (std::vector<std::string>{HelpFileName, "Plashbox Manual.pdf"}));
 }
 
 TEST_F(MainForm, FirstFrameAndTicksPaintThePaintArea) {
@@ -370,6 +371,60 @@ TEST_F(MainForm, TimeControlsOnTheToolBarAndTheirKeys) {
   form->ChooseDisplayShape(1);
   EXPECT_TRUE(core.Paused());
   EXPECT_TRUE(form->PauseButton().Down());
+}
+
+TEST_F(MainForm, HelpOpensAsHtmlAndSaysWhatToInstallWhenNothingOpensIt) {
+  auto form = Make();
+  std::vector<QString> errors;
+  form->ShowError = [&](const QString& Message) { errors.push_back(Message); };
+#if !defined(_WIN32)
+  EXPECT_STREQ(HelpFileName, "help/index.html") << "the HTML pages, which every Linux desktop opens";
+#endif
+  // F1 with the source's panel selected opens that panel's page.
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  LastChildOf<TBaseExciter>(*form->Core().ActiveWater())->Activate();
+  form->Tick();
+  QTest::keyClick(form.get(), Qt::Key_F1);
+  ASSERT_FALSE(Opened.empty());
+  EXPECT_EQ(Opened.back(), "help/panels.html#source");
+
+  // The desktop's own opener, with a document that is not there: a message that names it.
+  SetShellOpen({});
+  QTemporaryDir empty;
+  const QString previous = QDir::currentPath();
+  QDir::setCurrent(empty.path());
+  try {
+    ShellOpen("no-such-manual.pdf");
+    ADD_FAILURE() << "a missing document";
+  } catch (const EShellOpenError& e) {
+    EXPECT_NE(std::string(e.what()).find("no-such-manual.pdf is missing: "), std::string::npos) << e.what();
+  }
+  QDir::setCurrent(previous);
+  SetShellOpen([](const std::string&) { throw EShellOpenError("No program could open x.pdf. Install a PDF viewer."); });
+  form->OpenManual();
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_TRUE(errors[0].contains("Install a PDF viewer"));
+}
+
+TEST_F(MainForm, EveryShortcutReachesItsAction) {
+  auto form = Make();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  QTest::keyClick(form.get(), Qt::Key_D);
+  EXPECT_TRUE(form->DripButton().Down());
+  QTest::keyClick(form.get(), Qt::Key_D);
+  EXPECT_FALSE(form->DripButton().Down());
+  // Every key of the window is an action of it, with the key the tooltips name.
+  std::vector<QString> keys;
+  for (QAction* a : form->actions()) keys.push_back(a->shortcut().toString());
+  for (const char* k : {"Space", ".", "[", "]", "C", "D", "Ctrl+O", "Ctrl+S", "Ctrl+Shift+S", "F1"})
+    EXPECT_NE(std::find(keys.begin(), keys.end(), QString(k)), keys.end()) << k;
+  for (const TCustomSpeedButton* b : {&form->DripButton(), &form->ClearButton(), &form->PauseButton(),
+                                      &form->StepButton(), &form->SlowerButton(), &form->FasterButton()}) {
+    EXPECT_TRUE(b->Flat());
+    EXPECT_TRUE(b->toolTip().endsWith(")")) << b->toolTip().toStdString() << ": names its key";
+  }
 }
 
 }  // namespace
