@@ -149,12 +149,18 @@ void TBaseWaterObject::FillDisc(TFastDIB& Surface, int32_t X, int32_t y, int32_t
   }
 }
 
+namespace {
+constexpr TPixelColor HandleOutline{230, 236, 240};
+}  // namespace
+
 void TBaseWaterObject::DrawHandle(TFastDIB& Surface, int32_t X, int32_t y, TPixelColor Colour) const {
   const auto light = [](uint8_t c) { return uint8_t(std::min(255, Round(c + (255 - c) * 0.3))); };
   const auto dark = [](uint8_t c) { return uint8_t(std::max(0, Round(c * 0.8))); };
   const TPixelColor lightColour{light(Colour.Blue), light(Colour.Green), light(Colour.Red)};
   const TPixelColor darkColour{dark(Colour.Blue), dark(Colour.Green), dark(Colour.Red)};
   const int32_t Y = ScreenRow(GridHeight, y);
+  // A light ring first, so that a handle stands out on any medium, the darkest block included.
+  FillDisc(Surface, X, y, 5, HandleOutline);
   FillDisc(Surface, X, y, 4, Colour);
   SmoothLine(Surface, X - 2, Y - 1, X - 1, Y - 2, lightColour);
   SmoothLine(Surface, X + 3, Y, X, Y + 3, darkColour);

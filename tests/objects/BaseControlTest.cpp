@@ -313,7 +313,7 @@ TEST(ControlPaint, HandlesInTheSelectionColour) {
   const TRef<TTestControl> pair = Control(2, false);
   pair->X1 = 200, pair->Y1 = 300, pair->X2 = 300, pair->Y2 = 300;
   pair->Paint(s);
-  for (int32_t x = 205; x <= 295; ++x) EXPECT_EQ(at(x, 300), (TPixelColor{150, 70, 56})) << x;
+  for (int32_t x = 206; x <= 294; ++x) EXPECT_EQ(at(x, 300), (TPixelColor{150, 70, 56})) << x;
   EXPECT_EQ(at(200, 300), (TPixelColor{150, 70, 56}));
 
   const TRef<TTestControl> three = Control(4, false);

@@ -309,12 +309,18 @@ TEST(WaterObjectDrawing, HandleHasHighlightAndShadow) {
   EXPECT_EQ(s.Rows24()[y - 2][X + 2], dark);
   EXPECT_EQ(s.Rows24()[y + 1][X + 3], dark);
   EXPECT_EQ(s.Rows24()[y - 3][X - 1], dark);
-  // Nothing outside the knob's 8 x 8 box and the shadow.
+  // Around the knob's 8 x 8 box a light ring, so that the handle shows on any medium; nothing
+  // outside the ring's 10 x 10 box.
+  const TPixelColor ring{230, 236, 240};
+  int ringPixels = 0;
   for (int Yp = 0; Yp < 31; ++Yp)
-    for (int Xp = 0; Xp < 31; ++Xp)
-      if (Xp < X - 4 || Xp > X + 3 || Yp < Y - 4 || Yp > Y + 3) {
+    for (int Xp = 0; Xp < 31; ++Xp) {
+      if (Xp < X - 5 || Xp > X + 4 || Yp < Y - 5 || Yp > Y + 4)
         EXPECT_EQ(At(s, Xp, Yp), Black) << Xp << "," << Yp;
-      }
+      else if (Xp < X - 4 || Xp > X + 3 || Yp < Y - 4 || Yp > Y + 3)
+        ringPixels += At(s, Xp, Yp) == ring;
+    }
+  EXPECT_GE(ringPixels, 16);
 }
 
 TEST(WaterObjectDrawing, ArrowHeadsPointAwayAndZeroLengthDrawsNothing) {
