@@ -33,7 +33,9 @@ QImage DripGlyph() {
   p.setBrush(Qt::NoBrush);
   p.setPen(QPen(WaterBlue, 1.2));
   p.drawEllipse(QRectF(4, 17.5, 16, 5));
-  p.setPen(QPen(QColor(52, 120, 196, 110), 1.0));
+  QColor faintBlue = WaterBlue;
+  faintBlue.setAlpha(110);
+  p.setPen(QPen(faintBlue, 1.0));
   p.drawEllipse(QRectF(1, 16.5, 22, 7));
   return image;
 }
@@ -105,7 +107,7 @@ QIcon DisplayShapeIcon(int Tag) {
     const QSize s = shapes[Tag];
     QPainter p(&image);
     const QRect r((16 - s.width()) / 2, (16 - s.height()) / 2, s.width(), s.height());
-    p.fillRect(r, QColor(128, 128, 128));
+    p.fillRect(r, MidGrey);
     p.setPen(QPen(QColor(200, 200, 200)));
     p.drawArc(r.adjusted(2, 2, -2, -2), 0, 360 * 16);
     p.setPen(Ink);

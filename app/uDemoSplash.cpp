@@ -18,12 +18,6 @@
 
 namespace plashbox {
 
-namespace {
-
-const QColor Silver(192, 192, 192);
-
-}  // namespace
-
 // ---- TClickArea
 
 TClickArea::TClickArea(QWidget* Parent) : QWidget(Parent) {}

@@ -113,7 +113,7 @@ TButtonGlyph::TButtonGlyph() : Cache(TGlyphCache::Instance()) {}
 TButtonGlyph::~TButtonGlyph() { Invalidate(); }
 
 void TButtonGlyph::SetGlyph(const QImage& Value) {
-  QColor Transparent(0x80, 0x80, 0x00);
+  QColor Transparent = DefaultTransparentColor;
   if (!Value.isNull()) {
     if (Value.hasAlphaChannel())
       Transparent = QColor();

@@ -58,6 +58,9 @@ class TGlyphCache {
 // state in the shared list of its size.
 class TButtonGlyph {
  public:
+  // Olive: the transparent colour of a glyph until its strip brings one.
+  static constexpr QColor DefaultTransparentColor{0x80, 0x80, 0x00};
+
   TButtonGlyph();
   ~TButtonGlyph();
   TButtonGlyph(const TButtonGlyph&) = delete;
@@ -73,7 +76,7 @@ class TButtonGlyph {
   int NumGlyphs() const { return FNumGlyphs; }
   // 1 to 4; more is 4, less than 1 is ignored.
   void SetNumGlyphs(int Value);
-  // Olive until a strip is assigned; invalid when the strip's alpha decides.
+  // DefaultTransparentColor until a strip is assigned; invalid when the strip's alpha decides.
   QColor TransparentColor() const { return FTransparentColor; }
   // The size of one picture of the strip; empty without a glyph.
   QSize PictureSize() const;
@@ -94,7 +97,7 @@ class TButtonGlyph {
   void Changed();
 
   QImage FGlyph;
-  QColor FTransparentColor{0x80, 0x80, 0x00};
+  QColor FTransparentColor = DefaultTransparentColor;
   int FNumGlyphs = 1;
   std::array<int, 4> Indexes{-1, -1, -1, -1};
   std::shared_ptr<TGlyphCache> Cache;

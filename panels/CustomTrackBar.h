@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <functional>
 
+#include "panels/Palette.h"
 #include "panels/Shading.h"
 
 class QPainter;
@@ -67,7 +68,7 @@ class TCustomTrackBar : public QSlider {
 
   QPainter* FCanvas = nullptr;
   QColor FChannelColor{0xFF, 0xFF, 0xFF};
-  QColor FThumbColor{0xC0, 0xC0, 0xC0};
+  QColor FThumbColor = Silver;
   int FThumbLength = 0;
 };
 

@@ -17,6 +17,8 @@ inline const QColor WaterBlue(52, 120, 196);
 inline const QColor PanelColour(0xF7, 0xF7, 0xF7);
 // The grey of captions that are switched off, of sliders' thumbs and of drawn lines.
 inline const QColor MidGrey(0x80, 0x80, 0x80);
+// The splash window's ground and the track bars' thumb.
+inline const QColor Silver(0xC0, 0xC0, 0xC0);
 
 // An empty picture to draw a glyph on: transparent unless Fill says otherwise.
 inline QImage Blank(int Width, int Height, const QColor& Fill = Qt::transparent) {

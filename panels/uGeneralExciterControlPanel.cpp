@@ -37,7 +37,7 @@ TCustomTrackBar* MakeBar(QWidget* Parent, const QRect& Bounds, int Min, int Max,
   bar->setTickPosition(QSlider::NoTicks);
   bar->SetThumbLength(18);
   bar->SetChannelColor(Qt::white);
-  bar->SetThumbColor(QColor(0xC0, 0xC0, 0xC0));
+  bar->SetThumbColor(Silver);
   return bar;
 }
 
@@ -55,9 +55,10 @@ QLabel* MakeFixedLabel(QWidget* Parent, const QString& Text, const QRect& Bounds
   return label;
 }
 
-}  // namespace
-
+// The panel's number texts: one decimal place ("0.6", "1.4").
 QString OneDecimal(double Value) { return QString::asprintf("%1.1f", Value); }
+
+}  // namespace
 
 TGeneralExciterCP::TGeneralExciterCP(QWidget* Parent) : QFrame(Parent) {
   setFixedSize(175, 200);

@@ -106,7 +106,4 @@ class TGeneralExciterCP : public QFrame, public TControlPanel {
   TRef<TGeneralExciter> FExciter;
 };
 
-// The panel's number texts: one decimal place ("0.6", "1.4").
-QString OneDecimal(double Value);
-
 }  // namespace plashbox

@@ -244,6 +244,9 @@ TEST(ControlPanels, UnboundPanelsIgnoreEveryControl) {
   source.Timer1Timer();
   source.Timer2Timer();
   EXPECT_EQ(source.Exciter(), nullptr);
+  EXPECT_TRUE(source.FrequencyBar->isHidden()) << "without a source the mode button swaps nothing";
+  EXPECT_EQ(source.WavelengthLabel->text(), "0");
+  EXPECT_EQ(source.FrequencyLabel->text(), "0");
 
   TBaseExciterCP plain;
   plain.show();
