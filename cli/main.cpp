@@ -168,15 +168,10 @@ void CheckOutputs(const TOptions& O) {
   std::vector<std::string> names;
   for (const std::string* name : {&O.FrameFile, &O.CellsFile, &O.SaveFile})
     if (!name->empty()) names.push_back(*name);
-  for (size_t i = 0; i < names.size(); ++i) {
-    for (size_t j = 0; j < i; ++j)
-      if (names[i] == names[j] && names[i] != StandardOutputName)
-        throw TUsageError("Cannot write file: " + names[i] + " (named twice)");
-    try {
-      CheckWritableFile(names[i]);
-    } catch (const TXMLNodeError& e) {
-      throw TUsageError(e.what());
-    }
+  try {
+    CheckWritableFiles(names);
+  } catch (const TXMLNodeError& e) {
+    throw TUsageError(e.what());
   }
 }
 

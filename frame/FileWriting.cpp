@@ -143,18 +143,8 @@ void KeepBackup(TTarget& T) {
   if (::link(T.Path.c_str(), pattern.c_str()) == 0) T.Backup = pattern;
 }
 
-}  // namespace
-
-void CheckWritableFile(const std::string& FileName) {
-  const TTarget t = Classify(FileName, {});
-  if (t.Kind != TTarget::Replaced) return;
-  const fs::path folder = t.Path.has_parent_path() ? t.Path.parent_path() : fs::path(".");
-  std::error_code ec;
-  if (!fs::is_directory(folder, ec)) CannotWrite(FileName, "no folder " + folder.string());
-  if (::access(folder.c_str(), W_OK) != 0) CannotWrite(FileName, ErrnoText());
-}
-
-void WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& Files) {
+// Every target of a set, classified, with the same file named twice refused.
+std::vector<TTarget> ClassifyAll(const std::vector<std::pair<std::string, std::string_view>>& Files) {
   std::vector<TTarget> targets;
   std::set<fs::path> seen;
   for (const auto& [name, contents] : Files) {
@@ -165,6 +155,11 @@ void WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>
     const fs::path key = fs::weakly_canonical(t.Path, ec);
     if (!seen.insert(ec ? t.Path : key).second) CannotWrite(name, "named twice");
   }
+  return targets;
+}
+
+void WriteAll(const std::vector<std::pair<std::string, std::string_view>>& Files) {
+  std::vector<TTarget> targets = ClassifyAll(Files);
   try {
     for (TTarget& t : targets)
       if (t.Kind == TTarget::Replaced) WriteTemporary(t);
@@ -204,16 +199,32 @@ void WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>
   RemoveTemporaries(targets);  // the backups
 }
 
+}  // namespace
+
+void CheckWritableFiles(const std::vector<std::string>& FileNames) {
+  std::vector<std::pair<std::string, std::string_view>> files;
+  for (const std::string& name : FileNames) files.emplace_back(name, std::string_view());
+  for (const TTarget& t : ClassifyAll(files)) {
+    if (t.Kind != TTarget::Replaced) continue;
+    const fs::path folder = t.Path.has_parent_path() ? t.Path.parent_path() : fs::path(".");
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) CannotWrite(t.Name, "no folder " + folder.string());
+    if (::access(folder.c_str(), W_OK) != 0) CannotWrite(t.Name, ErrnoText());
+  }
+}
+
+void WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& Files) {
+  WriteAll(std::vector<std::pair<std::string, std::string_view>>(Files.begin(), Files.end()));
+}
+
 void WriteFileAtomically(const std::string& FileName, const std::function<void(std::ostream&)>& Write) {
   std::ostringstream text;
   Write(text);
   if (!text) CannotWrite(FileName, "the text could not be made");
   const std::string contents = std::move(text).str();
-  WriteFilesAtomically({{FileName, contents}});
+  WriteAll({{FileName, contents}});
 }
 
-void WriteFileAtomically(const std::string& FileName, std::string_view Contents) {
-  WriteFilesAtomically({{FileName, std::string(Contents)}});
-}
+void WriteFileAtomically(const std::string& FileName, std::string_view Contents) { WriteAll({{FileName, Contents}}); }
 
 }  // namespace plashbox

@@ -25,9 +25,10 @@ inline constexpr std::string_view StandardOutputName = "-";
 void WriteFileAtomically(const std::string& FileName, const std::function<void(std::ostream&)>& Write);
 void WriteFileAtomically(const std::string& FileName, std::string_view Contents);
 
-// Raises the error that writing FileName would raise for its kind or its folder, before any
-// work is done for it; writing can still fail later (a full disk, say).
-void CheckWritableFile(const std::string& FileName);
+// Raises the error that writing these files as one set would raise for a file's kind, its folder
+// or a file named twice, before any work is done for them; writing can still fail later (a full
+// disk, say).
+void CheckWritableFiles(const std::vector<std::string>& FileNames);
 
 // Several files at once, all or none: every target is checked and every temporary written
 // before the first file is replaced; a replacement that fails puts the files already replaced

@@ -25,8 +25,7 @@ TRef<TWaterCollection> LoadScene(const std::string& FileName) {
   return LoadScene(in, FileName);
 }
 
-TRef<TWaterCollection> LoadScene(std::istream& Stream, const std::string& Name) {
-  const std::string& FileName = Name;
+TRef<TWaterCollection> LoadScene(std::istream& Stream, const std::string& FileName) {
   // Read into a container of its own: nothing running is touched until the whole file is in.
   // Slides read in hold no cells yet (the collection sizes them), so even a long file costs
   // little before its slides are counted.

@@ -19,8 +19,8 @@ void SaveScene(TWaterCollection& Collection, const std::string& FileName);
 // file cannot be opened, and TXMLNodeParsingError when it holds no collection or more than one. The classes are
 // found by name in the node registry (RegisterClasses).
 TRef<TWaterCollection> LoadScene(const std::string& FileName);
-// The same from a stream; Name is the file's name in every message.
-TRef<TWaterCollection> LoadScene(std::istream& Stream, const std::string& Name);
+// The same from a stream; FileName names it in every message.
+TRef<TWaterCollection> LoadScene(std::istream& Stream, const std::string& FileName);
 
 // The largest scene the reader takes: a file of more bytes or more slides is refused with
 // TXMLNodeParsingError before it can take the machine's memory.
