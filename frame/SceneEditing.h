@@ -1,6 +1,6 @@
 // frame/: the window's logic without a window, shared by every front end and the tests.
 // Edits of a running scene by published property: "Class.Prop=Value" applied to the water or
-// to its objects of a class. The driver's --set goes through here, as will the undo of edits.
+// to its objects of a class. The driver's --set goes through here.
 #pragma once
 
 #include <string>

@@ -1,9 +1,11 @@
 #include "frame/uDemoMainFormCore.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
-#include <iterator>
 #include <cstdio>
+#include <filesystem>
+#include <iterator>
 #include <stdexcept>
 
 #include "frame/SceneFiles.h"
@@ -35,7 +37,7 @@ const std::string* TNameValueRows::Find(const std::string& Name) const {
   return nullptr;
 }
 
-TMainFormCore::TMainFormCore(iMillisecondClock& Clock) : Clock(Clock) {}
+TMainFormCore::TMainFormCore(iMillisecondClock& Clock) : Clock(Clock), History(NewNode<TSceneHistory>()) {}
 
 void TMainFormCore::Create() {
   CreateScene();
@@ -43,14 +45,21 @@ void TMainFormCore::Create() {
 }
 
 void TMainFormCore::CreateScene() {
-  Slideshow = NewNode<TSlideshow>();
-  Slideshow->SetGridSize(BoxRect.Width, BoxRect.Height);
+  CreateScene(NewNode<TSlideshow>());
   BuildScene();
-  StartFrames();
 }
 
 void TMainFormCore::CreateScene(TRef<TWaterCollection> Collection) {
-  Slideshow = std::move(Collection);
+  // A scene made afresh starts a fresh history.
+  OpenEdit.reset();
+  History->Forget();
+  InstallScene(Collection);
+}
+
+void TMainFormCore::InstallScene(const TRef<TWaterCollection>& Collection) {
+  if (Slideshow) History->Remove(Slideshow.get());
+  Slideshow = Collection;
+  History->add(Slideshow.get());
   Slideshow->SetGridSize(BoxRect.Width, BoxRect.Height);
   StartFrames();
 }
@@ -171,7 +180,136 @@ void TMainFormCore::SaveScene(const std::string& FileName) {
 
 void TMainFormCore::OpenScene(const std::string& FileName) {
   TRef<TWaterCollection> scene = LoadScene(FileName);
-  CreateScene(std::move(scene));
+  EndEdit();
+  const auto install = [this](const TRef<TWaterCollection>& Collection) { InstallScene(Collection); };
+  const std::string name = std::filesystem::path(FileName).filename().string();
+  History->Record({NewNode<TSceneSwap>(History.get(), Slideshow, std::move(scene), install, "open " + name)});
+  Settle();
+}
+
+namespace {
+
+std::string LowerCase(std::string Text) {
+  for (char& c : Text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return Text;
+}
+
+// The words of a published property in an edit's name: "BeamType" is "beam type".
+std::string PropertyWords(const std::string& Name) {
+  static const std::pair<const char*, const char*> Named[] = {
+      {"ON", "on/off"},          {"OneShot", "single pulse"},  {"DopplerSpeed", "Mach number"},
+      {"n", "refractive index"}, {"UseFreq", "frequency or wavelength"}, {"ActiveID", "experiment"},
+      {"Snap_to_Grid", "snap to grid"}};
+  for (const auto& [property, words] : Named)
+    if (Name == property) return words;
+  std::string words;
+  for (size_t i = 0; i < Name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(Name[i]);
+    if (i > 0 && std::isupper(c) && std::islower(static_cast<unsigned char>(Name[i - 1]))) words += ' ';
+    words += static_cast<char>(std::tolower(c));
+  }
+  return words;
+}
+
+std::string ObjectWords(TBasicXMLNode& Node) {
+  if (auto* object = dynamic_cast<TBaseWaterObject*>(&Node)) return LowerCase(object->GetTypeName());
+  return "scene";
+}
+
+// "change wavelength" for one value, "change block" for several of one object.
+std::string DescribeEdit(const std::vector<TNodeChanges>& Changes) {
+  if (Changes.size() != 1) return "change scene";
+  if (Changes[0].Changes.size() == 1) return "change " + PropertyWords(Changes[0].Changes[0].Property->Name);
+  return "change " + ObjectWords(*Changes[0].Node);
+}
+
+}  // namespace
+
+void TMainFormCore::BeginEdit() {
+  if (!OpenEdit) OpenEdit = TSceneSnapshot::Take(*History);
+}
+
+void TMainFormCore::EndEdit(const std::string& Text, bool Merge) {
+  if (!OpenEdit) return;
+  std::vector<TNodeChanges> changes = Changes(*OpenEdit, TSceneSnapshot::Take(*History));
+  OpenEdit.reset();
+  if (changes.empty()) return;
+  const std::string name = Text.empty() ? DescribeEdit(changes) : Text;
+  std::vector<TRef<TSceneEdit>> edits;
+  for (TNodeChanges& node : changes) edits.push_back(NewNode<TPropertyEdit>(std::move(node), name));
+  History->Record(edits, Merge);
+}
+
+bool TMainFormCore::Undo() {
+  if (MouseIsDown) return false;
+  EndEdit();
+  if (!History->CanUndo()) return false;
+  History->Undo();
+  Settle();
+  return true;
+}
+
+bool TMainFormCore::Redo() {
+  if (MouseIsDown) return false;
+  EndEdit();
+  if (!History->CanRedo()) return false;
+  History->Redo();
+  Settle();
+  return true;
+}
+
+void TMainFormCore::Settle() {
+  if (Slideshow) {
+    TWater* active = Slideshow->ActiveWater();
+    for (TWater* water : ChildrenOf<TWater>(*Slideshow))
+      if (water != active) water->Sleep();
+  }
+  if (SceneChanged) SceneChanged();
+}
+
+void TMainFormCore::AddObject(const TRef<TBaseWaterObject>& Object) {
+  TWater* water = ActiveWater();
+  if (!water || !Object || MouseIsDown) return;
+  EndEdit();
+  History->Record({NewNode<TObjectEdit>(water, Object.get(), water->GetChildCount(), true,
+                                        "add " + ObjectWords(*Object))});
+  Settle();
+}
+
+bool TMainFormCore::DeleteSelected() {
+  TWater* water = ActiveWater();
+  if (!water || MouseIsDown) return false;
+  TBaseControl* selected = nullptr;
+  int32_t sources = 0;
+  for (TBaseControl* control : ChildrenOf<TBaseControl>(*water)) {
+    if (control->ActiveTool) selected = control;
+    if (dynamic_cast<TBaseExciter*>(control)) ++sources;
+  }
+  if (!selected || dynamic_cast<TBaseRIMap*>(selected)) return false;
+  if (dynamic_cast<TBaseExciter*>(selected) && sources < 2) return false;
+  EndEdit();
+  History->Record({NewNode<TObjectEdit>(water, selected, selected->GetPosition(), false,
+                                        "delete " + ObjectWords(*selected))});
+  Settle();
+  return true;
+}
+
+int32_t TMainFormCore::SlideCount() const { return Slideshow ? Slideshow->SlideCount() : 0; }
+
+int32_t TMainFormCore::SlideIndex() const {
+  for (int32_t i = 0; i < SlideCount(); ++i)
+    if (Slideshow->GetSlideID(i) == Slideshow->ActiveID) return i;
+  return 0;
+}
+
+bool TMainFormCore::ShowSlide(int32_t Index) {
+  if (!Slideshow || MouseIsDown || Index < 0 || Index >= SlideCount() || Index == SlideIndex()) return false;
+  EndEdit();
+  BeginEdit();
+  Slideshow->ActiveID = Slideshow->GetSlideID(Index);
+  EndEdit("choose experiment");
+  Settle();
+  return true;
 }
 
 void TMainFormCore::ClearWaves() {
@@ -180,9 +318,13 @@ void TMainFormCore::ClearWaves() {
 
 void TMainFormCore::BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool DripButtonDown) {
   if (TWater* water = ActiveWater()) {
+    // A drip is not an edit; a drag of an object is one, named after the object.
+    if (!DripButtonDown) BeginEdit();
     water->SetDripMode(DripButtonDown);
     water->MouseDown(Button, Shift, X, Y);
     water->SetDripMode(false);
+    TBaseWaterObject* target = water->GetMouseTarget();
+    DragText = water->IsGrabbed() && target ? "move " + ObjectWords(*target) : std::string();
   }
   MouseIsDown = true;
 }
@@ -201,6 +343,8 @@ void TMainFormCore::BoxMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
 void TMainFormCore::BoxMouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
   if (TWater* water = ActiveWater()) water->MouseUp(Button, Shift, X, Y);
   MouseIsDown = false;
+  EndEdit(DragText);
+  DragText.clear();
 }
 
 }  // namespace plashbox

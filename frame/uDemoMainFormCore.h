@@ -6,11 +6,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "frame/MillisecondClock.h"
+#include "frame/SceneHistory.h"
+#include "frame/SceneSnapshot.h"
 #include "objects/uWaterBaseClasses.h"
 #include "raster/FastDIB.h"
 #include "sim/uWaterCollection.h"
@@ -98,7 +101,39 @@ class TMainFormCore {
   void SaveScene(const std::string& FileName);
   // Reads a slideshow into a fresh container and runs it in place of the present one, sized to
   // the paint area; on any error the running scene stays as it was and the error is raised.
+  // Undo brings the scene before it back.
   void OpenScene(const std::string& FileName);
+
+  // Edits. Every change the user makes to the scene is one undo step: a gesture opens an edit
+  // (a press in the tank or on a panel) and closes it (the release); what changed in between
+  // is recorded, nothing when nothing changed. The waves are not part of an edit.
+  void BeginEdit();
+  // Text names the edit in the Edit menu ("move block"); empty, it is made from what changed.
+  // With Merge, an edit of the same values as the last one joins it.
+  void EndEdit(const std::string& Text = {}, bool Merge = false);
+  bool EditOpen() const { return OpenEdit.has_value(); }
+  bool CanUndo() const { return History->CanUndo(); }
+  bool CanRedo() const { return History->CanRedo(); }
+  std::string UndoText() const { return History->UndoText(); }
+  std::string RedoText() const { return History->RedoText(); }
+  // Nothing while the pointer holds something in the tank; an open edit is recorded first.
+  bool Undo();
+  bool Redo();
+  // Adds an object to the active water as one edit.
+  void AddObject(const TRef<TBaseWaterObject>& Object);
+  // Removes the selected object as one edit; the scene's last source and its map stay (false).
+  bool DeleteSelected();
+  // The slides of the slideshow (the experiments of a scene); choosing one is an edit.
+  int32_t SlideCount() const;
+  int32_t SlideIndex() const;
+  bool ShowSlide(int32_t Index);
+  bool NextSlide() { return ShowSlide(SlideIndex() + 1); }
+  bool PreviousSlide() { return ShowSlide(SlideIndex() - 1); }
+  // After an undo, a redo, an added or removed object or another slide or scene: the objects'
+  // panels are to be made anew.
+  std::function<void()> SceneChanged;
+  // The document's root above the slideshow, with the undo records.
+  TSceneHistory& GetHistory() const { return *History; }
 
   void BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool DripButtonDown);
   void BoxMouseMove(TShiftState Shift, int32_t X, int32_t Y);
@@ -128,11 +163,18 @@ class TMainFormCore {
   // Steps the water Steps times, the picture drawn with the last.
   void StepWater(TWater& Water, int32_t Steps);
   void Report(uint32_t Now);
+  // Puts Collection in the document, sized to the paint area, and runs it.
+  void InstallScene(const TRef<TWaterCollection>& Collection);
+  // Only the active slide keeps its cells; then the window is told.
+  void Settle();
 
   iMillisecondClock& Clock;
   TRect BoxRect{32, 74, 401, 401};
   TFastDIB Surface;
   TRef<TWaterCollection> Slideshow;
+  TRef<TSceneHistory> History;
+  std::optional<TSceneSnapshot> OpenEdit;
+  std::string DragText;  // the edit's name while the pointer drags an object
   TNameValueRows Rows;
   uint32_t LastReportTime = 0;
   uint32_t BusyTime = 0;

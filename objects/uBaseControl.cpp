@@ -6,7 +6,7 @@
 namespace plashbox {
 
 void TBaseControl::DeclareProperties(TPropertyBuilder<TBaseControl>& P) {
-  P.Boolean("Snap_to_Grid", &TBaseControl::Snap_to_Grid).Boolean("ActiveTool", &TBaseControl::ActiveTool);
+  P.Boolean("Snap_to_Grid", &TBaseControl::Snap_to_Grid).Boolean("ActiveTool", &TBaseControl::ActiveTool).LeftByUndo();
 }
 
 const TNodeClass& TBaseControl::StaticClass() {

@@ -57,6 +57,7 @@ void TBaseExciter::DeclareProperties(TPropertyBuilder<TBaseExciter>& P) {
              E.SetWavelength(std::clamp(V, MinWavelength, MaxWavelength));
            })
       .Single("Phase", &TBaseExciter::Phase, [](TBaseExciter& E, float V) { E.Phase = PublishedPhase(V); })
+      .LeftByUndo()
       .Boolean("ON", &TBaseExciter::ON, &TBaseExciter::SetON)
       .Boolean("OneShot", &TBaseExciter::OneShot, &TBaseExciter::SetOneShot)
       .Single("Detune", &TBaseExciter::Detune,
@@ -65,7 +66,9 @@ void TBaseExciter::DeclareProperties(TPropertyBuilder<TBaseExciter>& P) {
                 E.Detune = V;
               })
       .Single("Phase2", &TBaseExciter::Phase2, [](TBaseExciter& E, float V) { E.Phase2 = PublishedPhase(V); })
-      .Single("Phase3", &TBaseExciter::Phase3, [](TBaseExciter& E, float V) { E.Phase3 = PublishedPhase(V); });
+      .LeftByUndo()
+      .Single("Phase3", &TBaseExciter::Phase3, [](TBaseExciter& E, float V) { E.Phase3 = PublishedPhase(V); })
+      .LeftByUndo();
 }
 
 const TNodeClass& TBaseExciter::StaticClass() {

@@ -255,6 +255,14 @@ int32_t TWater::add(iXMLNode* Node) {
   return index;
 }
 
+void TWater::Remove(iXMLNode* Node) {
+  if (MouseTarget && NodeAs<TBaseWaterObject>(Node) == MouseTarget) {
+    MouseTarget = nullptr;
+    Grabbed = DripActive = false;
+  }
+  TXMLNode::Remove(Node);
+}
+
 void TWater::ClearWaves() {
   if (!Grid) return RestartObjects();
   TWaterGrid& cells = *Grid;

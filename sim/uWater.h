@@ -51,6 +51,8 @@ class TWater : public TXMLNode {
   void ClearWaves();
 
   int32_t add(iXMLNode* Node) override;
+  // An object taken out lets go of the pointer it held.
+  void Remove(iXMLNode* Node) override;
   // The last source among the children; one of the first registered source class is made and
   // added when there is none. Nil only while no source class is registered: such a water steps
   // as open water.

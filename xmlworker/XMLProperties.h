@@ -55,6 +55,9 @@ struct TPropInfo {
   const TEnumType* Enum = nullptr;  // Enumeration kind, Boolean included
   TArrayType Array;                 // DynArray kind
   std::optional<int32_t> Default;   // integer and enumeration kinds
+  // Not an edit of the scene: a value the simulation changes as it runs (a phase) or the
+  // selection. Undo leaves it alone; files still keep it.
+  bool LeftByUndo = false;
 
   // Integer, enumeration and 64-bit integer values travel as int64_t, floats as double.
   std::function<int64_t(const TBasicXMLNode&)> GetOrdinal;
@@ -79,6 +82,12 @@ template <class T>
 class TPropertyBuilder {
  public:
   explicit TPropertyBuilder(TPropertyList& List) : List(List) {}
+
+  // Marks the property declared last as one that undo leaves alone.
+  TPropertyBuilder& LeftByUndo() {
+    List.back().LeftByUndo = true;
+    return *this;
+  }
 
   template <class G, class S = G>
   TPropertyBuilder& Integer(std::string Name, G Get, S Set, std::optional<int32_t> Default = {}) {
