@@ -11,9 +11,11 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QTableWidget>
 
 #include <iterator>
@@ -36,6 +38,7 @@ namespace {
 const QColor FormColour(122, 122, 133);
 constexpr int PanelColumnWidth = 200;
 constexpr int PanelColumnLeft = 458;
+const QSize ContentSize(466 + PanelColumnWidth, 506);
 
 QFrame* MakePanel(QWidget* Parent, const QRect& Geometry, const QColor& Colour, bool Border) {
   auto* panel = new QFrame(Parent);
@@ -88,6 +91,11 @@ TMainForm::TMainForm(const QStringList& Arguments, iMillisecondClock& Clock, QWi
   FCore->Present = [this](const TFastDIB& Surface) {
     Surface.Draw(FBox->Handle(), 0, 0, FBox->width(), FBox->height(), 0, 0);
   };
+  // Another scene, an undo or an object added or removed: new panels for what is there now.
+  FCore->SceneChanged = [this] {
+    PlaceBox();
+    RebuildPanels();
+  };
   SeedUniqueIDs(SteadyMillisecondClock().Now());
   FCore->CreateScene();
   PlaceBox();
@@ -126,9 +134,14 @@ void TMainForm::SetUpWindow() {
   // A fixed tool window: close and minimise only.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-  // The tank's window of 466 x 506 with a column on the right for the objects' panels.
-  setFixedSize(466 + PanelColumnWidth, 506);
+  // The tank's window of 466 x 506 with a column on the right for the objects' panels. Its
+  // widgets sit on one page of that size, which full screen centres.
+  setFixedSize(ContentSize);
   FillBackground(*this, FormColour);
+  FContent = new QWidget(this);
+  FContent->setObjectName("Content");
+  FContent->setGeometry(QRect(QPoint(0, 0), ContentSize));
+  FContent->installEventFilter(this);
   QFont font("Sans Serif");
   font.setPointSize(8);
   setFont(font);
@@ -136,10 +149,10 @@ void TMainForm::SetUpWindow() {
 
 // The frame behind the tank and the paint area in it.
 void TMainForm::CreateTank() {
-  FTankBack = MakePanel(this, QRect(TMainFormCore::TankBack.Left, TMainFormCore::TankBack.Top,
+  FTankBack = MakePanel(FContent, QRect(TMainFormCore::TankBack.Left, TMainFormCore::TankBack.Top,
                                     TMainFormCore::TankBack.Width, TMainFormCore::TankBack.Height),
                         PanelColour, false);
-  FBox = new TPaintBox(this);
+  FBox = new TPaintBox(FContent);
   FBox->setObjectName("Box");
   FBox->setMouseTracking(true);
   FBox->installEventFilter(this);
@@ -147,7 +160,7 @@ void TMainForm::CreateTank() {
 
 // The drip, clear and menu buttons above the tank.
 void TMainForm::CreateToolBar() {
-  FPanel2 = MakePanel(this, QRect(24, 16, 417, 38), PanelColour, true);
+  FPanel2 = MakePanel(FContent, QRect(24, 16, 417, 38), PanelColour, true);
   FDripButton = new TCustomSpeedButton(FPanel2);
   FDripButton->setGeometry(5, 2, 31, 31);
   FDripButton->SetGroupIndex(321);
@@ -219,6 +232,7 @@ void TMainForm::CreateShortcuts() {
     action->setShortcutContext(Qt::WindowShortcut);
     connect(action, &QAction::triggered, this, std::move(Do));
     addAction(action);
+    return action;
   };
   key(Qt::Key_Space, "PauseKey", [this] { SetPaused(!FCore->Paused()); });
   key(Qt::Key_Period, "StepKey", [this] { SingleStep(); });
@@ -233,6 +247,16 @@ void TMainForm::CreateShortcuts() {
   key(QKeySequence::Save, "SaveKey", [this] { SaveScene(); });
   key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), "SaveAsKey", [this] { SaveSceneDialog(); });
   key(Qt::Key_F1, "HelpKey", [this] { OpenContextHelp(); });
+  key(Qt::Key_F11, "FullScreenKey", [this] { SetFullScreen(!isFullScreen()); });
+  key(Qt::Key_Escape, "LeaveFullScreenKey", [this] { SetFullScreen(false); });
+  key(Qt::Key_PageUp, "PreviousSlideKey", [this] { FCore->PreviousSlide(); });
+  key(Qt::Key_PageDown, "NextSlideKey", [this] { FCore->NextSlide(); });
+  // These three are the Edit menu's items too, which show the keys.
+  FUndoAction = key(QKeySequence(Qt::CTRL | Qt::Key_Z), "UndoKey", [this] { Undo(); });
+  FRedoAction = key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), "RedoKey", [this] { Redo(); });
+  FRedoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  FDeleteAction = key(Qt::Key_Delete, "DeleteKey", [this] { DeleteSelected(); });
+  FDeleteAction->setText("Delete");
 }
 
 void TMainForm::SaveScene() {
@@ -271,7 +295,7 @@ void TMainForm::ShowTimeControls() {
 
 // The "i" button and the panel it opens, with the readouts and fast forward.
 void TMainForm::CreateDebugPanel() {
-  FShowDebugPanelBTN = new TCustomSpeedButton(this);
+  FShowDebugPanelBTN = new TCustomSpeedButton(FContent);
   FShowDebugPanelBTN->setGeometry(443, 483, 17, 17);
   FShowDebugPanelBTN->SetFlat(true);
   FShowDebugPanelBTN->SetCaption("i");
@@ -280,7 +304,7 @@ void TMainForm::CreateDebugPanel() {
   FShowDebugPanelBTN->setToolTip("Show or hide the debug panel");
   FShowDebugPanelBTN->OnClick = [this] { SetDebugPanelVisible(FShowDebugPanelBTN->Down()); };
 
-  FDebugPanel = MakePanel(this, QRect(295, 296, 168, 207), palette().color(QPalette::Button), true);
+  FDebugPanel = MakePanel(FContent, QRect(295, 296, 168, 207), palette().color(QPalette::Button), true);
   FDataList = new QTableWidget(0, 2, FDebugPanel);
   FDataList->setGeometry(5, 3, 156, 170);
   FDataList->setHorizontalHeaderLabels({"Key", "Value"});
@@ -311,7 +335,7 @@ void TMainForm::CreatePanelColumn() {
 }
 
 QFrame* TMainForm::MakePanelHolder(int Top, int Height) {
-  QFrame* holder = MakePanel(this, QRect(PanelColumnLeft, Top, 177 + 8, Height), FormColour, false);
+  QFrame* holder = MakePanel(FContent, QRect(PanelColumnLeft, Top, 177 + 8, Height), FormColour, false);
   holder->setObjectName("PanelHolder");
   return holder;
 }
@@ -325,7 +349,47 @@ QWidget* TMainForm::PlacePanel(QFrame& Holder, TBaseWaterObject* Object) {
   widget->setParent(&Holder);
   widget->move(4, 4);
   widget->show();
+  // Its presses and releases open and close the edits that undo takes back.
+  widget->installEventFilter(this);
+  for (QWidget* part : widget->findChildren<QWidget*>()) part->installEventFilter(this);
   return widget;
+}
+
+void TMainForm::WatchPanelGesture(const QEvent& Event) {
+  const auto repeated = [&] { return static_cast<const QKeyEvent&>(Event).isAutoRepeat(); };
+  switch (Event.type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: FCore->BeginEdit(); break;
+    case QEvent::MouseButtonRelease: EndPanelEdit(false); break;
+    case QEvent::KeyPress:
+      if (!repeated()) FCore->BeginEdit();
+      break;
+    case QEvent::KeyRelease:  // the steps of the arrow keys on one slider are one edit
+      if (!repeated()) EndPanelEdit(true);
+      break;
+    case QEvent::Wheel:
+      FCore->BeginEdit();
+      EndPanelEdit(true);
+      break;
+    default: break;
+  }
+}
+
+void TMainForm::EndPanelEdit(bool Merge) {
+  // Once the widget has handled the event: a button acts on its release.
+  QMetaObject::invokeMethod(this, [this, Merge] { FCore->EndEdit({}, Merge); }, Qt::QueuedConnection);
+}
+
+void TMainForm::Undo() { FCore->Undo(); }
+void TMainForm::Redo() { FCore->Redo(); }
+void TMainForm::DeleteSelected() { FCore->DeleteSelected(); }
+
+void TMainForm::ShowEditMenu() {
+  const std::string undo = FCore->UndoText(), redo = FCore->RedoText();
+  FUndoAction->setText(undo.empty() ? "Undo" : QString::fromStdString("Undo " + undo));
+  FUndoAction->setEnabled(FCore->CanUndo());
+  FRedoAction->setText(redo.empty() ? "Redo" : QString::fromStdString("Redo " + redo));
+  FRedoAction->setEnabled(FCore->CanRedo());
 }
 
 void TMainForm::RebuildPanels() {
@@ -364,6 +428,16 @@ void TMainForm::MarkSelectedPanel() {
 
 void TMainForm::CreateMenu() {
   FSlideshowMenu = new QMenu(this);
+  QMenu* edit = FSlideshowMenu->addMenu("Edit");
+  edit->setObjectName("Edit1");
+  edit->addAction(FUndoAction);
+  edit->addAction(FRedoAction);
+  edit->addSeparator();
+  edit->addAction(FDeleteAction);
+  // The items name what they will undo and redo whenever the menu opens.
+  connect(FSlideshowMenu, &QMenu::aboutToShow, this, &TMainForm::ShowEditMenu);
+  connect(edit, &QMenu::aboutToShow, this, &TMainForm::ShowEditMenu);
+  FSlideshowMenu->addSeparator();
   FSlideshowMenu->addAction("Demo Help", this, &TMainForm::OpenHelp)->setObjectName("DemoHelp1");
   FSlideshowMenu->addAction("Plashbox Manual (Full version - pdf)", this, &TMainForm::OpenManual)
       ->setObjectName("PlashboxManualFullversionpdf1");
@@ -386,7 +460,7 @@ void TMainForm::CreateMenu() {
 QPoint TMainForm::MenuAnchor() const {
   const QPoint corner(FPanel2->x() + FMenuButton->x() + FMenuButton->width(),
                       FPanel2->y() + FMenuButton->y() + FMenuButton->height());
-  return mapToGlobal(corner);
+  return FContent->mapToGlobal(corner);
 }
 
 void TMainForm::PlaceBox() {
@@ -429,8 +503,6 @@ bool TMainForm::OpenSceneFile(const QString& FileName) {
     return false;
   }
   FSceneFile = FileName;  // Ctrl+S saves back to it
-  PlaceBox();
-  RebuildPanels();
   return true;
 }
 
@@ -501,14 +573,39 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
   emit Closed();
 }
 
-void TMainForm::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
+void TMainForm::PaintContent() {
+  QPainter painter(FContent);
   PaintFrame(painter, FTankBack->geometry());
   PaintFrame(painter, FPanel2->geometry());
 }
 
+void TMainForm::resizeEvent(QResizeEvent* Event) {
+  QWidget::resizeEvent(Event);
+  FContent->move((width() - ContentSize.width()) / 2, (height() - ContentSize.height()) / 2);
+}
+
+void TMainForm::SetFullScreen(bool On) {
+  if (On == isFullScreen()) return;
+  if (On) {
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    showFullScreen();
+  } else {
+    showNormal();
+    setFixedSize(ContentSize);
+  }
+}
+
 bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
   const QEvent::Type type = Event->type();
+  if (Watched == FContent && type == QEvent::Paint) {
+    PaintContent();
+    return true;
+  }
+  if (Watched != FBox) {
+    WatchPanelGesture(*Event);
+    return QWidget::eventFilter(Watched, Event);
+  }
   const bool pointer = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
                        type == QEvent::MouseMove || type == QEvent::MouseButtonRelease;
   if (Watched != FBox || !pointer) return QWidget::eventFilter(Watched, Event);

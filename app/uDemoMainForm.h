@@ -13,6 +13,7 @@
 #include "app/DXTimer.h"
 #include "frame/uDemoMainFormCore.h"
 
+class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -67,6 +68,13 @@ class TMainForm : public QWidget {
   // F1: the help page of the selected object's panel.
   void OpenContextHelp();
   void ShowAbout();
+  // Undo and redo of the last edits, and Delete of the selected object, also in the Edit menu
+  // and on Ctrl+Z, Ctrl+Shift+Z (Ctrl+Y) and Delete.
+  void Undo();
+  void Redo();
+  void DeleteSelected();
+  // F11; Esc leaves. The window's page stays as it is, centred on the screen.
+  void SetFullScreen(bool On);
   // Where the menu's top-right corner goes, on the screen.
   QPoint MenuAnchor() const;
 
@@ -94,7 +102,7 @@ class TMainForm : public QWidget {
   void Closed();
 
  protected:
-  void paintEvent(QPaintEvent* Event) override;
+  void resizeEvent(QResizeEvent* Event) override;
   void closeEvent(QCloseEvent* Event) override;
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
@@ -111,6 +119,12 @@ class TMainForm : public QWidget {
   void CreateDebugPanel();
   void CreatePanelColumn();
   void CreateMenu();
+  void ShowEditMenu();
+  void PaintContent();
+  // A press on a panel opens an edit, the release closes it (arrow keys and the wheel join the
+  // edit before when they change the same value).
+  void WatchPanelGesture(const QEvent& Event);
+  void EndPanelEdit(bool Merge);
   void OpenDocument(const std::string& Name);
   void PlaceBox();
   void ShowDataList();
@@ -120,6 +134,10 @@ class TMainForm : public QWidget {
   QWidget* PlacePanel(QFrame& Holder, TBaseWaterObject* Object);
 
   std::unique_ptr<TMainFormCore> FCore;
+  QWidget* FContent = nullptr;  // the page that holds every widget
+  QAction* FUndoAction = nullptr;
+  QAction* FRedoAction = nullptr;
+  QAction* FDeleteAction = nullptr;
   QFrame* FTankBack = nullptr;
   TPaintBox* FBox = nullptr;
   QFrame* FPanel2 = nullptr;

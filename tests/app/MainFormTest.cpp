@@ -97,18 +97,19 @@ TEST_F(MainForm, MenuItemsInOrder) {
   auto form = Make();
   std::vector<QString> captions;
   for (QAction* a : form->SlideshowMenu().actions()) captions.push_back(a->isSeparator() ? "-" : a->text());
-  const std::vector<QString> expected{"Demo Help",     "Plashbox Manual (Full version - pdf)", "-", "Display Shape",
+  const std::vector<QString> expected{"Edit",          "-",
+                                      "Demo Help",     "Plashbox Manual (Full version - pdf)", "-", "Display Shape",
                                       "Open Scene...", "Save Scene...", "-", "About Plashbox"};
   EXPECT_EQ(captions, expected);
-  QMenu* shapes = form->SlideshowMenu().actions()[3]->menu();
+  QMenu* shapes = form->SlideshowMenu().actions()[5]->menu();
   ASSERT_NE(shapes, nullptr);
   ASSERT_EQ(shapes->actions().size(), 4);
   EXPECT_EQ(shapes->actions()[2]->text(), "Long and thin");
   EXPECT_EQ(shapes->actions()[3]->data().toInt(), 3);
   EXPECT_FALSE(shapes->actions()[0]->icon().isNull());
 
-  form->SlideshowMenu().actions()[0]->trigger();
-  form->SlideshowMenu().actions()[1]->trigger();
+  form->SlideshowMenu().actions()[2]->trigger();
+  form->SlideshowMenu().actions()[3]->trigger();
   EXPECT_EQ(Opened, (std::vector<std::string>{HelpFileName, "Plashbox Manual.pdf"}));
 }
 
@@ -228,8 +229,8 @@ TEST_F(MainForm, AboutComesToTheFrontInsteadOfOpeningAgain) {
   auto form = Make();
   const auto count = [] { return QApplication::topLevelWidgets().size(); };
   const auto before = count();
-  form->SlideshowMenu().actions()[7]->trigger();
-  form->SlideshowMenu().actions()[7]->trigger();
+  form->SlideshowMenu().actions()[9]->trigger();
+  form->SlideshowMenu().actions()[9]->trigger();
   EXPECT_EQ(count(), before + 1);
   for (QWidget* w : QApplication::topLevelWidgets())
     if (qobject_cast<TWELCOME*>(w)) delete w;
@@ -418,13 +419,131 @@ TEST_F(MainForm, EveryShortcutReachesItsAction) {
   // Every key of the window is an action of it, with the key the tooltips name.
   std::vector<QString> keys;
   for (QAction* a : form->actions()) keys.push_back(a->shortcut().toString());
-  for (const char* k : {"Space", ".", "[", "]", "C", "D", "Ctrl+O", "Ctrl+S", "Ctrl+Shift+S", "F1"})
+  for (const char* k : {"Space", ".", "[", "]", "C", "D", "Ctrl+O", "Ctrl+S", "Ctrl+Shift+S", "F1", "F11", "Esc",
+                        "PgUp", "PgDown", "Ctrl+Z", "Ctrl+Shift+Z", "Del"})
     EXPECT_NE(std::find(keys.begin(), keys.end(), QString(k)), keys.end()) << k;
   for (const TCustomSpeedButton* b : {&form->DripButton(), &form->ClearButton(), &form->PauseButton(),
                                       &form->StepButton(), &form->SlowerButton(), &form->FasterButton()}) {
     EXPECT_TRUE(b->Flat());
     EXPECT_TRUE(b->toolTip().endsWith(")")) << b->toolTip().toStdString() << ": names its key";
   }
+}
+
+// The Edit menu's items as they show when the menu opens.
+std::pair<QString, QString> EditItems(TMainForm& Form) {
+  QMenu* edit = Form.SlideshowMenu().actions()[0]->menu();
+  emit edit->aboutToShow();
+  return {edit->actions()[0]->text(), edit->actions()[1]->text()};
+}
+
+TEST_F(MainForm, DragsAndPanelGesturesAreUndoneFromTheMenuAndTheKeys) {
+  auto form = Make();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  EXPECT_EQ(EditItems(*form), std::make_pair(QString("Undo"), QString("Redo")));
+  EXPECT_FALSE(form->SlideshowMenu().actions()[0]->menu()->actions()[0]->isEnabled());
+
+  // A drag of the block's corner handle, with moves in between: one step.
+  auto* block = LastChildOf<TBlockRIMapper>(*form->Core().ActiveWater());
+  const QPoint corner(int(std::lrint(block->EdgeHandles[0].X)), 400 - int(std::lrint(block->EdgeHandles[0].Y)));
+  QTest::mousePress(&form->Box(), Qt::LeftButton, {}, corner);
+  for (int i = 1; i <= 5; ++i) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(corner + QPoint(4 * i, 9 * i)), form->Box().mapToGlobal(QPointF(corner)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&form->Box(), &move);
+  }
+  QTest::mouseRelease(&form->Box(), Qt::LeftButton, {}, corner + QPoint(20, 45));
+  ASSERT_NE(block->Cs, 1);
+  EXPECT_EQ(EditItems(*form).first, "Undo move block");
+
+  // The wavelength slider dragged from its press to its release: one step, named after it.
+  auto* panel = qobject_cast<TGeneralExciterCP*>(form->SourcePanel());
+  ASSERT_NE(panel, nullptr);
+  TCustomTrackBar& bar = *panel->WavelengthBar;
+  const float wavelength = form->Core().ActiveWater()->GetExciter()->GetWavelength();
+  const int shownBefore = bar.value();
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), bar.mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&bar, &press);
+  for (int v : {bar.value() + 3, bar.value() + 6, bar.value() + 9}) bar.setValue(v);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), bar.mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(&bar, &release);
+  QApplication::processEvents();
+  ASSERT_NE(form->Core().ActiveWater()->GetExciter()->GetWavelength(), wavelength);
+  EXPECT_EQ(EditItems(*form).first, "Undo change wavelength");
+
+  QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(form->Core().ActiveWater()->GetExciter()->GetWavelength(), wavelength);
+  auto* rebuilt = qobject_cast<TGeneralExciterCP*>(form->SourcePanel());
+  ASSERT_NE(rebuilt, nullptr);
+  EXPECT_EQ(rebuilt->WavelengthBar->value(), shownBefore) << "a panel made anew for the restored values";
+  EXPECT_EQ(EditItems(*form), std::make_pair(QString("Undo move block"), QString("Redo change wavelength")));
+  QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(block->Cs, 1);
+  QTest::keyClick(form.get(), Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_NE(block->Cs, 1);
+  QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_NE(form->Core().ActiveWater()->GetExciter()->GetWavelength(), wavelength);
+  EXPECT_EQ(EditItems(*form).second, "Redo");
+}
+
+TEST_F(MainForm, DeleteAndPageKeysReachTheScene) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("two.xml");
+  {
+    const TRef<TSlideshow> show = NewNode<TSlideshow>();
+    for (const char* name : {"Single slit", "Double slit"}) {
+      const TRef<TWater> water = NewNode<TWater>();
+      water->SetName(name);
+      water->add(NewNode<TBlockRIMapper>().get());
+      water->add(NewNode<TGeneralExciter>().get());
+      water->add(NewNode<TGeneralExciter>().get());
+      show->add(water.get());
+    }
+    show->ActiveID = show->GetSlideID(0);
+    SaveScene(*show, file.toStdString());
+  }
+  auto form = Make();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  ASSERT_TRUE(form->OpenSceneFile(file));
+  QTest::keyClick(form.get(), Qt::Key_PageDown);
+  EXPECT_EQ(form->Core().ActiveWater()->GetName(), "Double slit");
+  EXPECT_EQ(qobject_cast<TGeneralExciterCP*>(form->SourcePanel())->Exciter(), form->Core().ActiveWater()->GetExciter())
+      << "the panels follow the slide";
+  QTest::keyClick(form.get(), Qt::Key_PageUp);
+  EXPECT_EQ(form->Core().ActiveWater()->GetName(), "Single slit");
+
+  TWater& water = *form->Core().ActiveWater();
+  LastChildOf<TGeneralExciter>(water)->Select(false);
+  QTest::keyClick(form.get(), Qt::Key_Delete);
+  EXPECT_EQ(water.GetChildCount(), 2) << "one of the two sources went";
+  LastChildOf<TGeneralExciter>(water)->Select(false);
+  QTest::keyClick(form.get(), Qt::Key_Delete);
+  EXPECT_EQ(water.GetChildCount(), 2) << "the last source stays";
+  QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(water.GetChildCount(), 3);
+}
+
+TEST_F(MainForm, FullScreenCentresThePageAndEscapeLeavesIt) {
+  auto form = Make();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  const QSize normal = form->size();
+  QTest::keyClick(form.get(), Qt::Key_F11);
+  EXPECT_TRUE(form->windowState() & Qt::WindowFullScreen);
+  QApplication::processEvents();
+  auto* page = form->findChild<QWidget*>("Content");
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->size(), normal);
+  EXPECT_LE(std::abs(page->geometry().center().x() - form->rect().center().x()), 1);
+  EXPECT_EQ(form->Box().mapTo(page, QPoint(0, 0)), QPoint(32, 74)) << "the tank keeps its place on the page";
+  QTest::keyClick(form.get(), Qt::Key_Escape);
+  EXPECT_FALSE(form->windowState() & Qt::WindowFullScreen);
+  QApplication::processEvents();
+  EXPECT_EQ(form->size(), normal);
+  EXPECT_EQ(form->minimumSize(), normal) << "fixed again";
 }
 
 }  // namespace
