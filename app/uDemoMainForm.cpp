@@ -390,6 +390,7 @@ void TMainForm::ShowEditMenu() {
   FUndoAction->setEnabled(FCore->CanUndo());
   FRedoAction->setText(redo.empty() ? "Redo" : QString::fromStdString("Redo " + redo));
   FRedoAction->setEnabled(FCore->CanRedo());
+  FDeleteAction->setEnabled(FCore->CanDeleteSelected());
 }
 
 void TMainForm::RebuildPanels() {

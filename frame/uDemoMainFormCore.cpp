@@ -276,19 +276,25 @@ void TMainFormCore::AddObject(const TRef<TBaseWaterObject>& Object) {
   Settle();
 }
 
-bool TMainFormCore::DeleteSelected() {
+TBaseControl* TMainFormCore::DeletableSelection() {
   TWater* water = ActiveWater();
-  if (!water || MouseIsDown) return false;
+  if (!water || MouseIsDown) return nullptr;
   TBaseControl* selected = nullptr;
   int32_t sources = 0;
   for (TBaseControl* control : ChildrenOf<TBaseControl>(*water)) {
     if (control->ActiveTool) selected = control;
     if (dynamic_cast<TBaseExciter*>(control)) ++sources;
   }
-  if (!selected || dynamic_cast<TBaseRIMap*>(selected)) return false;
-  if (dynamic_cast<TBaseExciter*>(selected) && sources < 2) return false;
+  if (!selected || dynamic_cast<TBaseRIMap*>(selected)) return nullptr;
+  if (dynamic_cast<TBaseExciter*>(selected) && sources < 2) return nullptr;
+  return selected;
+}
+
+bool TMainFormCore::DeleteSelected() {
+  TBaseControl* selected = DeletableSelection();
+  if (!selected) return false;
   EndEdit();
-  History->Record({NewNode<TObjectEdit>(water, selected, selected->GetPosition(), false,
+  History->Record({NewNode<TObjectEdit>(ActiveWater(), selected, selected->GetPosition(), false,
                                         "delete " + ObjectWords(*selected))});
   Settle();
   return true;

@@ -56,6 +56,8 @@ inline constexpr TSimulationSpeed SimulationSpeeds[] = {
     {"1/4x", 4, 1}, {"1/2x", 2, 1}, {"1x", 1, 1}, {"2x", 1, 2}, {"4x", 1, 4}, {"8x", 1, 8}};
 inline constexpr int32_t NormalSpeed = 2;
 
+class TBaseControl;
+
 class TMainFormCore {
  public:
   // The frame behind the paint area, in client pixels; the paint area is centred on it.
@@ -123,6 +125,7 @@ class TMainFormCore {
   void AddObject(const TRef<TBaseWaterObject>& Object);
   // Removes the selected object as one edit; the scene's last source and its map stay (false).
   bool DeleteSelected();
+  bool CanDeleteSelected() { return DeletableSelection() != nullptr; }
   // The slides of the slideshow (the experiments of a scene); choosing one is an edit.
   int32_t SlideCount() const;
   int32_t SlideIndex() const;
@@ -167,6 +170,7 @@ class TMainFormCore {
   void InstallScene(const TRef<TWaterCollection>& Collection);
   // Only the active slide keeps its cells; then the window is told.
   void Settle();
+  TBaseControl* DeletableSelection();
 
   iMillisecondClock& Clock;
   TRect BoxRect{32, 74, 401, 401};

@@ -196,6 +196,7 @@ TEST_F(SceneHistory, DeleteKeepsTheLastSourceAndTheMap) {
   int changes = 0;
   Core.SceneChanged = [&] { ++changes; };
   Block().Activate();
+  EXPECT_FALSE(Core.CanDeleteSelected());
   EXPECT_FALSE(Core.DeleteSelected()) << "the map stays";
   Source().Select(false);
   ASSERT_TRUE(Source().ActiveTool);
@@ -208,6 +209,7 @@ TEST_F(SceneHistory, DeleteKeepsTheLastSourceAndTheMap) {
   EXPECT_EQ(&Source(), second.get());
   EXPECT_EQ(Core.UndoText(), "add wave source");
   second->Select(false);
+  EXPECT_TRUE(Core.CanDeleteSelected());
   ASSERT_TRUE(Core.DeleteSelected());
   EXPECT_EQ(Core.UndoText(), "delete wave source");
   EXPECT_EQ(&Source(), first);
