@@ -5,7 +5,8 @@
 namespace plashbox {
 
 TCustomDXTimer::TCustomDXTimer(QObject* Owner, iMillisecondClock& Clock) : QObject(Owner), Clock(Clock) {
-  Idle.setInterval(0);
+  Idle.setSingleShot(true);
+  Idle.setTimerType(Qt::PreciseTimer);
   connect(&Idle, &QTimer::timeout, this, &TCustomDXTimer::IdleHandler);
   // Without a GUI application there is no activity to follow: the application counts as active.
   if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
@@ -55,15 +56,22 @@ void TCustomDXTimer::Stop() {
 }
 
 void TCustomDXTimer::InstallIdleHandler() {
-  Core.Restart(Clock.Now());
-  Idle.start();
+  const uint32_t now = Clock.Now();
+  Core.Restart(now);
+  Passing = true;
+  Idle.start(int(Core.WaitBefore(now)));
 }
 
-void TCustomDXTimer::RemoveIdleHandler() { Idle.stop(); }
+void TCustomDXTimer::RemoveIdleHandler() {
+  Passing = false;
+  Idle.stop();
+}
 
 void TCustomDXTimer::IdleHandler() {
-  // The zero-interval timer stays armed: the loop comes straight back instead of waiting.
   if (const uint32_t lag = Core.Poll(Clock.Now())) DoTimer(lag);
+  // Unless the event stopped the timer, it sleeps until the next firing is due. A wake a
+  // little early finds the interval not passed and sleeps the rest.
+  if (Passing) Idle.start(int(Core.WaitBefore(Clock.Now())));
 }
 
 void TCustomDXTimer::AppStateChanged(Qt::ApplicationState State) {

@@ -1,7 +1,8 @@
 // app/: the Qt window program: main window, frame timer, splash and desktop shell.
-// The frame timer: not a system timer but a pass over the clock whenever the application's
-// event queue runs empty, so it fires as close to its interval as the machine allows, on the
-// GUI thread, and keeps one processor busy while it runs.
+// The frame timer: on the GUI thread, a pass over the clock that fires by the interval and
+// counts the intervals missed. Between passes it sleeps until the next firing is due (a
+// precise single-shot system timer), so a window that has little to draw leaves the
+// processor idle instead of polling it.
 #pragma once
 
 #include <QObject>
@@ -45,14 +46,17 @@ class TCustomDXTimer : public QObject {
   int32_t FrameRate() const { return Core.FrameRate(); }
   // Started and not stopped since; it may still be paused while the application is inactive.
   bool Running() const { return Running_; }
-  // The idle passes are being made (running, and not paused by inactivity).
-  bool IdleHandlerInstalled() const { return Idle.isActive(); }
+  // The passes are being made (running, and not paused by inactivity).
+  bool IdleHandlerInstalled() const { return Passing; }
+  // Milliseconds until the next pass is due, while the passes are being made.
+  int NextPassIn() const { return Idle.isActive() ? Idle.remainingTime() : -1; }
   const TFrameTimerCore& Counters() const { return Core; }
 
   void Start();
   void Stop();
 
-  // One idle pass; the idle timer calls it whenever the event queue is empty.
+  // One pass; the single-shot timer calls it when the next firing is due, and it arms the
+  // timer again for the one after.
   void IdleHandler();
   // The application became active or inactive. Connected to the application's state changes;
   // a repeated state is not a change.
@@ -74,8 +78,9 @@ class TCustomDXTimer : public QObject {
 
   iMillisecondClock& Clock;
   TFrameTimerCore Core;
-  // A zero-interval timer times out each time the event loop has handled all pending events.
+  // Single shot, armed for the time left to the next firing.
   QTimer Idle;
+  bool Passing = false;
   bool ActiveOnly_ = true;
   bool Enabled_ = true;
   bool Running_ = false;

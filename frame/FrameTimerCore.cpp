@@ -33,3 +33,12 @@ uint32_t TFrameTimerCore::Poll(uint32_t Now) {
 }
 
 }  // namespace plashbox
+
+namespace plashbox {
+
+uint32_t TFrameTimerCore::WaitBefore(uint32_t Now) const {
+  const uint32_t elapsed = Now - LastTickTime_;
+  return elapsed >= Interval_ ? 0 : Interval_ - elapsed;
+}
+
+}  // namespace plashbox

@@ -1,7 +1,8 @@
 // frame/: the window's logic without a window, shared by every front end and the tests.
-// The firing rule of the idle-driven frame timer, without a toolkit: on every idle pass the
-// owner asks whether the interval has passed, and gets the lag count back when it has. The
-// window's timer fires by it; the headless driver runs its ticks back to back, unpaced.
+// The firing rule of the frame timer, without a toolkit: on every pass the owner asks whether
+// the interval has passed, and gets the lag count back when it has; between passes it sleeps
+// until the next firing is due. The window's timer fires by it; the headless driver runs its
+// ticks back to back, unpaced.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +34,8 @@ class TFrameTimerCore {
   // fires, 0 when the interval has not passed yet. Missed intervals are not made up: the next
   // interval starts at Now.
   uint32_t Poll(uint32_t Now);
+  // Milliseconds from Now until Poll fires next; 0 when it would fire at once.
+  uint32_t WaitBefore(uint32_t Now) const;
 
  private:
   uint32_t Interval_ = 0;

@@ -202,6 +202,36 @@ TEST_F(DXTimerTest, MainWindowSetUpFiresEverySixteenMilliseconds) {
   EXPECT_EQ(Firings.back().Lag, 3u);  // 50 ms since the last firing
 }
 
+// Between passes the timer sleeps for exactly the time left to the next firing, so a process
+// that wakes only when told keeps 62.5 firings a second with every lag count 1.
+TEST_F(DXTimerTest, SleepsUntilTheNextFiringIsDue) {
+  StartLikeTheMainWindow();
+  const auto armedFor = [this](int Due) {
+    const int left = Timer.NextPassIn();  // the system timer counts real time meanwhile
+    EXPECT_TRUE(left <= Due && left >= Due - 1) << left << " for " << Due;
+  };
+  armedFor(16);
+  Clock.Advance(10);
+  Timer.IdleHandler();  // woken early: no firing, sleeps the rest
+  EXPECT_TRUE(Firings.empty());
+  armedFor(6);
+  Clock.Advance(6);
+  Timer.IdleHandler();
+  ASSERT_EQ(Firings.size(), 1u);
+  armedFor(16);
+
+  // Woken only when due, for two seconds.
+  while (Clock.Now() < 3016) {
+    Clock.Advance(Timer.Counters().WaitBefore(Clock.Now()));
+    Timer.IdleHandler();
+  }
+  EXPECT_EQ(Firings.size(), 1u + 125u);
+  for (const TFiring& f : Firings) EXPECT_EQ(f.Lag, 1u);
+  EXPECT_TRUE(Timer.FrameRate() == 62 || Timer.FrameRate() == 63) << Timer.FrameRate();
+  Timer.Stop();
+  EXPECT_EQ(Timer.NextPassIn(), -1) << "a stopped timer does not wake the process";
+}
+
 TEST_F(DXTimerTest, EnablingAgainChangesNothing) {
   StartLikeTheMainWindow();
   IdleUntil(1020);
@@ -299,8 +329,8 @@ TEST_F(DXTimerTest, StartingWhileInactiveWaitsForActivation) {
   EXPECT_EQ(Timer.Counters().LastTickTime(), 3000u);
 }
 
-// The idle passes come from the event loop itself.
-TEST_F(DXTimerTest, EventLoopDrivesTheTimerWithoutWaiting) {
+// The passes come from the event loop, woken by the system timer when a firing is due.
+TEST_F(DXTimerTest, EventLoopWakesTheTimerWhenAFiringIsDue) {
   StartLikeTheMainWindow();
   // Every firing takes 40 ms on the fake clock: each later one reports a lag of 2.
   Timer.OnTimer = [this](TCustomDXTimer&, uint32_t Lag) {
@@ -310,9 +340,10 @@ TEST_F(DXTimerTest, EventLoopDrivesTheTimerWithoutWaiting) {
   };
   QElapsedTimer wall;
   wall.start();
-  // Passes that do not fire move the fake clock one millisecond through a second idle timer.
+  // The fake clock follows the real one, a millisecond at a time, through a second timer.
   QTimer tick;
-  tick.setInterval(0);
+  tick.setInterval(1);
+  tick.setTimerType(Qt::PreciseTimer);
   QObject::connect(&tick, &QTimer::timeout, [this] { Clock.Advance(1); });
   tick.start();
   while (Timer.Running() && wall.elapsed() < 5000) QCoreApplication::processEvents();
