@@ -42,6 +42,7 @@ struct TPointerEvent {
 
 struct TOptions {
   int32_t Width = 401, Height = 401;
+  bool SizeGiven = false;  // else a scene file's own size is used
   int32_t Steps = 1;
   std::optional<uint32_t> Seed;
   std::vector<std::string> Settings;
@@ -73,7 +74,7 @@ bool ParseSize(const std::string& Text, int32_t& Width, int32_t& Height) {
   if (x == std::string::npos) return false;
   int32_t w = 0, h = 0;
   if (!ParseInteger(Text.substr(0, x), w) || !ParseInteger(Text.substr(x + 1), h)) return false;
-  if (w < 12 || h < 12 || w > 8192 || h > 8192) return false;
+  if (w < MinTankSide || h < MinTankSide || w > MaxTankSide || h > MaxTankSide) return false;
   Width = w;
   Height = h;
   return true;
@@ -197,6 +198,7 @@ int Run(const TOptions& O) {
   RegisterClasses();
   TMainFormCore form;
   form.SetPaintAreaSize(O.Width, O.Height);
+  form.AdoptSceneSize = !O.SizeGiven;
   if (O.SceneFile.empty()) {
     form.CreateScene();
   } else {
@@ -248,7 +250,9 @@ int main(int argc, char** argv) {
                "does; tick 1 is the first frame drawn when the window opens."};
   TOptions o;
   std::string size = "401x401";
-  app.add_option("--size", size, "paint-area size WxH")->capture_default_str();
+  CLI::Option* sizeOption =
+      app.add_option("--size", size, "paint-area size WxH; without it a --scene file runs at the size it was saved at")
+          ->capture_default_str();
   app.add_option("--steps", o.Steps, "number of ticks; 0 is allowed")->check(CLI::Range(0, 100000000))->capture_default_str();
   app.add_option("--seed", o.Seed, "seed of the random generator behind object IDs");
   app.add_option("--set", o.Settings, "repeatable, Class.Prop=Value: after the scene is built and before tick 1, the property set on every direct child of the active water of that class (or a descendant), or on the water itself for TWater")
@@ -265,6 +269,7 @@ int main(int argc, char** argv) {
   app.add_flag("--stats", o.Stats, "print the frame statistics at the end");
   try {
     app.parse(argc, argv);
+    o.SizeGiven = sizeOption->count() > 0;
     if (!ParseSize(size, o.Width, o.Height))
       throw TUsageError("--size wants WxH with sides from 12 to 8192, for example 401x401");
     return Run(o);

@@ -60,6 +60,9 @@ void TMainFormCore::InstallScene(const TRef<TWaterCollection>& Collection) {
   if (Slideshow) History->Remove(Slideshow.get());
   Slideshow = Collection;
   History->add(Slideshow.get());
+  const int32_t w = Slideshow->TankWidth(), h = Slideshow->TankHeight();
+  if (AdoptSceneSize && w >= MinTankSide && h >= MinTankSide && w <= MaxTankSide && h <= MaxTankSide)
+    PlaceTank(w, h);
   Slideshow->SetGridSize(BoxRect.Width, BoxRect.Height);
   StartFrames();
 }
@@ -164,14 +167,24 @@ void TMainFormCore::Report(uint32_t Now) {
 }
 
 void TMainFormCore::ChooseDisplayShape(int32_t Tag) {
-  if (Tag >= 0 && Tag < int32_t(std::size(DisplayShapes))) {
-    BoxRect.Width = DisplayShapes[Tag].Width;
-    BoxRect.Height = DisplayShapes[Tag].Height;
-  }
+  if (Tag >= 0 && Tag < int32_t(std::size(DisplayShapes)))
+    ChooseTankSize(DisplayShapes[Tag].Width, DisplayShapes[Tag].Height);
+  else
+    ChooseTankSize(BoxRect.Width, BoxRect.Height);
+}
+
+void TMainFormCore::ChooseTankSize(int32_t Width, int32_t Height) {
+  PlaceTank(std::clamp(Width, MinTankSide, MaxTankSide), std::clamp(Height, MinTankSide, MaxTankSide));
   if (Slideshow) Slideshow->SetGridSize(BoxRect.Width, BoxRect.Height);
   PrepareSurface();
-  BoxRect.Top = TankBack.Top - (BoxRect.Height - TankBack.Height) / 2;
-  BoxRect.Left = TankBack.Left - (BoxRect.Width - TankBack.Width) / 2;
+}
+
+void TMainFormCore::PlaceTank(int32_t Width, int32_t Height) {
+  BoxRect.Width = Width;
+  BoxRect.Height = Height;
+  const TRect frame = TankFrame();
+  BoxRect.Top = frame.Top - (BoxRect.Height - frame.Height) / 2;
+  BoxRect.Left = frame.Left - (BoxRect.Width - frame.Width) / 2;
 }
 
 void TMainFormCore::SaveScene(const std::string& FileName) {

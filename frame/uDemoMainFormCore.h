@@ -4,6 +4,7 @@
 // forwards its events; the headless driver runs the very same logic.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -44,7 +45,12 @@ inline constexpr TDisplayShape DisplayShapes[] = {
 
 struct TRect {
   int32_t Left, Top, Width, Height;
+  friend bool operator==(const TRect&, const TRect&) = default;
 };
+
+// The tank sizes of the menu, for classrooms and projectors; "Normal" is the first.
+inline constexpr TDisplayShape TankSizes[] = {
+    {"401 x 401", 401, 401}, {"801 x 801", 801, 801}, {"1201 x 801", 1201, 801}, {"1920 x 1080", 1920, 1080}};
 
 // A speed of the simulation: one step every TicksPerStep ticks (slow motion) or StepsPerTick
 // steps in each tick.
@@ -60,8 +66,13 @@ class TBaseControl;
 
 class TMainFormCore {
  public:
-  // The frame behind the paint area, in client pixels; the paint area is centred on it.
+  // The frame behind the paint area, in client pixels; the paint area is centred on it. It is
+  // this size for every tank up to 401 x 401 and grows with a bigger one.
   static constexpr TRect TankBack{24, 66, 417, 417};
+  static constexpr TRect TankBackFor(int32_t Width, int32_t Height) {
+    return {TankBack.Left, TankBack.Top, std::max(TankBack.Width, Width + 16), std::max(TankBack.Height, Height + 16)};
+  }
+  TRect TankFrame() const { return TankBackFor(BoxRect.Width, BoxRect.Height); }
 
   explicit TMainFormCore(iMillisecondClock& Clock = SteadyMillisecondClock());
 
@@ -98,6 +109,12 @@ class TMainFormCore {
   void PrepareSurface();
   // Menu tag 0 .. 3; any other leaves the size. Every water is rebuilt: the waves are lost.
   void ChooseDisplayShape(int32_t Tag);
+  // Any size, each side taken into MinTankSide .. MaxTankSide; the objects keep their percent
+  // positions, the waves are lost.
+  void ChooseTankSize(int32_t Width, int32_t Height);
+  // A scene that says what size it was saved at runs at that size (the driver's --size wins
+  // over it when given).
+  bool AdoptSceneSize = true;
   void ClearWaves();
   // Writes the slideshow to FileName; the file is replaced only by a complete text.
   void SaveScene(const std::string& FileName);
@@ -170,6 +187,8 @@ class TMainFormCore {
   void InstallScene(const TRef<TWaterCollection>& Collection);
   // Only the active slide keeps its cells; then the window is told.
   void Settle();
+  // The box of that size, centred on the frame behind it; the surface follows.
+  void PlaceTank(int32_t Width, int32_t Height);
   TBaseControl* DeletableSelection();
 
   iMillisecondClock& Clock;

@@ -1,12 +1,23 @@
 #include "sim/uWaterCollection.h"
 
 #include "objects/uBaseRefractiveIndexMap.h"
+#include "xmlworker/XMLFormat.h"
 
 namespace plashbox {
 
 void TWaterCollection::DeclareProperties(TPropertyBuilder<TWaterCollection>& P) {
+  const auto side = [](const char* Name, int32_t V) {
+    if (V != 0 && (V < MinTankSide || V > MaxTankSide)) RefuseValue(Name, V, "0 (none) or 12 to 8192 cells");
+    return V;
+  };
   P.Integer("ActiveID", &TWaterCollection::ActiveID)
-      .Single("Version", &TWaterCollection::GetVersion, &TWaterCollection::SetVersion);
+      .Single("Version", &TWaterCollection::GetVersion, &TWaterCollection::SetVersion)
+      .Integer("TankWidth", &TWaterCollection::TankWidth,
+               [side](TWaterCollection& C, int32_t V) { C.AskedWidth = side("TankWidth", V); })
+      .LeftByUndo()
+      .Integer("TankHeight", &TWaterCollection::TankHeight,
+               [side](TWaterCollection& C, int32_t V) { C.AskedHeight = side("TankHeight", V); })
+      .LeftByUndo();
 }
 
 const TNodeClass& TWaterCollection::StaticClass() {

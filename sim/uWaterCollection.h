@@ -10,6 +10,9 @@
 
 namespace plashbox {
 
+// The sides a tank may have, in cells.
+inline constexpr int32_t MinTankSide = 12, MaxTankSide = 8192;
+
 // Raised by an operation that only a descendant provides.
 class EAbstractError : public std::logic_error {
  public:
@@ -38,12 +41,19 @@ class TWaterCollection : public TXMLNode {
   float GetVersion() const { return 0.5f; }
   void SetVersion(float Value) { VersionStore = Value; }
 
+  // The tank size the scene runs at; before it has run, the one its file asked for (0 for
+  // none). Files keep it, so a scene opens at the size it was saved at.
+  int32_t TankWidth() const { return CollectionWidth ? CollectionWidth : AskedWidth; }
+  int32_t TankHeight() const { return CollectionHeight ? CollectionHeight : AskedHeight; }
+
   int32_t ActiveID = 0;
   int32_t CollectionWidth = 0, CollectionHeight = 0;
 
  private:
   static void DeclareProperties(TPropertyBuilder<TWaterCollection>& P);
   float VersionStore = 0;
+  // Not the grid's size: a file's waters are made without cells until the scene runs.
+  int32_t AskedWidth = 0, AskedHeight = 0;
 };
 
 // The concrete collection: its waters are numbered slides.

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 #include <iterator>
 #include <stdexcept>
 #include <vector>
 
 #include "frame/ClassRegistration.h"
+#include "frame/SceneFiles.h"
+#include "xmlworker/XMLFormat.h"
 #include "frame/uDemoMainFormCore.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uBlockRIMapper.h"
@@ -201,6 +204,57 @@ TEST_F(MainFormCore, DisplayShapesResizeAndCentreThePaintArea) {
   EXPECT_EQ(form.Box().Left, 32);
   EXPECT_EQ(form.Box().Top, 74);
   EXPECT_EQ(water.GridWidth(), 401);
+}
+
+TEST_F(MainFormCore, BigTanksGrowTheFrameAndKeepTheObjectsWhereTheyWere) {
+  TMainFormCore form(Clock);
+  form.Create();
+  TWater& water = *form.ActiveWater();
+  auto* source = LastChildOf<TGeneralExciter>(water);
+  auto* block = LastChildOf<TBlockRIMapper>(water);
+  for (const TDisplayShape& size : TankSizes) {
+    form.ChooseTankSize(size.Width, size.Height);
+    const TRect frame = form.TankFrame();
+    EXPECT_EQ(frame.Width, std::max(417, size.Width + 16)) << size.Caption;
+    EXPECT_EQ(frame.Height, std::max(417, size.Height + 16)) << size.Caption;
+    EXPECT_EQ(form.Box(), (TRect{frame.Left + (frame.Width - size.Width) / 2, frame.Top + (frame.Height - size.Height) / 2,
+                                 size.Width, size.Height}));
+    EXPECT_EQ(water.GridWidth(), size.Width);
+    EXPECT_EQ(form.GetSurface().Width(), size.Width);
+    EXPECT_EQ(form.GetSurface().AbsHeight(), size.Height);
+    EXPECT_NEAR(source->Y1, size.Height / 2, 1) << "the beam stays at the middle";
+    EXPECT_NEAR(block->BlockWidth, size.Width * 0.4, 1) << "the block keeps its share of the width";
+    // The absorbing border by its rule: damping below open water's only within it.
+    const int32_t border = AbsorbingBorderWidth(size.Width, size.Height);
+    const TWaterGrid& cells = *water.Cells();
+    EXPECT_LT(cells[border - 1][size.Height / 2].Damping, cells[border + 1][size.Height / 2].Damping);
+    EXPECT_EQ(cells[border + 1][size.Height / 2].Damping, cells[size.Width / 2][size.Height / 2].Damping);
+    for (int i = 0; i < 3; ++i) form.Tick();
+  }
+  form.ChooseTankSize(1, 100000);
+  EXPECT_EQ(form.Box().Width, MinTankSide);
+  EXPECT_EQ(form.Box().Height, MaxTankSide);
+}
+
+TEST_F(MainFormCore, AScenePlaysAtTheSizeItWasSavedAt) {
+  TMainFormCore saved(Clock);
+  saved.Create();
+  saved.ChooseTankSize(801, 601);
+  std::stringstream text;
+  saved.GetSlideshow()->SaveToStream(text, true, 0);
+  EXPECT_NE(text.str().find("TankWidth=\"801\" TankHeight=\"601\""), std::string::npos) << text.str();
+
+  for (const bool adopt : {true, false}) {
+    std::istringstream in(text.str());
+    TMainFormCore opened(Clock);
+    opened.AdoptSceneSize = adopt;
+    opened.CreateScene(LoadScene(in, "big.xml"));
+    EXPECT_EQ(opened.Box().Width, adopt ? 801 : 401);
+    EXPECT_EQ(opened.ActiveWater()->GridHeight(), adopt ? 601 : 401);
+  }
+  // A size no tank can have is refused with the file.
+  std::istringstream bad(R"(<TSlideshow TankWidth="9000" TankHeight="20"/>)");
+  EXPECT_THROW(LoadScene(bad, "bad.xml"), EConvertError);
 }
 
 TEST_F(MainFormCore, WithoutAWaterTheTankShowsAGradient) {

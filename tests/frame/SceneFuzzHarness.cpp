@@ -67,6 +67,7 @@ std::string CheckSceneOnce(std::string_view Data) {
     }
     TMainFormCore form;
     form.SetPaintAreaSize(TankWidth, TankHeight);
+    form.AdoptSceneSize = false;  // the small tank whatever size the input asks for
     form.CreateScene(scene);
     if (std::string problem = Run(form); !problem.empty()) return problem;
     std::ostringstream saved;
