@@ -6,11 +6,6 @@
 
 namespace plashbox {
 
-QImage SurfaceImage(const TFastDIB& Surface) {
-  if (Surface.BitsPerPixel() != 24 || !Surface.PixelData()) return {};
-  return QImage(Surface.PixelData(), Surface.Width(), Surface.AbsHeight(), Surface.RowBytes(), QImage::Format_BGR888);
-}
-
 TPaintBox::TPaintBox(QWidget* Parent) : QWidget(Parent), FHandle(TQtDIBPlatform::Instance().Register(*this)) {
   setAttribute(Qt::WA_OpaquePaintEvent);  // every pixel is painted from the surface
 }
@@ -26,20 +21,21 @@ void TPaintBox::Present(const TFastDIB& NewSource, int X, int Y, int W, int H, i
 
 void TPaintBox::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  const QImage image = Source ? SurfaceImage(*Source) : QImage();
-  if (image.isNull()) {
+  if (!Source || Source->BitsPerPixel() != 24 || !Source->PixelData()) {
     painter.fillRect(rect(), Qt::black);
     return;
   }
-  // Stored rows run bottom-up: mirror the picture about its middle line while painting.
-  const int h = image.height();
-  painter.save();
-  painter.translate(0, Target.top() + Target.bottom() + 1);
-  painter.scale(1, -1);
-  const QRect flippedSource(SourceRect.left(), h - SourceRect.top() - SourceRect.height(), SourceRect.width(),
-                            SourceRect.height());
-  painter.drawImage(Target, image, flippedSource);
-  painter.restore();
+  // Stored rows run bottom-up; the part shown is turned upright into a picture in the screen's
+  // own format, so that painting it is a plain copy, not a conversion under a mirror transform.
+  const int w = Source->Width(), h = Source->AbsHeight();
+  if (Shown.size() != QSize(w, h)) Shown = QImage(w, h, QImage::Format_RGB32);
+  const QRect part = SourceRect.intersected(QRect(0, 0, w, h));
+  for (int r = part.top(); r <= part.bottom(); ++r) {
+    const TPixelColor* from = Source->Rows24()[h - 1 - r] + part.left();
+    auto* to = reinterpret_cast<QRgb*>(Shown.scanLine(r)) + part.left();
+    for (int x = 0; x < part.width(); ++x) to[x] = qRgb(from[x].Red, from[x].Green, from[x].Blue);
+  }
+  painter.drawImage(Target.topLeft() + (part.topLeft() - SourceRect.topLeft()), Shown, part);
 }
 
 int TQtDIBPlatform::ScreenBitsPerPixel() {

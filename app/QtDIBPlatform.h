@@ -4,6 +4,7 @@
 // them first.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
 #include <map>
@@ -34,6 +35,7 @@ class TPaintBox : public QWidget {
   // What the last copy showed; a repaint asked for by the window system shows it again.
   const TFastDIB* Source = nullptr;
   QRect Target, SourceRect;
+  QImage Shown;  // the picture upright in the screen's format, kept from frame to frame
 };
 
 class TQtDIBPlatform final : public iDIBPlatform {
@@ -57,8 +59,5 @@ class TQtDIBPlatform final : public iDIBPlatform {
   std::map<TDIBHandle, TPaintBox*> Boxes;
   std::uintptr_t NextBox = 1;
 };
-
-// A QImage over a 24-bit surface's pixels (blue, green, red bytes), upside down as stored.
-QImage SurfaceImage(const TFastDIB& Surface);
 
 }  // namespace plashbox

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
   using namespace plashbox;
   RegisterClasses(RegisterControlPanels);
   QApplication application(argc, argv);
+  QApplication::setOrganizationName("Plashbox");
   QApplication::setApplicationName("Plashbox");
   QApplication::setWindowIcon(ProgramIcon());
 

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
@@ -37,8 +38,14 @@ namespace {
 
 const QColor FormColour(122, 122, 133);
 constexpr int PanelColumnWidth = 200;
-constexpr int PanelColumnLeft = 458;
+// Right of the tank's frame: the gap before the panel column, and the column's own margin.
+constexpr int PanelColumnGap = 17, PanelColumnMargin = 8;
+// Below the tank's frame.
+constexpr int BottomMargin = 23;
+// The page at the normal tank; a bigger tank makes it grow.
 const QSize ContentSize(466 + PanelColumnWidth, 506);
+// The biggest tank "Fill the screen" makes.
+constexpr int MaxFilledWidth = 3840, MaxFilledHeight = 2160;
 
 QFrame* MakePanel(QWidget* Parent, const QRect& Geometry, const QColor& Colour, bool Border) {
   auto* panel = new QFrame(Parent);
@@ -97,6 +104,10 @@ TMainForm::TMainForm(const QStringList& Arguments, iMillisecondClock& Clock, QWi
     RebuildPanels();
   };
   SeedUniqueIDs(SteadyMillisecondClock().Now());
+  // The tank size chosen last time, if any.
+  const QSettings settings;
+  if (settings.contains("Tank/Width") && settings.contains("Tank/Height"))
+    FCore->ChooseTankSize(settings.value("Tank/Width").toInt(), settings.value("Tank/Height").toInt());
   FCore->CreateScene();
   PlaceBox();
 
@@ -247,8 +258,8 @@ void TMainForm::CreateShortcuts() {
   key(QKeySequence::Save, "SaveKey", [this] { SaveScene(); });
   key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), "SaveAsKey", [this] { SaveSceneDialog(); });
   key(Qt::Key_F1, "HelpKey", [this] { OpenContextHelp(); });
-  key(Qt::Key_F11, "FullScreenKey", [this] { SetFullScreen(!isFullScreen()); });
-  key(Qt::Key_Escape, "LeaveFullScreenKey", [this] { SetFullScreen(false); });
+  key(Qt::Key_F11, "FullScreenKey", [this] { FillTheScreen(!isFullScreen()); });
+  key(Qt::Key_Escape, "LeaveFullScreenKey", [this] { FillTheScreen(false); });
   key(Qt::Key_PageUp, "PreviousSlideKey", [this] { FCore->PreviousSlide(); });
   key(Qt::Key_PageDown, "NextSlideKey", [this] { FCore->NextSlide(); });
   // These three are the Edit menu's items too, which show the keys.
@@ -335,7 +346,9 @@ void TMainForm::CreatePanelColumn() {
 }
 
 QFrame* TMainForm::MakePanelHolder(int Top, int Height) {
-  QFrame* holder = MakePanel(FContent, QRect(PanelColumnLeft, Top, 177 + 8, Height), FormColour, false);
+  const TRect frame = TMainFormCore::TankBack;
+  QFrame* holder = MakePanel(FContent, QRect(frame.Left + frame.Width + PanelColumnGap, Top, 177 + 8, Height),
+                             FormColour, false);
   holder->setObjectName("PanelHolder");
   return holder;
 }
@@ -452,6 +465,17 @@ void TMainForm::CreateMenu() {
     item->setData(tag);
     connect(item, &QAction::triggered, this, [this, tag] { ChooseDisplayShape(tag); });
   }
+  QMenu* sizes = FSlideshowMenu->addMenu("Tank Size");
+  sizes->setObjectName("TankSize1");
+  for (const TDisplayShape& size : TankSizes) {
+    QAction* item = sizes->addAction(size.Caption);
+    connect(item, &QAction::triggered, this, [this, size] { ChooseRememberedTankSize(size.Width, size.Height); });
+  }
+  sizes->addSeparator();
+  QAction* fill = sizes->addAction("Fill the screen");
+  fill->setShortcut(Qt::Key_F11);  // shown; the window's own key action does it
+  fill->setShortcutContext(Qt::WidgetShortcut);
+  connect(fill, &QAction::triggered, this, [this] { FillTheScreen(true); });
   FSlideshowMenu->addAction("Open Scene...", this, &TMainForm::OpenSceneDialog)->setObjectName("OpenScene1");
   FSlideshowMenu->addAction("Save Scene...", this, &TMainForm::SaveSceneDialog)->setObjectName("SaveScene1");
   FSlideshowMenu->addSeparator();
@@ -467,7 +491,55 @@ QPoint TMainForm::MenuAnchor() const {
 void TMainForm::PlaceBox() {
   const TRect& box = FCore->Box();
   FBox->setGeometry(box.Left, box.Top, box.Width, box.Height);
-  update();  // the frame around the tank follows it
+  // The frame behind the tank, and whatever sits at its right or its foot, follow its size.
+  const TRect frame = FCore->TankFrame();
+  FTankBack->setGeometry(frame.Left, frame.Top, frame.Width, frame.Height);
+  const int right = frame.Left + frame.Width, bottom = frame.Top + frame.Height;
+  FShowDebugPanelBTN->move(right + 2, bottom);
+  FDebugPanel->move(right + 22 - FDebugPanel->width(), bottom + 20 - FDebugPanel->height());
+  for (QFrame* holder : {FSourceHolder, FMapHolder}) holder->move(right + PanelColumnGap, holder->y());
+  const QSize page(right + PanelColumnGap + PanelColumnWidth + PanelColumnMargin, bottom + BottomMargin);
+  FContent->resize(page);
+  if (isFullScreen())
+    CentrePage();
+  else
+    setFixedSize(page);
+  FContent->update();  // the frames are painted on the page
+}
+
+void TMainForm::CentrePage() {
+  FContent->move(std::max(0, (width() - FContent->width()) / 2), std::max(0, (height() - FContent->height()) / 2));
+}
+
+void TMainForm::ChooseTankSize(int Width, int Height) {
+  FCore->ChooseTankSize(Width, Height);
+  PlaceBox();
+  RebuildPanels();
+}
+
+void TMainForm::ChooseRememberedTankSize(int Width, int Height) {
+  ChooseTankSize(Width, Height);
+  QSettings settings;
+  settings.setValue("Tank/Width", FCore->Box().Width);
+  settings.setValue("Tank/Height", FCore->Box().Height);
+}
+
+void TMainForm::FillTheScreen(bool On) {
+  if (On == isFullScreen()) return;
+  if (On) {
+    FSizeBeforeFill = QSize(FCore->Box().Width, FCore->Box().Height);
+    const QRect screen = this->screen()->geometry();
+    // The page of the full screen: the tank takes what the tool bar, the frame and the panel
+    // column leave.
+    const TRect frame = TMainFormCore::TankBack;
+    const int w = screen.width() - frame.Left - 16 - PanelColumnGap - PanelColumnWidth - PanelColumnMargin;
+    const int h = screen.height() - frame.Top - 16 - BottomMargin;
+    ChooseTankSize(std::min(w, MaxFilledWidth), std::min(h, MaxFilledHeight));
+    SetFullScreen(true);
+  } else {
+    SetFullScreen(false);
+    ChooseTankSize(FSizeBeforeFill.width(), FSizeBeforeFill.height());
+  }
 }
 
 void TMainForm::Tick() {
@@ -582,7 +654,7 @@ void TMainForm::PaintContent() {
 
 void TMainForm::resizeEvent(QResizeEvent* Event) {
   QWidget::resizeEvent(Event);
-  FContent->move((width() - ContentSize.width()) / 2, (height() - ContentSize.height()) / 2);
+  CentrePage();
 }
 
 void TMainForm::SetFullScreen(bool On) {
@@ -593,7 +665,7 @@ void TMainForm::SetFullScreen(bool On) {
     showFullScreen();
   } else {
     showNormal();
-    setFixedSize(ContentSize);
+    setFixedSize(FContent->size());
   }
 }
 

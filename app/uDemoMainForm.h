@@ -73,8 +73,15 @@ class TMainForm : public QWidget {
   void Undo();
   void Redo();
   void DeleteSelected();
-  // F11; Esc leaves. The window's page stays as it is, centred on the screen.
+  // Full screen with the window's page centred on it, as it is.
   void SetFullScreen(bool On);
+  // F11 and the Tank Size menu's last item: full screen with a tank as big as the screen
+  // allows beside the panel column; F11 again or Esc go back to the size before.
+  void FillTheScreen(bool On);
+  // The Tank Size menu: the window grows with the tank. The menu's choice is remembered for
+  // the next start.
+  void ChooseTankSize(int Width, int Height);
+  void ChooseRememberedTankSize(int Width, int Height);
   // Where the menu's top-right corner goes, on the screen.
   QPoint MenuAnchor() const;
 
@@ -126,7 +133,9 @@ class TMainForm : public QWidget {
   void WatchPanelGesture(const QEvent& Event);
   void EndPanelEdit(bool Merge);
   void OpenDocument(const std::string& Name);
+  // The paint area, the frame behind it, the panel column and the page sized for the tank.
   void PlaceBox();
+  void CentrePage();
   void ShowDataList();
   void SetDebugPanelVisible(bool Visible);
   void MarkSelectedPanel();
@@ -135,6 +144,7 @@ class TMainForm : public QWidget {
 
   std::unique_ptr<TMainFormCore> FCore;
   QWidget* FContent = nullptr;  // the page that holds every widget
+  QSize FSizeBeforeFill{401, 401};
   QAction* FUndoAction = nullptr;
   QAction* FRedoAction = nullptr;
   QAction* FDeleteAction = nullptr;

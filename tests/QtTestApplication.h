@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStandardPaths>
 
 #include <functional>
 #include <memory>
@@ -22,6 +23,8 @@ class TQtTestApplication : public ::testing::Environment {
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     App = std::make_unique<QApplication>(argc, argv);
+    // Settings the program remembers go to a test folder, never the user's.
+    QStandardPaths::setTestModeEnabled(true);
     if (AfterStart) AfterStart();
   }
   void TearDown() override { App.reset(); }

@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QTest>
 
+#include <QScreen>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <filesystem>
@@ -99,7 +101,7 @@ TEST_F(MainForm, MenuItemsInOrder) {
   for (QAction* a : form->SlideshowMenu().actions()) captions.push_back(a->isSeparator() ? "-" : a->text());
   const std::vector<QString> expected{"Edit",          "-",
                                       "Demo Help",     "Plashbox Manual (Full version - pdf)", "-", "Display Shape",
-                                      "Open Scene...", "Save Scene...", "-", "About Plashbox"};
+                                      "Tank Size",     "Open Scene...", "Save Scene...", "-", "About Plashbox"};
   EXPECT_EQ(captions, expected);
   QMenu* shapes = form->SlideshowMenu().actions()[5]->menu();
   ASSERT_NE(shapes, nullptr);
@@ -229,8 +231,10 @@ TEST_F(MainForm, AboutComesToTheFrontInsteadOfOpeningAgain) {
   auto form = Make();
   const auto count = [] { return QApplication::topLevelWidgets().size(); };
   const auto before = count();
-  form->SlideshowMenu().actions()[9]->trigger();
-  form->SlideshowMenu().actions()[9]->trigger();
+  QAction* about = form->SlideshowMenu().findChild<QAction*>("AboutPlashbox1");
+  ASSERT_NE(about, nullptr);
+  about->trigger();
+  about->trigger();
   EXPECT_EQ(count(), before + 1);
   for (QWidget* w : QApplication::topLevelWidgets())
     if (qobject_cast<TWELCOME*>(w)) delete w;
@@ -526,7 +530,7 @@ TEST_F(MainForm, DeleteAndPageKeysReachTheScene) {
   EXPECT_EQ(water.GetChildCount(), 3);
 }
 
-TEST_F(MainForm, FullScreenCentresThePageAndEscapeLeavesIt) {
+TEST_F(MainForm, F11FillsTheScreenAndEscapeGoesBack) {
   auto form = Make();
   form->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -536,14 +540,45 @@ TEST_F(MainForm, FullScreenCentresThePageAndEscapeLeavesIt) {
   QApplication::processEvents();
   auto* page = form->findChild<QWidget*>("Content");
   ASSERT_NE(page, nullptr);
-  EXPECT_EQ(page->size(), normal);
-  EXPECT_LE(std::abs(page->geometry().center().x() - form->rect().center().x()), 1);
-  EXPECT_EQ(form->Box().mapTo(page, QPoint(0, 0)), QPoint(32, 74)) << "the tank keeps its place on the page";
+  const QSize screen = form->screen()->geometry().size();
+  EXPECT_EQ(page->size(), screen) << "the page is the screen: the tank took the room";
+  EXPECT_EQ(form->Core().Box().Width, screen.width() - 24 - 16 - 17 - 208);
+  EXPECT_EQ(form->Core().ActiveWater()->GridHeight(), screen.height() - 66 - 16 - 23);
+  EXPECT_EQ(form->Box().mapTo(page, QPoint(0, 0)), QPoint(32, 74));
   QTest::keyClick(form.get(), Qt::Key_Escape);
   EXPECT_FALSE(form->windowState() & Qt::WindowFullScreen);
   QApplication::processEvents();
+  EXPECT_EQ(form->Core().Box().Width, 401) << "the size before";
   EXPECT_EQ(form->size(), normal);
   EXPECT_EQ(form->minimumSize(), normal) << "fixed again";
+}
+
+TEST_F(MainForm, BigTanksGrowTheWindowAndAreRemembered) {
+  QSettings().clear();
+  {
+    auto form = Make();
+    QMenu* sizes = form->SlideshowMenu().findChild<QMenu*>("TankSize1");
+    ASSERT_NE(sizes, nullptr);
+    ASSERT_EQ(sizes->actions().size(), 6);
+    EXPECT_EQ(sizes->actions()[5]->text(), "Fill the screen");
+    sizes->actions()[3]->trigger();  // 1920 x 1080
+    EXPECT_EQ(form->Box().geometry(), QRect(32, 74, 1920, 1080));
+    EXPECT_EQ(form->size(), QSize(24 + 1936 + 17 + 208, 66 + 1096 + 23));
+    EXPECT_EQ(form->SourcePanel()->parentWidget()->x(), 24 + 1936 + 17) << "the panels stay beside the tank";
+    EXPECT_EQ(form->ShowDebugPanelButton().pos(), QPoint(24 + 1936 + 2, 66 + 1096));
+    TWater& water = *form->Core().ActiveWater();
+    EXPECT_EQ(water.GridWidth(), 1920);
+    auto* block = LastChildOf<TBlockRIMapper>(water);
+    EXPECT_NEAR(block->BlockWidth, 1920 * 0.4, 1) << "objects keep their share of the tank";
+    form->Tick();
+    // The picture fills the paint area: the middle of the block is the block's tint.
+    const QColor middle = Shown(*form, 960, 540);
+    EXPECT_GT(middle.red(), middle.green());
+  }
+  auto again = Make();
+  EXPECT_EQ(again->Core().Box().Width, 1920) << "the size chosen last time";
+  EXPECT_EQ(again->Core().ActiveWater()->GridHeight(), 1080);
+  QSettings().clear();
 }
 
 }  // namespace
