@@ -144,6 +144,14 @@ TEST_F(Cli, ASavedSceneRunsToTheSamePicture) {
   EXPECT_TRUE(Read(Path("loaded.ppm")) == Read(Path("direct.ppm")));
 }
 
+TEST_F(Cli, ASceneRunsAtItsSavedSizeUnlessSizeIsGiven) {
+  ASSERT_EQ(Run("--steps 0 --size 61x43 --save " + Path("small.xml")).Status, 0);
+  ASSERT_EQ(Run("--scene " + Path("small.xml") + " --steps 1 --frame " + Path("own.ppm")).Status, 0);
+  EXPECT_EQ(Read(Path("own.ppm")).rfind("P6\n61 43\n", 0), 0u);
+  ASSERT_EQ(Run("--scene " + Path("small.xml") + " --size 31x29 --steps 1 --frame " + Path("given.ppm")).Status, 0);
+  EXPECT_EQ(Read(Path("given.ppm")).rfind("P6\n31 29\n", 0), 0u);
+}
+
 TEST_F(Cli, ABrokenSceneFileIsRefusedWithTheReadersMessage) {
   {
     std::ofstream out(Path("broken.xml"));
