@@ -1,5 +1,6 @@
 #include "frame/ClassRegistration.h"
 
+#include "objects/uBarrier.h"
 #include "objects/uBlockRIMapper.h"
 #include "objects/uGeneralExciter.h"
 #include "sim/uWaterCollection.h"
@@ -11,7 +12,7 @@ void RegisterClasses(void (*RegisterPanels)()) {
   // The classes a scene file may name, in the registry of the reader.
   TNodeRegistry& registry = NodeRegistry();
   for (const TNodeClass* c : {&TSlideshow::StaticClass(), &TWater::StaticClass(), &TBlockRIMapper::StaticClass(),
-                              &TGeneralExciter::StaticClass()})
+                              &TGeneralExciter::StaticClass(), &TBarrier::StaticClass()})
     if (!registry.IsRegistered(c->ClassName())) registry.RegisterNode(c);
   // The block as the one refractive index map class and the general exciter as the one source
   // class of a new scene.

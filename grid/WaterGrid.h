@@ -17,6 +17,10 @@ struct TWaterCell {
 static_assert(sizeof(TWaterCell) == 16, "a cell is four packed singles");
 
 inline constexpr float OpenWaterSpeedFactor = 0.5f;
+
+// A wall: no wave moves through it (speed factor 0). The step leaves a cell at rest there, and
+// the sources and drips never write into one, so it stays a fixed edge that reflects.
+inline bool IsWall(const TWaterCell& Cell) { return Cell.SpeedFactor == 0; }
 inline constexpr float OpenWaterDamping = 0.999f;
 
 // Cells[x][y]: Width columns, each one contiguous array of Height cells, y = 0 at the bottom.

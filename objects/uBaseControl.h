@@ -3,6 +3,8 @@
 // cells, dragged by the pointer, optionally snapped to a 16-cell grid.
 #pragma once
 
+#include <algorithm>
+
 #include "objects/uWaterBaseClasses.h"
 
 namespace plashbox {
@@ -12,6 +14,8 @@ inline constexpr int32_t SnapSpacing = 16;
 // Handle positions set by name (scene files, --set) are taken to within a tank's width of the
 // tank, in percent of its size.
 inline constexpr float MinPercentPosition = -100, MaxPercentPosition = 200;
+// Further out the cell numbers would not fit an integer.
+inline float CheckedPercent(float Value) { return std::clamp(Value, MinPercentPosition, MaxPercentPosition); }
 
 // Which handles a control has and how the mouse treats it; the values are those of the files
 // and panels that name a kind by number.

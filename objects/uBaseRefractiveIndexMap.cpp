@@ -17,9 +17,7 @@ void TBaseRIMap::Initialise() {
   Snap_to_Grid = false;
 }
 
-void TBaseRIMap::ApplyToWater() {
-  if (HasGrid()) ResetMedium();
-}
+void TBaseRIMap::ApplyToWater() { RecomposeMedium(); }
 
 void TBaseRIMap::GeometryChanged() { ApplyToWater(); }
 

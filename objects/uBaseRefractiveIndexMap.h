@@ -1,7 +1,7 @@
 // objects/: the tank objects placed in the water: sources, maps and their controls.
-// Refractive index maps: objects that write the wave speed (SpeedFactor) of the cells. A map
-// resets the whole medium to open water and rewrites its region whenever it or the grid
-// changes; the time step only reads the medium.
+// Refractive index maps: objects that write the wave speed (SpeedFactor) of the cells. Whenever
+// a map or the grid changes, the water composes the medium again (open water, the map's region,
+// the walls); the time step only reads the medium.
 #pragma once
 
 #include "objects/ClassList.h"

@@ -174,9 +174,10 @@ void TBlockRIMapper::FillTurned(const std::array<TFloatPoint, 4>& K) {
   }
 }
 
-void TBlockRIMapper::ApplyToWater() {
+void TBlockRIMapper::ApplyToWater() { RecomposeMedium(); }
+
+void TBlockRIMapper::WriteMedium() {
   if (!HasGrid()) return;
-  TBaseRIControlRIMapper::ApplyToWater();
   CentreX = GridWidth / 2;
   CentreY = GridHeight / 2;
   const std::array<TFloatPoint, 4> corners = TurnedCorners();

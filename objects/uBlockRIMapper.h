@@ -23,6 +23,7 @@ class TBlockRIMapper : public TBaseRIControlRIMapper {
   TShapeKind GetShapeKind() override;
   void GridAttached() override;
   void ApplyToWater() override;
+  void WriteMedium() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) override;
   void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;

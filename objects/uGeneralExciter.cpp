@@ -9,14 +9,6 @@
 
 namespace plashbox {
 
-namespace {
-
-// Positions by name are taken to within a tank's width of the tank: further out the cell
-// numbers would not fit an integer.
-float CheckedPercent(float Value) { return std::clamp(Value, MinPercentPosition, MaxPercentPosition); }
-
-}  // namespace
-
 void TGeneralExciter::DeclareProperties(TPropertyBuilder<TGeneralExciter>& P) {
   P.Integer("BeamType", &TGeneralExciter::GetBeamType,
             [](TGeneralExciter& E, int32_t V) {
@@ -129,9 +121,21 @@ bool TGeneralExciter::OnGrid(int32_t x, int32_t y) const {
 void TGeneralExciter::DrivePoint() {
   if (!OnGrid(X1, Y1)) return;
   TWaterCell& c = Cell(X1, Y1);
+  if (IsWall(c)) return;
   c.Displacement = static_cast<float>(6 * double(Signal1));
   c.Velocity = 0;
 }
+
+namespace {
+
+// A height held by the source: set, with the velocity stopped; a wall stays at rest.
+void Drive(TWaterCell& Cell, float Height) {
+  if (IsWall(Cell)) return;
+  Cell.Displacement = Height;
+  Cell.Velocity = 0;
+}
+
+}  // namespace
 
 void TGeneralExciter::DriveBeam() {
   // A vertical aperture with a Gaussian profile (sigma 30 cells) cut off after 89 cells.
@@ -142,14 +146,8 @@ void TGeneralExciter::DriveBeam() {
   for (int32_t i = 0; i <= 89; ++i) {
     const auto a = static_cast<float>(1.8 * Signal1 * exact::Exp(-0.5 * i * i / (30.0 * 30.0)));
     const int64_t down = int64_t(Y3) - i, up = int64_t(Y3) + i;
-    if (down > 0 && down < H) {
-      Cell(c, Y3 - i).Displacement = a;
-      Cell(c, Y3 - i).Velocity = 0;
-    }
-    if (up < H - 1 && up >= 0) {
-      Cell(c, Y3 + i).Displacement = a;
-      Cell(c, Y3 + i).Velocity = 0;
-    }
+    if (down > 0 && down < H) Drive(Cell(c, Y3 - i), a);
+    if (up < H - 1 && up >= 0) Drive(Cell(c, Y3 + i), a);
   }
 }
 
@@ -158,13 +156,13 @@ void TGeneralExciter::DriveLine() {
   if (BeamColumn < 0 || BeamColumn >= GridWidth) return;
   for (int32_t y = 0; y < GridHeight; ++y) {
     TWaterCell& c = Cell(BeamColumn, y);
-    c.Displacement = static_cast<float>(c.Displacement + 1.5 * double(Signal1));
+    if (!IsWall(c)) c.Displacement = static_cast<float>(c.Displacement + 1.5 * double(Signal1));
   }
 }
 
 void TGeneralExciter::DriveDouble() {
-  if (OnGrid(X1, Y1)) Cell(X1, Y1).Displacement = static_cast<float>(4 * double(Signal1));
-  if (OnGrid(X2, Y2)) Cell(X2, Y2).Displacement = static_cast<float>(4 * double(Signal2));
+  if (OnGrid(X1, Y1) && !IsWall(Cell(X1, Y1))) Cell(X1, Y1).Displacement = static_cast<float>(4 * double(Signal1));
+  if (OnGrid(X2, Y2) && !IsWall(Cell(X2, Y2))) Cell(X2, Y2).Displacement = static_cast<float>(4 * double(Signal2));
 }
 
 void TGeneralExciter::DriveDoppler() {
@@ -190,7 +188,7 @@ void TGeneralExciter::DriveDoppler() {
       const double rx = x - double(DopplerX), ry = y - double(DopplerY);
       const auto r = static_cast<float>(exact::Sqrt(rx * rx + ry * ry));
       TWaterCell& c = Cell(x, y);
-      c.Velocity = static_cast<float>(c.Velocity + signal * exact::Exp(-(double(r) * r) / 2));
+      if (!IsWall(c)) c.Velocity = static_cast<float>(c.Velocity + signal * exact::Exp(-(double(r) * r) / 2));
     }
 }
 

@@ -63,6 +63,18 @@ void TBaseWaterObject::ResetMedium() {
 
 void TBaseWaterObject::GridAttached() {}
 void TBaseWaterObject::ApplyToWater() {}
+void TBaseWaterObject::WriteMedium() {}
+
+void TBaseWaterObject::RecomposeMedium() {
+  if (!HasGrid()) return;
+  const XMLNodeRef parent = GetParentNode();
+  if (auto* host = parent ? dynamic_cast<TMediumHost*>(parent->AsObject()) : nullptr) {
+    host->ComposeMedium();
+    return;
+  }
+  ResetMedium();
+  WriteMedium();
+}
 void TBaseWaterObject::MouseDown(TMouseButton, TShiftState, int32_t, int32_t, bool& Handled) { Handled = false; }
 void TBaseWaterObject::MouseMove(TShiftState, int32_t, int32_t) {}
 void TBaseWaterObject::MouseUp(TMouseButton, TShiftState, int32_t, int32_t) {}

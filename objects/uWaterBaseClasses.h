@@ -41,6 +41,16 @@ using TControlPanelMaker = std::unique_ptr<TControlPanel> (*)(TBasicXMLNode& Obj
 // Registers the maker of the panels of Class and of its descendants that have none of their own.
 void RegisterControlPanel(const TNodeClass& Class, TControlPanelMaker Maker);
 
+// The water an object sits in, as the objects see it: the medium is composed there from all of
+// its objects (open water, its map, then its walls) whenever any of them changes.
+class TMediumHost {
+ public:
+  virtual void ComposeMedium() = 0;
+
+ protected:
+  ~TMediumHost() = default;
+};
+
 class TBaseWaterObject : public TXMLNode {
  public:
   static const TNodeClass& StaticClass();
@@ -57,6 +67,8 @@ class TBaseWaterObject : public TXMLNode {
   virtual std::string GetTypeName();
   virtual std::string GetDescription();
   virtual void ApplyToWater();
+  // Writes this object's part of the medium over what is there (a map's region, a wall).
+  virtual void WriteMedium();
   // Pointer operations take paint-area coordinates, Y downward from the top.
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled);
   virtual void MouseMove(TShiftState Shift, int32_t X, int32_t Y);
@@ -92,6 +104,9 @@ class TBaseWaterObject : public TXMLNode {
  protected:
   void Initialise() override;
   bool HasGrid() const { return Cells != nullptr && GridWidth > 0 && GridHeight > 0; }
+  // The medium made anew by the water this object is in; one alone writes open water and its
+  // own part.
+  void RecomposeMedium();
   TWaterCell& Cell(int32_t x, int32_t y) const { return (*Cells)[x][y]; }
 
   TCellsRef Cells;

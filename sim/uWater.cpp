@@ -7,6 +7,7 @@
 #include "objects/uBaseExciter.h"
 #include "objects/uBaseRefractiveIndexMap.h"
 #include "objects/uBaseTool.h"
+#include "objects/uBarrier.h"
 #include "sim/WaterStepKernels.h"
 #include "sim/uWaterCollection.h"
 
@@ -221,10 +222,8 @@ void TWater::StepObjects(TBaseExciter* Source, bool SampleTools) {
 }
 
 void TWater::AttachObjects() {
-  for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this)) {
-    object->AttachGrid(Grid, Width, Height);
-    object->ApplyToWater();
-  }
+  for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this)) object->AttachGrid(Grid, Width, Height);
+  ComposeMedium();
 }
 
 void TWater::RestartObjects() {
@@ -251,8 +250,15 @@ int32_t TWater::add(iXMLNode* Node) {
     else
       control->Activate();  // it becomes the only selected object
   }
-  if (auto* map = NodeAs<TBaseRIMap>(Node)) map->ApplyToWater();
+  if (auto* object = NodeAs<TBaseWaterObject>(Node)) object->ApplyToWater();
   return index;
+}
+
+void TWater::ComposeMedium() {
+  if (!Grid) return;
+  plashbox::ResetMedium(*Grid);
+  if (TBaseRIMap* map = GetRIMap()) map->WriteMedium();
+  for (TBarrier* wall : ChildrenOf<TBarrier>(*this)) wall->WriteMedium();
 }
 
 void TWater::Remove(iXMLNode* Node) {
@@ -260,7 +266,9 @@ void TWater::Remove(iXMLNode* Node) {
     MouseTarget = nullptr;
     Grabbed = DripActive = false;
   }
+  const bool medium = NodeAs<TBaseRIMap>(Node) || NodeAs<TBarrier>(Node);
   TXMLNode::Remove(Node);
+  if (medium) ComposeMedium();
 }
 
 void TWater::ClearWaves() {

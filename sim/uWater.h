@@ -21,7 +21,7 @@ class TBaseWaterObject;
 // The exposures a water takes by name: brightness gains of the picture.
 inline constexpr float MinExposure = 0.01f, MaxExposure = 100;
 
-class TWater : public TXMLNode {
+class TWater : public TXMLNode, public TMediumHost {
  public:
   static const TNodeClass& StaticClass();
   const TNodeClass& ClassType() const override { return StaticClass(); }
@@ -49,6 +49,9 @@ class TWater : public TXMLNode {
   void DrawObjects(TFastDIB& Surface, bool Sample);
   // Zeroes displacement and velocity everywhere; the medium stays.
   void ClearWaves();
+  // Open water with its border, then the refractive index map's region, then every wall in
+  // child order: whenever any of them changes, so that moving one never erases another.
+  void ComposeMedium() override;
 
   int32_t add(iXMLNode* Node) override;
   // An object taken out lets go of the pointer it held.

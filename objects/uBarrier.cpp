@@ -1,0 +1,126 @@
+#include "objects/uBarrier.h"
+
+#include <algorithm>
+
+#include "grid/ExactMath.h"
+#include "xmlworker/XMLFormat.h"
+
+namespace plashbox {
+
+namespace {
+
+// Dark slate inside, a light edge: a wall never looks like the red of a slow medium.
+constexpr TPixelColor WallColour{79, 79, 47};
+constexpr TPixelColor WallEdgeColour{215, 210, 200};
+
+int32_t Checked(const char* Name, int32_t Value, int32_t Low, int32_t High, const char* Accepted) {
+  if (Value < Low || Value > High) RefuseValue(Name, Value, Accepted);
+  return Value;
+}
+
+}  // namespace
+
+void TBarrier::DeclareProperties(TPropertyBuilder<TBarrier>& P) {
+  P.Single("X1Percent", &TBarrier::GetX1Percent, [](TBarrier& B, float V) { B.SetX1Percent(CheckedPercent(V)); })
+      .Single("Y1Percent", &TBarrier::GetY1Percent, [](TBarrier& B, float V) { B.SetY1Percent(CheckedPercent(V)); })
+      .Single("X2Percent", &TBarrier::GetX2Percent, [](TBarrier& B, float V) { B.SetX2Percent(CheckedPercent(V)); })
+      .Single("Y2Percent", &TBarrier::GetY2Percent, [](TBarrier& B, float V) { B.SetY2Percent(CheckedPercent(V)); })
+      .Integer("Thickness", &TBarrier::Thickness, &TBarrier::SetThickness, 3)
+      .Integer("Slits", &TBarrier::Slits, &TBarrier::SetSlits)
+      .Integer("SlitWidth", &TBarrier::SlitWidth, &TBarrier::SetSlitWidth, 6)
+      .Integer("SlitSpacing", &TBarrier::SlitSpacing, &TBarrier::SetSlitSpacing, 30);
+}
+
+const TNodeClass& TBarrier::StaticClass() {
+  static const TNodeClass cls = TNodeClass::Make<TBarrier>("TBarrier", &TBaseControl::StaticClass(), &DeclareProperties);
+  return cls;
+}
+
+void TBarrier::Initialise() {
+  TBaseControl::Initialise();
+  Snap_to_Grid = false;
+  // Upright across the whole tank at 40 % of its width.
+  X1Percent = X2Percent = 40;
+  Y1Percent = 0;
+  Y2Percent = 100;
+}
+
+std::string TBarrier::GetTypeName() { return "Wall"; }
+std::string TBarrier::GetDescription() { return "A wall with slits"; }
+
+TPixelColor TBarrier::GetHandleColour() {
+  return ActiveTool ? TPixelColor{60, 220, 255} : TPixelColor{40, 150, 190};
+}
+
+void TBarrier::SetThickness(int32_t Value) {
+  Thickness = Checked("Thickness", Value, MinWallThickness, MaxWallThickness, "1 to 20 cells");
+  ApplyToWater();
+}
+
+void TBarrier::SetSlits(int32_t Value) {
+  Slits = Checked("Slits", Value, 0, MaxSlits, "0 to 12");
+  ApplyToWater();
+}
+
+void TBarrier::SetSlitWidth(int32_t Value) {
+  SlitWidth = Checked("SlitWidth", Value, 1, MaxSlitSize, "1 to 1000 cells");
+  ApplyToWater();
+}
+
+void TBarrier::SetSlitSpacing(int32_t Value) {
+  SlitSpacing = Checked("SlitSpacing", Value, 1, MaxSlitSize, "1 to 1000 cells");
+  ApplyToWater();
+}
+
+bool TBarrier::Covers(int32_t x, int32_t y) const {
+  const double dx = double(X2) - X1, dy = double(Y2) - Y1;
+  const double length = exact::Sqrt(dx * dx + dy * dy);
+  if (length < 1) return false;
+  const double ux = dx / length, uy = dy / length;
+  const double rx = double(x) - X1, ry = double(y) - Y1;
+  const double along = rx * ux + ry * uy, across = ry * ux - rx * uy;
+  if (along < 0 || along > length) return false;
+  const double half = Thickness / 2.0;
+  if (!(across > -half && across <= half)) return false;
+  const double halfSlit = SlitWidth / 2.0;
+  for (int32_t k = 0; k < Slits; ++k) {
+    const double u = along - (length / 2 + (k - (Slits - 1) / 2.0) * SlitSpacing);
+    if (u >= -halfSlit && u < halfSlit) return false;
+  }
+  return true;
+}
+
+void TBarrier::WriteMedium() {
+  WallCells.clear();
+  OnEdge.clear();
+  if (!HasGrid()) return;
+  // Only the cells near the segment, and only those on the grid, whatever the handles say.
+  const int32_t reach = Thickness + 1;
+  const int32_t left = std::max(0, std::min(X1, X2) - reach), right = std::min(GridWidth - 1, std::max(X1, X2) + reach);
+  const int32_t low = std::max(0, std::min(Y1, Y2) - reach), high = std::min(GridHeight - 1, std::max(Y1, Y2) + reach);
+  for (int32_t x = left; x <= right; ++x)
+    for (int32_t y = low; y <= high; ++y) {
+      if (!Covers(x, y)) continue;
+      TWaterCell& c = Cell(x, y);
+      c.SpeedFactor = 0;
+      c.Displacement = 0;
+      c.Velocity = 0;
+      WallCells.emplace_back(x, y);
+      OnEdge.push_back(!Covers(x - 1, y) || !Covers(x + 1, y) || !Covers(x, y - 1) || !Covers(x, y + 1));
+    }
+}
+
+void TBarrier::Paint(TFastDIB& Surface) {
+  for (size_t i = 0; i < WallCells.size(); ++i) {
+    const auto [x, y] = WallCells[i];
+    const int32_t screen = ScreenRow(GridHeight, y);
+    // The surface stores a bottom-up picture upside down.
+    const int32_t row = Surface.Height() > 0 ? Surface.AbsHeight() - 1 - screen : screen;
+    Surface.SetPixel(row, x, OnEdge[i] ? WallEdgeColour : WallColour);
+  }
+  const TPixelColor handle = GetHandleColour();
+  DrawHandle(Surface, X1, Y1, handle);
+  DrawHandle(Surface, X2, Y2, handle);
+}
+
+}  // namespace plashbox
