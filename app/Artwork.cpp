@@ -5,6 +5,7 @@
 #include <QPolygonF>
 #include <QRect>
 
+#include "objects/uBarrier.h"
 #include "panels/Palette.h"
 
 namespace plashbox {
@@ -60,6 +61,25 @@ QImage ClearGlyph() {
   p.drawRoundedRect(QRectF(11.5, 9.5, 10, 3), 1, 1);
   p.setPen(QPen(QColor(200, 150, 40), 1));
   for (const QPointF& hole : {QPointF(14, 6), QPointF(18, 5.5), QPointF(16.5, 8)}) p.drawPoint(hole);
+  return image;
+}
+
+QImage WallGlyph() {
+  QImage image = Blank(24, 24);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  const auto colour = [](TPixelColor C) { return QColor(C.Red, C.Green, C.Blue); };
+  // The wall in three pieces, two slits between them, in the tank's own colours.
+  p.setPen(QPen(colour(WallEdgeColour), 1));
+  p.setBrush(colour(WallColour));
+  for (const QRectF& piece : {QRectF(6.5, 1.5, 4, 6), QRectF(6.5, 10.5, 4, 3), QRectF(6.5, 16.5, 4, 6)})
+    p.drawRect(piece);
+  // The rings spreading from the slits.
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(WaterBlue, 1.4));
+  for (const double y : {9.0, 15.0}) p.drawArc(QRectF(8, y - 5, 10, 10), -60 * 16, 120 * 16);
+  p.setPen(QPen(WaterBlue, 1.0));
+  p.drawArc(QRectF(6, 2, 16, 20), -50 * 16, 100 * 16);
   return image;
 }
 

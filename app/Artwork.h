@@ -15,6 +15,8 @@ namespace plashbox {
 QImage DripGlyph();
 // A sponge wiping a wave flat: clear the waves. 24 x 24.
 QImage ClearGlyph();
+// A wall with two slits and the waves through them: add a wall. 24 x 24.
+QImage WallGlyph();
 // The time controls: pause, a single step, slower and faster. 24 x 24.
 QImage PauseGlyph();
 QImage StepGlyph();

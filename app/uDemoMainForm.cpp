@@ -29,6 +29,7 @@
 #include "objects/UniqueIDs.h"
 #include "objects/uBaseExciter.h"
 #include "objects/uBaseRefractiveIndexMap.h"
+#include "objects/uBarrier.h"
 #include "panels/Palette.h"
 #include "panels/SpeedButton.h"
 
@@ -231,6 +232,9 @@ void TMainForm::CreateTimeControls() {
   FFasterButton = button(229, FasterGlyph());
   FFasterButton->setToolTip("Faster (])");
   FFasterButton->OnClick = [this] { SetSpeed(FCore->Speed() + 1); };
+  FWallButton = button(275, WallGlyph());
+  FWallButton->setToolTip("Add a wall with two slits; drag its ends, Delete removes it (W)");
+  FWallButton->OnClick = [this] { FCore->AddWall(); };
   ShowTimeControls();
 }
 
@@ -260,6 +264,7 @@ void TMainForm::CreateShortcuts() {
   key(Qt::Key_F1, "HelpKey", [this] { OpenContextHelp(); });
   key(Qt::Key_F11, "FullScreenKey", [this] { FillTheScreen(!isFullScreen()); });
   key(Qt::Key_Escape, "LeaveFullScreenKey", [this] { FillTheScreen(false); });
+  key(Qt::Key_W, "WallKey", [this] { FCore->AddWall(); });
   key(Qt::Key_PageUp, "PreviousSlideKey", [this] { FCore->PreviousSlide(); });
   key(Qt::Key_PageDown, "NextSlideKey", [this] { FCore->NextSlide(); });
   // These three are the Edit menu's items too, which show the keys.
@@ -343,6 +348,7 @@ void TMainForm::CreateDebugPanel() {
 void TMainForm::CreatePanelColumn() {
   FSourceHolder = MakePanelHolder(16, 200 + 8);
   FMapHolder = MakePanelHolder(16 + 208 + 12, 90 + 8);
+  FWallHolder = MakePanelHolder(16 + 208 + 12 + 98 + 8, 152 + 8);
 }
 
 QFrame* TMainForm::MakePanelHolder(int Top, int Height) {
@@ -417,25 +423,49 @@ void TMainForm::RebuildPanels() {
   }
   FSourceHolder->setVisible(FSourcePanel != nullptr);
   FMapHolder->setVisible(FMapPanel != nullptr);
+  RebuildWallPanel();
   FMarked = -1;
   MarkSelectedPanel();
   ShowTimeControls();  // a new scene starts running
 }
 
+TBarrier* TMainForm::WallToShow() const {
+  TWater* water = FCore->ActiveWater();
+  if (!water) return nullptr;
+  TBarrier* shown = nullptr;
+  for (TBarrier* wall : ChildrenOf<TBarrier>(*water))
+    if (wall->ActiveTool || !shown || !shown->ActiveTool) shown = wall;
+  return shown;
+}
+
+void TMainForm::RebuildWallPanel() {
+  delete FWallPanel;
+  FShownWall = WallToShow();
+  FWallPanel = PlacePanel(*FWallHolder, FShownWall.get());
+  FWallHolder->setVisible(FWallPanel != nullptr);
+}
+
 void TMainForm::MarkSelectedPanel() {
+  // Another wall selected, or one added or gone: its panel in the column.
+  if (WallToShow() != FShownWall.get()) {
+    RebuildWallPanel();
+    FMarked = -1;
+  }
   int marked = 0;
   if (TWater* water = FCore->ActiveWater()) {
-    // The objects whose panels the column shows: the last source and the last map.
+    // The objects whose panels the column shows: the last source, the last map, the wall.
     if (TBaseRIMap* map = water->GetRIMap(); map && map->ActiveTool)
       marked = 2;
     else if (auto* source = LastChildOf<TBaseExciter>(*water); source && source->ActiveTool)
       marked = 1;
+    else if (FShownWall && FShownWall->ActiveTool)
+      marked = 3;
   }
   if (marked == FMarked) return;
   FMarked = marked;
   // The selected object's panel gets a blue rim; the other keeps the window's colour. The rule
   // names the holder alone, so the panel inside keeps its own colours.
-  for (auto [holder, index] : {std::pair{FSourceHolder, 1}, std::pair{FMapHolder, 2}})
+  for (auto [holder, index] : {std::pair{FSourceHolder, 1}, std::pair{FMapHolder, 2}, std::pair{FWallHolder, 3}})
     holder->setStyleSheet(QString("QFrame#PanelHolder { border: 2px solid %1; background: %2; }")
                               .arg((index == marked ? WaterBlue : FormColour).name(), FormColour.name()));
 }
@@ -497,7 +527,7 @@ void TMainForm::PlaceBox() {
   const int right = frame.Left + frame.Width, bottom = frame.Top + frame.Height;
   FShowDebugPanelBTN->move(right + 2, bottom);
   FDebugPanel->move(right + 22 - FDebugPanel->width(), bottom + 20 - FDebugPanel->height());
-  for (QFrame* holder : {FSourceHolder, FMapHolder}) holder->move(right + PanelColumnGap, holder->y());
+  for (QFrame* holder : {FSourceHolder, FMapHolder, FWallHolder}) holder->move(right + PanelColumnGap, holder->y());
   const QSize page(right + PanelColumnGap + PanelColumnWidth + PanelColumnMargin, bottom + BottomMargin);
   FContent->resize(page);
   if (isFullScreen())

@@ -22,6 +22,7 @@ class QTableWidget;
 
 namespace plashbox {
 
+class TBarrier;
 class TCustomSpeedButton;
 class TPaintBox;
 class TWELCOME;
@@ -99,7 +100,10 @@ class TMainForm : public QWidget {
   // The column beside the tank: the source's panel and under it the refractive map's.
   QWidget* SourcePanel() const { return FSourcePanel; }
   QWidget* MapPanel() const { return FMapPanel; }
-  // Which holder is marked as the selected object's: 0 none, 1 the source, 2 the map.
+  // The selected wall's panel, else the last wall's, under the map's; nil without walls.
+  QWidget* WallPanel() const { return FWallPanel; }
+  TCustomSpeedButton& WallButton() const { return *FWallButton; }
+  // Which holder is marked as the selected object's: 0 none, 1 the source, 2 the map, 3 the wall.
   int MarkedPanel() const { return FMarked; }
   // New panels for the active water's objects.
   void RebuildPanels();
@@ -141,6 +145,8 @@ class TMainForm : public QWidget {
   void MarkSelectedPanel();
   QFrame* MakePanelHolder(int Top, int Height);
   QWidget* PlacePanel(QFrame& Holder, TBaseWaterObject* Object);
+  TBarrier* WallToShow() const;
+  void RebuildWallPanel();
 
   std::unique_ptr<TMainFormCore> FCore;
   QWidget* FContent = nullptr;  // the page that holds every widget
@@ -171,6 +177,10 @@ class TMainForm : public QWidget {
   QFrame* FMapHolder = nullptr;
   QWidget* FSourcePanel = nullptr;
   QWidget* FMapPanel = nullptr;
+  QFrame* FWallHolder = nullptr;
+  QWidget* FWallPanel = nullptr;
+  TRef<TBarrier> FShownWall;
+  TCustomSpeedButton* FWallButton = nullptr;
   int FMarked = -1;
 };
 

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "frame/SceneFiles.h"
+#include "objects/uBarrier.h"
 #include "objects/uBaseExciter.h"
 #include "objects/uBaseRefractiveIndexMap.h"
 #include "raster/FastDraw.h"
@@ -301,6 +302,12 @@ TBaseControl* TMainFormCore::DeletableSelection() {
   if (!selected || dynamic_cast<TBaseRIMap*>(selected)) return nullptr;
   if (dynamic_cast<TBaseExciter*>(selected) && sources < 2) return nullptr;
   return selected;
+}
+
+void TMainFormCore::AddWall() {
+  const TRef<TBarrier> wall = NewNode<TBarrier>();
+  wall->Slits = 2;
+  AddObject(wall);
 }
 
 bool TMainFormCore::DeleteSelected() {

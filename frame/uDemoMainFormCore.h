@@ -140,6 +140,8 @@ class TMainFormCore {
   bool Redo();
   // Adds an object to the active water as one edit.
   void AddObject(const TRef<TBaseWaterObject>& Object);
+  // The tool bar's wall: upright across the tank at 40 % of its width, with two slits.
+  void AddWall();
   // Removes the selected object as one edit; the scene's last source and its map stay (false).
   bool DeleteSelected();
   bool CanDeleteSelected() { return DeletableSelection() != nullptr; }

@@ -9,10 +9,6 @@ namespace plashbox {
 
 namespace {
 
-// Dark slate inside, a light edge: a wall never looks like the red of a slow medium.
-constexpr TPixelColor WallColour{79, 79, 47};
-constexpr TPixelColor WallEdgeColour{215, 210, 200};
-
 int32_t Checked(const char* Name, int32_t Value, int32_t Low, int32_t High, const char* Accepted) {
   if (Value < Low || Value > High) RefuseValue(Name, Value, Accepted);
   return Value;
@@ -116,7 +112,7 @@ void TBarrier::Paint(TFastDIB& Surface) {
     const int32_t screen = ScreenRow(GridHeight, y);
     // The surface stores a bottom-up picture upside down.
     const int32_t row = Surface.Height() > 0 ? Surface.AbsHeight() - 1 - screen : screen;
-    Surface.SetPixel(row, x, OnEdge[i] ? WallEdgeColour : WallColour);
+    if (InsidePicture(Surface, row, x)) Surface.SetPixel(row, x, OnEdge[i] ? WallEdgeColour : WallColour);
   }
   const TPixelColor handle = GetHandleColour();
   DrawHandle(Surface, X1, Y1, handle);

@@ -12,6 +12,10 @@
 
 namespace plashbox {
 
+// Dark slate inside, a light edge: a wall never looks like the red of a slow medium.
+inline constexpr TPixelColor WallColour{79, 79, 47};
+inline constexpr TPixelColor WallEdgeColour{215, 210, 200};
+
 // The ranges a wall takes by name; other values are refused.
 inline constexpr int32_t MinWallThickness = 1, MaxWallThickness = 20, MaxSlits = 12, MaxSlitSize = 1000;
 

@@ -145,6 +145,10 @@ bool TBaseWaterObject::InsideTank(int32_t X, int32_t Y, int32_t Margin) const {
   return Margin <= X && X <= GridWidth - Margin - 1 && Margin <= Y && Y <= GridHeight - Margin - 1;
 }
 
+bool TBaseWaterObject::InsidePicture(const TFastDIB& Surface, int32_t Row, int32_t Column) {
+  return Row > 0 && Row < Surface.AbsHeight() - 1 && Column > 0 && Column < Surface.Width() - 1;
+}
+
 void TBaseWaterObject::FillDisc(TFastDIB& Surface, int32_t X, int32_t y, int32_t R, TPixelColor Colour) const {
   // The pixels of a platform ellipse inscribed in the box (X - R, Y' - R) .. (X + R, Y' + R) with
   // its right and bottom edges exclusive: those whose centres lie within R of the box's centre.
@@ -156,7 +160,7 @@ void TBaseWaterObject::FillDisc(TFastDIB& Surface, int32_t X, int32_t y, int32_t
     const int32_t row = Surface.Height() > 0 ? Surface.AbsHeight() - 1 - (top + j) : top + j;
     for (int32_t i = 0; i < 2 * R; ++i) {
       const double dx = i + 0.5 - R;
-      if (dx * dx + dy * dy <= r2) Surface.SetPixel(row, left + i, Colour);
+      if (dx * dx + dy * dy <= r2 && InsidePicture(Surface, row, left + i)) Surface.SetPixel(row, left + i, Colour);
     }
   }
 }

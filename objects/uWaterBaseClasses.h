@@ -91,6 +91,9 @@ class TBaseWaterObject : public TXMLNode {
   void ClampToTank(int32_t& X, int32_t& Y, int32_t Margin) const;
   bool InsideTank(int32_t X, int32_t Y, int32_t Margin) const;
 
+  // Inside the outermost line of pixels, which the water's picture never colours: what is drawn
+  // there would stay after the object has moved on.
+  static bool InsidePicture(const TFastDIB& Surface, int32_t Row, int32_t Column);
   // Positions in grid coordinates (y upward); each routine turns y into the screen row itself.
   void FillDisc(TFastDIB& Surface, int32_t X, int32_t y, int32_t R, TPixelColor Colour) const;
   void DrawHandle(TFastDIB& Surface, int32_t X, int32_t y, TPixelColor Colour) const;

@@ -5,6 +5,7 @@
 #include "objects/uBaseExciter.h"
 #include "objects/uBaseRefractiveIndexMap.h"
 #include "objects/uGeneralExciter.h"
+#include "panels/uBarrierControlPanel.h"
 #include "panels/uBaseExciterControlPanel.h"
 #include "panels/uControlPanelRefractiveIndex.h"
 #include "panels/uGeneralExciterControlPanel.h"
@@ -28,6 +29,7 @@ void RegisterControlPanels() {
   RegisterControlPanel(TBaseExciter::StaticClass(), &MakePanel<TBaseExciterCP, TBasicXMLNode>);
   RegisterControlPanel(TGeneralExciter::StaticClass(), &MakePanel<TGeneralExciterCP, TGeneralExciter>);
   RegisterControlPanel(TBaseRIControlRIMapper::StaticClass(), &MakePanel<TRefractiveIndexCP, TBaseRIControlRIMapper>);
+  RegisterControlPanel(TBarrier::StaticClass(), &MakePanel<TBarrierCP, TBarrier>);
 }
 
 }  // namespace plashbox

@@ -6,18 +6,12 @@
 
 #include "grid/Rounding.h"
 #include "panels/CustomTrackBar.h"
+#include "panels/PanelParts.h"
 #include "panels/Palette.h"
 
 namespace plashbox {
 
 namespace {
-
-QLabel* MakeLabel(QWidget* Parent, const QString& Text, const QRect& Bounds, Qt::Alignment Alignment) {
-  auto* label = new QLabel(Text, Parent);
-  label->setGeometry(Bounds);
-  label->setAlignment(Alignment | Qt::AlignVCenter);
-  return label;
-}
 
 // Slider steps 0 .. 10 run from open water (n = 1) to n = 1/11.
 float NOfPosition(int Position) { return static_cast<float>(1 - Position / 11.0); }
@@ -28,10 +22,10 @@ TRefractiveIndexCP::TRefractiveIndexCP(QWidget* Parent) : QFrame(Parent) {
   setFixedSize(177, 90);
   FillBackground(*this, PanelColour);
 
-  Label1 = MakeLabel(this, "Refractive Index", QRect(7, 10, 78, 13), Qt::AlignLeft);
+  Label1 = MakePanelLabel(this, "Refractive Index", QRect(7, 10, 78, 13), Qt::AlignLeft);
   Label1->setMinimumWidth(Label1->sizeHint().width());
   Label1->adjustSize();
-  RefractiveIndexLabel = MakeLabel(this, "1", QRect(104, 10, 57, 13), Qt::AlignRight);
+  RefractiveIndexLabel = MakePanelLabel(this, "1", QRect(104, 10, 57, 13), Qt::AlignRight);
   RfIndex = new TCustomTrackBar(Qt::Horizontal, this);
   RfIndex->setGeometry(5, 33, 164, 23);
   RfIndex->setRange(0, 10);
@@ -41,10 +35,10 @@ TRefractiveIndexCP::TRefractiveIndexCP(QWidget* Parent) : QFrame(Parent) {
   RfIndex->SetChannelColor(Qt::white);
   RfIndex->SetThumbColor(MidGrey);
   connect(RfIndex, &QSlider::valueChanged, this, [this] { RfIndexChange(); });
-  Label2 = MakeLabel(this, "Air", QRect(0, 65, 33, 14), Qt::AlignHCenter);
-  Label3 = MakeLabel(this, "Water", QRect(64, 65, 39, 14), Qt::AlignHCenter);
-  Label4 = MakeLabel(this, "Glass", QRect(96, 65, 39, 14), Qt::AlignHCenter);
-  Label5 = MakeLabel(this, "Diamond", QRect(128, 65, 49, 14), Qt::AlignHCenter);
+  Label2 = MakePanelLabel(this, "Air", QRect(0, 65, 33, 14), Qt::AlignHCenter);
+  Label3 = MakePanelLabel(this, "Water", QRect(64, 65, 39, 14), Qt::AlignHCenter);
+  Label4 = MakePanelLabel(this, "Glass", QRect(96, 65, 39, 14), Qt::AlignHCenter);
+  Label5 = MakePanelLabel(this, "Diamond", QRect(128, 65, 49, 14), Qt::AlignHCenter);
   QFont small = font();
   small.setPointSize(7);  // the four names share 177 pixels
   for (QLabel* l : {Label2, Label3, Label4, Label5}) l->setFont(small);

@@ -10,6 +10,7 @@
 #include "grid/Rounding.h"
 #include "panels/CustomTrackBar.h"
 #include "panels/PanelArtwork.h"
+#include "panels/PanelParts.h"
 #include "panels/Palette.h"
 #include "panels/SpeedButton.h"
 
@@ -29,29 +30,10 @@ TCustomSpeedButton* MakeButton(QWidget* Parent, const QRect& Bounds, const QColo
   return b;
 }
 
-TCustomTrackBar* MakeBar(QWidget* Parent, const QRect& Bounds, int Min, int Max, int Position) {
-  auto* bar = new TCustomTrackBar(Qt::Horizontal, Parent);
-  bar->setGeometry(Bounds);
-  bar->setRange(Min, Max);
-  bar->setValue(Position);
-  bar->setTickPosition(QSlider::NoTicks);
-  bar->SetThumbLength(18);
-  bar->SetChannelColor(Qt::white);
-  bar->SetThumbColor(Silver);
-  return bar;
-}
-
 QLabel* MakeLabel(QWidget* Parent, const QString& Text, int Left, int Top) {
   auto* label = new QLabel(Text, Parent);
   label->move(Left, Top);
   label->adjustSize();
-  return label;
-}
-
-QLabel* MakeFixedLabel(QWidget* Parent, const QString& Text, const QRect& Bounds, Qt::Alignment Alignment) {
-  auto* label = new QLabel(Text, Parent);
-  label->setGeometry(Bounds);
-  label->setAlignment(Alignment | Qt::AlignVCenter);
   return label;
 }
 
@@ -135,12 +117,12 @@ void TGeneralExciterCP::CreateWavelengthControls() {
   FrequencyCaptionLabel = MakeLabel(this, "Frequency", 108, 90);
   FrequencyCaptionLabel->setAlignment(Qt::AlignRight);
   SetTextColour(*FrequencyCaptionLabel, MidGrey);
-  WavelengthLabel = MakeFixedLabel(this, "0", QRect(15, 105, 57, 13), Qt::AlignRight);
-  FrequencyLabel = MakeFixedLabel(this, "0", QRect(104, 105, 57, 13), Qt::AlignRight);
+  WavelengthLabel = MakePanelLabel(this, "0", QRect(15, 105, 57, 13), Qt::AlignRight);
+  FrequencyLabel = MakePanelLabel(this, "0", QRect(104, 105, 57, 13), Qt::AlignRight);
   SetTextColour(*FrequencyLabel, MidGrey);
 
-  WavelengthBar = MakeBar(this, QRect(5, 117, 166, 24), 5, 50, 50);
-  FrequencyBar = MakeBar(this, QRect(5, 117, 166, 24), 9, 88, 50);
+  WavelengthBar = MakePanelBar(this, QRect(5, 117, 166, 24), 5, 50, 50);
+  FrequencyBar = MakePanelBar(this, QRect(5, 117, 166, 24), 9, 88, 50);
   FrequencyBar->hide();
   connect(WavelengthBar, &QSlider::valueChanged, this, [this] { WavelengthBarChange(); });
   connect(FrequencyBar, &QSlider::valueChanged, this, [this] { FrequencyBarChange(); });
@@ -162,11 +144,11 @@ void TGeneralExciterCP::CreateMovingSourceControls() {
   };
 
   MachLabel = MakeLabel(this, "Mach 0.8", 82, 150);
-  MachSlider = MakeBar(this, QRect(75, 167, 96, 26), 2, 20, 9);
+  MachSlider = MakePanelBar(this, QRect(75, 167, 96, 26), 2, 20, 9);
   connect(MachSlider, &QSlider::valueChanged, this, [this] { MachSliderChange(); });
   DetuneNameLabel = MakeLabel(this, "Detune", 82, 150);
-  DetuneAmountLabel = MakeFixedLabel(this, "1.0x", QRect(127, 150, 35, 13), Qt::AlignRight);
-  DetuneSlider = MakeBar(this, QRect(75, 167, 96, 26), 2, 40, 10);
+  DetuneAmountLabel = MakePanelLabel(this, "1.0x", QRect(127, 150, 35, 13), Qt::AlignRight);
+  DetuneSlider = MakePanelBar(this, QRect(75, 167, 96, 26), 2, 40, 10);
   connect(DetuneSlider, &QSlider::valueChanged, this, [this] { DetuneSliderChange(); });
 }
 

@@ -27,6 +27,7 @@
 #include "app/DesktopShell.h"
 #include "frame/SceneFiles.h"
 #include "panels/ControlPanels.h"
+#include "panels/uBarrierControlPanel.h"
 #include "panels/uControlPanelRefractiveIndex.h"
 #include "panels/uGeneralExciterControlPanel.h"
 #include "panels/CustomTrackBar.h"
@@ -35,6 +36,7 @@
 #include "app/uDemoSplash.h"
 #include "frame/ClassRegistration.h"
 #include "objects/uBaseRefractiveIndexMap.h"
+#include "objects/uBarrier.h"
 #include "objects/uBaseExciter.h"
 #include "objects/uBlockRIMapper.h"
 #include "objects/uGeneralExciter.h"
@@ -579,6 +581,60 @@ TEST_F(MainForm, BigTanksGrowTheWindowAndAreRemembered) {
   EXPECT_EQ(again->Core().Box().Width, 1920) << "the size chosen last time";
   EXPECT_EQ(again->Core().ActiveWater()->GridHeight(), 1080);
   QSettings().clear();
+}
+
+TEST_F(MainForm, TheWallButtonAddsAWallWithItsPanel) {
+  auto form = Make();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  EXPECT_EQ(form->WallPanel(), nullptr);
+  form->WallButton().Click();
+  TWater& water = *form->Core().ActiveWater();
+  TBarrier* wall = LastChildOf<TBarrier>(water);
+  ASSERT_NE(wall, nullptr);
+  EXPECT_EQ(wall->Slits, 2);
+  EXPECT_EQ(wall->X1, wall->PercentToGridX(40));
+  EXPECT_TRUE(IsWall((*water.Cells())[wall->X1][20]));
+  EXPECT_EQ(form->Core().UndoText(), "add wall");
+  auto* panel = qobject_cast<TBarrierCP*>(form->WallPanel());
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->Wall(), wall);
+  EXPECT_EQ(panel->SlitsBar->value(), 2);
+  form->Tick();
+  EXPECT_EQ(form->MarkedPanel(), 3) << "the new wall is selected";
+
+  // Its slider writes the wall's value and the medium at once.
+  panel->SlitsBar->setValue(0);
+  EXPECT_EQ(wall->Slits, 0);
+  const int32_t middle = water.GridHeight() / 2;
+  EXPECT_TRUE(IsWall((*water.Cells())[wall->X1][middle])) << "no slit left in the middle";
+  panel->ThicknessBar->setValue(7);
+  EXPECT_EQ(wall->Thickness, 7);
+
+  // A second wall by key; Delete takes the selected one away, undo brings it back.
+  const auto walls = [&] {
+    int n = 0;
+    for (TBarrier* w : ChildrenOf<TBarrier>(water)) n += w != nullptr;
+    return n;
+  };
+  QTest::keyClick(form.get(), Qt::Key_W);
+  EXPECT_EQ(walls(), 2);
+  QTest::keyClick(form.get(), Qt::Key_Delete);  // the new one, selected
+  QTest::keyClick(form.get(), Qt::Key_Delete);  // nothing selected now: nothing goes
+  form->Tick();
+  EXPECT_EQ(walls(), 1);
+  EXPECT_EQ(LastChildOf<TBarrier>(water), wall);
+  wall->Select(false);
+  QTest::keyClick(form.get(), Qt::Key_Delete);
+  form->Tick();
+  EXPECT_EQ(LastChildOf<TBarrier>(water), nullptr);
+  EXPECT_EQ(form->WallPanel(), nullptr);
+  EXPECT_TRUE(!IsWall((*water.Cells())[wall->X1][middle])) << "open water where it stood";
+  QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);
+  form->Tick();
+  EXPECT_EQ(LastChildOf<TBarrier>(water), wall);
+  EXPECT_TRUE(IsWall((*water.Cells())[wall->X1][middle]));
+  EXPECT_NE(form->WallPanel(), nullptr);
 }
 
 }  // namespace

@@ -286,10 +286,12 @@ TEST(WaterObjectDrawing, DiscMasksForRadiusOneAndFour) {
   // Grid y counts upward: y = 15 is screen row 5.
   p->FillDisc(Blank(s, 21, 21), 10, 15, 1, c);
   EXPECT_EQ(Picture(s, 9, 4, 2, 2), (std::vector<std::string>{"##", "##"}));
-  // Off the surface nothing is written and nothing breaks.
+  // Off the surface nothing is written and nothing breaks; nor on the outermost line, which the
+  // water's picture never colours again (a handle dragged along it would leave a trail).
   p->FillDisc(Blank(s, 21, 21), -1, -1, 4, c);
-  EXPECT_EQ(At(s, 2, 20), c);
-  EXPECT_EQ(At(s, 3, 20), Black);
+  EXPECT_EQ(At(s, 2, 19), c);
+  EXPECT_EQ(At(s, 2, 20), Black);
+  EXPECT_EQ(At(s, 3, 19), Black);
 }
 
 TEST(WaterObjectDrawing, HandleHasHighlightAndShadow) {

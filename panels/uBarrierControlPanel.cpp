@@ -1,0 +1,71 @@
+#include "panels/uBarrierControlPanel.h"
+
+#include <QLabel>
+
+#include "panels/CustomTrackBar.h"
+#include "panels/PanelParts.h"
+#include "panels/Palette.h"
+
+namespace plashbox {
+
+namespace {
+
+// The sliders' ranges: what a lesson needs, inside what the wall takes by name.
+constexpr int MaxPanelSlitWidth = 60, MinPanelSpacing = 4, MaxPanelSpacing = 120;
+
+}  // namespace
+
+TBarrierCP::TBarrierCP(QWidget* Parent) : QFrame(Parent) {
+  setFixedSize(177, 152);
+  FillBackground(*this, PanelColour);
+  QLabel* title = MakePanelLabel(this, "Wall", QRect(7, 3, 100, 16), Qt::AlignLeft);
+  QFont bold = title->font();
+  bold.setBold(true);
+  title->setFont(bold);
+  SlitsBar = AddRow(20, "Slits", 0, MaxSlits, SlitsValue, &TBarrier::SetSlits);
+  SlitWidthBar = AddRow(52, "Slit width", 1, MaxPanelSlitWidth, SlitWidthValue, &TBarrier::SetSlitWidth);
+  SlitSpacingBar =
+      AddRow(84, "Slit spacing", MinPanelSpacing, MaxPanelSpacing, SlitSpacingValue, &TBarrier::SetSlitSpacing);
+  ThicknessBar = AddRow(116, "Thickness", MinWallThickness, MaxWallThickness, ThicknessValue, &TBarrier::SetThickness);
+}
+
+TBarrierCP::~TBarrierCP() = default;
+
+TCustomTrackBar* TBarrierCP::AddRow(int Top, const QString& Caption, int Min, int Max, QLabel*& Value,
+                                    void (TBarrier::*Set)(int32_t)) {
+  MakePanelLabel(this, Caption, QRect(9, Top, 100, 14), Qt::AlignLeft);
+  Value = MakePanelLabel(this, "", QRect(104, Top, 62, 14), Qt::AlignRight);
+  TCustomTrackBar* bar = MakePanelBar(this, QRect(5, Top + 13, 166, 22), Min, Max, Min);
+  bar->setPageStep(1);
+  // Each slider writes its own value only, so that one the slider cannot show (set by name)
+  // stays until that slider moves.
+  connect(bar, &QSlider::valueChanged, this, [this, Set](int Position) {
+    if (!Binding && FWall) (FWall.get()->*Set)(Position);
+    ShowValues();
+  });
+  return bar;
+}
+
+void TBarrierCP::Bind(TBarrier& Wall) {
+  FWall = &Wall;
+  Binding = true;  // showing the wall's values writes nothing back
+  SlitsBar->setValue(Wall.Slits);
+  SlitWidthBar->setValue(Wall.SlitWidth);
+  SlitSpacingBar->setValue(Wall.SlitSpacing);
+  ThicknessBar->setValue(Wall.Thickness);
+  Binding = false;
+  ShowValues();
+}
+
+void TBarrierCP::ShowValues() {
+  const bool slits = SlitsBar->value() > 0;
+  SlitsValue->setText(slits ? QString::number(SlitsBar->value()) : "none");
+  SlitWidthValue->setText(QString::number(SlitWidthBar->value()) + " cells");
+  SlitSpacingValue->setText(QString::number(SlitSpacingBar->value()) + " cells");
+  ThicknessValue->setText(QString::number(ThicknessBar->value()) + " cells");
+  // Width and spacing mean nothing without slits, spacing nothing with one.
+  SlitWidthBar->setEnabled(slits);
+  SlitSpacingBar->setEnabled(SlitsBar->value() > 1);
+}
+
+}  // namespace plashbox
