@@ -59,10 +59,15 @@ void TBlockRIMapper::DeclareProperties(TPropertyBuilder<TBlockRIMapper>& P) {
                 B.SetWidthPercentage(std::clamp(V, 0.0f, 100.0f));
                 B.ApplyToWater();
               })
-      .Single("HeightPercentage", &TBlockRIMapper::GetHeightPercentage, [](TBlockRIMapper& B, float V) {
-        B.SetHeightPercentage(std::clamp(V, 0.0f, 100.0f));
-        B.ApplyToWater();
-      });
+      .Single("HeightPercentage", &TBlockRIMapper::GetHeightPercentage,
+              [](TBlockRIMapper& B, float V) {
+                B.SetHeightPercentage(std::clamp(V, 0.0f, 100.0f));
+                B.ApplyToWater();
+              })
+      .Single("CentreXPercent", &TBlockRIMapper::GetCentreXPercent,
+              [](TBlockRIMapper& B, float V) { B.SetCentreXPercent(CheckedPercent(V)); })
+      .Single("CentreYPercent", &TBlockRIMapper::GetCentreYPercent,
+              [](TBlockRIMapper& B, float V) { B.SetCentreYPercent(CheckedPercent(V)); });
 }
 
 const TNodeClass& TBlockRIMapper::StaticClass() {
@@ -176,10 +181,46 @@ void TBlockRIMapper::FillTurned(const std::array<TFloatPoint, 4>& K) {
 
 void TBlockRIMapper::ApplyToWater() { RecomposeMedium(); }
 
+namespace {
+
+// The cell of a centre percent: the middle cell moved by the percent's distance from 50.
+int32_t CentreCell(float Percent, int32_t Size) { return Size / 2 + Round((double(Percent) - 50) * (Size - 11) / 100); }
+float CentrePercent(int32_t Cell, int32_t Size) {
+  return static_cast<float>(50 + double(Cell - Size / 2) * 100 / (Size - 11));
+}
+
+}  // namespace
+
+float TBlockRIMapper::GetCentreXPercent() const {
+  return HasGrid() && GridWidth > 11 ? CentrePercent(CentreX, GridWidth) : CentreXPercent;
+}
+float TBlockRIMapper::GetCentreYPercent() const {
+  return HasGrid() && GridHeight > 11 ? CentrePercent(CentreY, GridHeight) : CentreYPercent;
+}
+
+void TBlockRIMapper::SetCentreXPercent(float Value) {
+  CentreXPercent = Value;
+  ApplyToWater();
+}
+
+void TBlockRIMapper::SetCentreYPercent(float Value) {
+  CentreYPercent = Value;
+  ApplyToWater();
+}
+
+bool TBlockRIMapper::HitTestBody(int32_t X, int32_t y) {
+  if (!HasGrid()) return false;
+  const auto [cs, sn] = Turn();
+  const double dx = double(X) - CentreX, dy = double(y) - CentreY;
+  // Turned back into the block's own axes.
+  const double u = dx * cs + dy * sn, v = dy * cs - dx * sn;
+  return exact::Abs(u) <= BlockWidth / 2 && exact::Abs(v) <= BlockHeight / 2;
+}
+
 void TBlockRIMapper::WriteMedium() {
   if (!HasGrid()) return;
-  CentreX = GridWidth / 2;
-  CentreY = GridHeight / 2;
+  CentreX = CentreCell(CentreXPercent, GridWidth);
+  CentreY = CentreCell(CentreYPercent, GridHeight);
   const std::array<TFloatPoint, 4> corners = TurnedCorners();
   UpdateEdgeHandles(corners);
   const int32_t a = BlockWidth / 2, b = BlockHeight / 2;
@@ -210,14 +251,18 @@ void TBlockRIMapper::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X
       HandleGrabbed = true;
       GrabbedHandle = i;
     }
-  Handled = HandleGrabbed;
-  if (Handled) Select((Shift & ssCtrl) != 0);
+  // A handle wins over the body it lies on; the base has selected the block for the body.
+  if (HandleGrabbed) GrabbedBody = false;
+  Handled = HandleGrabbed || GrabbedBody;
+  if (HandleGrabbed) Select((Shift & ssCtrl) != 0);
 }
 
 void TBlockRIMapper::MouseMove(TShiftState, int32_t X, int32_t Y) {
+  if (GrabbedBody) return MoveBody(X, GridRow(GridHeight, Y));
   if (!HandleGrabbed) return;
-  // Y is the screen row as delivered: the turn follows the pointer on the screen.
-  const int32_t dx = X - CentreX, dy = Y - CentreY;
+  // Y is the screen row as delivered: the turn follows the pointer on the screen, about the
+  // centre mirrored on the middle row (the middle row itself for a centred block).
+  const int32_t dx = X - CentreX, dy = Y - (2 * (GridHeight / 2) - CentreY);
   const auto d = static_cast<float>(exact::Sqrt(double(dx) * dx + double(dy) * dy));
   if (d <= 1) return;
   const float savedCs = Cs, savedSn = Sn;
@@ -253,7 +298,27 @@ void TBlockRIMapper::MouseMove(TShiftState, int32_t X, int32_t Y) {
   }
 }
 
-void TBlockRIMapper::MouseUp(TMouseButton, TShiftState, int32_t, int32_t) { HandleGrabbed = false; }
+void TBlockRIMapper::MoveBody(int32_t X, int32_t y) {
+  const int32_t savedX = CentreX, savedY = CentreY;
+  CentreX += X - DragX;
+  CentreY += y - DragY;
+  // A move that would push a corner out of the tank is refused as a whole.
+  if (FitsInTank()) {
+    CentreXPercent = CentrePercent(CentreX, GridWidth);
+    CentreYPercent = CentrePercent(CentreY, GridHeight);
+    ApplyToWater();
+    DragX = X;
+    DragY = y;
+  } else {
+    CentreX = savedX;
+    CentreY = savedY;
+  }
+}
+
+void TBlockRIMapper::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
+  HandleGrabbed = false;
+  TBaseRIControlRIMapper::MouseUp(Button, Shift, X, Y);
+}
 
 void TBlockRIMapper::Paint(TFastDIB& Surface) {
   const TPixelColor C = GetHandleColour();

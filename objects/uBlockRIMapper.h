@@ -1,6 +1,6 @@
 // objects/: the tank objects placed in the water: sources, maps and their controls.
-// The refractive block: a rectangle of another medium centred in the tank, turned and sized by
-// dragging the handles at the midpoints of its edges.
+// The refractive block: a rectangle of another medium, turned and sized by dragging the handles
+// at the midpoints of its edges and moved by dragging it anywhere else.
 #pragma once
 
 #include <array>
@@ -28,6 +28,16 @@ class TBlockRIMapper : public TBaseRIControlRIMapper {
   void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
   void Paint(TFastDIB& Surface) override;
+  // Inside the turned rectangle (grid position, y upward): a press there moves the block.
+  bool HitTestBody(int32_t X, int32_t y) override;
+
+  // The centre in percent of the tank, 50/50 in the middle. The cell is the middle one
+  // (W / 2, H / 2) moved by the percent's distance from 50, so a block at 50/50 is exactly where
+  // a centred block has always been, at every tank size.
+  float GetCentreXPercent() const;
+  float GetCentreYPercent() const;
+  void SetCentreXPercent(float Value);
+  void SetCentreYPercent(float Value);
 
   // All four corners, rounded, lie at least 6 cells inside the grid.
   bool FitsInTank() const;
@@ -40,6 +50,7 @@ class TBlockRIMapper : public TBaseRIControlRIMapper {
   void SetHeightPercentage(float Value);
 
   float WidthPercentage = 0, HeightPercentage = 0;  // stored; a resize of the scene restores them
+  float CentreXPercent = 50, CentreYPercent = 50;    // stored likewise
   std::array<TFloatPoint, 4> EdgeHandles{};
   bool HandleGrabbed = false;
   int32_t GrabbedHandle = 0;
@@ -57,6 +68,8 @@ class TBlockRIMapper : public TBaseRIControlRIMapper {
     double Cs, Sn;
   };
   TTurn Turn() const;
+  // The body dragged to (X, y), grid position: the centre follows the pointer's movement.
+  void MoveBody(int32_t X, int32_t y);
   // The corners K0 .. K3, turned, relative to the centre.
   std::array<TFloatPoint, 4> TurnedCorners() const;
   void FillUpright(int32_t HalfX, int32_t HalfY);

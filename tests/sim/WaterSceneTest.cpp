@@ -67,15 +67,27 @@ TEST_F(WaterScene, AddingSelectsControlsButNotSources) {
   EXPECT_NE(second->UniqueID, before) << "every object gets a new ID";
 }
 
-TEST_F(WaterScene, PressInSlowerRegionSelectsTheMap) {
+TEST_F(WaterScene, APressInsideTheBlockMovesItAndInOpenWaterSelectsNothing) {
   const TRef<TBlockRIMapper> block = NewNode<TBlockRIMapper>();
   Water->add(block.get());
   block->ActiveTool = false;
-  // Inside the block, far from its handles: nothing takes the press, the cell is slower.
+  // Inside the block, far from its handles: the block takes the press and follows the pointer.
   Water->MouseDown(mbLeft, 0, 160, 180);
-  EXPECT_FALSE(Water->IsGrabbed());
+  EXPECT_TRUE(Water->IsGrabbed());
+  EXPECT_EQ(Water->GetMouseTarget(), block.get());
   EXPECT_TRUE(block->ActiveTool);
-  Water->MouseUp(mbLeft, 0, 160, 180);
+  Water->MouseMove(0, 130, 150);  // 30 left, 30 up on the screen
+  Water->MouseUp(mbLeft, 0, 130, 150);
+  EXPECT_EQ(block->CentreX, 170);
+  EXPECT_EQ(block->CentreY, 230);
+  EXPECT_FLOAT_EQ(block->GetCentreXPercent(), static_cast<float>(50 - 30 * 100.0 / 390));
+  EXPECT_LT((*Water->Cells())[100][230].SpeedFactor, OpenWaterSpeedFactor) << "the medium moved with it";
+  EXPECT_EQ((*Water->Cells())[270][200].SpeedFactor, OpenWaterSpeedFactor);
+  // Pushed against the edge the move is refused as a whole.
+  Water->MouseDown(mbLeft, 0, 170, 170);
+  Water->MouseMove(0, -400, 170);
+  Water->MouseUp(mbLeft, 0, -400, 170);
+  EXPECT_EQ(block->CentreX, 170);
 
   block->ActiveTool = false;
   Water->MouseDown(mbLeft, 0, 60, 380);  // open water
