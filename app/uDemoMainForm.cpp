@@ -495,6 +495,23 @@ void TMainForm::CreateMenu() {
     item->setData(tag);
     connect(item, &QAction::triggered, this, [this, tag] { ChooseDisplayShape(tag); });
   }
+  // The scene's refractive map: block, lens or prism, the index kept.
+  QMenu* maps = FSlideshowMenu->addMenu("Refractive Map");
+  maps->setObjectName("RefractiveMap1");
+  for (int32_t i = 0; i < RIMapClassCount(); ++i) {
+    const TNodeClass* cls = GetRIMapClass(i);
+    const XMLNodeRef sample = cls->Create();
+    auto* object = NodeAs<TBaseWaterObject>(sample);
+    QAction* item = maps->addAction(QString::fromStdString(object ? object->GetTypeName() : cls->ClassName()));
+    item->setCheckable(true);
+    connect(item, &QAction::triggered, this, [this, cls] { FCore->ChooseMap(*cls); });
+  }
+  connect(maps, &QMenu::aboutToShow, this, [this, maps] {
+    TWater* water = FCore->ActiveWater();
+    const TBaseRIMap* map = water ? water->GetRIMap() : nullptr;
+    for (int32_t i = 0; i < RIMapClassCount(); ++i)
+      maps->actions()[i]->setChecked(map && &map->ClassType() == GetRIMapClass(i));
+  });
   QMenu* sizes = FSlideshowMenu->addMenu("Tank Size");
   sizes->setObjectName("TankSize1");
   for (const TDisplayShape& size : TankSizes) {

@@ -310,6 +310,24 @@ void TMainFormCore::AddWall() {
   AddObject(wall);
 }
 
+bool TMainFormCore::ChooseMap(const TNodeClass& Class) {
+  TWater* water = ActiveWater();
+  auto* old = water ? dynamic_cast<TBaseRIControlRIMapper*>(water->GetRIMap()) : nullptr;
+  if (!old || MouseIsDown || &old->ClassType() == &Class || !Class.CanCreate()) return false;
+  const TRef<TBaseRIControlRIMapper> made(NodeAs<TBaseRIControlRIMapper>(Class.Create()));
+  if (!made) return false;
+  made->SetN(old->GetN());
+  made->CentreXPercent = old->GetCentreXPercent();
+  made->CentreYPercent = old->GetCentreYPercent();
+  EndEdit();
+  const int32_t place = old->GetPosition();
+  const std::string name = "choose " + ObjectWords(*made);
+  History->Record({NewNode<TObjectEdit>(water, old, place, false, name),
+                   NewNode<TObjectEdit>(water, made.get(), place, true, name)});
+  Settle();
+  return true;
+}
+
 bool TMainFormCore::DeleteSelected() {
   TBaseControl* selected = DeletableSelection();
   if (!selected) return false;

@@ -142,6 +142,9 @@ class TMainFormCore {
   void AddObject(const TRef<TBaseWaterObject>& Object);
   // The tool bar's wall: upright across the tank at 40 % of its width, with two slits.
   void AddWall();
+  // The active water's map made anew of Class (one of the map class list), in its place, with
+  // its index and centre kept; one edit. False when the water has no map or it is of Class.
+  bool ChooseMap(const TNodeClass& Class);
   // Removes the selected object as one edit; the scene's last source and its map stay (false).
   bool DeleteSelected();
   bool CanDeleteSelected() { return DeletableSelection() != nullptr; }

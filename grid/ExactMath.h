@@ -18,6 +18,8 @@ PLASHBOX_EXACT_UNARY(Cos, std::cos)
 PLASHBOX_EXACT_UNARY(Exp, std::exp)
 PLASHBOX_EXACT_UNARY(Sqrt, std::sqrt)
 PLASHBOX_EXACT_UNARY(Abs, std::fabs)
+PLASHBOX_EXACT_UNARY(Tan, std::tan)
+PLASHBOX_EXACT_UNARY(Ceil, std::ceil)
 
 #undef PLASHBOX_EXACT_UNARY
 

@@ -35,6 +35,9 @@ class TBaseRIMap : public TBaseControl {
 // slow the step. Values by name outside this range are refused.
 inline constexpr float MinSpeedRatio = 0.01f, MaxSpeedRatio = 1;
 
+// Its region is placed by a centre, published in percent of the tank: 50/50 is the middle cell
+// (W / 2, H / 2), and a percent moves it by its distance from 50, so a region at 50/50 is exactly
+// where a centred one has always been, at every tank size. Dragging the region's body moves it.
 class TBaseRIControlRIMapper : public TBaseRIMap {
  public:
   static const TNodeClass& StaticClass();
@@ -44,10 +47,28 @@ class TBaseRIControlRIMapper : public TBaseRIMap {
   // A new value rewrites the medium at once; the current one changes nothing.
   void SetN(float Value);
 
+  float GetCentreXPercent() const;
+  float GetCentreYPercent() const;
+  void SetCentreXPercent(float Value);
+  void SetCentreYPercent(float Value);
+  // The region lies at least 6 cells inside the grid; a drag that breaks it is refused.
+  virtual bool FitsInTank() const { return true; }
+
+  void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
+
   float RegionSpeedFactor = 0;
+  float CentreXPercent = 50, CentreYPercent = 50;  // stored; a resize of the scene restores them
+  int32_t CentreX = 0, CentreY = 0;
 
  protected:
   void Initialise() override;
+  // The centre's cells from the stored percents: at the start of writing the medium.
+  void PlaceCentre();
+  // The body dragged to (X, y), grid position: the centre follows the pointer's movement.
+  void MoveBody(int32_t X, int32_t y);
+
+ private:
+  static void DeclareProperties(TPropertyBuilder<TBaseRIControlRIMapper>& P);
 };
 
 // The classes from which a new scene takes its refractive index map.

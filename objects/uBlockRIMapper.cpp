@@ -49,11 +49,6 @@ void TBlockRIMapper::DeclareProperties(TPropertyBuilder<TBlockRIMapper>& P) {
                 B.Sn = turn("Sn", V);
                 B.ApplyToWater();
               })
-      .Single("n", &TBlockRIMapper::GetN,
-              [](TBlockRIMapper& B, float V) {
-                if (!(V >= MinSpeedRatio && V <= MaxSpeedRatio)) RefuseValue("n", V, "0.01 to 1");
-                B.SetN(V);
-              })
       .Single("WidthPercentage", &TBlockRIMapper::GetWidthPercentage,
               [](TBlockRIMapper& B, float V) {
                 B.SetWidthPercentage(std::clamp(V, 0.0f, 100.0f));
@@ -63,11 +58,7 @@ void TBlockRIMapper::DeclareProperties(TPropertyBuilder<TBlockRIMapper>& P) {
               [](TBlockRIMapper& B, float V) {
                 B.SetHeightPercentage(std::clamp(V, 0.0f, 100.0f));
                 B.ApplyToWater();
-              })
-      .Single("CentreXPercent", &TBlockRIMapper::GetCentreXPercent,
-              [](TBlockRIMapper& B, float V) { B.SetCentreXPercent(CheckedPercent(V)); })
-      .Single("CentreYPercent", &TBlockRIMapper::GetCentreYPercent,
-              [](TBlockRIMapper& B, float V) { B.SetCentreYPercent(CheckedPercent(V)); });
+              });
 }
 
 const TNodeClass& TBlockRIMapper::StaticClass() {
@@ -181,33 +172,6 @@ void TBlockRIMapper::FillTurned(const std::array<TFloatPoint, 4>& K) {
 
 void TBlockRIMapper::ApplyToWater() { RecomposeMedium(); }
 
-namespace {
-
-// The cell of a centre percent: the middle cell moved by the percent's distance from 50.
-int32_t CentreCell(float Percent, int32_t Size) { return Size / 2 + Round((double(Percent) - 50) * (Size - 11) / 100); }
-float CentrePercent(int32_t Cell, int32_t Size) {
-  return static_cast<float>(50 + double(Cell - Size / 2) * 100 / (Size - 11));
-}
-
-}  // namespace
-
-float TBlockRIMapper::GetCentreXPercent() const {
-  return HasGrid() && GridWidth > 11 ? CentrePercent(CentreX, GridWidth) : CentreXPercent;
-}
-float TBlockRIMapper::GetCentreYPercent() const {
-  return HasGrid() && GridHeight > 11 ? CentrePercent(CentreY, GridHeight) : CentreYPercent;
-}
-
-void TBlockRIMapper::SetCentreXPercent(float Value) {
-  CentreXPercent = Value;
-  ApplyToWater();
-}
-
-void TBlockRIMapper::SetCentreYPercent(float Value) {
-  CentreYPercent = Value;
-  ApplyToWater();
-}
-
 bool TBlockRIMapper::HitTestBody(int32_t X, int32_t y) {
   if (!HasGrid()) return false;
   const auto [cs, sn] = Turn();
@@ -219,8 +183,7 @@ bool TBlockRIMapper::HitTestBody(int32_t X, int32_t y) {
 
 void TBlockRIMapper::WriteMedium() {
   if (!HasGrid()) return;
-  CentreX = CentreCell(CentreXPercent, GridWidth);
-  CentreY = CentreCell(CentreYPercent, GridHeight);
+  PlaceCentre();
   const std::array<TFloatPoint, 4> corners = TurnedCorners();
   UpdateEdgeHandles(corners);
   const int32_t a = BlockWidth / 2, b = BlockHeight / 2;
@@ -257,8 +220,8 @@ void TBlockRIMapper::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X
   if (HandleGrabbed) Select((Shift & ssCtrl) != 0);
 }
 
-void TBlockRIMapper::MouseMove(TShiftState, int32_t X, int32_t Y) {
-  if (GrabbedBody) return MoveBody(X, GridRow(GridHeight, Y));
+void TBlockRIMapper::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
+  if (GrabbedBody) return TBaseRIControlRIMapper::MouseMove(Shift, X, Y);
   if (!HandleGrabbed) return;
   // Y is the screen row as delivered: the turn follows the pointer on the screen, about the
   // centre mirrored on the middle row (the middle row itself for a centred block).
@@ -295,23 +258,6 @@ void TBlockRIMapper::MouseMove(TShiftState, int32_t X, int32_t Y) {
     Sn = savedSn;
     BlockWidth = savedWidth;
     BlockHeight = savedHeight;
-  }
-}
-
-void TBlockRIMapper::MoveBody(int32_t X, int32_t y) {
-  const int32_t savedX = CentreX, savedY = CentreY;
-  CentreX += X - DragX;
-  CentreY += y - DragY;
-  // A move that would push a corner out of the tank is refused as a whole.
-  if (FitsInTank()) {
-    CentreXPercent = CentrePercent(CentreX, GridWidth);
-    CentreYPercent = CentrePercent(CentreY, GridHeight);
-    ApplyToWater();
-    DragX = X;
-    DragY = y;
-  } else {
-    CentreX = savedX;
-    CentreY = savedY;
   }
 }
 

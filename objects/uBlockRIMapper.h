@@ -31,16 +31,8 @@ class TBlockRIMapper : public TBaseRIControlRIMapper {
   // Inside the turned rectangle (grid position, y upward): a press there moves the block.
   bool HitTestBody(int32_t X, int32_t y) override;
 
-  // The centre in percent of the tank, 50/50 in the middle. The cell is the middle one
-  // (W / 2, H / 2) moved by the percent's distance from 50, so a block at 50/50 is exactly where
-  // a centred block has always been, at every tank size.
-  float GetCentreXPercent() const;
-  float GetCentreYPercent() const;
-  void SetCentreXPercent(float Value);
-  void SetCentreYPercent(float Value);
-
   // All four corners, rounded, lie at least 6 cells inside the grid.
-  bool FitsInTank() const;
+  bool FitsInTank() const override;
   void UpdateEdgeHandles(const std::array<TFloatPoint, 4>& Corners);
 
   // Read back as the live size, which a drag may have changed.
@@ -50,11 +42,9 @@ class TBlockRIMapper : public TBaseRIControlRIMapper {
   void SetHeightPercentage(float Value);
 
   float WidthPercentage = 0, HeightPercentage = 0;  // stored; a resize of the scene restores them
-  float CentreXPercent = 50, CentreYPercent = 50;    // stored likewise
   std::array<TFloatPoint, 4> EdgeHandles{};
   bool HandleGrabbed = false;
   int32_t GrabbedHandle = 0;
-  int32_t CentreX = 0, CentreY = 0;
   float Cs = 0, Sn = 0;
   int32_t BlockWidth = 0, BlockHeight = 0;
 
@@ -68,8 +58,6 @@ class TBlockRIMapper : public TBaseRIControlRIMapper {
     double Cs, Sn;
   };
   TTurn Turn() const;
-  // The body dragged to (X, y), grid position: the centre follows the pointer's movement.
-  void MoveBody(int32_t X, int32_t y);
   // The corners K0 .. K3, turned, relative to the centre.
   std::array<TFloatPoint, 4> TurnedCorners() const;
   void FillUpright(int32_t HalfX, int32_t HalfY);

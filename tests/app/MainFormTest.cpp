@@ -103,7 +103,7 @@ TEST_F(MainForm, MenuItemsInOrder) {
   for (QAction* a : form->SlideshowMenu().actions()) captions.push_back(a->isSeparator() ? "-" : a->text());
   const std::vector<QString> expected{"Edit",          "-",
                                       "Demo Help",     "Plashbox Manual (Full version - pdf)", "-", "Display Shape",
-                                      "Tank Size",     "Open Scene...", "Save Scene...", "-", "About Plashbox"};
+                                      "Refractive Map", "Tank Size",   "Open Scene...", "Save Scene...", "-", "About Plashbox"};
   EXPECT_EQ(captions, expected);
   QMenu* shapes = form->SlideshowMenu().actions()[5]->menu();
   ASSERT_NE(shapes, nullptr);

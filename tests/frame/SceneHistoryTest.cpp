@@ -17,6 +17,8 @@
 #include "objects/UniqueIDs.h"
 #include "objects/uBlockRIMapper.h"
 #include "objects/uGeneralExciter.h"
+#include "objects/uLensRIMapper.h"
+#include "objects/uPrismRIMapper.h"
 #include "tests/ManualClock.h"
 
 using namespace plashbox;
@@ -262,6 +264,27 @@ TEST_F(SceneHistory, SlidesAndOpenedScenesAreUndone) {
   ASSERT_TRUE(Core.Redo());
   EXPECT_EQ(Core.GetSlideshow(), &opened);
   EXPECT_FALSE(Core.PreviousSlide()) << "before the first slide";
+}
+
+TEST_F(SceneHistory, AnotherMapKeepsTheIndexAndTheCentreAndIsUndone) {
+  PanelSets("TBlockRIMapper.n=0.3");
+  PanelSets("TBlockRIMapper.CentreXPercent=40");
+  TBlockRIMapper* block = &Block();
+  ASSERT_TRUE(Core.ChooseMap(TLensRIMapper::StaticClass()));
+  EXPECT_FALSE(Core.ChooseMap(TLensRIMapper::StaticClass())) << "already a lens";
+  auto* lens = dynamic_cast<TLensRIMapper*>(Water().GetRIMap());
+  ASSERT_NE(lens, nullptr);
+  EXPECT_FLOAT_EQ(lens->GetN(), 0.3f);
+  EXPECT_EQ(lens->CentreX, block->CentreX);
+  EXPECT_EQ(LastChildOf<TBlockRIMapper>(Water()), nullptr);
+  EXPECT_EQ(Core.UndoText(), "choose lens");
+  EXPECT_EQ((*Water().Cells())[lens->CentreX][200].SpeedFactor, 0.15f) << "the lens's medium";
+  ASSERT_TRUE(Core.Undo());
+  EXPECT_EQ(Water().GetRIMap(), block) << "the very block back";
+  EXPECT_EQ((*Water().Cells())[block->CentreX + 70][200].SpeedFactor, 0.15f);
+  ASSERT_TRUE(Core.Redo());
+  EXPECT_EQ(Water().GetRIMap(), lens);
+  EXPECT_TRUE(Core.ChooseMap(TPrismRIMapper::StaticClass()));
 }
 
 TEST_F(SceneHistory, AFreshSceneForgetsTheHistory) {
