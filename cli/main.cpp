@@ -49,6 +49,8 @@ struct TOptions {
   std::vector<std::string> Events;
   std::string FrameFile, CellsFile;
   std::string SaveFile, SceneFile;
+  std::optional<int32_t> Slide;  // of a slideshow, 0-based
+  bool ListSlides = false;
   bool Stats = false;
 };
 
@@ -208,6 +210,23 @@ int Run(const TOptions& O) {
       throw TUsageError("--scene " + O.SceneFile + ": " + e.what());
     }
   }
+  if (O.Slide) {
+    const int32_t count = form.SlideCount();
+    if (*O.Slide < 0 || *O.Slide >= count)
+      throw TUsageError("--slide " + std::to_string(*O.Slide) + ": the scene has " + std::to_string(count) +
+                        (count == 1 ? " slide (0)" : " slides (0 to " + std::to_string(count - 1) + ")"));
+    form.ShowSlide(*O.Slide);
+  }
+  if (O.ListSlides) {
+    TWaterCollection& show = *form.GetSlideshow();
+    for (int32_t i = 0; i < show.SlideCount(); ++i) {
+      std::string name, description;
+      show.GetSlideName(i, name);
+      show.GetSlideDescription(i, description);
+      std::printf("%d\t%s\t%s\n", i, PrintableText(name).c_str(), PrintableText(description).c_str());
+    }
+    return 0;
+  }
   if (!settings.empty() && !form.ActiveWater()) throw TUsageError("--set: the scene has no active water");
   for (const TPropertySetting& s : settings) ApplyDriverSetting(*form.ActiveWater(), s);
 
@@ -266,6 +285,8 @@ int main(int argc, char** argv) {
                  "after the last tick, the grid as little-endian float32, x outer, y inner; - for standard output");
   app.add_option("--save", o.SaveFile, "after the last tick, the slideshow as XML text; - for standard output");
   app.add_option("--scene", o.SceneFile, "build the scene from an XML file written by --save instead of the demonstration");
+  app.add_option("--slide", o.Slide, "run slide N of the scene's slideshow (0-based)");
+  app.add_flag("--list-slides", o.ListSlides, "print the index, name and description of every slide, tab-separated, and stop");
   app.add_flag("--stats", o.Stats, "print the frame statistics at the end");
   try {
     app.parse(argc, argv);
