@@ -27,15 +27,28 @@ void TPaintBox::paintEvent(QPaintEvent*) {
   }
   // Stored rows run bottom-up; the part shown is turned upright into a picture in the screen's
   // own format, so that painting it is a plain copy, not a conversion under a mirror transform.
-  const int w = Source->Width(), h = Source->AbsHeight();
-  if (Shown.size() != QSize(w, h)) Shown = QImage(w, h, QImage::Format_RGB32);
-  const QRect part = SourceRect.intersected(QRect(0, 0, w, h));
+  const QRect part = SourceRect.intersected(QRect(0, 0, Source->Width(), Source->AbsHeight()));
+  CopyUpright(*Source, Shown, part);
+  painter.drawImage(Target.topLeft() + (part.topLeft() - SourceRect.topLeft()), Shown, part);
+}
+
+void CopyUpright(const TFastDIB& Source, QImage& Picture, const QRect& Part) {
+  const int w = Source.Width(), h = Source.AbsHeight();
+  if (Picture.size() != QSize(w, h) || Picture.format() != QImage::Format_RGB32)
+    Picture = QImage(w, h, QImage::Format_RGB32);
+  const QRect part = Part.intersected(QRect(0, 0, w, h));
   for (int r = part.top(); r <= part.bottom(); ++r) {
-    const TPixelColor* from = Source->Rows24()[h - 1 - r] + part.left();
-    auto* to = reinterpret_cast<QRgb*>(Shown.scanLine(r)) + part.left();
+    const TPixelColor* from = Source.Rows24()[h - 1 - r] + part.left();
+    auto* to = reinterpret_cast<QRgb*>(Picture.scanLine(r)) + part.left();
     for (int x = 0; x < part.width(); ++x) to[x] = qRgb(from[x].Red, from[x].Green, from[x].Blue);
   }
-  painter.drawImage(Target.topLeft() + (part.topLeft() - SourceRect.topLeft()), Shown, part);
+}
+
+QImage UprightPicture(const TFastDIB& Source) {
+  QImage picture;
+  if (Source.BitsPerPixel() == 24 && Source.PixelData())
+    CopyUpright(Source, picture, QRect(0, 0, Source.Width(), Source.AbsHeight()));
+  return picture;
 }
 
 int TQtDIBPlatform::ScreenBitsPerPixel() {

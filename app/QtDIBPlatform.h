@@ -60,4 +60,10 @@ class TQtDIBPlatform final : public iDIBPlatform {
   std::uintptr_t NextBox = 1;
 };
 
+// The part of a 24-bit surface (stored bottom-up) turned upright into Picture, which becomes
+// a picture of the surface's size in the screen's format if it is not one already.
+void CopyUpright(const TFastDIB& Source, QImage& Picture, const QRect& Part);
+// The whole of a 24-bit surface as an upright picture; a null one for any other surface.
+QImage UprightPicture(const TFastDIB& Source);
+
 }  // namespace plashbox
