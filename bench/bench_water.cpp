@@ -53,8 +53,8 @@ void BM_SimulateStepKernel(benchmark::State& state, const detail::TStepKernels* 
   const TRef<TWater> water = WavyWater(size);
   TWaterGrid& c = *water->Cells();
   for (auto _ : state) {
-    for (int32_t x = 1; x < size - 1; ++x) k->StepColumn(c[x - 1], c[x], c[x + 1], size, x > 1, nullptr, x - 1);
-    k->DisplaceColumn(c[size - 2], size, nullptr, size - 2);
+    for (int32_t x = 1; x < size - 1; ++x) k->StepColumn(c[x - 1], c[x], c[x + 1], size, x > 1, nullptr, nullptr);
+    k->DisplaceColumn(c[size - 2], size, nullptr, nullptr);
     benchmark::ClobberMemory();
   }
   CountCellSteps(state, size);
