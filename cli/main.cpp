@@ -20,6 +20,7 @@
 #include "frame/uDemoMainFormCore.h"
 #include "objects/UniqueIDs.h"
 #include "raster/FastDIB.h"
+#include "sim/WorkerPool.h"
 #include "sim/uWater.h"
 
 using namespace plashbox;
@@ -49,6 +50,7 @@ struct TOptions {
   std::string FrameFile, CellsFile;
   std::string SaveFile, SceneFile;
   bool Stats = false;
+  int32_t Threads = HardwareThreads();
 };
 
 std::vector<std::string> SplitAt(const std::string& Text, char Separator) {
@@ -197,6 +199,7 @@ int Run(const TOptions& O) {
   RegisterClasses();
   TMainFormCore form;
   form.SetPaintAreaSize(O.Width, O.Height);
+  form.SetThreads(O.Threads);
   if (O.SceneFile.empty()) {
     form.CreateScene();
   } else {
@@ -262,6 +265,8 @@ int main(int argc, char** argv) {
                  "after the last tick, the grid as little-endian float32, x outer, y inner; - for standard output");
   app.add_option("--save", o.SaveFile, "after the last tick, the slideshow as XML text; - for standard output");
   app.add_option("--scene", o.SceneFile, "build the scene from an XML file written by --save instead of the demonstration");
+  app.add_option("--threads", o.Threads, "threads that share every step and picture, 1 to 256; the frames are the same for every count")
+      ->check(CLI::Range(1, int32_t(MaxThreads)))->capture_default_str();
   app.add_flag("--stats", o.Stats, "print the frame statistics at the end");
   try {
     app.parse(argc, argv);
