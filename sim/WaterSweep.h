@@ -49,7 +49,7 @@ class TWaterSweep {
   // Sizes the strips for W x H; the buffers only ever grow, so a steady tank allocates nothing.
   void Prepare(int32_t W, int32_t H, const TSweepLayout& Layout, bool Halos, bool Bands);
   void StepStrip(TWaterGrid& Cells, int32_t Index, const TColouring* Paint, TPixelColor* const* Rows,
-                 const TStepKernels& K) ;
+                 const TStepKernels& K);
   void ColourStrip(const TWaterGrid& Cells, int32_t Index, int32_t H, const TColouring& Paint,
                    TPixelColor* const* Rows, const TStepKernels& K);
 
