@@ -10,19 +10,28 @@ using namespace plashbox;
 
 namespace {
 
+// Args: width, height, threads (0: one per core).
 void DemoSceneTick(benchmark::State& State) {
   static const bool registered = (RegisterClasses(), true);
   (void)registered;
   SeedUniqueIDs(1);
-  const auto side = static_cast<int32_t>(State.range(0));
+  const auto W = static_cast<int32_t>(State.range(0)), H = static_cast<int32_t>(State.range(1));
   TMainFormCore form;
-  form.SetPaintAreaSize(side, side);  // the scene scales with the tank: block and beam in percent
+  if (State.range(2) > 0) form.SetThreads(static_cast<int32_t>(State.range(2)));
+  form.SetPaintAreaSize(W, H);  // the scene scales with the tank: block and beam in percent
   form.Create();
   for (int i = 0; i < 200; ++i) form.Tick();  // waves everywhere, as in a running demonstration
   for (auto _ : State) form.Tick();
-  State.SetItemsProcessed(State.iterations() * int64_t(side - 2) * (side - 2));
+  State.SetItemsProcessed(State.iterations() * int64_t(W - 2) * (H - 2));
+  State.counters["threads"] = form.Threads();
 }
-BENCHMARK(DemoSceneTick)->Arg(401)->Arg(1024)->Arg(2048)->Unit(benchmark::kMicrosecond);
+BENCHMARK(DemoSceneTick)
+    ->Args({401, 401, 1})
+    ->Args({401, 401, 0})
+    ->Args({2048, 2048, 0})
+    ->Args({3840, 2160, 1})
+    ->Args({3840, 2160, 0})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

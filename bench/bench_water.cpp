@@ -7,6 +7,7 @@
 #include "objects/uGeneralExciter.h"
 #include "raster/FastDIB.h"
 #include "sim/WaterStepKernels.h"
+#include "sim/WorkerPool.h"
 #include "sim/uWater.h"
 
 using namespace plashbox;
@@ -53,8 +54,8 @@ void BM_SimulateStepKernel(benchmark::State& state, const detail::TStepKernels* 
   const TRef<TWater> water = WavyWater(size);
   TWaterGrid& c = *water->Cells();
   for (auto _ : state) {
-    for (int32_t x = 1; x < size - 1; ++x) k->StepColumn(c[x - 1], c[x], c[x + 1], size, x > 1, nullptr, x - 1);
-    k->DisplaceColumn(c[size - 2], size, nullptr, size - 2);
+    for (int32_t x = 1; x < size - 1; ++x) k->StepColumn(c[x - 1], c[x], c[x + 1], size, x > 1, nullptr, nullptr);
+    k->DisplaceColumn(c[size - 2], size, nullptr, nullptr);
     benchmark::ClobberMemory();
   }
   CountCellSteps(state, size);
@@ -68,9 +69,11 @@ void BM_SimulateStepKernel(benchmark::State& state, const detail::TStepKernels* 
   return true;
 }();
 
+// Args: the side, then the threads (0: one per core).
 void BM_StepAndRender(benchmark::State& state) {
   const auto size = static_cast<int32_t>(state.range(0));
   const TRef<TWater> water = WaterWithBeam(size);
+  water->SetThreads(state.range(1) > 0 ? static_cast<int32_t>(state.range(1)) : HardwareThreads());
   TFastDIB surface;
   surface.SetSize(size, size, 24);
   for (auto _ : state) {
@@ -78,8 +81,38 @@ void BM_StepAndRender(benchmark::State& state) {
     benchmark::ClobberMemory();
   }
   CountCellSteps(state, size);
+  state.counters["threads"] = water->Threads();
 }
-BENCHMARK(BM_StepAndRender)->Arg(401)->Arg(1024)->Arg(2048)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StepAndRender)
+    ->Args({401, 1})
+    ->Args({401, 0})
+    ->Args({1024, 1})
+    ->Args({2048, 1})
+    ->Args({2048, 0})
+    ->Unit(benchmark::kMicrosecond);
+
+// The measuring stick: the same arithmetic as two plain loops over the cells, the picture
+// written column by column, no vectors, no threads.
+void BM_PlainTwoPasses(benchmark::State& state) {
+  const auto size = static_cast<int32_t>(state.range(0));
+  const TRef<TWater> water = WaterWithBeam(size);
+  TWaterGrid& c = *water->Cells();
+  TFastDIB surface;
+  surface.SetSize(size, size, 24);
+  const detail::TColouring paint = detail::MakeColouring(water->Exposure());
+  for (auto _ : state) {
+    for (int32_t x = 1; x < size - 1; ++x)
+      for (int32_t y = 1; y < size - 1; ++y) detail::UpdateVelocity(c[x - 1], c[x], c[x + 1], y);
+    for (int32_t x = 1; x < size - 1; ++x)
+      for (int32_t y = 1; y < size - 1; ++y) {
+        detail::UpdateDisplacement(c[x][y]);
+        surface.Rows24()[y][x] = detail::CellColour(c[x][y], paint);
+      }
+    benchmark::ClobberMemory();
+  }
+  CountCellSteps(state, size);
+}
+BENCHMARK(BM_PlainTwoPasses)->Arg(401)->Arg(2048)->Unit(benchmark::kMicrosecond);
 
 // The same frame with the picture drawn in a pass of its own, to show what the fusion saves.
 void BM_StepThenRenderGrid(benchmark::State& state) {

@@ -20,6 +20,7 @@
 #include "frame/uDemoMainFormCore.h"
 #include "objects/UniqueIDs.h"
 #include "raster/FastDIB.h"
+#include "sim/WorkerPool.h"
 #include "sim/uWater.h"
 
 using namespace plashbox;
@@ -52,6 +53,7 @@ struct TOptions {
   std::optional<int32_t> Slide;  // of a slideshow, 0-based
   bool ListSlides = false;
   bool Stats = false;
+  int32_t Threads = HardwareThreads();
 };
 
 std::vector<std::string> SplitAt(const std::string& Text, char Separator) {
@@ -201,6 +203,7 @@ int Run(const TOptions& O) {
   TMainFormCore form;
   form.SetPaintAreaSize(O.Width, O.Height);
   form.AdoptSceneSize = !O.SizeGiven;
+  form.SetThreads(O.Threads);
   if (O.SceneFile.empty()) {
     form.CreateScene();
   } else {
@@ -287,6 +290,8 @@ int main(int argc, char** argv) {
   app.add_option("--scene", o.SceneFile, "build the scene from an XML file written by --save instead of the demonstration");
   app.add_option("--slide", o.Slide, "run slide N of the scene's slideshow (0-based)");
   app.add_flag("--list-slides", o.ListSlides, "print the index, name and description of every slide, tab-separated, and stop");
+  app.add_option("--threads", o.Threads, "threads that share every step and picture, 1 to 256; the frames are the same for every count")
+      ->check(CLI::Range(1, int32_t(MaxThreads)))->capture_default_str();
   app.add_flag("--stats", o.Stats, "print the frame statistics at the end");
   try {
     app.parse(argc, argv);

@@ -13,6 +13,7 @@
 #include "objects/uBaseExciter.h"
 #include "objects/uBaseRefractiveIndexMap.h"
 #include "raster/FastDraw.h"
+#include "sim/WorkerPool.h"
 #include "xmlworker/XMLFormat.h"
 
 namespace plashbox {
@@ -38,7 +39,10 @@ const std::string* TNameValueRows::Find(const std::string& Name) const {
   return nullptr;
 }
 
-TMainFormCore::TMainFormCore(iMillisecondClock& Clock) : Clock(Clock), History(NewNode<TSceneHistory>()) {}
+TMainFormCore::TMainFormCore(iMillisecondClock& Clock)
+    : Clock(Clock), History(NewNode<TSceneHistory>()), ThreadCount(HardwareThreads()) {}
+
+void TMainFormCore::SetThreads(int32_t Count) { ThreadCount = std::clamp(Count, 1, MaxThreads); }
 
 void TMainFormCore::Create() {
   CreateScene();
@@ -113,6 +117,8 @@ void TMainFormCore::Tick() {
   TWater* water = ActiveWater();
   if (Present) Present(Surface);
   if (water) {
+    // Set on whichever water is shown: a slideshow's slides and opened scenes all follow it.
+    water->SetThreads(ThreadCount);
     const TSimulationSpeed& speed = SimulationSpeeds[SpeedIndex];
     if (OnlyRender(*water) || SlowPhase++ % speed.TicksPerStep != 0)
       water->Render(Surface);

@@ -94,6 +94,11 @@ class TMainFormCore {
   void Tick();
   TWater* ActiveWater();
 
+  // The threads that share every step and picture (taken into 1 .. MaxThreads); one per core
+  // to begin with. The frames are the same for every count.
+  void SetThreads(int32_t Count);
+  int32_t Threads() const { return ThreadCount; }
+
   // Paused, the picture is still drawn every tick (handles can be dragged and the picture
   // follows) but the water does not move; SingleStep then moves it by exactly one step.
   bool Paused() const { return Hold; }
@@ -210,6 +215,7 @@ class TMainFormCore {
   int32_t StepCount = 0;
   int32_t SpeedIndex = NormalSpeed;
   int32_t SlowPhase = 0;  // ticks since the last step in slow motion
+  int32_t ThreadCount;
 };
 
 // printf-style text of one number, as the readouts show it.

@@ -1,9 +1,10 @@
 #include "sim/WaterStepKernels.h"
 
+#include <algorithm>
 #include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
-// GCC 12's own AVX-512 headers trip its maybe-uninitialized check (their casts start from an
+// GCC 12's own AVX-512 headers trip its (maybe-)uninitialized checks (their casts start from an
 // undefined vector on purpose); the warning says nothing about this file.
 #if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
@@ -17,7 +18,7 @@ namespace plashbox::detail {
 namespace {
 
 void StepColumnPortable(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H,
-                        bool DisplaceLeft, const TColouring* Paint, int32_t LeftX) {
+                        bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels) {
   if (H < 3) return;
   // The centre's displacements move down through registers: the compiler cannot tell that
   // the velocity stores leave them alone, and would load each of them three times.
@@ -31,14 +32,27 @@ void StepColumnPortable(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* 
     centre = above;
     if (!DisplaceLeft) continue;
     UpdateDisplacement(Left[y]);
-    if (Paint) Paint->Rows[y][LeftX] = CellColour(Left[y], *Paint);
+    if (Paint) LeftPixels[y] = CellColour(Left[y], *Paint).Value();
   }
 }
 
-void DisplaceColumnPortable(TWaterCell* Column, int32_t H, const TColouring* Paint, int32_t X) {
+void DisplaceColumnPortable(TWaterCell* Column, int32_t H, const TColouring* Paint, uint32_t* Pixels) {
   for (int32_t y = 1; y < H - 1; ++y) {
     UpdateDisplacement(Column[y]);
-    if (Paint) Paint->Rows[y][X] = CellColour(Column[y], *Paint);
+    if (Paint) Pixels[y] = CellColour(Column[y], *Paint).Value();
+  }
+}
+
+void ColourColumnPortable(const TWaterCell* Column, int32_t H, const TColouring& Paint, uint32_t* Pixels) {
+  ColourCells(Column, 1, H, Paint, Pixels);
+}
+
+void WriteBandPortable(const uint32_t* Band, int32_t Stride, int32_t Columns, int32_t H, TPixelColor* const* Rows,
+                       int32_t X) {
+  for (int32_t y = 1; y < H - 1; ++y) {
+    TPixelColor* row = Rows[y] + X;
+    const uint32_t* pixels = Band + y;
+    for (int32_t c = 0; c < Columns; ++c) row[c] = TPixelColor::FromValue(pixels[size_t(c) * size_t(Stride)]);
   }
 }
 
@@ -105,7 +119,7 @@ PLASHBOX_AVX2 inline __m256 Displaced8(const TFields8& c) {
 }
 
 PLASHBOX_AVX2 void StepColumnAVX2(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H,
-                                  bool DisplaceLeft, const TColouring* Paint, int32_t LeftX) {
+                                  bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels) {
   const __m256d four = _mm256_set1_pd(4.0);
   int32_t y = 1;
   // Lane 0 holds the displacement of the row below the block: the odd rows of the previous
@@ -139,24 +153,24 @@ PLASHBOX_AVX2 void StepColumnAVX2(TWaterCell* Left, TWaterCell* Centre, const TW
     UpdateVelocity(Left, Centre, Right, y);
     if (DisplaceLeft) UpdateDisplacement(Left[y]);
   }
-  if (DisplaceLeft && Paint) ColourColumn(Left, H, *Paint, LeftX, 1);  // the column is still in the cache
+  if (DisplaceLeft && Paint) ColourCells(Left, 1, H, *Paint, LeftPixels);  // the column is still in the cache
 }
 
-PLASHBOX_AVX2 void DisplaceColumnAVX2(TWaterCell* Column, int32_t H, const TColouring* Paint, int32_t X) {
+PLASHBOX_AVX2 void DisplaceColumnAVX2(TWaterCell* Column, int32_t H, const TColouring* Paint, uint32_t* Pixels) {
   int32_t y = 1;
   for (; y + 7 <= H - 2; y += 8) {
     const TFields8 c = Load8(Column + y);
     Store8<0>(Column + y, c, Displaced8(c));
   }
   for (; y < H - 1; ++y) UpdateDisplacement(Column[y]);
-  if (Paint) ColourColumn(Column, H, *Paint, X, 1);
+  if (Paint) ColourCells(Column, 1, H, *Paint, Pixels);
 }
 
-const TStepKernels AVX2Kernels{&StepColumnAVX2, &DisplaceColumnAVX2, "avx2"};
+const TStepKernels AVX2Kernels{&StepColumnAVX2, &DisplaceColumnAVX2, &ColourColumnPortable, &WriteBandPortable, "avx2"};
 
 // Eight cells at a time. Each field of eight cells is gathered from two 512-bit loads by one
 // two-source permute and written back by one masked permute per four cells.
-#define PLASHBOX_AVX512 __attribute__((target("avx512f")))
+#define PLASHBOX_AVX512 __attribute__((target("avx512f,avx512bw")))
 
 PLASHBOX_AVX512 inline __m512d Field(__m512 FirstFour, __m512 NextFour, __m512i Pick) {
   return _mm512_cvtps_pd(_mm512_castps512_ps256(_mm512_permutex2var_ps(FirstFour, Pick, NextFour)));
@@ -174,9 +188,9 @@ PLASHBOX_AVX512 inline void StoreField(TWaterCell* c, __m512 FirstFour, __m512 N
   _mm512_storeu_ps(&c[4].Displacement, _mm512_mask_permutexvar_ps(NextFour, lanes, high, v));
 }
 
-// Colours eight freshly updated cells of column X (rows y .. y+7) into their pixels.
+// Colours eight freshly updated cells (rows y .. y+7) into their pixels.
 PLASHBOX_AVX512 inline void ColourBlock(__m256 Displacements, __m512d SpeedFactors, const TColouring& Paint,
-                                        int32_t X, int32_t y) {
+                                        uint32_t* Pixels) {
   const __m512 zero = _mm512_setzero_ps();
   const __m256 t = _mm512_cvtpd_ps(_mm512_mul_pd(
       _mm512_add_pd(_mm512_cvtps_pd(Displacements), _mm512_set1_pd(Paint.Exposure)), _mm512_set1_pd(Paint.Scale)));
@@ -187,18 +201,12 @@ PLASHBOX_AVX512 inline void ColourBlock(__m256 Displacements, __m512d SpeedFacto
   const __m512d g = _mm512_mul_pd(_mm512_mul_pd(_mm512_set1_pd(2.0), _mm512_cvtps_pd(t)), SpeedFactors);
   const __m256i green =
       _mm512_cvtpd_epi32(_mm512_min_pd(_mm512_max_pd(g, _mm512_setzero_pd()), _mm512_set1_pd(255.0)));
-  alignas(32) uint32_t pixels[8];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(pixels),
-                     _mm256_or_si256(_mm256_slli_epi32(red, 16),
-                                     _mm256_or_si256(_mm256_slli_epi32(green, 8), green)));
-  for (int i = 0; i < 8; ++i) {
-    TPixelColor& p = Paint.Rows[y + i][X];
-    p = TPixelColor{uint8_t(pixels[i]), uint8_t(pixels[i] >> 8), uint8_t(pixels[i] >> 16)};
-  }
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(Pixels),
+                      _mm256_or_si256(_mm256_slli_epi32(red, 16), _mm256_or_si256(_mm256_slli_epi32(green, 8), green)));
 }
 
 PLASHBOX_AVX512 void StepColumnAVX512(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H,
-                                      bool DisplaceLeft, const TColouring* Paint, int32_t LeftX) {
+                                      bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels) {
   const __m512i pickD = _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 28, 24, 20, 16, 12, 8, 4, 0);
   const __m512i pickV = _mm512_add_epi32(pickD, _mm512_set1_epi32(1));
   const __m512i pickS = _mm512_add_epi32(pickD, _mm512_set1_epi32(2));
@@ -244,7 +252,7 @@ PLASHBOX_AVX512 void StepColumnAVX512(TWaterCell* Left, TWaterCell* Centre, cons
         // min(high, max(low, d)) keeps a NaN as it is, like the scalar comparisons.
         const __m256 d = _mm256_min_ps(high, _mm256_max_ps(low, _mm512_cvtpd_ps(moved)));
         StoreField(Left + y, l0, l1, d, 0);
-        if (Paint) ColourBlock(d, Field(l0, l1, pickS), *Paint, LeftX, y);
+        if (Paint) ColourBlock(d, Field(l0, l1, pickS), *Paint, LeftPixels + y);
       }
       previousD = cD;
       cD = nextD;
@@ -256,11 +264,11 @@ PLASHBOX_AVX512 void StepColumnAVX512(TWaterCell* Left, TWaterCell* Centre, cons
     UpdateVelocity(Left, Centre, Right, y);
     if (!DisplaceLeft) continue;
     UpdateDisplacement(Left[y]);
-    if (Paint) Paint->Rows[y][LeftX] = CellColour(Left[y], *Paint);
+    if (Paint) LeftPixels[y] = CellColour(Left[y], *Paint).Value();
   }
 }
 
-PLASHBOX_AVX512 void DisplaceColumnAVX512(TWaterCell* Column, int32_t H, const TColouring* Paint, int32_t X) {
+PLASHBOX_AVX512 void DisplaceColumnAVX512(TWaterCell* Column, int32_t H, const TColouring* Paint, uint32_t* Pixels) {
   const __m512i pickD = _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 28, 24, 20, 16, 12, 8, 4, 0);
   const __m512i pickV = _mm512_add_epi32(pickD, _mm512_set1_epi32(1));
   const __m512i pickS = _mm512_add_epi32(pickD, _mm512_set1_epi32(2));
@@ -273,32 +281,68 @@ PLASHBOX_AVX512 void DisplaceColumnAVX512(TWaterCell* Column, int32_t H, const T
         _mm512_mul_pd(_mm512_add_pd(Field(c0, c1, pickD), Field(c0, c1, pickV)), Field(c0, c1, pickM));
     const __m256 d = _mm256_min_ps(high, _mm256_max_ps(low, _mm512_cvtpd_ps(moved)));
     StoreField(Column + y, c0, c1, d, 0);
-    if (Paint) ColourBlock(d, Field(c0, c1, pickS), *Paint, X, y);
+    if (Paint) ColourBlock(d, Field(c0, c1, pickS), *Paint, Pixels + y);
   }
   for (; y < H - 1; ++y) {
     UpdateDisplacement(Column[y]);
-    if (Paint) Paint->Rows[y][X] = CellColour(Column[y], *Paint);
+    if (Paint) Pixels[y] = CellColour(Column[y], *Paint).Value();
   }
 }
 
-const TStepKernels AVX512Kernels{&StepColumnAVX512, &DisplaceColumnAVX512, "avx512"};
+PLASHBOX_AVX512 void ColourColumnAVX512(const TWaterCell* Column, int32_t H, const TColouring& Paint, uint32_t* Pixels) {
+  const __m512i pickD = _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 28, 24, 20, 16, 12, 8, 4, 0);
+  const __m512i pickS = _mm512_add_epi32(pickD, _mm512_set1_epi32(2));
+  int32_t y = 1;
+  for (; y + 7 <= H - 2; y += 8) {
+    const __m512 c0 = Load4(Column + y), c1 = Load4(Column + y + 4);
+    ColourBlock(_mm512_castps512_ps256(_mm512_permutex2var_ps(c0, pickD, c1)), Field(c0, c1, pickS), Paint, Pixels + y);
+  }
+  ColourCells(Column, y, H, Paint, Pixels);
+}
+
+// Sixteen columns of one row at a time: one gather across the band's columns, then each pixel's
+// three bytes squeezed together within its 128-bit lane and the lanes closed up, so that one
+// masked store writes the run of the row.
+PLASHBOX_AVX512 void WriteBandAVX512(const uint32_t* Band, int32_t Stride, int32_t Columns, int32_t H,
+                                     TPixelColor* const* Rows, int32_t X) {
+  const __m512i offsets = _mm512_mullo_epi32(_mm512_set_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0),
+                                             _mm512_set1_epi32(Stride));
+  const __m512i squeeze = _mm512_maskz_broadcast_i32x4(
+      static_cast<__mmask16>(0xFFFF), _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1));
+  const __m512i closeUp = _mm512_set_epi32(15, 15, 15, 15, 14, 13, 12, 10, 9, 8, 6, 5, 4, 2, 1, 0);
+  for (int32_t y = 1; y < H - 1; ++y) {
+    auto* row = reinterpret_cast<uint8_t*>(Rows[y] + X);
+    for (int32_t c = 0; c < Columns; c += 16) {
+      const int32_t n = std::min(Columns - c, 16);
+      const auto columns = static_cast<__mmask16>((1u << n) - 1);
+      const __m512i pixels = _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), columns, offsets,
+                                                         Band + size_t(c) * size_t(Stride) + y, 4);
+      const __m512i packed = _mm512_permutexvar_epi32(closeUp, _mm512_shuffle_epi8(pixels, squeeze));
+      _mm512_mask_storeu_epi8(row + 3 * c, static_cast<__mmask64>((uint64_t{1} << (3 * n)) - 1), packed);
+    }
+  }
+}
+
+const TStepKernels AVX512Kernels{&StepColumnAVX512, &DisplaceColumnAVX512, &ColourColumnAVX512, &WriteBandAVX512,
+                                 "avx512"};
 
 #endif  // PLASHBOX_X86
 
-const TStepKernels PortableKernels{&StepColumnPortable, &DisplaceColumnPortable, "portable"};
+const TStepKernels PortableKernels{&StepColumnPortable, &DisplaceColumnPortable, &ColourColumnPortable,
+                                   &WriteBandPortable, "portable"};
 
 }  // namespace
 
-TColouring MakeColouring(const TFastDIB& Surface, float Exposure) {
+TColouring MakeColouring(float Exposure) {
   if (!(Exposure > 0)) Exposure = MinimumExposure;
-  return TColouring{Surface.Rows24(), double(Exposure), double(static_cast<float>(256.0 / (2.0 * Exposure)))};
+  return TColouring{double(Exposure), double(static_cast<float>(256.0 / (2.0 * Exposure)))};
 }
 
 std::vector<const TStepKernels*> AvailableStepKernels() {
   std::vector<const TStepKernels*> all{&PortableKernels};
 #if PLASHBOX_X86
   if (__builtin_cpu_supports("avx2")) all.push_back(&AVX2Kernels);
-  if (__builtin_cpu_supports("avx512f")) all.push_back(&AVX512Kernels);
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")) all.push_back(&AVX512Kernels);
 #endif
   return all;
 }

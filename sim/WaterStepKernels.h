@@ -20,26 +20,38 @@ inline constexpr float DisplacementLimit = 3.5f;
 
 // How cells become pixels: grey levels for the height, a colour cast where the medium is slower.
 struct TColouring {
-  TPixelColor* const* Rows;  // surface row y shows grid row y
-  double Exposure;           // the displacement shown as full white
-  double Scale;              // 256 / (2 x Exposure), as a single
+  double Exposure;  // the displacement shown as full white
+  double Scale;     // 256 / (2 x Exposure), as a single
 };
 
 // The exposure used when the set one is not positive: the smallest whose scale is still finite.
 inline constexpr float MinimumExposure = 1e-36f;
-TColouring MakeColouring(const TFastDIB& Surface, float Exposure);
+TColouring MakeColouring(float Exposure);
 
+// The kernels colour into a band of packed pixels (TPixelColor::Value, one column of the band
+// after another, index y within a column) rather than into the picture: a picture column would
+// take one cache line and one page per row, a band column is one short run of memory. The band
+// goes to the picture row by row once its columns are done.
+//
 // Velocity pass of Centre (its neighbours Left and Right) over rows 1 .. H-2; when
-// DisplaceLeft, then the displacement pass of Left (column LeftX) over the same rows, each
-// cell coloured into its pixel right after its update when Paint is given.
+// DisplaceLeft, then the displacement pass of Left over the same rows, each cell coloured into
+// LeftPixels[y] when Paint is given.
 using TStepColumnFn = void (*)(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H,
-                               bool DisplaceLeft, const TColouring* Paint, int32_t LeftX);
-// Displacement pass of one column (column X) over rows 1 .. H-2, with the same colouring.
-using TDisplaceColumnFn = void (*)(TWaterCell* Column, int32_t H, const TColouring* Paint, int32_t X);
+                               bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels);
+// Displacement pass of one column over rows 1 .. H-2, with the same colouring.
+using TDisplaceColumnFn = void (*)(TWaterCell* Column, int32_t H, const TColouring* Paint, uint32_t* Pixels);
+// The colours of rows 1 .. H-2 of a column without a step.
+using TColourColumnFn = void (*)(const TWaterCell* Column, int32_t H, const TColouring& Paint, uint32_t* Pixels);
+// Rows 1 .. H-2 of a band of Columns columns (column c at Band + c x Stride) into the picture
+// rows Rows[y] from pixel X on.
+using TWriteBandFn = void (*)(const uint32_t* Band, int32_t Stride, int32_t Columns, int32_t H,
+                              TPixelColor* const* Rows, int32_t X);
 
 struct TStepKernels {
   TStepColumnFn StepColumn;
   TDisplaceColumnFn DisplaceColumn;
+  TColourColumnFn ColourColumn;
+  TWriteBandFn WriteBand;
   const char* Name;
 };
 
@@ -77,8 +89,8 @@ inline TPixelColor CellColour(const TWaterCell& c, const TColouring& Paint) {
   return TPixelColor{greenBlue, greenBlue, ColourByte(t)};
 }
 
-inline void ColourColumn(const TWaterCell* Column, int32_t H, const TColouring& Paint, int32_t X, int32_t From) {
-  for (int32_t y = From; y < H - 1; ++y) Paint.Rows[y][X] = CellColour(Column[y], Paint);
+inline void ColourCells(const TWaterCell* Column, int32_t From, int32_t H, const TColouring& Paint, uint32_t* Pixels) {
+  for (int32_t y = From; y < H - 1; ++y) Pixels[y] = CellColour(Column[y], Paint).Value();
 }
 
 }  // namespace plashbox::detail

@@ -9,6 +9,7 @@
 #include "objects/uBaseTool.h"
 #include "objects/uBarrier.h"
 #include "sim/WaterStepKernels.h"
+#include "sim/WorkerPool.h"
 #include "sim/uWaterCollection.h"
 
 namespace plashbox {
@@ -176,30 +177,30 @@ void TWater::Render(TFastDIB& Surface) {
 }
 
 void TWater::StepCells(TFastDIB* Surface) {
-  const int32_t W = Width, H = Height;
-  if (!Grid || W < 3 || H < 3) return;
+  if (!Grid) return;
   // The colouring rides along only on a surface of the grid's own size; on any other the
   // picture is coloured afterwards over the part both share, which gives the same pixels.
-  const bool fused = Surface && Surface->BitsPerPixel() == 24 && Surface->Width() == W && Surface->AbsHeight() == H;
-  const detail::TColouring colouring = fused ? detail::MakeColouring(*Surface, FExposure) : detail::TColouring{};
-  const detail::TColouring* paint = fused ? &colouring : nullptr;
-  // Column x's velocities, then column x - 1's displacements, which nothing reads any more.
-  const detail::TStepKernels& k = detail::BestStepKernels();
-  TWaterGrid& cells = *Grid;
-  for (int32_t x = 1; x < W - 1; ++x) k.StepColumn(cells[x - 1], cells[x], cells[x + 1], H, x > 1, paint, x - 1);
-  k.DisplaceColumn(cells[W - 2], H, paint, W - 2);
+  const bool fused =
+      Surface && Surface->BitsPerPixel() == 24 && Surface->Width() == Width && Surface->AbsHeight() == Height;
+  const detail::TColouring colouring = detail::MakeColouring(FExposure);
+  Sweep.Step(*Grid, fused ? &colouring : nullptr, fused ? Surface->Rows24() : nullptr, Layout,
+             detail::BestStepKernels());
   if (Surface && !fused) RenderGrid(*Surface);
 }
 
 void TWater::RenderGrid(TFastDIB& Surface) {
   if (!Grid || Surface.BitsPerPixel() != 24) return;
-  const detail::TColouring colouring = detail::MakeColouring(Surface, FExposure);
   // Never past the grid nor the surface, whichever is smaller.
   const int32_t W = std::min(Width, Surface.Width()), H = std::min(Height, Surface.AbsHeight());
-  const TWaterGrid& cells = *Grid;
-  for (int32_t y = 1; y < H - 1; ++y)
-    for (int32_t x = 1; x < W - 1; ++x) colouring.Rows[y][x] = detail::CellColour(cells[x][y], colouring);
+  Sweep.Colour(*Grid, W, H, detail::MakeColouring(FExposure), Surface.Rows24(), Layout, detail::BestStepKernels());
 }
+
+void TWater::SetThreads(int32_t Count) {
+  Layout.Threads = std::clamp(Count, 1, MaxThreads);
+  SharedWorkerPool().Reserve(Layout.Threads - 1);
+}
+
+void TWater::SetBandColumns(int32_t Columns) { Layout.BandColumns = std::clamp(Columns, 1, detail::MaxBandColumns); }
 
 void TWater::DrawObjects(TFastDIB& Surface, bool Sample) {
   for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this)) {

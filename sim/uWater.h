@@ -9,6 +9,7 @@
 #include "raster/FastDIB.h"
 #include "objects/uWaterBaseClasses.h"
 #include "grid/WaterGrid.h"
+#include "sim/WaterSweep.h"
 #include "xmlworker/XMLNode.h"
 #include "xmlworker/XMLProperties.h"
 
@@ -47,6 +48,14 @@ class TWater : public TXMLNode, public TMediumHost {
   // Paints the objects in child order, selected tools last; with Sample, each tool samples the
   // water right before it is painted.
   void DrawObjects(TFastDIB& Surface, bool Sample);
+  // The threads that share each step and each picture (1 to MaxThreads; 1, the default, keeps
+  // the whole sweep on the calling thread). Cells and picture are the same for every count.
+  void SetThreads(int32_t Count);
+  int32_t Threads() const { return Layout.Threads; }
+  // How many columns are coloured together before they go to the picture; any width gives the
+  // same picture, only the speed differs.
+  void SetBandColumns(int32_t Columns);
+  int32_t BandColumns() const { return Layout.BandColumns; }
   // Zeroes displacement and velocity everywhere; the medium stays.
   void ClearWaves();
   // Open water with its border, then the refractive index map's region, then every wall in
@@ -129,6 +138,8 @@ class TWater : public TXMLNode, public TMediumHost {
   float FExposure = 2.55f;
   bool DripActive = false;
   TCellsRef Grid;
+  detail::TSweepLayout Layout;
+  detail::TWaterSweep Sweep;  // the sweep's buffers, kept from step to step
   bool Grabbed = false;
   bool Awake = true;
   TBaseWaterObject* MouseTarget = nullptr;  // not counted: a child of this water

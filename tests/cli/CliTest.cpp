@@ -239,3 +239,21 @@ TEST_F(Cli, AGeometricSettingGivesTheFrameOfTheSavedAndOpenedScene) {
 }
 
 }  // namespace
+
+TEST_F(Cli, FramesAndCellsAreTheSameForEveryThreadCount) {
+  const std::string script = "--steps 90 --size 203x151 --set TGeneralExciter.BeamType=3 --set TBlockRIMapper.Cs=0.8 "
+                             "--set TBlockRIMapper.Sn=0.6 --event 20:down:60,40,drip --event 35:up:60,40";
+  ASSERT_EQ(Run(script + " --threads 1 --frame " + Path("1.ppm") + " --cells " + Path("1.raw")).Status, 0);
+  for (const char* n : {"2", "3", "4"}) {
+    const std::string tag(n);
+    ASSERT_EQ(Run(script + " --threads " + tag + " --frame " + Path(tag + ".ppm") + " --cells " + Path(tag + ".raw")).Status, 0);
+    EXPECT_TRUE(Read(Path(tag + ".ppm")) == Read(Path("1.ppm"))) << tag << " threads";
+    EXPECT_TRUE(Read(Path(tag + ".raw")) == Read(Path("1.raw"))) << tag << " threads";
+  }
+  for (const char* bad : {"0", "-2", "257", "many", "1.5"}) {
+    const TRun run = Run(std::string("--threads ") + bad + " --frame " + Path("bad.ppm"));
+    EXPECT_EQ(run.Status, 2) << bad;
+    EXPECT_NE(run.Output.find("--threads"), std::string::npos) << run.Output;
+    EXPECT_FALSE(fs::exists(Path("bad.ppm")));
+  }
+}

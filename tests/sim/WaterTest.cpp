@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/WaterStepKernels.h"
+#include "sim/WaterSweep.h"
 #include "sim/uWater.h"
 #include "xmlworker/XMLFormat.h"
 
@@ -127,8 +128,8 @@ TEST(TimeStep, MatchesTheTwoPassesBitForBit) {
 // Runs one step over a grid with the given kernels, as the water does.
 void KernelStep(const detail::TStepKernels& k, TWaterGrid& c) {
   const int32_t W = c.Width(), H = c.Height();
-  for (int32_t x = 1; x < W - 1; ++x) k.StepColumn(c[x - 1], c[x], c[x + 1], H, x > 1, nullptr, x - 1);
-  k.DisplaceColumn(c[W - 2], H, nullptr, W - 2);
+  for (int32_t x = 1; x < W - 1; ++x) k.StepColumn(c[x - 1], c[x], c[x + 1], H, x > 1, nullptr, nullptr);
+  k.DisplaceColumn(c[W - 2], H, nullptr, nullptr);
 }
 
 TEST(TimeStep, EveryKernelVariantGivesTheSameBitsForEveryHeight) {
@@ -206,9 +207,9 @@ TEST(TimeStep, EveryKernelVariantColoursTheSamePixels) {
         }
       TFastDIB dib;
       dib.SetSize(W, H, 24);
-      const detail::TColouring paint = detail::MakeColouring(dib, 2.55f);
-      for (int32_t x = 1; x < W - 1; ++x) k->StepColumn(c[x - 1], c[x], c[x + 1], H, x > 1, &paint, x - 1);
-      k->DisplaceColumn(c[W - 2], H, &paint, W - 2);
+      const detail::TColouring paint = detail::MakeColouring(2.55f);
+      detail::TWaterSweep sweep;
+      sweep.Step(c, &paint, dib.Rows24(), detail::TSweepLayout{1, 4}, *k);
       std::vector<TPixelColor> picture;
       for (int32_t y = 0; y < H; ++y)
         for (int32_t x = 0; x < W; ++x) {

@@ -1,0 +1,88 @@
+#include "sim/WaterSweep.h"
+
+#include <algorithm>
+
+#include "sim/WorkerPool.h"
+
+namespace plashbox::detail {
+
+void TWaterSweep::Prepare(int32_t W, int32_t H, const TSweepLayout& Layout, bool Halos, bool Bands) {
+  const int32_t inner = W - 2;
+  Count = std::clamp(Layout.Threads, 1, std::min(inner, MaxThreads));
+  Height = H;
+  BandColumns = std::clamp(Layout.BandColumns, 1, MaxBandColumns);
+  // A little more than a column apart, so that the band's columns do not all fall into the
+  // same cache sets when the gather reads one row across them.
+  Stride = (H + 15) / 16 * 16 + 16;
+  if (int32_t(Strips.size()) < Count) Strips.resize(size_t(Count));
+  for (int32_t t = 0; t < Count; ++t) {
+    TStrip& s = Strips[size_t(t)];
+    s.From = 1 + int32_t(int64_t(inner) * t / Count);
+    s.To = 1 + int32_t(int64_t(inner) * (t + 1) / Count);
+    if (Halos && s.LeftHalo.size() < size_t(H)) {
+      s.LeftHalo.resize(size_t(H));
+      s.RightHalo.resize(size_t(H));
+    }
+    if (Bands && s.Band.size() < size_t(BandColumns) * size_t(Stride)) s.Band.resize(size_t(BandColumns) * size_t(Stride));
+  }
+}
+
+void TWaterSweep::Step(TWaterGrid& Cells, const TColouring* Paint, TPixelColor* const* Rows,
+                       const TSweepLayout& Layout, const TStepKernels& Kernels) {
+  const int32_t W = Cells.Width(), H = Cells.Height();
+  if (W < 3 || H < 3) return;
+  Prepare(W, H, Layout, Layout.Threads > 1, Paint != nullptr);
+  // The halos, taken before any strip moves a displacement.
+  for (int32_t t = 1; t < Count; ++t) {
+    const int32_t border = Strips[size_t(t)].From;
+    std::copy_n(Cells[border - 1], H, Strips[size_t(t)].LeftHalo.data());
+    std::copy_n(Cells[border], H, Strips[size_t(t - 1)].RightHalo.data());
+  }
+  auto job = [&](int32_t Index) { StepStrip(Cells, Index, Paint, Rows, Kernels); };
+  SharedWorkerPool().Run(Count, job);
+}
+
+void TWaterSweep::StepStrip(TWaterGrid& Cells, int32_t Index, const TColouring* Paint, TPixelColor* const* Rows,
+                            const TStepKernels& K) {
+  TStrip& s = Strips[size_t(Index)];
+  const int32_t H = Height, x0 = s.From, x1 = s.To;
+  // The first strip's left neighbour is column 0 and the last one's right neighbour the last
+  // column: the step never moves either, so they are read in place.
+  TWaterCell* left = Index > 0 ? s.LeftHalo.data() : Cells[x0 - 1];
+  const TWaterCell* right = Index < Count - 1 ? s.RightHalo.data() : Cells[x1];
+  uint32_t* band = s.Band.data();
+  int32_t bandFrom = x0;  // the column in the band's first place
+  for (int32_t x = x0; x < x1; ++x) {
+    const bool displace = x > x0;
+    uint32_t* pixels = Paint && displace ? band + size_t(x - 1 - bandFrom) * size_t(Stride) : nullptr;
+    K.StepColumn(x == x0 ? left : Cells[x - 1], Cells[x], x == x1 - 1 ? right : Cells[x + 1], H, displace,
+                 displace ? Paint : nullptr, pixels);
+    if (pixels && x - bandFrom == BandColumns) {
+      K.WriteBand(band, Stride, BandColumns, H, Rows, bandFrom);
+      bandFrom = x;
+    }
+  }
+  K.DisplaceColumn(Cells[x1 - 1], H, Paint, Paint ? band + size_t(x1 - 1 - bandFrom) * size_t(Stride) : nullptr);
+  if (Paint) K.WriteBand(band, Stride, x1 - bandFrom, H, Rows, bandFrom);
+}
+
+void TWaterSweep::Colour(const TWaterGrid& Cells, int32_t W, int32_t H, const TColouring& Paint,
+                         TPixelColor* const* Rows, const TSweepLayout& Layout, const TStepKernels& Kernels) {
+  if (W < 3 || H < 3) return;
+  Prepare(W, H, Layout, false, true);
+  auto job = [&](int32_t Index) { ColourStrip(Cells, Index, H, Paint, Rows, Kernels); };
+  SharedWorkerPool().Run(Count, job);
+}
+
+void TWaterSweep::ColourStrip(const TWaterGrid& Cells, int32_t Index, int32_t H, const TColouring& Paint,
+                              TPixelColor* const* Rows, const TStepKernels& K) {
+  const TStrip& s = Strips[size_t(Index)];
+  uint32_t* band = Strips[size_t(Index)].Band.data();
+  for (int32_t from = s.From; from < s.To; from += BandColumns) {
+    const int32_t columns = std::min(BandColumns, s.To - from);
+    for (int32_t c = 0; c < columns; ++c) K.ColourColumn(Cells[from + c], H, Paint, band + size_t(c) * size_t(Stride));
+    K.WriteBand(band, Stride, columns, H, Rows, from);
+  }
+}
+
+}  // namespace plashbox::detail

@@ -1,0 +1,174 @@
+// The sweep shared among threads and coloured in bands: every layout and every kernel variant
+// gives the cells and the picture of the literal two passes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <atomic>
+#include <cstring>
+#include <vector>
+
+#include "objects/uGeneralExciter.h"
+#include "sim/WaterStepKernels.h"
+#include "sim/WaterSweep.h"
+#include "sim/WorkerPool.h"
+#include "sim/uWater.h"
+
+using namespace plashbox;
+
+namespace {
+
+// The step as two plain passes, and the picture coloured cell by cell afterwards.
+void ReferenceStep(TWaterGrid& c, std::vector<TPixelColor>& Picture, const detail::TColouring& Paint) {
+  const int32_t W = c.Width(), H = c.Height();
+  for (int32_t x = 1; x < W - 1; ++x)
+    for (int32_t y = 1; y < H - 1; ++y) {
+      const double sum = double(c[x - 1][y].Displacement) + double(c[x][y - 1].Displacement) +
+                         double(c[x + 1][y].Displacement) + double(c[x][y + 1].Displacement) -
+                         4.0 * double(c[x][y].Displacement);
+      c[x][y].Velocity = float(double(c[x][y].Velocity) + double(c[x][y].SpeedFactor) * sum);
+    }
+  for (int32_t x = 1; x < W - 1; ++x)
+    for (int32_t y = 1; y < H - 1; ++y) {
+      float d = float((double(c[x][y].Displacement) + double(c[x][y].Velocity)) * double(c[x][y].Damping));
+      if (std::fabs(d) > 3.5f) d = std::copysign(3.5f, d);
+      c[x][y].Displacement = d;
+      Picture[size_t(y) * W + x] = detail::CellColour(c[x][y], Paint);
+    }
+}
+
+void Waves(TWaterGrid& c) {
+  for (int32_t x = 0; x < c.Width(); ++x)
+    for (int32_t y = 0; y < c.Height(); ++y) {
+      c[x][y].Displacement = float(std::sin(x * 1.3 + y * 0.7) * 4.5);  // some beyond the clamp
+      c[x][y].Velocity = float(std::cos(x * 0.4 - y * 0.9) * 0.3);
+      c[x][y].SpeedFactor = 0.05f + 0.06f * float((x * 5 + y * 3) % 9);
+      c[x][y].Damping = 0.95f + 0.005f * float((x + y) % 10);
+    }
+}
+
+bool SameCells(const TWaterGrid& a, const TWaterGrid& b) {
+  for (int32_t x = 0; x < a.Width(); ++x)
+    if (std::memcmp(a[x], b[x], size_t(a.Height()) * sizeof(TWaterCell)) != 0) return false;
+  return true;
+}
+
+std::vector<TPixelColor> PictureOf(const TFastDIB& s) {
+  std::vector<TPixelColor> p;
+  for (int32_t y = 0; y < s.AbsHeight(); ++y) p.insert(p.end(), s.Rows24()[y], s.Rows24()[y] + s.Width());
+  return p;
+}
+
+const detail::TSweepLayout Layouts[] = {{1, 1}, {1, 3}, {1, 32}, {2, 1}, {2, 5}, {3, 16}, {4, 2}, {4, 64}, {7, 32}};
+
+}  // namespace
+
+TEST(Sweep, EveryKernelAndLayoutMatchesTheTwoPassesOnOddSizes) {
+  SharedWorkerPool().Reserve(6);
+  std::vector<std::pair<int32_t, int32_t>> sizes{{1025, 3}, {3, 1025}, {17, 40}};
+  for (int32_t W = 1; W <= 37; W += 4)
+    for (int32_t H = 1; H <= 23; H += 2) sizes.emplace_back(W, H);
+  const detail::TColouring paint = detail::MakeColouring(2.55f);
+  for (const auto& [W, H] : sizes) {
+    TWaterGrid expected(W, H);
+    Waves(expected);
+    std::vector<TPixelColor> expectedPicture(size_t(W) * H, TPixelColor{1, 2, 3});
+    std::vector<TWaterGrid> grids;
+    std::vector<TFastDIB> pictures(std::size(Layouts) * detail::AvailableStepKernels().size());
+    for (size_t i = 0; i < pictures.size(); ++i) {
+      grids.push_back(expected);
+      pictures[i].SetSize(W, H, 24);
+      for (int32_t y = 0; y < H; ++y)
+        for (int32_t x = 0; x < W; ++x) pictures[i].Rows24()[y][x] = TPixelColor{1, 2, 3};
+    }
+    detail::TWaterSweep sweep;  // one sweep for every layout: its buffers are reused
+    for (int step = 0; step < 3; ++step) {
+      ReferenceStep(expected, expectedPicture, paint);
+      size_t i = 0;
+      for (const detail::TStepKernels* k : detail::AvailableStepKernels())
+        for (const detail::TSweepLayout& layout : Layouts) {
+          sweep.Step(grids[i], &paint, pictures[i].Rows24(), layout, *k);
+          ASSERT_TRUE(SameCells(grids[i], expected)) << k->Name << " " << W << "x" << H << " threads "
+                                                     << layout.Threads << " band " << layout.BandColumns;
+          ASSERT_EQ(PictureOf(pictures[i]), expectedPicture) << k->Name << " " << W << "x" << H << " threads "
+                                                             << layout.Threads << " band " << layout.BandColumns;
+          ++i;
+        }
+    }
+  }
+}
+
+TEST(Sweep, ColouringAloneMatchesCellByCellOnEveryLayout) {
+  const int32_t W = 37, H = 23;
+  TWaterGrid c(W, H);
+  Waves(c);
+  const detail::TColouring paint = detail::MakeColouring(1.7f);
+  for (const detail::TStepKernels* k : detail::AvailableStepKernels())
+    for (const detail::TSweepLayout& layout : Layouts) {
+      TFastDIB s;
+      s.SetSize(W, H, 24);
+      detail::TWaterSweep sweep;
+      // Only the part that a smaller surface shares with the grid.
+      sweep.Colour(c, W - 4, H - 3, paint, s.Rows24(), layout, *k);
+      for (int32_t y = 0; y < H; ++y)
+        for (int32_t x = 0; x < W; ++x) {
+          const bool inside = x > 0 && y > 0 && x < W - 5 && y < H - 4;
+          ASSERT_EQ(s.Rows24()[y][x], (inside ? detail::CellColour(c[x][y], paint) : TPixelColor{0, 0, 0}))
+              << k->Name << " " << x << "," << y << " threads " << layout.Threads;
+        }
+    }
+}
+
+// The demonstration's ingredients: a beam, a drip that comes and goes, a turned block of slower
+// water; every thread count and band width gives the same cells and frames at every tick.
+TEST(Sweep, SceneIsTheSameForEveryThreadCount) {
+  for (const auto& [W, H] : {std::pair{401, 401}, std::pair{203, 97}}) {
+    std::vector<TRef<TWater>> waters;
+    std::vector<TFastDIB> pictures(5);
+    for (int32_t n = 1; n <= 5; ++n) {
+      TRef<TWater> w = NewNode<TWater>();
+      w->SetGridSize(W, H);
+      const TRef<TGeneralExciter> source = NewNode<TGeneralExciter>();
+      source->SetBeamType(btLine);
+      w->add(source.get());
+      w->SetThreads(n == 5 ? 3 : n);
+      if (n == 5) w->SetBandColumns(7);
+      pictures[size_t(n - 1)].SetSize(W, H, 24);
+      waters.push_back(w);
+    }
+    for (int tick = 0; tick < 60; ++tick) {
+      for (size_t i = 0; i < waters.size(); ++i) {
+        TWater& w = *waters[i];
+        TWaterGrid& c = *w.Cells();
+        if (tick == 10) w.MouseDown(mbLeft, 0, W / 3, H / 2);  // a press on open water: nothing taken
+        if (tick >= 10 && tick < 20) c[W / 3][H / 2].Displacement = 2.0f;  // a drip held
+        if (tick == 20) w.MouseUp(mbLeft, 0, W / 3, H / 2);
+        if (tick == 30)  // a turned block of slower water across the strips
+          for (int32_t x = W / 4; x < 3 * W / 4; ++x)
+            for (int32_t y = H / 3; y < 2 * H / 3; ++y)
+              if (std::abs((x - W / 2) * 0.6 + (y - H / 2) * 0.8) < W / 8.0) c[x][y].SpeedFactor = 0.21f;
+        w.SimulateStep();
+        w.StepAndRender(pictures[i]);
+      }
+      for (size_t i = 1; i < waters.size(); ++i) {
+        ASSERT_TRUE(SameCells(*waters[i]->Cells(), *waters[0]->Cells())) << W << "x" << H << " tick " << tick << " #" << i;
+        ASSERT_EQ(PictureOf(pictures[i]), PictureOf(pictures[0])) << W << "x" << H << " tick " << tick << " #" << i;
+      }
+    }
+  }
+}
+
+TEST(WorkerPool, EveryPartRunsOnceWhateverTheWorkers) {
+  TWorkerPool pool;
+  for (const int32_t workers : {0, 1, 3}) {
+    pool.Reserve(workers);
+    for (const int32_t parts : {1, 2, 3, 4, 9}) {
+      std::vector<std::atomic<int>> runs(static_cast<size_t>(parts));
+      for (int round = 0; round < 200; ++round) {
+        auto job = [&](int32_t part) { runs[size_t(part)].fetch_add(1); };
+        pool.Run(parts, job);
+      }
+      for (int32_t p = 0; p < parts; ++p) ASSERT_EQ(runs[size_t(p)].load(), 200) << workers << " " << parts << " " << p;
+    }
+  }
+  EXPECT_EQ(pool.Workers(), 3);
+}
