@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSpinBox>
 #include <QSettings>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -23,6 +24,10 @@
 
 #include "app/Artwork.h"
 #include "app/DesktopShell.h"
+#include "app/ExperimentChooser.h"
+#include "frame/Experiments.h"
+#include "frame/SceneFiles.h"
+#include "sim/WorkerPool.h"
 #include "app/QtDIBPlatform.h"
 #include "app/uDemoSplash.h"
 #include "frame/MessageText.h"
@@ -164,6 +169,8 @@ void TMainForm::CreateTank() {
   FTankBack = MakePanel(FContent, QRect(TMainFormCore::TankBack.Left, TMainFormCore::TankBack.Top,
                                     TMainFormCore::TankBack.Width, TMainFormCore::TankBack.Height),
                         PanelColour, false);
+  FSlideLabel = new QLabel(FContent);
+  FSlideLabel->setObjectName("SlideName");
   FBox = new TPaintBox(FContent);
   FBox->setObjectName("Box");
   FBox->setMouseTracking(true);
@@ -336,7 +343,15 @@ void TMainForm::CreateDebugPanel() {
   small.setPointSize(7);  // the keys fit their 75-pixel column
   FDataList->setFont(small);
   FButton1 = new QPushButton("Fast Forward", FDebugPanel);
-  FButton1->setGeometry(45, 176, 75, 25);
+  FButton1->setGeometry(5, 176, 75, 25);
+  // The threads that share each step and picture; the picture is the same for every count.
+  FThreadsBox = new QSpinBox(FDebugPanel);
+  FThreadsBox->setGeometry(88, 176, 73, 25);
+  FThreadsBox->setRange(1, MaxThreads);
+  FThreadsBox->setSuffix(" thr");
+  FThreadsBox->setToolTip("Threads sharing every step of the water");
+  FThreadsBox->setValue(FCore->Threads());
+  connect(FThreadsBox, &QSpinBox::valueChanged, this, [this](int Count) { FCore->SetThreads(Count); });
   FButton1->setCheckable(true);
   connect(FButton1, &QPushButton::toggled, this, [this](bool On) { FCore->FastForward = On; });
   FDebugPanel->hide();
@@ -424,6 +439,7 @@ void TMainForm::RebuildPanels() {
   FSourceHolder->setVisible(FSourcePanel != nullptr);
   FMapHolder->setVisible(FMapPanel != nullptr);
   RebuildWallPanel();
+  ShowSlideName();
   FMarked = -1;
   MarkSelectedPanel();
   ShowTimeControls();  // a new scene starts running
@@ -472,6 +488,7 @@ void TMainForm::MarkSelectedPanel() {
 
 void TMainForm::CreateMenu() {
   FSlideshowMenu = new QMenu(this);
+  FSlideshowMenu->addAction("Experiments...", this, &TMainForm::OpenExperiments)->setObjectName("Experiments1");
   QMenu* edit = FSlideshowMenu->addMenu("Edit");
   edit->setObjectName("Edit1");
   edit->addAction(FUndoAction);
@@ -543,6 +560,7 @@ void TMainForm::PlaceBox() {
   FTankBack->setGeometry(frame.Left, frame.Top, frame.Width, frame.Height);
   const int right = frame.Left + frame.Width, bottom = frame.Top + frame.Height;
   FShowDebugPanelBTN->move(right + 2, bottom);
+  FSlideLabel->setGeometry(frame.Left + 2, bottom + 3, frame.Width - 4, BottomMargin - 5);
   FDebugPanel->move(right + 22 - FDebugPanel->width(), bottom + 20 - FDebugPanel->height());
   for (QFrame* holder : {FSourceHolder, FMapHolder, FWallHolder}) holder->move(right + PanelColumnGap, holder->y());
   const QSize page(right + PanelColumnGap + PanelColumnWidth + PanelColumnMargin, bottom + BottomMargin);
@@ -624,6 +642,51 @@ bool TMainForm::OpenSceneFile(const QString& FileName) {
   }
   FSceneFile = FileName;  // Ctrl+S saves back to it
   return true;
+}
+
+void TMainForm::OpenExperiments() {
+  const std::string file = FindExperimentsFile(QCoreApplication::applicationDirPath().toStdString());
+  TRef<TWaterCollection> experiments;
+  try {
+    experiments = LoadScene(file);
+  } catch (const std::exception& e) {
+    ShowError("The experiments could not be opened (" + QString::fromStdString(file) + "):\n" +
+              QString::fromStdString(PrintableText(e.what())));
+    return;
+  }
+  TExperimentChooser chooser(*experiments, this);
+  chooser.OnChoose = [this, &file, &experiments](int Index) { ChooseExperiment(*experiments, file, Index); };
+  chooser.exec();
+}
+
+void TMainForm::ChooseExperiment(TWaterCollection& Experiments, const std::string& FileName, int Index) {
+  // The experiments already running: another slide of them, the changes made to them kept.
+  const auto names = [](TWaterCollection& Show) {
+    std::vector<std::string> out(size_t(Show.SlideCount()));
+    for (int32_t i = 0; i < Show.SlideCount(); ++i) Show.GetSlideName(i, out[size_t(i)]);
+    return out;
+  };
+  if (!FCore->GetSlideshow() || names(*FCore->GetSlideshow()) != names(Experiments)) {
+    try {
+      FCore->OpenScene(FileName);  // not the file Ctrl+S saves to: the shipped one stays as it is
+    } catch (const std::exception& e) {
+      ShowError("The experiments could not be opened (" + QString::fromStdString(FileName) + "):\n" +
+                QString::fromStdString(PrintableText(e.what())));
+      return;
+    }
+  }
+  FCore->ShowSlide(Index);
+}
+
+void TMainForm::ShowSlideName() {
+  TWater* water = FCore->ActiveWater();
+  const QString name = water ? QString::fromStdString(water->GetName()) : QString();
+  const QString description = water ? QString::fromStdString(water->GetDescription()) : QString();
+  const QString line = FCore->SlideCount() > 1
+                           ? QString("%1/%2  %3: %4").arg(FCore->SlideIndex() + 1).arg(FCore->SlideCount()).arg(name, description)
+                           : name + ": " + description;
+  FSlideLabel->setText(FSlideLabel->fontMetrics().elidedText(line, Qt::ElideRight, FSlideLabel->width()));
+  FSlideLabel->setToolTip(description);
 }
 
 bool TMainForm::SaveSceneFile(const QString& FileName) {

@@ -18,6 +18,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QSpinBox;
 class QTableWidget;
 
 namespace plashbox {
@@ -51,6 +52,7 @@ class TMainForm : public QWidget {
   QLabel& SpeedLabel() const { return *FSpeedLabel; }
   TCustomSpeedButton& ShowDebugPanelButton() const { return *FShowDebugPanelBTN; }
   QPushButton& FastForwardButton() const { return *FButton1; }
+  QSpinBox& ThreadsBox() const { return *FThreadsBox; }
   QMenu& SlideshowMenu() const { return *FSlideshowMenu; }
   TDXTimer& FrameTimer() const { return *FFrameTimer; }
 
@@ -85,6 +87,13 @@ class TMainForm : public QWidget {
   void ChooseRememberedTankSize(int Width, int Height);
   // Where the menu's top-right corner goes, on the screen.
   QPoint MenuAnchor() const;
+
+  // The Experiments chooser over the shipped experiments file; choosing one runs it (the file
+  // opened as the scene, unless its slides are already running).
+  void OpenExperiments();
+  void ChooseExperiment(TWaterCollection& Experiments, const std::string& FileName, int Index);
+  // The line under the tank: the slide's number, name and description.
+  QLabel& SlideName() const { return *FSlideLabel; }
 
   // Scenes as files; the dialogs ask for the name. A failure is reported through ShowError
   // with the reader's or the writer's message, and the running scene stays as it was.
@@ -140,6 +149,7 @@ class TMainForm : public QWidget {
   // The paint area, the frame behind it, the panel column and the page sized for the tank.
   void PlaceBox();
   void CentrePage();
+  void ShowSlideName();
   void ShowDataList();
   void SetDebugPanelVisible(bool Visible);
   void MarkSelectedPanel();
@@ -150,6 +160,7 @@ class TMainForm : public QWidget {
 
   std::unique_ptr<TMainFormCore> FCore;
   QWidget* FContent = nullptr;  // the page that holds every widget
+  QLabel* FSlideLabel = nullptr;
   QSize FSizeBeforeFill{401, 401};
   QAction* FUndoAction = nullptr;
   QAction* FRedoAction = nullptr;
@@ -169,6 +180,7 @@ class TMainForm : public QWidget {
   QFrame* FDebugPanel = nullptr;
   QTableWidget* FDataList = nullptr;
   QPushButton* FButton1 = nullptr;
+  QSpinBox* FThreadsBox = nullptr;
   QMenu* FSlideshowMenu = nullptr;
   QPointer<TWELCOME> FAbout;
   QString FSceneFile;  // the scene file last opened or saved

@@ -9,8 +9,10 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QLabel>
+#include <QListWidget>
 #include <QDir>
 #include <QTest>
 
@@ -25,6 +27,8 @@
 #include <vector>
 
 #include "app/DesktopShell.h"
+#include "app/ExperimentChooser.h"
+#include "frame/Experiments.h"
 #include "frame/SceneFiles.h"
 #include "panels/ControlPanels.h"
 #include "panels/uBarrierControlPanel.h"
@@ -101,19 +105,19 @@ TEST_F(MainForm, MenuItemsInOrder) {
   auto form = Make();
   std::vector<QString> captions;
   for (QAction* a : form->SlideshowMenu().actions()) captions.push_back(a->isSeparator() ? "-" : a->text());
-  const std::vector<QString> expected{"Edit",          "-",
+  const std::vector<QString> expected{"Experiments...", "Edit", "-",
                                       "Demo Help",     "Plashbox Manual (Full version - pdf)", "-", "Display Shape",
                                       "Refractive Map", "Tank Size",   "Open Scene...", "Save Scene...", "-", "About Plashbox"};
   EXPECT_EQ(captions, expected);
-  QMenu* shapes = form->SlideshowMenu().actions()[5]->menu();
+  QMenu* shapes = form->SlideshowMenu().actions()[6]->menu();
   ASSERT_NE(shapes, nullptr);
   ASSERT_EQ(shapes->actions().size(), 4);
   EXPECT_EQ(shapes->actions()[2]->text(), "Long and thin");
   EXPECT_EQ(shapes->actions()[3]->data().toInt(), 3);
   EXPECT_FALSE(shapes->actions()[0]->icon().isNull());
 
-  form->SlideshowMenu().actions()[2]->trigger();
   form->SlideshowMenu().actions()[3]->trigger();
+  form->SlideshowMenu().actions()[4]->trigger();
   EXPECT_EQ(Opened, (std::vector<std::string>{HelpFileName, "Plashbox Manual.pdf"}));
 }
 
@@ -217,6 +221,12 @@ TEST_F(MainForm, DebugPanelShowsTheStatistics) {
 
   QTest::mouseClick(&form->FastForwardButton(), Qt::LeftButton);
   EXPECT_TRUE(form->Core().FastForward);
+  // The threads box starts at the frame logic's count and sets it.
+  EXPECT_EQ(form->ThreadsBox().value(), form->Core().Threads());
+  form->ThreadsBox().setValue(3);
+  EXPECT_EQ(form->Core().Threads(), 3);
+  form->Tick();
+  EXPECT_EQ(form->Core().ActiveWater()->Threads(), 3) << "applied to the water shown";
   QTest::mouseClick(&form->ShowDebugPanelButton(), Qt::LeftButton);
   EXPECT_FALSE(form->DebugPanel().isVisibleTo(form.get()));
 }
@@ -437,7 +447,7 @@ TEST_F(MainForm, EveryShortcutReachesItsAction) {
 
 // The Edit menu's items as they show when the menu opens.
 std::pair<QString, QString> EditItems(TMainForm& Form) {
-  QMenu* edit = Form.SlideshowMenu().actions()[0]->menu();
+  QMenu* edit = Form.SlideshowMenu().findChild<QMenu*>("Edit1");
   emit edit->aboutToShow();
   return {edit->actions()[0]->text(), edit->actions()[1]->text()};
 }
@@ -447,7 +457,7 @@ TEST_F(MainForm, DragsAndPanelGesturesAreUndoneFromTheMenuAndTheKeys) {
   form->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   EXPECT_EQ(EditItems(*form), std::make_pair(QString("Undo"), QString("Redo")));
-  EXPECT_FALSE(form->SlideshowMenu().actions()[0]->menu()->actions()[0]->isEnabled());
+  EXPECT_FALSE(form->SlideshowMenu().findChild<QMenu*>("Edit1")->actions()[0]->isEnabled());
 
   // A drag of the block's corner handle, with moves in between: one step.
   auto* block = LastChildOf<TBlockRIMapper>(*form->Core().ActiveWater());
@@ -635,6 +645,38 @@ TEST_F(MainForm, TheWallButtonAddsAWallWithItsPanel) {
   EXPECT_EQ(LastChildOf<TBarrier>(water), wall);
   EXPECT_TRUE(IsWall((*water.Cells())[wall->X1][middle]));
   EXPECT_NE(form->WallPanel(), nullptr);
+}
+
+TEST_F(MainForm, TheExperimentsChooserShowsEverySlideAndRunsTheOneChosen) {
+  const TRef<TSlideshow> experiments = MakeExperiments();
+  TExperimentChooser chooser(*experiments);
+  ASSERT_EQ(chooser.List().count(), experiments->SlideCount());
+  EXPECT_TRUE(chooser.List().item(2)->text().startsWith("3. Double slit"));
+  EXPECT_FALSE(chooser.List().item(2)->icon().isNull());
+  chooser.List().setCurrentRow(2);
+  EXPECT_TRUE(chooser.Description().text().contains("two slits")) << chooser.Description().text().toStdString();
+  int chosen = -1;
+  chooser.OnChoose = [&](int Index) { chosen = Index; };
+  emit chooser.List().itemActivated(chooser.List().item(2));
+  EXPECT_EQ(chosen, 2);
+
+  // Chosen in the window: the file opens as the scene, then another one is a slide of it.
+  QTemporaryDir dir;
+  const std::string file = dir.filePath("experiments.xml").toStdString();
+  SaveScene(*experiments, file);
+  auto form = Make();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  form->ChooseExperiment(*experiments, file, 2);
+  EXPECT_EQ(form->Core().ActiveWater()->GetName(), "Double slit (Young)");
+  EXPECT_TRUE(form->SlideName().text().startsWith("3/14  Double slit (Young): ")) << form->SlideName().text().toStdString();
+  EXPECT_NE(form->WallPanel(), nullptr);
+  TWaterCollection* running = form->Core().GetSlideshow();
+  form->ChooseExperiment(*experiments, file, 9);
+  EXPECT_EQ(form->Core().GetSlideshow(), running) << "the same slideshow, another slide";
+  EXPECT_TRUE(form->SlideName().text().startsWith("10/14  A convex lens"));
+  QTest::keyClick(form.get(), Qt::Key_PageDown);
+  EXPECT_TRUE(form->SlideName().text().startsWith("11/14"));
 }
 
 }  // namespace
