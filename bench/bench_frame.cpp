@@ -1,8 +1,9 @@
-// One full frame tick of the demonstration scene (beam source and glass block), as the window
-// runs it: copy-out skipped, step fused with the picture, objects painted.
+// One full frame tick of the demonstration scene (beam source and glass block) and of the double
+// slit, as the window runs them: copy-out skipped, step fused with the picture, objects painted.
 #include <benchmark/benchmark.h>
 
 #include "frame/ClassRegistration.h"
+#include "frame/Experiments.h"
 #include "frame/uDemoMainFormCore.h"
 #include "objects/UniqueIDs.h"
 
@@ -32,6 +33,23 @@ BENCHMARK(DemoSceneTick)
     ->Args({3840, 2160, 1})
     ->Args({3840, 2160, 0})
     ->Unit(benchmark::kMicrosecond);
+
+// The double slit of the shipped experiments: a wall costs nothing per step, so this should run
+// as fast as the demonstration. Arg: threads (0: one per core).
+void DoubleSlitTick(benchmark::State& State) {
+  static const bool registered = (RegisterClasses(), true);
+  (void)registered;
+  SeedUniqueIDs(1);
+  TMainFormCore form;
+  if (State.range(0) > 0) form.SetThreads(static_cast<int32_t>(State.range(0)));
+  form.CreateScene(MakeExperiments());
+  form.ShowSlide(2);
+  for (int i = 0; i < 200; ++i) form.Tick();
+  for (auto _ : State) form.Tick();
+  State.SetItemsProcessed(State.iterations() * int64_t(399) * 399);
+  State.counters["threads"] = form.Threads();
+}
+BENCHMARK(DoubleSlitTick)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
