@@ -8,9 +8,10 @@ namespace plashbox {
 // ---------------------------------------------------------------------------
 // TSceneEdit
 
-TSceneEdit::TSceneEdit(iXMLNode* Target, std::string Text)
+TSceneEdit::TSceneEdit(iXMLNode* Target, std::string Text, bool HoldTarget)
     : TXNBasicAction(NewObject<TXNInstanceFilter>(Target->AsObject(), true).get(), true),
       FTarget(Target),
+      Held(HoldTarget ? Target : nullptr),
       Text(std::move(Text)) {}
 
 void TSceneEdit::PerformAction(iXMLNode* Node, iXNMessenger* Sender) {
@@ -92,7 +93,10 @@ const TNodeClass& TSceneSwap::StaticClass() {
 
 TSceneSwap::TSceneSwap(iXMLNode* Document, TRef<TWaterCollection> Old, TRef<TWaterCollection> New,
                        TInstall Install, std::string Text)
-    : TSceneEdit(Document, std::move(Text)), Old(std::move(Old)), New(std::move(New)), Install(std::move(Install)) {}
+    : TSceneEdit(Document, std::move(Text), false),
+      Old(std::move(Old)),
+      New(std::move(New)),
+      Install(std::move(Install)) {}
 
 // ---------------------------------------------------------------------------
 // TSceneHistory

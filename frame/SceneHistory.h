@@ -19,7 +19,9 @@ namespace plashbox {
 // the messenger's undo record as its own undo action.
 class TSceneEdit : public TXNBasicAction {
  public:
-  TSceneEdit(iXMLNode* Target, std::string Text);
+  // The target is held, so that an edit of an object taken out of the tree meanwhile still
+  // has it; all but the document's root, which keeps the records and would never be freed.
+  TSceneEdit(iXMLNode* Target, std::string Text, bool HoldTarget = true);
 
   void PerformAction(iXMLNode* Node, iXNMessenger* Sender) override;
   // The words after "Undo " and "Redo " in the Edit menu: "move block".
@@ -28,10 +30,11 @@ class TSceneEdit : public TXNBasicAction {
 
  protected:
   ~TSceneEdit() override = default;
-  iXMLNode* Target() const { return FTarget.get(); }
+  iXMLNode* Target() const { return FTarget; }
 
  private:
-  XMLNodeRef FTarget;
+  iXMLNode* FTarget;
+  XMLNodeRef Held;
   std::string Text;
 };
 
