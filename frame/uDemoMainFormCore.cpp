@@ -260,20 +260,14 @@ void TMainFormCore::EndEdit(const std::string& Text, bool Merge) {
   History->Record(edits, Merge);
 }
 
-bool TMainFormCore::Undo() {
-  if (MouseIsDown) return false;
-  EndEdit();
-  if (!History->CanUndo()) return false;
-  History->Undo();
-  Settle();
-  return true;
-}
+bool TMainFormCore::Undo() { return StepHistory(false); }
+bool TMainFormCore::Redo() { return StepHistory(true); }
 
-bool TMainFormCore::Redo() {
+bool TMainFormCore::StepHistory(bool Forward) {
   if (MouseIsDown) return false;
   EndEdit();
-  if (!History->CanRedo()) return false;
-  History->Redo();
+  if (!(Forward ? History->CanRedo() : History->CanUndo())) return false;
+  Forward ? History->Redo() : History->Undo();
   Settle();
   return true;
 }

@@ -197,6 +197,8 @@ class TMainFormCore {
   void InstallScene(const TRef<TWaterCollection>& Collection);
   // Only the active slide keeps its cells; then the window is told.
   void Settle();
+  // An undo, or with Forward a redo, as Undo and Redo describe.
+  bool StepHistory(bool Forward);
   // The box of that size, centred on the frame behind it; the surface follows.
   void PlaceTank(int32_t Width, int32_t Height);
   TBaseControl* DeletableSelection();

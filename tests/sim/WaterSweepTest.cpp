@@ -2,6 +2,8 @@
 // gives the cells and the picture of the literal two passes.
 #include <gtest/gtest.h>
 
+#include "tests/sim/ReferenceStep.h"
+
 #include <cmath>
 #include <atomic>
 #include <cstring>
@@ -16,25 +18,6 @@
 using namespace plashbox;
 
 namespace {
-
-// The step as two plain passes, and the picture coloured cell by cell afterwards.
-void ReferenceStep(TWaterGrid& c, std::vector<TPixelColor>& Picture, const detail::TColouring& Paint) {
-  const int32_t W = c.Width(), H = c.Height();
-  for (int32_t x = 1; x < W - 1; ++x)
-    for (int32_t y = 1; y < H - 1; ++y) {
-      const double sum = double(c[x - 1][y].Displacement) + double(c[x][y - 1].Displacement) +
-                         double(c[x + 1][y].Displacement) + double(c[x][y + 1].Displacement) -
-                         4.0 * double(c[x][y].Displacement);
-      c[x][y].Velocity = float(double(c[x][y].Velocity) + double(c[x][y].SpeedFactor) * sum);
-    }
-  for (int32_t x = 1; x < W - 1; ++x)
-    for (int32_t y = 1; y < H - 1; ++y) {
-      float d = float((double(c[x][y].Displacement) + double(c[x][y].Velocity)) * double(c[x][y].Damping));
-      if (std::fabs(d) > 3.5f) d = std::copysign(3.5f, d);
-      c[x][y].Displacement = d;
-      Picture[size_t(y) * W + x] = detail::CellColour(c[x][y], Paint);
-    }
-}
 
 void Waves(TWaterGrid& c) {
   for (int32_t x = 0; x < c.Width(); ++x)
@@ -82,7 +65,7 @@ TEST(Sweep, EveryKernelAndLayoutMatchesTheTwoPassesOnOddSizes) {
     }
     detail::TWaterSweep sweep;  // one sweep for every layout: its buffers are reused
     for (int step = 0; step < 3; ++step) {
-      ReferenceStep(expected, expectedPicture, paint);
+      tests::ReferenceStep(expected, &expectedPicture, &paint);
       size_t i = 0;
       for (const detail::TStepKernels* k : detail::AvailableStepKernels())
         for (const detail::TSweepLayout& layout : Layouts) {

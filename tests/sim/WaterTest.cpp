@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/sim/ReferenceStep.h"
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -23,24 +25,6 @@ TRef<TWater> Water(int32_t W, int32_t H) {
 float BorderRing(int32_t N, int32_t i) {
   const double r = 0.015 * (N - i);
   return static_cast<float>(0.999 * std::exp(-(r * r)));
-}
-
-// The cell-by-cell step written out plainly, as the reference for the optimised one.
-void ReferenceStep(TWaterGrid& c) {
-  const int32_t W = c.Width(), H = c.Height();
-  for (int32_t x = 1; x < W - 1; ++x)
-    for (int32_t y = 1; y < H - 1; ++y) {
-      const double sum = double(c[x - 1][y].Displacement) + double(c[x][y - 1].Displacement) +
-                         double(c[x + 1][y].Displacement) + double(c[x][y + 1].Displacement) -
-                         4.0 * double(c[x][y].Displacement);
-      c[x][y].Velocity = float(double(c[x][y].Velocity) + double(c[x][y].SpeedFactor) * sum);
-    }
-  for (int32_t x = 1; x < W - 1; ++x)
-    for (int32_t y = 1; y < H - 1; ++y) {
-      float d = float((double(c[x][y].Displacement) + double(c[x][y].Velocity)) * double(c[x][y].Damping));
-      if (std::fabs(d) > 3.5f) d = std::copysign(3.5f, d);
-      c[x][y].Displacement = d;
-    }
 }
 
 TEST(WaterGrid, NewWaterIsEmpty) {
@@ -115,7 +99,7 @@ TEST(TimeStep, MatchesTheTwoPassesBitForBit) {
     }
   TWaterGrid expected = c;
   for (int step = 0; step < 25; ++step) {
-    ReferenceStep(expected);
+    tests::ReferenceStep(expected);
     w->SimulateStep();
   }
   for (int32_t x = 0; x < 61; ++x)
@@ -145,7 +129,7 @@ TEST(TimeStep, EveryKernelVariantGivesTheSameBitsForEveryHeight) {
         }
       TWaterGrid expected = c;
       for (int step = 0; step < 4; ++step) {
-        ReferenceStep(expected);
+        tests::ReferenceStep(expected);
         KernelStep(*k, c);
       }
       for (int32_t x = 0; x < 7; ++x)
@@ -181,7 +165,7 @@ TEST(TimeStep, EveryKernelVariantAgreesOnSpecialValues) {
       }
     TWaterGrid expected = c;
     for (int step = 0; step < 3; ++step) {
-      ReferenceStep(expected);
+      tests::ReferenceStep(expected);
       KernelStep(*k, c);
     }
     for (int32_t x = 0; x < W; ++x)
