@@ -15,6 +15,8 @@ class TBaseTool : public TBaseControl {
   std::string GetDescription() override;
   TPixelColor GetHandleColour() override;
   virtual void SampleWater();
+  // A tool that reads the water's intensity keeps it being averaged while it is in the water.
+  virtual bool UsesIntensity() const { return false; }
 };
 
 }  // namespace plashbox

@@ -75,6 +75,10 @@ void TBaseWaterObject::RecomposeMedium() {
   ResetMedium();
   WriteMedium();
 }
+const TIntensityHost* TBaseWaterObject::IntensityHost() {
+  const XMLNodeRef parent = GetParentNode();
+  return parent ? dynamic_cast<const TIntensityHost*>(parent->AsObject()) : nullptr;
+}
 void TBaseWaterObject::MouseDown(TMouseButton, TShiftState, int32_t, int32_t, bool& Handled) { Handled = false; }
 void TBaseWaterObject::MouseMove(TShiftState, int32_t, int32_t) {}
 void TBaseWaterObject::MouseUp(TMouseButton, TShiftState, int32_t, int32_t) {}

@@ -51,6 +51,18 @@ class TMediumHost {
   ~TMediumHost() = default;
 };
 
+// The time-averaged intensity of the water an object sits in: per cell a running mean of the
+// squared displacement, kept while the intensity view is shown or a tool asks for it.
+class TIntensityHost {
+ public:
+  // The mean at grid cell (x, y upward); 0 off the grid and while no mean is kept.
+  virtual float IntensityAt(int32_t x, int32_t y) const = 0;
+  virtual bool KeepsIntensity() const = 0;
+
+ protected:
+  ~TIntensityHost() = default;
+};
+
 class TBaseWaterObject : public TXMLNode {
  public:
   static const TNodeClass& StaticClass();
@@ -111,6 +123,8 @@ class TBaseWaterObject : public TXMLNode {
   // own part.
   void RecomposeMedium();
   TWaterCell& Cell(int32_t x, int32_t y) const { return (*Cells)[x][y]; }
+  // The water's intensity, or nil outside a water.
+  const TIntensityHost* IntensityHost();
 
   TCellsRef Cells;
   int32_t GridWidth = 0;

@@ -289,6 +289,9 @@ const TWaterCell* TWater::CellAt(int32_t X, int32_t Y) const {
   return &(*Grid)[X][y];
 }
 
+float TWater::IntensityAt(int32_t, int32_t) const { return 0; }
+bool TWater::KeepsIntensity() const { return false; }
+
 float TWater::DisplacementAt(int32_t X, int32_t Y) const {
   const TWaterCell* c = CellAt(X, Y);
   return c ? c->Displacement : 0.0f;

@@ -22,7 +22,7 @@ class TBaseWaterObject;
 // The exposures a water takes by name: brightness gains of the picture.
 inline constexpr float MinExposure = 0.01f, MaxExposure = 100;
 
-class TWater : public TXMLNode, public TMediumHost {
+class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
  public:
   static const TNodeClass& StaticClass();
   const TNodeClass& ClassType() const override { return StaticClass(); }
@@ -69,6 +69,9 @@ class TWater : public TXMLNode, public TMediumHost {
   // added when there is none. Nil only while no source class is registered: such a water steps
   // as open water.
   TBaseExciter* GetExciter();
+
+  float IntensityAt(int32_t x, int32_t y) const override;
+  bool KeepsIntensity() const override;
 
   // Read-outs at a paint-area position (Y downward from the top); 0 off the grid.
   float DisplacementAt(int32_t X, int32_t Y) const;
