@@ -6,6 +6,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -48,7 +49,8 @@ struct TOptions {
   std::optional<uint32_t> Seed;
   std::vector<std::string> Settings;
   std::vector<std::string> Events;
-  std::string FrameFile, CellsFile;
+  std::string FrameFile, CellsFile, IntensityFile;
+  std::optional<int32_t> AverageFrom;  // the first tick of the intensity's mean
   std::string SaveFile, SceneFile;
   std::optional<int32_t> Slide;  // of a slideshow, 0-based
   bool ListSlides = false;
@@ -168,10 +170,42 @@ std::string CellsAsFloats(const TWaterGrid& Cells) {
   return out;
 }
 
+// The plain mean of the squared heights of every cell over the ticks from a first one to the
+// end of the run, summed in double after each tick.
+class TIntensityMean {
+ public:
+  void Add(const TWaterGrid& Cells) {
+    const size_t count = size_t(Cells.Width()) * size_t(Cells.Height());
+    if (Sum.size() != count) {  // a new grid starts the mean anew
+      Sum.assign(count, 0.0);
+      Ticks = 0;
+    }
+    for (int32_t x = 0, i = 0; x < Cells.Width(); ++x)
+      for (int32_t y = 0; y < Cells.Height(); ++y, ++i) {
+        const double d = Cells[x][y].Displacement;
+        Sum[size_t(i)] += d * d;
+      }
+    ++Ticks;
+  }
+  // Little-endian float32, x outer and y inner, like the cell dump.
+  std::string AsFloats() const {
+    std::string out(Sum.size() * sizeof(float), '\0');
+    for (size_t i = 0; i < Sum.size(); ++i) {
+      const auto mean = static_cast<float>(Sum[i] / double(Ticks));
+      std::memcpy(out.data() + i * sizeof(float), &mean, sizeof(float));
+    }
+    return out;
+  }
+
+ private:
+  std::vector<double> Sum;
+  int64_t Ticks = 0;
+};
+
 // Every output is checked before the run: a name that cannot be written fails at once.
 void CheckOutputs(const TOptions& O) {
   std::vector<std::string> names;
-  for (const std::string* name : {&O.FrameFile, &O.CellsFile, &O.SaveFile})
+  for (const std::string* name : {&O.FrameFile, &O.CellsFile, &O.IntensityFile, &O.SaveFile})
     if (!name->empty()) names.push_back(*name);
   try {
     CheckWritableFiles(names);
@@ -182,6 +216,12 @@ void CheckOutputs(const TOptions& O) {
 
 int Run(const TOptions& O) {
   CheckOutputs(O);
+  // The mean runs over the second half of the run unless told otherwise.
+  const int32_t averageFrom = O.AverageFrom ? *O.AverageFrom : O.Steps / 2 + 1;
+  if (O.AverageFrom && O.IntensityFile.empty()) throw TUsageError("--average-from needs --intensity");
+  if (!O.IntensityFile.empty() && (averageFrom < 1 || averageFrom > O.Steps))
+    throw TUsageError("--average-from " + std::to_string(averageFrom) + ": the mean needs a tick from 1 to the last tick " +
+                      std::to_string(O.Steps));
   std::vector<TPropertySetting> settings;
   for (const std::string& s : O.Settings) try {
       settings.push_back(ParsePropertySetting(s));
@@ -233,11 +273,15 @@ int Run(const TOptions& O) {
   if (!settings.empty() && !form.ActiveWater()) throw TUsageError("--set: the scene has no active water");
   for (const TPropertySetting& s : settings) ApplyDriverSetting(*form.ActiveWater(), s);
 
+  if (!O.IntensityFile.empty() && !form.ActiveWater()) throw TUsageError("--intensity: the scene has no active water");
+  TIntensityMean intensity;
   const auto start = std::chrono::steady_clock::now();
   auto next = events.begin();
   for (int32_t tick = 1; tick <= O.Steps; ++tick) {
     for (; next != events.end() && next->Tick == tick; ++next) ApplyEvent(form, *next);
     form.Tick();
+    if (!O.IntensityFile.empty() && tick >= averageFrom && form.ActiveWater()->Cells())
+      intensity.Add(*form.ActiveWater()->Cells());
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
@@ -247,6 +291,7 @@ int Run(const TOptions& O) {
     if (!form.ActiveWater()) throw TUsageError("--cells: the scene has no active water");
     files.emplace_back(O.CellsFile, CellsAsFloats(*form.ActiveWater()->Cells()));
   }
+  if (!O.IntensityFile.empty()) files.emplace_back(O.IntensityFile, intensity.AsFloats());
   if (!O.SaveFile.empty()) {
     std::ostringstream scene;
     form.GetSlideshow()->SaveToStream(scene, true, 0);
@@ -286,6 +331,11 @@ int main(int argc, char** argv) {
   app.add_option("--frame", o.FrameFile, "after the last tick, the picture as binary PPM (P6); - for standard output");
   app.add_option("--cells", o.CellsFile,
                  "after the last tick, the grid as little-endian float32, x outer, y inner; - for standard output");
+  app.add_option("--intensity", o.IntensityFile,
+                 "after the last tick, the mean of the squared height of every cell over the ticks from "
+                 "--average-from on, as little-endian float32, x outer, y inner; - for standard output");
+  app.add_option("--average-from", o.AverageFrom, "the first tick of the --intensity mean (default: half the run, "
+                                                   "steps / 2 + 1)");
   app.add_option("--save", o.SaveFile, "after the last tick, the slideshow as XML text; - for standard output");
   app.add_option("--scene", o.SceneFile, "build the scene from an XML file written by --save instead of the demonstration");
   app.add_option("--slide", o.Slide, "run slide N of the scene's slideshow (0-based)");

@@ -93,4 +93,30 @@ inline void ColourCells(const TWaterCell* Column, int32_t From, int32_t H, const
   for (int32_t y = From; y < H - 1; ++y) Pixels[y] = CellColour(Column[y], Paint).Value();
 }
 
+// The intensity view shows the amplitude of a sine of the cell's mean square, sqrt(2 x mean),
+// at the height levels of the wave picture: an amplitude of half the exposure is the
+// brightest level. The medium level follows the same rule as the wave's.
+inline TPixelColor IntensityColour(float Mean, float SpeedFactor, const TColouring& Paint) {
+  const auto t = static_cast<float>(std::sqrt(2.0 * double(Mean)) * 4.0 * Paint.Scale);
+  const uint8_t medium = ColourByte(2.0 * double(t) * double(SpeedFactor));
+  return TPixelColor{medium, medium, ColourByte(t)};
+}
+
+// The running mean of the squared height of one column (rows 1 .. H-2), updated after the
+// column's displacement pass: Rate is the new square's share, one over the time constant in
+// steps. With Paint, each cell's intensity colour goes into Pixels[y].
+inline void AccumulateIntensity(const TWaterCell* Column, float* Mean, int32_t H, double Rate,
+                                const TColouring* Paint, uint32_t* Pixels) {
+  for (int32_t y = 1; y < H - 1; ++y) {
+    const double d = Column[y].Displacement, m = Mean[y];
+    Mean[y] = static_cast<float>(m + Rate * (d * d - m));
+    if (Paint) Pixels[y] = IntensityColour(Mean[y], Column[y].SpeedFactor, *Paint).Value();
+  }
+}
+
+inline void ColourIntensity(const TWaterCell* Column, const float* Mean, int32_t H, const TColouring& Paint,
+                            uint32_t* Pixels) {
+  for (int32_t y = 1; y < H - 1; ++y) Pixels[y] = IntensityColour(Mean[y], Column[y].SpeedFactor, Paint).Value();
+}
+
 }  // namespace plashbox::detail

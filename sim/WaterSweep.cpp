@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sim/WaterPalettes.h"
 #include "sim/WorkerPool.h"
 
 namespace plashbox::detail {
@@ -28,7 +29,7 @@ void TWaterSweep::Prepare(int32_t W, int32_t H, const TSweepLayout& Layout, bool
 }
 
 void TWaterSweep::Step(TWaterGrid& Cells, const TColouring* Paint, TPixelColor* const* Rows,
-                       const TSweepLayout& Layout, const TStepKernels& Kernels) {
+                       const TSweepLayout& Layout, const TStepKernels& Kernels, const TSweepExtras& Extras) {
   const int32_t W = Cells.Width(), H = Cells.Height();
   if (W < 3 || H < 3) return;
   Prepare(W, H, Layout, Layout.Threads > 1, Paint != nullptr);
@@ -38,12 +39,12 @@ void TWaterSweep::Step(TWaterGrid& Cells, const TColouring* Paint, TPixelColor* 
     std::copy_n(Cells[border - 1], H, Strips[size_t(t)].LeftHalo.data());
     std::copy_n(Cells[border], H, Strips[size_t(t - 1)].RightHalo.data());
   }
-  auto job = [&](int32_t Index) { StepStrip(Cells, Index, Paint, Rows, Kernels); };
+  auto job = [&](int32_t Index) { StepStrip(Cells, Index, Paint, Rows, Kernels, Extras); };
   SharedWorkerPool().Run(Count, job);
 }
 
 void TWaterSweep::StepStrip(TWaterGrid& Cells, int32_t Index, const TColouring* Paint, TPixelColor* const* Rows,
-                            const TStepKernels& K) {
+                            const TStepKernels& K, const TSweepExtras& E) {
   TStrip& s = Strips[size_t(Index)];
   const int32_t H = Height, x0 = s.From, x1 = s.To;
   // The first strip's left neighbour is column 0 and the last one's right neighbour the last
@@ -51,36 +52,59 @@ void TWaterSweep::StepStrip(TWaterGrid& Cells, int32_t Index, const TColouring* 
   TWaterCell* left = Index > 0 ? s.LeftHalo.data() : Cells[x0 - 1];
   const TWaterCell* right = Index < Count - 1 ? s.RightHalo.data() : Cells[x1];
   uint32_t* band = s.Band.data();
+  // The intensity view colours from the mean after the step, so the kernels only step.
+  const TColouring* heights = E.ShowIntensity ? nullptr : Paint;
   int32_t bandFrom = x0;  // the column in the band's first place
   for (int32_t x = x0; x < x1; ++x) {
     const bool displace = x > x0;
     uint32_t* pixels = Paint && displace ? band + size_t(x - 1 - bandFrom) * size_t(Stride) : nullptr;
     K.StepColumn(x == x0 ? left : Cells[x - 1], Cells[x], x == x1 - 1 ? right : Cells[x + 1], H, displace,
-                 displace ? Paint : nullptr, pixels);
+                 displace ? heights : nullptr, pixels);
+    if (displace) FinishColumn(Cells[x - 1], x - 1, Paint, pixels, E);
     if (pixels && x - bandFrom == BandColumns) {
       K.WriteBand(band, Stride, BandColumns, H, Rows, bandFrom);
       bandFrom = x;
     }
   }
-  K.DisplaceColumn(Cells[x1 - 1], H, Paint, Paint ? band + size_t(x1 - 1 - bandFrom) * size_t(Stride) : nullptr);
+  uint32_t* last = Paint ? band + size_t(x1 - 1 - bandFrom) * size_t(Stride) : nullptr;
+  K.DisplaceColumn(Cells[x1 - 1], H, heights, last);
+  FinishColumn(Cells[x1 - 1], x1 - 1, Paint, last, E);
   if (Paint) K.WriteBand(band, Stride, x1 - bandFrom, H, Rows, bandFrom);
 }
 
+void TWaterSweep::FinishColumn(const TWaterCell* Column, int32_t X, const TColouring* Paint, uint32_t* Pixels,
+                               const TSweepExtras& E) const {
+  if (E.Intensity)
+    AccumulateIntensity(Column, E.Intensity + size_t(X) * size_t(Height), Height, E.IntensityRate,
+                        E.ShowIntensity && Pixels ? Paint : nullptr, Pixels);
+  if (Pixels && E.Table) MapPixels(Pixels, 1, Height - 1, E.Table);
+}
+
 void TWaterSweep::Colour(const TWaterGrid& Cells, int32_t W, int32_t H, const TColouring& Paint,
-                         TPixelColor* const* Rows, const TSweepLayout& Layout, const TStepKernels& Kernels) {
+                         TPixelColor* const* Rows, const TSweepLayout& Layout, const TStepKernels& Kernels,
+                         const TSweepExtras& Extras) {
   if (W < 3 || H < 3) return;
   Prepare(W, H, Layout, false, true);
-  auto job = [&](int32_t Index) { ColourStrip(Cells, Index, H, Paint, Rows, Kernels); };
+  auto job = [&](int32_t Index) { ColourStrip(Cells, Index, H, Paint, Rows, Kernels, Extras); };
   SharedWorkerPool().Run(Count, job);
 }
 
 void TWaterSweep::ColourStrip(const TWaterGrid& Cells, int32_t Index, int32_t H, const TColouring& Paint,
-                              TPixelColor* const* Rows, const TStepKernels& K) {
+                              TPixelColor* const* Rows, const TStepKernels& K, const TSweepExtras& E) {
   const TStrip& s = Strips[size_t(Index)];
   uint32_t* band = Strips[size_t(Index)].Band.data();
+  // The mean is laid out by the grid's height, which may be taller than the part coloured.
+  const size_t meanStride = size_t(Cells.Height());
   for (int32_t from = s.From; from < s.To; from += BandColumns) {
     const int32_t columns = std::min(BandColumns, s.To - from);
-    for (int32_t c = 0; c < columns; ++c) K.ColourColumn(Cells[from + c], H, Paint, band + size_t(c) * size_t(Stride));
+    for (int32_t c = 0; c < columns; ++c) {
+      uint32_t* pixels = band + size_t(c) * size_t(Stride);
+      if (E.ShowIntensity)
+        ColourIntensity(Cells[from + c], E.Intensity + size_t(from + c) * meanStride, H, Paint, pixels);
+      else
+        K.ColourColumn(Cells[from + c], H, Paint, pixels);
+      if (E.Table) MapPixels(pixels, 1, H - 1, E.Table);
+    }
     K.WriteBand(band, Stride, columns, H, Rows, from);
   }
 }

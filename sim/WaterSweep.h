@@ -24,6 +24,15 @@ namespace plashbox::detail {
 inline constexpr int32_t DefaultBandColumns = 32;
 inline constexpr int32_t MaxBandColumns = 4096;
 
+// What a picture may add to the plain step: the running mean of the squared heights, shown in
+// place of the heights or only kept, and a table that recolours every pixel of the picture.
+struct TSweepExtras {
+  float* Intensity = nullptr;  // column x at Intensity + x x H; nil: no mean is kept
+  double IntensityRate = 0;    // the new square's share of each step's mean
+  bool ShowIntensity = false;  // the picture shows the mean (needs Intensity)
+  const uint32_t* Table = nullptr;
+};
+
 // How one sweep is shared out; every layout gives the same cells and the same picture.
 struct TSweepLayout {
   int32_t Threads = 1;
@@ -35,10 +44,10 @@ class TWaterSweep {
   // One step of every inner cell of Cells; with Paint, also the colours of the new heights in
   // rows 1 .. H-2, columns 1 .. W-2 of Rows (the picture of the grid's own size).
   void Step(TWaterGrid& Cells, const TColouring* Paint, TPixelColor* const* Rows, const TSweepLayout& Layout,
-            const TStepKernels& Kernels);
+            const TStepKernels& Kernels, const TSweepExtras& Extras = {});
   // The colours of rows 1 .. H-2, columns 1 .. W-2 without a step; W and H at most the grid's.
   void Colour(const TWaterGrid& Cells, int32_t W, int32_t H, const TColouring& Paint, TPixelColor* const* Rows,
-              const TSweepLayout& Layout, const TStepKernels& Kernels);
+              const TSweepLayout& Layout, const TStepKernels& Kernels, const TSweepExtras& Extras = {});
 
  private:
   struct TStrip {
@@ -49,9 +58,12 @@ class TWaterSweep {
   // Sizes the strips for W x H; the buffers only ever grow, so a steady tank allocates nothing.
   void Prepare(int32_t W, int32_t H, const TSweepLayout& Layout, bool Halos, bool Bands);
   void StepStrip(TWaterGrid& Cells, int32_t Index, const TColouring* Paint, TPixelColor* const* Rows,
-                 const TStepKernels& K);
+                 const TStepKernels& K, const TSweepExtras& E);
+  // What follows a column's displacement pass: its mean, its intensity colours, the table.
+  void FinishColumn(const TWaterCell* Column, int32_t X, const TColouring* Paint, uint32_t* Pixels,
+                    const TSweepExtras& E) const;
   void ColourStrip(const TWaterGrid& Cells, int32_t Index, int32_t H, const TColouring& Paint,
-                   TPixelColor* const* Rows, const TStepKernels& K);
+                   TPixelColor* const* Rows, const TStepKernels& K, const TSweepExtras& E);
 
   std::vector<TStrip> Strips;
   int32_t Count = 0;        // strips in use

@@ -14,6 +14,13 @@
 
 namespace plashbox {
 
+namespace {
+const TEnumType& ColourSchemeType() {
+  static const TEnumType type{"TColourScheme", {"csGrey", "csBlueWater", "csBlueWhiteRed", "csHighContrast"}};
+  return type;
+}
+}  // namespace
+
 void TWater::DeclareProperties(TPropertyBuilder<TWater>& P) {
   P.Single("Exposure", &TWater::FExposure,
            [](TWater& W, float V) {
@@ -22,7 +29,16 @@ void TWater::DeclareProperties(TPropertyBuilder<TWater>& P) {
            })
       .Integer("UniqueID", &TWater::UniqueID, &TWater::SetUniqueID)
       .String("Name", &TWater::GetName, &TWater::SetName)
-      .String("Description", &TWater::GetDescription, &TWater::SetDescription);
+      .String("Description", &TWater::GetDescription, &TWater::SetDescription)
+      .Boolean("IntensityView", &TWater::FIntensityView, &TWater::FIntensityView, false)
+      .Integer("AveragingPeriods", &TWater::FAveragingPeriods, &TWater::SetAveragingPeriods, DefaultAveragingPeriods)
+      .Enumeration("ColourScheme", ColourSchemeType(), &TWater::FColourScheme, &TWater::FColourScheme, csGrey);
+}
+
+void TWater::SetAveragingPeriods(int32_t Value) {
+  if (Value < MinAveragingPeriods || Value > MaxAveragingPeriods)
+    RefuseValue("AveragingPeriods", float(Value), "1 to 50");
+  FAveragingPeriods = Value;
 }
 
 const TNodeClass& TWater::StaticClass() {
@@ -34,6 +50,9 @@ void TWater::Initialise() {
   TXMLNode::Initialise();
   SetGridSize(0, 0);
   FExposure = 2.55f;
+  FIntensityView = false;
+  FAveragingPeriods = DefaultAveragingPeriods;
+  FColourScheme = csGrey;
   RenewUniqueIDs();
 }
 
@@ -135,6 +154,7 @@ void TWater::SetGridSize(int32_t W, int32_t H) {
   } else {
     Grid = nullptr;
   }
+  IntensityField.clear();
   AttachObjects();
 }
 
@@ -178,21 +198,53 @@ void TWater::Render(TFastDIB& Surface) {
 
 void TWater::StepCells(TFastDIB* Surface) {
   if (!Grid) return;
+  FollowIntensityWanted();
   // The colouring rides along only on a surface of the grid's own size; on any other the
   // picture is coloured afterwards over the part both share, which gives the same pixels.
   const bool fused =
       Surface && Surface->BitsPerPixel() == 24 && Surface->Width() == Width && Surface->AbsHeight() == Height;
   const detail::TColouring colouring = detail::MakeColouring(FExposure);
   Sweep.Step(*Grid, fused ? &colouring : nullptr, fused ? Surface->Rows24() : nullptr, Layout,
-             detail::BestStepKernels());
+             detail::BestStepKernels(), PictureExtras(true));
   if (Surface && !fused) RenderGrid(*Surface);
 }
 
 void TWater::RenderGrid(TFastDIB& Surface) {
   if (!Grid || Surface.BitsPerPixel() != 24) return;
+  FollowIntensityWanted();
   // Never past the grid nor the surface, whichever is smaller.
   const int32_t W = std::min(Width, Surface.Width()), H = std::min(Height, Surface.AbsHeight());
-  Sweep.Colour(*Grid, W, H, detail::MakeColouring(FExposure), Surface.Rows24(), Layout, detail::BestStepKernels());
+  Sweep.Colour(*Grid, W, H, detail::MakeColouring(FExposure), Surface.Rows24(), Layout, detail::BestStepKernels(),
+               PictureExtras(false));
+}
+
+void TWater::FollowIntensityWanted() {
+  bool wanted = FIntensityView;
+  for (TBaseTool* tool : ChildrenOf<TBaseTool>(*this)) wanted = wanted || tool->UsesIntensity();
+  if (!wanted) {
+    if (!IntensityField.empty()) std::vector<float>().swap(IntensityField);
+  } else if (IntensityField.empty()) {
+    IntensityField.assign(size_t(Width) * size_t(Height), 0.0f);
+  }
+}
+
+double TWater::IntensityTimeConstant() {
+  const TBaseExciter* source = GetExciter();
+  const double period = source ? double(source->Period) : 0.0;
+  return std::max(1.0, double(FAveragingPeriods) * period);
+}
+
+detail::TSweepExtras TWater::PictureExtras(bool Stepping) {
+  detail::TSweepExtras extras;
+  const bool kept = !IntensityField.empty();
+  if (kept && Stepping) {
+    extras.Intensity = IntensityField.data();
+    extras.IntensityRate = 1.0 / IntensityTimeConstant();
+  }
+  extras.ShowIntensity = kept && FIntensityView;
+  if (extras.ShowIntensity) extras.Intensity = IntensityField.data();
+  extras.Table = extras.ShowIntensity ? detail::IntensityTable() : detail::SchemeTable(FColourScheme);
+  return extras;
 }
 
 void TWater::SetThreads(int32_t Count) {
@@ -280,6 +332,7 @@ void TWater::ClearWaves() {
       c->Displacement = 0;
       c->Velocity = 0;
     }
+  std::fill(IntensityField.begin(), IntensityField.end(), 0.0f);
   RestartObjects();
 }
 
@@ -289,8 +342,12 @@ const TWaterCell* TWater::CellAt(int32_t X, int32_t Y) const {
   return &(*Grid)[X][y];
 }
 
-float TWater::IntensityAt(int32_t, int32_t) const { return 0; }
-bool TWater::KeepsIntensity() const { return false; }
+float TWater::IntensityAt(int32_t x, int32_t y) const {
+  if (IntensityField.empty() || x < 0 || x >= Width || y < 0 || y >= Height) return 0;
+  return IntensityField[size_t(x) * size_t(Height) + size_t(y)];
+}
+
+float TWater::IntensityAtPoint(int32_t X, int32_t Y) const { return IntensityAt(X, GridRow(Height, Y)); }
 
 float TWater::DisplacementAt(int32_t X, int32_t Y) const {
   const TWaterCell* c = CellAt(X, Y);

@@ -5,10 +5,12 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "raster/FastDIB.h"
 #include "objects/uWaterBaseClasses.h"
 #include "grid/WaterGrid.h"
+#include "sim/WaterPalettes.h"
 #include "sim/WaterSweep.h"
 #include "xmlworker/XMLNode.h"
 #include "xmlworker/XMLProperties.h"
@@ -21,6 +23,8 @@ class TBaseWaterObject;
 
 // The exposures a water takes by name: brightness gains of the picture.
 inline constexpr float MinExposure = 0.01f, MaxExposure = 100;
+// The intensity's time constant in periods of the source.
+inline constexpr int32_t MinAveragingPeriods = 1, MaxAveragingPeriods = 50, DefaultAveragingPeriods = 2;
 
 class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
  public:
@@ -70,8 +74,21 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   // as open water.
   TBaseExciter* GetExciter();
 
+  // The running mean of the squared height is kept while the intensity view is shown or a
+  // tool in the water reads it; it starts from still water whenever keeping starts, the waves
+  // are cleared or the grid is rebuilt.
   float IntensityAt(int32_t x, int32_t y) const override;
-  bool KeepsIntensity() const override;
+  bool KeepsIntensity() const override { return !IntensityField.empty(); }
+  // Paint-area position (Y downward from the top), as DisplacementAt.
+  float IntensityAtPoint(int32_t X, int32_t Y) const;
+  // The time constant of the mean in steps: AveragingPeriods periods of the source.
+  double IntensityTimeConstant();
+  bool IntensityView() const { return FIntensityView; }
+  void SetIntensityView(bool Value) { FIntensityView = Value; }
+  int32_t AveragingPeriods() const { return FAveragingPeriods; }
+  void SetAveragingPeriods(int32_t Value);
+  TColourScheme ColourScheme() const { return FColourScheme; }
+  void SetColourScheme(TColourScheme Value) { FColourScheme = Value; }
 
   // Read-outs at a paint-area position (Y downward from the top); 0 off the grid.
   float DisplacementAt(int32_t X, int32_t Y) const;
@@ -131,6 +148,9 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   void RestartObjects();
   // The velocity and displacement passes, colouring each pixel as its cell is updated.
   void StepCells(TFastDIB* Surface);
+  // Starts or stops keeping the mean as the view and the tools want it.
+  void FollowIntensityWanted();
+  detail::TSweepExtras PictureExtras(bool Stepping);
 
   int32_t FUniqueID = 0;
   mutable std::string NameText;  // the getters fill in the default text
@@ -139,6 +159,10 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   int32_t Width = 0;
   int32_t Height = 0;
   float FExposure = 2.55f;
+  bool FIntensityView = false;
+  int32_t FAveragingPeriods = DefaultAveragingPeriods;
+  TColourScheme FColourScheme = csGrey;
+  std::vector<float> IntensityField;  // column x at x * Height; empty while no mean is kept
   bool DripActive = false;
   TCellsRef Grid;
   detail::TSweepLayout Layout;

@@ -6,10 +6,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -256,4 +258,44 @@ TEST_F(Cli, FramesAndCellsAreTheSameForEveryThreadCount) {
     EXPECT_NE(run.Output.find("--threads"), std::string::npos) << run.Output;
     EXPECT_FALSE(fs::exists(Path("bad.ppm")));
   }
+}
+
+// The mean of the squared heights over ticks 31 to 40 equals, bit for bit, the mean of the cells
+// that runs of 31 to 40 ticks leave, summed in double.
+TEST_F(Cli, IntensityIsThePlainMeanOfTheSquaredHeights) {
+  const std::string scene = " --size 61x43 --seed 5 --set TGeneralExciter.BeamType=3";
+  ASSERT_EQ(Run("--steps 40 --average-from 31 --intensity " + Path("i.raw") + scene).Status, 0);
+  std::vector<double> sum;
+  for (int ticks = 31; ticks <= 40; ++ticks) {
+    ASSERT_EQ(Run("--steps " + std::to_string(ticks) + " --cells " + Path("c.raw") + scene).Status, 0);
+    const std::string cells = Read(Path("c.raw"));
+    ASSERT_EQ(cells.size(), size_t(61) * 43 * 16);
+    sum.resize(cells.size() / 16);
+    for (size_t i = 0; i < sum.size(); ++i) {
+      float d;
+      std::memcpy(&d, cells.data() + i * 16, sizeof d);
+      sum[i] += double(d) * double(d);
+    }
+  }
+  const std::string mean = Read(Path("i.raw"));
+  ASSERT_EQ(mean.size(), sum.size() * 4);
+  size_t moving = 0;
+  for (size_t i = 0; i < sum.size(); ++i) {
+    float m;
+    std::memcpy(&m, mean.data() + i * 4, sizeof m);
+    ASSERT_EQ(m, float(sum[i] / 10)) << "cell " << i;
+    moving += m > 0;
+  }
+  EXPECT_GT(moving, sum.size() / 2);
+  // The default mean is the run's second half; a first tick outside the run is refused.
+  ASSERT_EQ(Run("--steps 40 --intensity " + Path("half.raw") + scene).Status, 0);
+  ASSERT_EQ(Run("--steps 40 --average-from 21 --intensity " + Path("from21.raw") + scene).Status, 0);
+  EXPECT_EQ(Read(Path("half.raw")), Read(Path("from21.raw")));
+  for (const std::string bad : {"--average-from 41", "--average-from 0"}) {
+    const TRun run = Run("--steps 40 " + bad + " --intensity " + Path("never.raw"));
+    EXPECT_EQ(run.Status, 2) << bad;
+    EXPECT_NE(run.Output.find("--average-from"), std::string::npos) << run.Output;
+    EXPECT_FALSE(fs::exists(Path("never.raw")));
+  }
+  EXPECT_EQ(Run("--steps 40 --average-from 3").Status, 2);
 }
