@@ -1,5 +1,7 @@
 #include "app/Artwork.h"
 
+#include <cstdlib>
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -80,6 +82,24 @@ QImage WallGlyph() {
   for (const double y : {9.0, 15.0}) p.drawArc(QRectF(8, y - 5, 10, 10), -60 * 16, 120 * 16);
   p.setPen(QPen(WaterBlue, 1.0));
   p.drawArc(QRectF(6, 2, 16, 20), -50 * 16, 100 * 16);
+  return image;
+}
+
+QImage IntensityGlyph() {
+  QImage image = Blank(24, 24);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(10, 4, 30));
+  p.drawRoundedRect(QRectF(1.5, 2.5, 21, 19), 2, 2);
+  // Antinodes in the intensity view's own colours, brightest on the middle line.
+  const QColor bands[] = {QColor(188, 55, 84), QColor(249, 142, 9), QColor(252, 255, 164)};
+  for (int i = -2; i <= 2; ++i) {
+    p.setBrush(bands[2 - std::abs(i)]);
+    QPolygonF ray;
+    ray << QPointF(3, 12 + i * 1.2) << QPointF(21, 12 + i * 4.2 - 1.2) << QPointF(21, 12 + i * 4.2 + 1.2);
+    p.drawPolygon(ray);
+  }
   return image;
 }
 

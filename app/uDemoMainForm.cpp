@@ -1,6 +1,7 @@
 #include "app/uDemoMainForm.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -35,6 +36,7 @@
 #include "objects/uBaseExciter.h"
 #include "objects/uBaseRefractiveIndexMap.h"
 #include "objects/uBarrier.h"
+#include "panels/uWaterViewPanel.h"
 #include "panels/Palette.h"
 #include "panels/SpeedButton.h"
 
@@ -48,8 +50,10 @@ constexpr int PanelColumnWidth = 200;
 constexpr int PanelColumnGap = 17, PanelColumnMargin = 8;
 // Below the tank's frame.
 constexpr int BottomMargin = 23;
+// The view strip under the slide's line, and the space below it.
+constexpr int ViewStripHeight = 40 + 6;
 // The page at the normal tank; a bigger tank makes it grow.
-const QSize ContentSize(466 + PanelColumnWidth, 506);
+const QSize ContentSize(466 + PanelColumnWidth, 506 + ViewStripHeight);
 // The biggest tank "Fill the screen" makes.
 constexpr int MaxFilledWidth = 3840, MaxFilledHeight = 2160;
 
@@ -242,6 +246,15 @@ void TMainForm::CreateTimeControls() {
   FWallButton = button(275, WallGlyph());
   FWallButton->setToolTip("Add a wall with two slits; drag its ends, Delete removes it (W)");
   FWallButton->OnClick = [this] { FCore->AddWall(); };
+  FIntensityButton = button(311, IntensityGlyph());
+  FIntensityButton->setObjectName("IntensityButton");
+  FIntensityButton->SetGroupIndex(323);
+  FIntensityButton->SetAllowAllUp(true);
+  FIntensityButton->setToolTip("Intensity: the waves averaged over time, dark on the nodal lines (I)");
+  FIntensityButton->OnClick = [this] {
+    FCore->SetIntensityView(FIntensityButton->Down());
+    ShowView();
+  };
   ShowTimeControls();
 }
 
@@ -272,6 +285,10 @@ void TMainForm::CreateShortcuts() {
   key(Qt::Key_F11, "FullScreenKey", [this] { FillTheScreen(!isFullScreen()); });
   key(Qt::Key_Escape, "LeaveFullScreenKey", [this] { FillTheScreen(false); });
   key(Qt::Key_W, "WallKey", [this] { FCore->AddWall(); });
+  key(Qt::Key_I, "IntensityKey", [this] {
+    FCore->SetIntensityView(!FCore->IntensityView());
+    ShowView();
+  });
   key(Qt::Key_PageUp, "PreviousSlideKey", [this] { FCore->PreviousSlide(); });
   key(Qt::Key_PageDown, "NextSlideKey", [this] { FCore->NextSlide(); });
   // These three are the Edit menu's items too, which show the keys.
@@ -364,6 +381,10 @@ void TMainForm::CreatePanelColumn() {
   FSourceHolder = MakePanelHolder(16, 200 + 8);
   FMapHolder = MakePanelHolder(16 + 208 + 12, 90 + 8);
   FWallHolder = MakePanelHolder(16 + 208 + 12 + 98 + 8, 152 + 8);
+  FViewPanel = new TWaterViewCP(FContent);
+  FViewPanel->setObjectName("ViewPanel");
+  // Its drags and keys are edits like a panel's.
+  for (QWidget* part : FViewPanel->findChildren<QWidget*>()) part->installEventFilter(this);
 }
 
 QFrame* TMainForm::MakePanelHolder(int Top, int Height) {
@@ -439,6 +460,7 @@ void TMainForm::RebuildPanels() {
   FSourceHolder->setVisible(FSourcePanel != nullptr);
   FMapHolder->setVisible(FMapPanel != nullptr);
   RebuildWallPanel();
+  ShowView();
   ShowSlideName();
   FMarked = -1;
   MarkSelectedPanel();
@@ -459,6 +481,15 @@ void TMainForm::RebuildWallPanel() {
   FShownWall = WallToShow();
   FWallPanel = PlacePanel(*FWallHolder, FShownWall.get());
   FWallHolder->setVisible(FWallPanel != nullptr);
+}
+
+void TMainForm::ShowView() {
+  TWater* water = FCore->ActiveWater();
+  if (water) FViewPanel->Bind(*water);
+  FViewPanel->setVisible(water != nullptr);
+  FIntensityButton->SetDown(FCore->IntensityView());
+  if (FColoursMenu)
+    for (int32_t i = 0; i < ColourSchemeCount; ++i) FColoursMenu->actions()[i]->setChecked(FCore->ColourScheme() == i);
 }
 
 void TMainForm::MarkSelectedPanel() {
@@ -529,6 +560,19 @@ void TMainForm::CreateMenu() {
     for (int32_t i = 0; i < RIMapClassCount(); ++i)
       maps->actions()[i]->setChecked(map && &map->ClassType() == GetRIMapClass(i));
   });
+  FColoursMenu = FSlideshowMenu->addMenu("Colours");
+  FColoursMenu->setObjectName("Colours1");
+  auto* schemes = new QActionGroup(FColoursMenu);
+  for (int32_t i = 0; i < ColourSchemeCount; ++i) {
+    QAction* item = FColoursMenu->addAction(ColourSchemeCaptions[i]);
+    item->setCheckable(true);
+    schemes->addAction(item);
+    connect(item, &QAction::triggered, this, [this, i] {
+      FCore->SetColourScheme(i);
+      ShowView();
+    });
+  }
+  connect(FColoursMenu, &QMenu::aboutToShow, this, &TMainForm::ShowView);
   QMenu* sizes = FSlideshowMenu->addMenu("Tank Size");
   sizes->setObjectName("TankSize1");
   for (const TDisplayShape& size : TankSizes) {
@@ -561,9 +605,11 @@ void TMainForm::PlaceBox() {
   const int right = frame.Left + frame.Width, bottom = frame.Top + frame.Height;
   FShowDebugPanelBTN->move(right + 2, bottom);
   FSlideLabel->setGeometry(frame.Left + 2, bottom + 3, frame.Width - 4, BottomMargin - 5);
+  FViewPanel->move(frame.Left, bottom + BottomMargin);
   FDebugPanel->move(right + 22 - FDebugPanel->width(), bottom + 20 - FDebugPanel->height());
   for (QFrame* holder : {FSourceHolder, FMapHolder, FWallHolder}) holder->move(right + PanelColumnGap, holder->y());
-  const QSize page(right + PanelColumnGap + PanelColumnWidth + PanelColumnMargin, bottom + BottomMargin);
+  const QSize page(right + PanelColumnGap + PanelColumnWidth + PanelColumnMargin,
+                   bottom + BottomMargin + ViewStripHeight);
   FContent->resize(page);
   if (isFullScreen())
     CentrePage();
@@ -598,7 +644,7 @@ void TMainForm::FillTheScreen(bool On) {
     // column leave.
     const TRect frame = TMainFormCore::TankBack;
     const int w = screen.width() - frame.Left - 16 - PanelColumnGap - PanelColumnWidth - PanelColumnMargin;
-    const int h = screen.height() - frame.Top - 16 - BottomMargin;
+    const int h = screen.height() - frame.Top - 16 - BottomMargin - ViewStripHeight;
     ChooseTankSize(std::min(w, MaxFilledWidth), std::min(h, MaxFilledHeight));
     SetFullScreen(true);
   } else {
@@ -611,6 +657,7 @@ void TMainForm::Tick() {
   FCore->Tick();
   if (!FDebugPanel->isHidden()) ShowDataList();
   MarkSelectedPanel();
+  FViewPanel->ShowValues();  // the averaging time follows the source's period
 }
 
 void TMainForm::ChooseDisplayShape(int Tag) {

@@ -24,6 +24,7 @@ class QTableWidget;
 namespace plashbox {
 
 class TBarrier;
+class TWaterViewCP;
 class TCustomSpeedButton;
 class TPaintBox;
 class TWELCOME;
@@ -157,6 +158,8 @@ class TMainForm : public QWidget {
   QWidget* PlacePanel(QFrame& Holder, TBaseWaterObject* Object);
   TBarrier* WallToShow() const;
   void RebuildWallPanel();
+  // The view strip under the tank, the intensity button and the colour menu follow the water.
+  void ShowView();
 
   std::unique_ptr<TMainFormCore> FCore;
   QWidget* FContent = nullptr;  // the page that holds every widget
@@ -193,6 +196,9 @@ class TMainForm : public QWidget {
   QWidget* FWallPanel = nullptr;
   TRef<TBarrier> FShownWall;
   TCustomSpeedButton* FWallButton = nullptr;
+  TCustomSpeedButton* FIntensityButton = nullptr;
+  TWaterViewCP* FViewPanel = nullptr;
+  QMenu* FColoursMenu = nullptr;
   int FMarked = -1;
 };
 

@@ -310,6 +310,34 @@ void TMainFormCore::AddWall() {
   AddObject(wall);
 }
 
+void TMainFormCore::EditActiveWater(const std::string& Text, const std::function<void(TWater&)>& Change) {
+  TWater* water = ActiveWater();
+  if (!water) return;
+  const bool own = !EditOpen();
+  if (own) BeginEdit();
+  Change(*water);
+  if (own) EndEdit(Text);
+}
+
+bool TMainFormCore::IntensityView() {
+  const TWater* water = ActiveWater();
+  return water && water->IntensityView();
+}
+
+void TMainFormCore::SetIntensityView(bool On) {
+  EditActiveWater(On ? "show intensity" : "show waves", [On](TWater& W) { W.SetIntensityView(On); });
+}
+
+int32_t TMainFormCore::ColourScheme() {
+  const TWater* water = ActiveWater();
+  return water ? water->ColourScheme() : csGrey;
+}
+
+void TMainFormCore::SetColourScheme(int32_t Scheme) {
+  if (Scheme < 0 || Scheme >= ColourSchemeCount) return;
+  EditActiveWater("choose colours", [Scheme](TWater& W) { W.SetColourScheme(TColourScheme(Scheme)); });
+}
+
 bool TMainFormCore::ChooseMap(const TNodeClass& Class) {
   TWater* water = ActiveWater();
   auto* old = water ? dynamic_cast<TBaseRIControlRIMapper*>(water->GetRIMap()) : nullptr;

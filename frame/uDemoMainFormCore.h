@@ -147,6 +147,12 @@ class TMainFormCore {
   void AddObject(const TRef<TBaseWaterObject>& Object);
   // The tool bar's wall: upright across the tank at 40 % of its width, with two slits.
   void AddWall();
+  // The active water's picture: the waves or their time-averaged intensity, in one of the
+  // colour schemes. Each change is one edit (or part of the one open).
+  bool IntensityView();
+  void SetIntensityView(bool On);
+  int32_t ColourScheme();
+  void SetColourScheme(int32_t Scheme);
   // The active water's map made anew of Class (one of the map class list), in its place, with
   // its index and centre kept; one edit. False when the water has no map or it is of Class.
   bool ChooseMap(const TNodeClass& Class);
@@ -202,6 +208,8 @@ class TMainFormCore {
   // The box of that size, centred on the frame behind it; the surface follows.
   void PlaceTank(int32_t Width, int32_t Height);
   TBaseControl* DeletableSelection();
+  // Change applied to the active water as an edit named Text, unless an edit is open already.
+  void EditActiveWater(const std::string& Text, const std::function<void(TWater&)>& Change);
 
   iMillisecondClock& Clock;
   TRect BoxRect{32, 74, 401, 401};

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "raster/FastDIB.h"
+#include "grid/ExactMath.h"
 #include "grid/WaterGrid.h"
 
 namespace plashbox::detail {
@@ -97,7 +98,7 @@ inline void ColourCells(const TWaterCell* Column, int32_t From, int32_t H, const
 // at the height levels of the wave picture: an amplitude of half the exposure is the
 // brightest level. The medium level follows the same rule as the wave's.
 inline TPixelColor IntensityColour(float Mean, float SpeedFactor, const TColouring& Paint) {
-  const auto t = static_cast<float>(std::sqrt(2.0 * double(Mean)) * 4.0 * Paint.Scale);
+  const auto t = static_cast<float>(exact::Sqrt(2.0 * double(Mean)) * 4.0 * Paint.Scale);
   const uint8_t medium = ColourByte(2.0 * double(t) * double(SpeedFactor));
   return TPixelColor{medium, medium, ColourByte(t)};
 }

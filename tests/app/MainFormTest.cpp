@@ -34,6 +34,7 @@
 #include "panels/uBarrierControlPanel.h"
 #include "panels/uControlPanelRefractiveIndex.h"
 #include "panels/uGeneralExciterControlPanel.h"
+#include "panels/uWaterViewPanel.h"
 #include "panels/CustomTrackBar.h"
 #include "app/QtDIBPlatform.h"
 #include "app/uDemoMainForm.h"
@@ -76,7 +77,7 @@ class MainForm : public ::testing::Test {
 TEST_F(MainForm, LayoutOfTheWindow) {
   auto form = Make();
   EXPECT_EQ(form->windowTitle(), "Plashbox Demo");
-  EXPECT_EQ(form->size(), QSize(466 + 200, 506)) << "the tank's window and the panel column";
+  EXPECT_EQ(form->size(), QSize(466 + 200, 506 + 46)) << "the tank's window, the panel column and the view strip";
   EXPECT_EQ(form->palette().color(QPalette::Window), QColor(122, 122, 133));
   EXPECT_EQ(form->Box().geometry(), QRect(32, 74, 401, 401));
   EXPECT_EQ(form->DripButton().geometry(), QRect(5, 2, 31, 31));
@@ -107,7 +108,7 @@ TEST_F(MainForm, MenuItemsInOrder) {
   for (QAction* a : form->SlideshowMenu().actions()) captions.push_back(a->isSeparator() ? "-" : a->text());
   const std::vector<QString> expected{"Experiments...", "Edit", "-",
                                       "Demo Help",     "Plashbox Manual (Full version - pdf)", "-", "Display Shape",
-                                      "Refractive Map", "Tank Size",   "Open Scene...", "Save Scene...", "-", "About Plashbox"};
+                                      "Refractive Map", "Colours", "Tank Size",  "Open Scene...", "Save Scene...", "-", "About Plashbox"};
   EXPECT_EQ(captions, expected);
   QMenu* shapes = form->SlideshowMenu().actions()[6]->menu();
   ASSERT_NE(shapes, nullptr);
@@ -555,7 +556,7 @@ TEST_F(MainForm, F11FillsTheScreenAndEscapeGoesBack) {
   const QSize screen = form->screen()->geometry().size();
   EXPECT_EQ(page->size(), screen) << "the page is the screen: the tank took the room";
   EXPECT_EQ(form->Core().Box().Width, screen.width() - 24 - 16 - 17 - 208);
-  EXPECT_EQ(form->Core().ActiveWater()->GridHeight(), screen.height() - 66 - 16 - 23);
+  EXPECT_EQ(form->Core().ActiveWater()->GridHeight(), screen.height() - 66 - 16 - 23 - 46);
   EXPECT_EQ(form->Box().mapTo(page, QPoint(0, 0)), QPoint(32, 74));
   QTest::keyClick(form.get(), Qt::Key_Escape);
   EXPECT_FALSE(form->windowState() & Qt::WindowFullScreen);
@@ -575,7 +576,7 @@ TEST_F(MainForm, BigTanksGrowTheWindowAndAreRemembered) {
     EXPECT_EQ(sizes->actions()[5]->text(), "Fill the screen");
     sizes->actions()[3]->trigger();  // 1920 x 1080
     EXPECT_EQ(form->Box().geometry(), QRect(32, 74, 1920, 1080));
-    EXPECT_EQ(form->size(), QSize(24 + 1936 + 17 + 208, 66 + 1096 + 23));
+    EXPECT_EQ(form->size(), QSize(24 + 1936 + 17 + 208, 66 + 1096 + 23 + 46));
     EXPECT_EQ(form->SourcePanel()->parentWidget()->x(), 24 + 1936 + 17) << "the panels stay beside the tank";
     EXPECT_EQ(form->ShowDebugPanelButton().pos(), QPoint(24 + 1936 + 2, 66 + 1096));
     TWater& water = *form->Core().ActiveWater();
@@ -680,3 +681,55 @@ TEST_F(MainForm, TheExperimentsChooserShowsEverySlideAndRunsTheOneChosen) {
 }
 
 }  // namespace
+
+// The intensity button and key I, the colour menu and the view strip's sliders change the
+// active water's picture, each as an edit that undo takes back.
+TEST_F(MainForm, IntensityViewColoursAndBrightnessAreEditsOfTheWater) {
+  auto form = Make();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  TWater& water = *form->Core().ActiveWater();
+  for (int i = 0; i < 200; ++i) form->Tick();
+  auto* button = form->findChild<TCustomSpeedButton*>("IntensityButton");
+  ASSERT_NE(button, nullptr);
+  const QImage waves = form->Box().grab().toImage();
+  button->SetDown(true);
+  button->Click();
+  EXPECT_TRUE(water.IntensityView());
+  for (int i = 0; i < 100; ++i) form->Tick();
+  const QImage intensity = form->Box().grab().toImage();
+  EXPECT_NE(intensity, waves);
+  // Far from the source the mean is still small: dark, unlike the grey of still water.
+  EXPECT_LT(intensity.pixelColor(390, 10).lightness(), 40);
+  EXPECT_GT(waves.pixelColor(390, 10).lightness(), 100);
+  QTest::keyClick(form.get(), Qt::Key_I);
+  EXPECT_FALSE(water.IntensityView());
+  EXPECT_FALSE(button->Down());
+  EXPECT_EQ(form->Core().UndoText(), "show waves");
+
+  QMenu* colours = form->SlideshowMenu().findChild<QMenu*>("Colours1");
+  ASSERT_NE(colours, nullptr);
+  ASSERT_EQ(colours->actions().size(), ColourSchemeCount);
+  EXPECT_EQ(colours->actions()[2]->text(), "Blue, white and red");
+  colours->actions()[2]->trigger();
+  EXPECT_EQ(water.ColourScheme(), csBlueWhiteRed);
+  EXPECT_TRUE(colours->actions()[2]->isChecked());
+
+  auto* brightness = form->findChild<TCustomTrackBar*>("BrightnessBar");
+  ASSERT_NE(brightness, nullptr);
+  EXPECT_EQ(brightness->value(), BrightnessSteps / 2) << "the default exposure in the middle";
+  QTest::mousePress(brightness, Qt::LeftButton, {}, QPoint(brightness->width() - 3, brightness->height() / 2));
+  brightness->setValue(BrightnessSteps);
+  QTest::mouseRelease(brightness, Qt::LeftButton, {}, QPoint(brightness->width() - 3, brightness->height() / 2));
+  QCoreApplication::processEvents();
+  EXPECT_FLOAT_EQ(water.Exposure(), 0.255f) << "ten times brighter";
+  form->Core().Undo();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(water.Exposure(), 2.55f);
+  EXPECT_EQ(brightness->value(), BrightnessSteps / 2) << "the slider follows the undo";
+  form->Core().Undo();
+  EXPECT_EQ(water.ColourScheme(), csGrey);
+  form->Core().Undo();
+  EXPECT_TRUE(water.IntensityView());
+  EXPECT_TRUE(button->Down());
+}

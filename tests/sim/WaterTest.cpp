@@ -331,11 +331,17 @@ TEST(WaterReadouts, PointerCoordinatesCountFromTheTop) {
 TEST(WaterProperties, PublishedInOrderWithDefaultTexts) {
   const TRef<TWater> w = NewNode<TWater>();
   const TPropertyList& props = TWater::StaticClass().Properties();
-  ASSERT_EQ(props.size(), 4u);
+  ASSERT_EQ(props.size(), 7u);
   EXPECT_EQ(props[0].Name, "Exposure");
   EXPECT_EQ(props[1].Name, "UniqueID");
   EXPECT_EQ(props[2].Name, "Name");
   EXPECT_EQ(props[3].Name, "Description");
+  // The picture's: written only where they differ from a new water's, so older files read alike.
+  EXPECT_EQ(props[4].Name, "IntensityView");
+  EXPECT_EQ(props[5].Name, "AveragingPeriods");
+  EXPECT_EQ(props[6].Name, "ColourScheme");
+  EXPECT_EQ(GetPublishedValue(*w, "ColourScheme"), "csGrey");
+  EXPECT_EQ(GetPublishedValue(*w, "AveragingPeriods"), "2");
 
   EXPECT_EQ(GetPublishedValue(*w, "Name"), "Empty Slide");
   EXPECT_EQ(GetPublishedValue(*w, "Description"), "Choose an object to explore.");
