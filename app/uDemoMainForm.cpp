@@ -119,7 +119,7 @@ TMainForm::TMainForm(const QStringList& Arguments, iMillisecondClock& Clock, QWi
 
   FFrameTimer = new TDXTimer(this);
   FFrameTimer->SetEnabled(false);
-  FFrameTimer->SetInterval(16);
+  FFrameTimer->SetInterval(WindowFrameInterval);
   FFrameTimer->SetActiveOnly(false);
   FFrameTimer->OnTimer = [this](TCustomDXTimer&, uint32_t) { Tick(); };
 
