@@ -17,6 +17,8 @@ QImage DripGlyph();
 QImage ClearGlyph();
 // A wall with two slits and the waves through them: add a wall. 24 x 24.
 QImage WallGlyph();
+// A red dot in a ring: record an animation. 24 x 24.
+QImage RecordGlyph();
 // The time controls: pause, a single step, slower and faster. 24 x 24.
 QImage PauseGlyph();
 QImage StepGlyph();

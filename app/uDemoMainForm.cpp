@@ -26,6 +26,7 @@
 #include "app/DesktopShell.h"
 #include "app/ExperimentChooser.h"
 #include "frame/Experiments.h"
+#include "frame/GifAnimation.h"
 #include "frame/SceneFiles.h"
 #include "sim/WorkerPool.h"
 #include "app/QtDIBPlatform.h"
@@ -99,6 +100,7 @@ TMainForm::TMainForm(const QStringList& Arguments, iMillisecondClock& Clock, QWi
   SetDIBPlatform(&TQtDIBPlatform::Instance());
   CreateComponents();
   CreateMenu();
+  CreateRecordControls();
 
   // The frame logic copies its picture to the paint area at the start of every tick.
   FCore->Present = [this](const TFastDIB& Surface) {
@@ -133,6 +135,7 @@ TMainForm::TMainForm(const QStringList& Arguments, iMillisecondClock& Clock, QWi
     move(screen->availableGeometry().center() - rect().center());
 }
 
+// An animation still recording is not finished: its partial file goes with the recorder.
 TMainForm::~TMainForm() = default;
 
 void TMainForm::CreateComponents() {
@@ -609,6 +612,7 @@ void TMainForm::FillTheScreen(bool On) {
 
 void TMainForm::Tick() {
   FCore->Tick();
+  RecordFrame();
   if (!FDebugPanel->isHidden()) ShowDataList();
   MarkSelectedPanel();
 }
@@ -752,6 +756,7 @@ void TMainForm::ShowDataList() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
+  StopRecording();  // a recording still running is finished, not lost
   QWidget::closeEvent(Event);
   emit Closed();
 }
