@@ -1,6 +1,8 @@
 // The main window's pictures and animations: Save Picture and Record. The encoding and the
 // files are the frame layer's (frame/GifAnimation.h, frame/FileWriting.h); here are only the
 // dialogs, the tool-bar button, the mark over the tank and the hand-over of frames.
+#include <algorithm>
+
 #include <QApplication>
 #include <QBuffer>
 #include <QDialog>
@@ -95,12 +97,18 @@ void TMainForm::CreateRecordControls() {
   FRecordMark->move(6, 6);
   FRecordMark->hide();
 
-  FSlideshowMenu->addSeparator();
-  QAction* picture = FSlideshowMenu->addAction("Save Picture...", this, &TMainForm::SavePictureDialog);
+  // After the scene files, before the separator above About.
+  const QList<QAction*> items = FSlideshowMenu->actions();
+  QAction* before = items.size() >= 2 ? items[items.size() - 2] : nullptr;
+  auto* picture = new QAction("Save Picture...", FSlideshowMenu);
   picture->setObjectName("SavePicture1");
   picture->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
   picture->setShortcutContext(Qt::WidgetShortcut);  // shown; the window's own key action does it
-  FSlideshowMenu->addAction("Record...", this, &TMainForm::RecordDialog)->setObjectName("Record1");
+  connect(picture, &QAction::triggered, this, &TMainForm::SavePictureDialog);
+  auto* record = new QAction("Record...", FSlideshowMenu);
+  record->setObjectName("Record1");
+  connect(record, &QAction::triggered, this, &TMainForm::RecordDialog);
+  FSlideshowMenu->insertActions(before, {picture, record});
 
   auto* key = new QAction(this);
   key->setObjectName("SavePictureKey");
@@ -146,8 +154,11 @@ bool TMainForm::StartRecording(const QString& FileName, int Every) {
   if (Recording()) return false;
   const TFastDIB& surface = FCore->GetSurface();
   try {
+    // The queue holds up to 128 MiB of frames, 2 to 64 of them, before frames are left out.
+    const size_t frameBytes = std::max<size_t>(1, size_t(surface.Width()) * size_t(surface.AbsHeight()) * 3);
     FRecorder = std::make_unique<TGifRecorder>(FileName.toStdString(), surface.Width(), surface.AbsHeight(),
-                                                int32_t(WindowFrameInterval) * std::max(1, Every));
+                                                int32_t(WindowFrameInterval) * std::max(1, Every),
+                                                std::clamp<size_t>((size_t(128) << 20) / frameBytes, 2, 64));
   } catch (const std::exception& e) {
     ShowError(Printable(e));
     return false;
@@ -178,7 +189,11 @@ void TMainForm::RecordFrame() {
 
 void TMainForm::ShowRecordingMark() {
   const qint64 seconds = FRecordTime.isValid() ? FRecordTime.elapsed() / 1000 : 0;
-  FRecordMark->setText(QString("\u25CF REC %1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar('0')));
+  QString text = QString("\u25CF REC %1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar('0'));
+  // Frames the disk could not keep up with are said, not hidden.
+  const int64_t dropped = FRecorder ? FRecorder->Dropped() : 0;
+  if (dropped > 0) text += QString(" (%1 left out)").arg(dropped);
+  FRecordMark->setText(text);
   FRecordMark->adjustSize();
 }
 

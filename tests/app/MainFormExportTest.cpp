@@ -3,20 +3,19 @@
 // recording, and a file that cannot be written named and left behind nowhere.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <QLabel>
 #include <QTemporaryDir>
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 #include "app/uDemoMainForm.h"
 #include "frame/RgbPicture.h"
 #include "panels/SpeedButton.h"
 #include "tests/ManualClock.h"
+#include "tests/FileSizeLimit.h"
 #include "tests/PictureReaders.h"
 
 using namespace plashbox;
@@ -93,21 +92,18 @@ TEST_F(MainFormExport, ARecordingThatCannotStartIsNamed) {
 
 // The file-size limit makes the disk refuse the animation half-way, as a full disk would.
 TEST_F(MainFormExport, ARecordingThatFailsHalfWayIsNamedAndRemoved) {
-  struct rlimit before{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
-  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = before;
-  small.rlim_cur = 50000;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  std::optional<TFileSizeLimit> limit(50000);
+  ASSERT_TRUE(limit->Set());
   const QString file = Dir.filePath("big.gif");
   ASSERT_TRUE(Form->StartRecording(file, 1));
   for (int i = 0; i < 400 && Form->Recording(); ++i) {
     Form->Tick();
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  if (Form->Recording()) EXPECT_FALSE(Form->StopRecording());
-  ::setrlimit(RLIMIT_FSIZE, &before);
-  ::signal(SIGXFSZ, oldHandler);
+  if (Form->Recording()) {
+    EXPECT_FALSE(Form->StopRecording());
+  }
+  limit.reset();
   EXPECT_FALSE(Form->Recording());
   EXPECT_TRUE(Form->RecordingMark().isHidden());
   ASSERT_EQ(Errors.size(), 1u);

@@ -3,9 +3,6 @@
 // be finished leaves nothing behind.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <filesystem>
 #include <fstream>
 #include <numeric>
@@ -16,6 +13,7 @@
 #include "frame/PngPicture.h"
 #include "frame/RgbPicture.h"
 #include "raster/FastDIB.h"
+#include "tests/FileSizeLimit.h"
 #include "tests/PictureReaders.h"
 #include "xmlworker/XMLNode.h"
 
@@ -209,14 +207,10 @@ TEST_F(PictureExport, ARecordingStoppedWithoutFinishLeavesNoFile) {
 
 // The file-size limit makes the disk refuse the recording half-way, as a full disk would.
 TEST_F(PictureExport, ARecordingThatFailsHalfWayRemovesItsPartialFile) {
-  struct rlimit before{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
-  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = before;
-  small.rlim_cur = 20000;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
   std::string error;
   {
+    TFileSizeLimit limit(20000);
+    ASSERT_TRUE(limit.Set());
     TGifRecorder recorder(Path("big.gif"), 64, 64, 16, 1000);
     for (int i = 0; i < 40; ++i) recorder.Push(Sample(64, 64, 0, i));
     try {
@@ -226,8 +220,6 @@ TEST_F(PictureExport, ARecordingThatFailsHalfWayRemovesItsPartialFile) {
     }
     EXPECT_LT(recorder.Written(), 40);
   }
-  ::setrlimit(RLIMIT_FSIZE, &before);
-  ::signal(SIGXFSZ, oldHandler);
   EXPECT_NE(error.find(Path("big.gif")), std::string::npos) << error;
   EXPECT_EQ(Entries(), 0u) << "the partial file is removed";
 }
