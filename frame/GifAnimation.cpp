@@ -79,8 +79,16 @@ std::vector<TBox> MedianCut(std::vector<TColourCount>& Colours) {
 
 TIndexedFrame IndexColours(const TRgbPicture& Picture) {
   const size_t pixels = size_t(Picture.Width) * size_t(Picture.Height);
+  if (pixels == 0 || Picture.Rgb.size() < pixels * 3) return {};
   std::unordered_map<uint32_t, uint32_t> counts;
-  for (size_t i = 0; i < pixels; ++i) ++counts[ColourAt(Picture, i)];
+  // Neighbouring pixels mostly share their colour: a run is counted with one look-up.
+  for (size_t i = 0; i < pixels;) {
+    const uint32_t colour = ColourAt(Picture, i);
+    size_t end = i + 1;
+    while (end < pixels && ColourAt(Picture, end) == colour) ++end;
+    counts[colour] += uint32_t(end - i);
+    i = end;
+  }
   std::vector<TColourCount> colours;
   colours.reserve(counts.size());
   for (const auto& [colour, count] : counts) colours.push_back({colour, count});
@@ -109,7 +117,16 @@ TIndexedFrame IndexColours(const TRgbPicture& Picture) {
     }
   }
   out.Indices.resize(pixels);
-  for (size_t i = 0; i < pixels; ++i) out.Indices[i] = index[ColourAt(Picture, i)];
+  uint32_t last = ColourAt(Picture, 0);
+  uint8_t lastIndex = index[last];
+  for (size_t i = 0; i < pixels; ++i) {
+    const uint32_t colour = ColourAt(Picture, i);
+    if (colour != last) {
+      last = colour;
+      lastIndex = index[colour];
+    }
+    out.Indices[i] = lastIndex;
+  }
   return out;
 }
 

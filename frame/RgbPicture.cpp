@@ -6,12 +6,16 @@ namespace plashbox {
 
 TRgbPicture SurfaceAsRgb(const TFastDIB& Surface) {
   TRgbPicture out{Surface.Width(), Surface.AbsHeight(), {}};
-  out.Rgb.reserve(size_t(out.Width) * size_t(out.Height) * 3);
-  for (int32_t row = out.Height - 1; row >= 0; --row)  // the top line of the picture is the last row
-    for (int32_t x = 0; x < out.Width; ++x) {
-      const TPixelColor p = Surface.Rows24()[row][x];
-      out.Rgb.insert(out.Rgb.end(), {p.Red, p.Green, p.Blue});
+  out.Rgb.resize(size_t(out.Width) * size_t(out.Height) * 3);
+  uint8_t* to = out.Rgb.data();
+  for (int32_t row = out.Height - 1; row >= 0; --row) {  // the top line of the picture is the last row
+    const TPixelColor* from = Surface.Rows24()[row];
+    for (int32_t x = 0; x < out.Width; ++x, to += 3) {
+      to[0] = from[x].Red;
+      to[1] = from[x].Green;
+      to[2] = from[x].Blue;
     }
+  }
   return out;
 }
 
