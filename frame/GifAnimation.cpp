@@ -314,7 +314,7 @@ void TGifRecorder::Finish(const std::function<void(int64_t Written, int64_t Take
     Stopping_ = true;
   }
   Changed_.notify_all();
-  Worker_.join();
+  if (Worker_.joinable()) Worker_.join();
   if (!Error_.empty()) throw EGifError(Error_);
   try {
     Animation_.Finish();

@@ -303,7 +303,8 @@ TEST_F(Cli, AGifHoldsEveryNthTick) {
 TEST_F(Cli, ExportErrorsNameThePathAndLeaveNoFile) {
   for (const std::string& bad : {std::string("--every 2"), std::string("--gif " + Path("a.gif") + " --every 0"),
                                  std::string("--gif " + Path("no/a.gif")), std::string("--frame " + Path("no/a.png")),
-                                 std::string("--gif " + Path("x.gif") + " --frame " + Path("x.gif"))}) {
+                                 std::string("--gif " + Path("x.gif") + " --frame " + Path("x.gif")),
+                                 std::string("--gif " + Path("a.gif") + " --every 4")}) {
     const TRun run = Run("--steps 3 " + bad);
     EXPECT_EQ(run.Status, 2) << bad << ": " << run.Output;
     EXPECT_EQ(std::count(run.Output.begin(), run.Output.end(), '\n'), 1) << bad << ": " << run.Output;
