@@ -3,7 +3,7 @@
 BUILD_DIR  := build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
-PACKAGES   := g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libjpeg-dev libcli11-dev qt6-base-dev fp-utils
+PACKAGES   := g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libjpeg-dev libpng-dev libgif-dev libcli11-dev qt6-base-dev fp-utils
 # The sanitizer build and the fuzz targets use clang with its run-time libraries.
 SANITIZE_PACKAGES := clang-14 libclang-rt-14-dev
 SANITIZE_DIR := build-sanitize

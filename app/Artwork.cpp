@@ -103,6 +103,19 @@ QImage IntensityGlyph() {
   return image;
 }
 
+QImage RecordGlyph() {
+  QImage image = Blank(24, 24);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(Ink, 1.2));
+  p.setBrush(Qt::NoBrush);
+  p.drawEllipse(QRectF(2.5, 2.5, 19, 19));
+  p.setPen(Qt::NoPen);
+  p.setBrush(RecordingRed);
+  p.drawEllipse(QRectF(6.5, 6.5, 11, 11));
+  return image;
+}
+
 namespace {
 
 // A glyph of filled shapes in the ink colour, each a closed polygon on the 24 x 24 grid.

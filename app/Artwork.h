@@ -19,6 +19,8 @@ QImage ClearGlyph();
 QImage WallGlyph();
 // Bright and dark bands fanning out: the time-averaged intensity of two sources.
 QImage IntensityGlyph();
+// A red dot in a ring: record an animation. 24 x 24.
+QImage RecordGlyph();
 // The time controls: pause, a single step, slower and faster. 24 x 24.
 QImage PauseGlyph();
 QImage StepGlyph();

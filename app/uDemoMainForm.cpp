@@ -27,6 +27,7 @@
 #include "app/DesktopShell.h"
 #include "app/ExperimentChooser.h"
 #include "frame/Experiments.h"
+#include "frame/GifAnimation.h"
 #include "frame/SceneFiles.h"
 #include "sim/WorkerPool.h"
 #include "app/QtDIBPlatform.h"
@@ -103,6 +104,7 @@ TMainForm::TMainForm(const QStringList& Arguments, iMillisecondClock& Clock, QWi
   SetDIBPlatform(&TQtDIBPlatform::Instance());
   CreateComponents();
   CreateMenu();
+  CreateRecordControls();
 
   // The frame logic copies its picture to the paint area at the start of every tick.
   FCore->Present = [this](const TFastDIB& Surface) {
@@ -123,7 +125,7 @@ TMainForm::TMainForm(const QStringList& Arguments, iMillisecondClock& Clock, QWi
 
   FFrameTimer = new TDXTimer(this);
   FFrameTimer->SetEnabled(false);
-  FFrameTimer->SetInterval(16);
+  FFrameTimer->SetInterval(WindowFrameInterval);
   FFrameTimer->SetActiveOnly(false);
   FFrameTimer->OnTimer = [this](TCustomDXTimer&, uint32_t) { Tick(); };
 
@@ -137,6 +139,7 @@ TMainForm::TMainForm(const QStringList& Arguments, iMillisecondClock& Clock, QWi
     move(screen->availableGeometry().center() - rect().center());
 }
 
+// An animation still recording is not finished: its partial file goes with the recorder.
 TMainForm::~TMainForm() = default;
 
 void TMainForm::CreateComponents() {
@@ -216,7 +219,8 @@ void TMainForm::CreateToolBar() {
   FMenuButton->OnClick = [this] { FSlideshowMenu->popup(MenuAnchor() - QPoint(FSlideshowMenu->sizeHint().width(), 0)); };
 }
 
-// Pause, single step and the speed with its two buttons, after the drip and clear buttons.
+// Pause, single step and the speed with its two buttons, after the drip and clear buttons; then
+// the wall, the intensity view, a place for the probe (307) and the recording (339).
 void TMainForm::CreateTimeControls() {
   const auto button = [this](int Left, const QImage& Glyph) {
     auto* b = new TCustomSpeedButton(FPanel2);
@@ -226,27 +230,27 @@ void TMainForm::CreateTimeControls() {
     b->SetGlyph(Glyph);
     return b;
   };
-  FPauseButton = button(88, PauseGlyph());
+  FPauseButton = button(74, PauseGlyph());
   FPauseButton->SetGroupIndex(322);
   FPauseButton->SetAllowAllUp(true);
   FPauseButton->OnClick = [this] { SetPaused(FPauseButton->Down()); };
-  FStepButton = button(120, StepGlyph());
+  FStepButton = button(106, StepGlyph());
   FStepButton->setToolTip("One step (.)");
   FStepButton->OnClick = [this] { SingleStep(); };
-  FSlowerButton = button(160, SlowerGlyph());
+  FSlowerButton = button(143, SlowerGlyph());
   FSlowerButton->setToolTip("Slower ([)");
   FSlowerButton->OnClick = [this] { SetSpeed(FCore->Speed() - 1); };
   FSpeedLabel = new QLabel(FPanel2);
-  FSpeedLabel->setGeometry(192, 2, 36, 31);
+  FSpeedLabel->setGeometry(175, 2, 31, 31);
   FSpeedLabel->setAlignment(Qt::AlignCenter);
   FSpeedLabel->setToolTip("Steps of the water per frame");
-  FFasterButton = button(229, FasterGlyph());
+  FFasterButton = button(206, FasterGlyph());
   FFasterButton->setToolTip("Faster (])");
   FFasterButton->OnClick = [this] { SetSpeed(FCore->Speed() + 1); };
-  FWallButton = button(275, WallGlyph());
+  FWallButton = button(243, WallGlyph());
   FWallButton->setToolTip("Add a wall with two slits; drag its ends, Delete removes it (W)");
   FWallButton->OnClick = [this] { FCore->AddWall(); };
-  FIntensityButton = button(311, IntensityGlyph());
+  FIntensityButton = button(275, IntensityGlyph());
   FIntensityButton->setObjectName("IntensityButton");
   FIntensityButton->SetGroupIndex(323);
   FIntensityButton->SetAllowAllUp(true);
@@ -655,6 +659,7 @@ void TMainForm::FillTheScreen(bool On) {
 
 void TMainForm::Tick() {
   FCore->Tick();
+  RecordFrame();
   if (!FDebugPanel->isHidden()) ShowDataList();
   MarkSelectedPanel();
   FViewPanel->ShowValues();  // the averaging time follows the source's period
@@ -799,6 +804,7 @@ void TMainForm::ShowDataList() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
+  StopRecording();  // a recording still running is finished, not lost
   QWidget::closeEvent(Event);
   emit Closed();
 }

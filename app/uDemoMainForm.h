@@ -3,6 +3,7 @@
 // It owns the widgets and forwards every event to the window-free frame logic.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -25,6 +26,7 @@ namespace plashbox {
 
 class TBarrier;
 class TWaterViewCP;
+class TGifRecorder;
 class TCustomSpeedButton;
 class TPaintBox;
 class TWELCOME;
@@ -118,6 +120,24 @@ class TMainForm : public QWidget {
   // New panels for the active water's objects.
   void RebuildPanels();
 
+  // Pictures and animations of what the tank shows. A file that cannot be written is named
+  // through ShowError, and nothing is left of it.
+  // Ctrl+P and the menu's "Save Picture...": the frame shown, as PNG through Qt.
+  void SavePictureDialog();
+  bool SavePictureFile(const QString& FileName);
+  // The Record button and the menu's "Record...": a dialog chooses the file and every n-th
+  // frame; pressed again, the recording stops.
+  void RecordDialog();
+  // From the next frame on, every Every-th frame shown goes into the animated GIF; frames are
+  // encoded and written on a worker thread while the tank runs on.
+  bool StartRecording(const QString& FileName, int Every);
+  // Waits for the frames still queued, with a progress bar, then puts the file in place.
+  bool StopRecording();
+  bool Recording() const { return FRecorder != nullptr; }
+  // The red mark over the tank with the time recorded so far.
+  QLabel& RecordingMark() const { return *FRecordMark; }
+  TCustomSpeedButton& RecordButton() const { return *FRecordButton; }
+
  signals:
   // The window was closed: the program ends, even with About windows still open.
   void Closed();
@@ -160,6 +180,11 @@ class TMainForm : public QWidget {
   void RebuildWallPanel();
   // The view strip under the tank, the intensity button and the colour menu follow the water.
   void ShowView();
+  // The record button, its menu item, the mark and the frames handed to the recorder.
+  void CreateRecordControls();
+  void RecordFrame();
+  void ShowRecordingMark();
+  void EndRecording();
 
   std::unique_ptr<TMainFormCore> FCore;
   QWidget* FContent = nullptr;  // the page that holds every widget
@@ -200,6 +225,12 @@ class TMainForm : public QWidget {
   TWaterViewCP* FViewPanel = nullptr;
   QMenu* FColoursMenu = nullptr;
   int FMarked = -1;
+  std::unique_ptr<TGifRecorder> FRecorder;
+  int FRecordEvery = 1;
+  int64_t FRecordTicks = 0;
+  QElapsedTimer FRecordTime;
+  TCustomSpeedButton* FRecordButton = nullptr;
+  QLabel* FRecordMark = nullptr;
 };
 
 // True when one of the arguments, trimmed and in lower case, is "-debug".

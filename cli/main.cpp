@@ -15,7 +15,11 @@
 
 #include "frame/ClassRegistration.h"
 #include "frame/FileWriting.h"
+#include "frame/FrameTimerCore.h"
+#include "frame/GifAnimation.h"
 #include "frame/MessageText.h"
+#include "frame/PngPicture.h"
+#include "frame/RgbPicture.h"
 #include "frame/SceneEditing.h"
 #include "frame/SceneFiles.h"
 #include "frame/uDemoMainFormCore.h"
@@ -51,6 +55,8 @@ struct TOptions {
   std::vector<std::string> Events;
   std::string FrameFile, CellsFile, IntensityFile;
   std::optional<int32_t> AverageFrom;  // the first tick of the intensity's mean
+  std::string GifFile;
+  int32_t GifEvery = 1;
   std::string SaveFile, SceneFile;
   std::optional<int32_t> Slide;  // of a slideshow, 0-based
   bool ListSlides = false;
@@ -147,19 +153,31 @@ void ApplyEvent(TMainFormCore& Form, const TPointerEvent& E) {
   }
 }
 
-std::string FrameAsPPM(const TFastDIB& Surface) {
-  const int32_t W = Surface.Width(), H = Surface.AbsHeight();
-  std::string out = "P6\n" + std::to_string(W) + " " + std::to_string(H) + "\n255\n";
-  out.reserve(out.size() + size_t(W) * H * 3);
-  for (int32_t row = H - 1; row >= 0; --row)  // the top line of the picture is the last row
-    for (int32_t x = 0; x < W; ++x) {
-      const TPixelColor p = Surface.Rows24()[row][x];
-      out += char(p.Red);
-      out += char(p.Green);
-      out += char(p.Blue);
-    }
-  return out;
+// PNG for a name that ends in .png, else PPM.
+std::string FrameFileContents(const std::string& FileName, const TFastDIB& Surface) {
+  const TRgbPicture picture = SurfaceAsRgb(Surface);
+  return IsPngFileName(FileName) ? EncodePng(picture) : EncodePpm(picture);
 }
+
+// The animation of --gif: every Every-th tick's picture, at the window's rate.
+class TGifOutput {
+ public:
+  TGifOutput(const std::string& FileName, int32_t Every, const TFastDIB& Surface)
+      : File_(FileName), Animation_(File_, Surface.Width(), Surface.AbsHeight(), int32_t(WindowFrameInterval) * Every),
+        Every_(Every) {}
+  void AfterTick(int32_t Tick, const TFastDIB& Surface) {
+    if (Tick % Every_ == 0) Animation_.AddFrame(SurfaceAsRgb(Surface));
+  }
+  void Commit() {
+    Animation_.Finish();
+    File_.Commit();
+  }
+
+ private:
+  TStreamingFile File_;  // removed unless committed
+  TGifAnimation Animation_;
+  int32_t Every_;
+};
 
 std::string CellsAsFloats(const TWaterGrid& Cells) {
   static_assert(std::endian::native == std::endian::little, "the cell dump is little-endian float32");
@@ -205,7 +223,7 @@ class TIntensityMean {
 // Every output is checked before the run: a name that cannot be written fails at once.
 void CheckOutputs(const TOptions& O) {
   std::vector<std::string> names;
-  for (const std::string* name : {&O.FrameFile, &O.CellsFile, &O.IntensityFile, &O.SaveFile})
+  for (const std::string* name : {&O.FrameFile, &O.CellsFile, &O.IntensityFile, &O.SaveFile, &O.GifFile})
     if (!name->empty()) names.push_back(*name);
   try {
     CheckWritableFiles(names);
@@ -222,6 +240,10 @@ int Run(const TOptions& O) {
   if (!O.IntensityFile.empty() && (averageFrom < 1 || averageFrom > O.Steps))
     throw TUsageError("--average-from " + std::to_string(averageFrom) + ": the mean needs a tick from 1 to the last tick " +
                       std::to_string(O.Steps));
+  // An animation has at least one frame.
+  if (!O.GifFile.empty() && O.Steps < O.GifEvery)
+    throw TUsageError("--gif " + O.GifFile + ": the run's " + std::to_string(O.Steps) + " ticks hold no frame for --every " +
+                      std::to_string(O.GifEvery));
   std::vector<TPropertySetting> settings;
   for (const std::string& s : O.Settings) try {
       settings.push_back(ParsePropertySetting(s));
@@ -275,18 +297,31 @@ int Run(const TOptions& O) {
 
   if (!O.IntensityFile.empty() && !form.ActiveWater()) throw TUsageError("--intensity: the scene has no active water");
   TIntensityMean intensity;
+  std::optional<TGifOutput> gif;
+  try {
+    if (!O.GifFile.empty()) gif.emplace(O.GifFile, O.GifEvery, form.GetSurface());
+  } catch (const std::exception& e) {
+    throw TUsageError(e.what());
+  }
   const auto start = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::duration exporting{};
   auto next = events.begin();
   for (int32_t tick = 1; tick <= O.Steps; ++tick) {
     for (; next != events.end() && next->Tick == tick; ++next) ApplyEvent(form, *next);
     form.Tick();
     if (!O.IntensityFile.empty() && tick >= averageFrom && form.ActiveWater()->Cells())
       intensity.Add(*form.ActiveWater()->Cells());
+    if (gif) {  // the encoding is not the tank's time
+      const auto before = std::chrono::steady_clock::now();
+      gif->AfterTick(tick, form.GetSurface());
+      exporting += std::chrono::steady_clock::now() - before;
+    }
   }
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start - exporting).count();
 
   std::vector<std::pair<std::string, std::string>> files;
-  if (!O.FrameFile.empty()) files.emplace_back(O.FrameFile, FrameAsPPM(form.GetSurface()));
+  if (!O.FrameFile.empty()) files.emplace_back(O.FrameFile, FrameFileContents(O.FrameFile, form.GetSurface()));
   if (!O.CellsFile.empty()) {
     if (!form.ActiveWater()) throw TUsageError("--cells: the scene has no active water");
     files.emplace_back(O.CellsFile, CellsAsFloats(*form.ActiveWater()->Cells()));
@@ -299,7 +334,8 @@ int Run(const TOptions& O) {
   }
   try {
     WriteFilesAtomically(files);
-  } catch (const TXMLNodeError& e) {
+    if (gif) gif->Commit();
+  } catch (const std::exception& e) {
     throw TUsageError(e.what());
   }
 
@@ -328,7 +364,12 @@ int main(int argc, char** argv) {
                  "repeatable: F:down:X,Y[,left|right|middle][,drip] a press just before tick F (drip: the drip "
                  "button is down), F:move:X,Y a pointer move, F:up:X,Y[,button] a release")
       ->take_all()->allow_extra_args(false);
-  app.add_option("--frame", o.FrameFile, "after the last tick, the picture as binary PPM (P6); - for standard output");
+  app.add_option("--frame", o.FrameFile,
+                 "after the last tick, the picture: PNG for a name ending in .png, else binary PPM (P6); - for "
+                 "standard output (PPM)");
+  CLI::Option* gifOption = app.add_option(
+      "--gif", o.GifFile, "every N-th tick's picture (ticks N, 2N, ...) as an animated GIF at the window's 62.5 ticks a second");
+  app.add_option("--every", o.GifEvery, "N of --gif")->check(CLI::Range(1, 100000000))->needs(gifOption)->capture_default_str();
   app.add_option("--cells", o.CellsFile,
                  "after the last tick, the grid as little-endian float32, x outer, y inner; - for standard output");
   app.add_option("--intensity", o.IntensityFile,

@@ -99,13 +99,22 @@ mode_t ModeFor(const fs::path& Path) {
   return 0666 & ~mask;
 }
 
-void WriteTemporary(TTarget& T) {
+// A new temporary file of a unique name beside the target, open for writing.
+int OpenTemporary(TTarget& T) {
   const fs::path folder = T.Path.has_parent_path() ? T.Path.parent_path() : fs::path(".");
   std::string pattern = (folder / ("." + T.Path.filename().string() + ".partial-XXXXXX")).string();
   const int fd = ::mkstemp(pattern.data());
   if (fd < 0) CannotWrite(T.Name, ErrnoText());
   T.Temporary = pattern;
-  const bool written = WriteAll(fd, T.Contents) && ::fchmod(fd, ModeFor(T.Path)) == 0 && ::fsync(fd) == 0;
+  return fd;
+}
+
+// The temporary's last steps before it may be renamed: the target's permissions and the disk.
+bool FinishTemporary(int Fd, const TTarget& T) { return ::fchmod(Fd, ModeFor(T.Path)) == 0 && ::fsync(Fd) == 0; }
+
+void WriteTemporary(TTarget& T) {
+  const int fd = OpenTemporary(T);
+  const bool written = WriteAll(fd, T.Contents) && FinishTemporary(fd, T);
   const std::string reason = ErrnoText();
   if (::close(fd) != 0 || !written) {
     RemoveQuietly(T.Temporary);
@@ -226,5 +235,67 @@ void WriteFileAtomically(const std::string& FileName, const std::function<void(s
 }
 
 void WriteFileAtomically(const std::string& FileName, std::string_view Contents) { WriteAll({{FileName, Contents}}); }
+
+TStreamingFile::TStreamingFile(const std::string& FileName) : Name_(FileName) {
+  TTarget t = Classify(FileName, {});
+  Path_ = t.Path.string();
+  if (t.Kind == TTarget::Output) {
+    Fd_ = STDOUT_FILENO;
+  } else if (t.Kind == TTarget::Direct) {
+    Fd_ = ::open(t.Path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (Fd_ < 0) CannotWrite(Name_, ErrnoText());
+  } else {
+    Fd_ = OpenTemporary(t);
+    Temporary_ = t.Temporary.string();
+  }
+  Open_ = true;
+}
+
+TStreamingFile::~TStreamingFile() { Discard(); }
+
+void TStreamingFile::Write(std::string_view Data) {
+  if (!Open_) CannotWrite(Name_, "the file is closed");
+  if (!WriteAll(Fd_, Data)) {
+    const std::string reason = ErrnoText();
+    Discard();
+    CannotWrite(Name_, reason);
+  }
+}
+
+void TStreamingFile::Commit() {
+  if (!Open_) CannotWrite(Name_, "the file is closed");
+  if (Temporary_.empty()) {  // written straight through
+    const bool closed = Fd_ == STDOUT_FILENO || ::close(Fd_) == 0;
+    Open_ = false;
+    if (!closed) CannotWrite(Name_, ErrnoText());
+    return;
+  }
+  TTarget t;
+  t.Path = Path_;
+  const bool finished = FinishTemporary(Fd_, t);
+  std::string reason = ErrnoText();
+  const bool closed = ::close(Fd_) == 0;
+  if (finished && !closed) reason = ErrnoText();
+  Fd_ = -1;
+  std::error_code ec;
+  if (finished && closed) {
+    fs::rename(Temporary_, Path_, ec);
+    if (ec) reason = ec.message();
+  }
+  if (!finished || !closed || ec) {
+    Discard();
+    CannotWrite(Name_, reason);
+  }
+  Temporary_.clear();
+  Open_ = false;
+}
+
+void TStreamingFile::Discard() {
+  if (Fd_ >= 0 && Fd_ != STDOUT_FILENO) ::close(Fd_);
+  Fd_ = -1;
+  if (!Temporary_.empty()) RemoveQuietly(Temporary_);
+  Temporary_.clear();
+  Open_ = false;
+}
 
 }  // namespace plashbox

@@ -35,4 +35,31 @@ void CheckWritableFiles(const std::vector<std::string>& FileNames);
 // back as they were. The same file named twice is refused.
 void WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& Files);
 
+// A file too long to hold in memory whole (a recorded animation), written piece by piece with
+// the same rule: a plain file grows as a temporary beside its target and replaces it only on
+// Commit; destroying the object before that removes the temporary, so a write that fails
+// half-way leaves what stood there before. A FIFO, a device or "-" is written straight through.
+// Every error is TXMLNodeError "Cannot write file: " with the name given here.
+class TStreamingFile {
+ public:
+  explicit TStreamingFile(const std::string& FileName);
+  ~TStreamingFile();
+  TStreamingFile(const TStreamingFile&) = delete;
+  TStreamingFile& operator=(const TStreamingFile&) = delete;
+
+  void Write(std::string_view Data);
+  // Writes everything to disk and puts the file in place; nothing can be written after it.
+  void Commit();
+  // Removes the temporary now (as the destructor would).
+  void Discard();
+  const std::string& Name() const { return Name_; }
+
+ private:
+  std::string Name_;
+  std::string Path_;       // the final target
+  std::string Temporary_;  // empty when written straight through or when closed
+  int Fd_ = -1;
+  bool Open_ = false;
+};
+
 }  // namespace plashbox

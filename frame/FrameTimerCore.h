@@ -11,6 +11,10 @@
 
 namespace plashbox {
 
+// The window's frame timer fires every 16 ms: 62.5 ticks a second. Recorded animations keep
+// that rate.
+inline constexpr uint32_t WindowFrameInterval = 16;
+
 class TFrameTimerCore {
  public:
   // 1000 ms between firings until told otherwise.

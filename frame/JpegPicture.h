@@ -9,15 +9,11 @@
 #include <stdexcept>
 #include <vector>
 
+#include "frame/RgbPicture.h"
+
 namespace plashbox {
 
-// Width x Height pixels, rows from the top, three bytes per pixel in the order red, green, blue,
-// no padding between rows.
-struct TJpegPicture {
-  int32_t Width = 0;
-  int32_t Height = 0;
-  std::vector<uint8_t> Rgb;
-};
+using TJpegPicture = TRgbPicture;
 
 // Raised for bytes that are not a complete, readable JPEG picture (libjpeg's own message after
 // "JPEG: "), and for a picture that cannot be written.

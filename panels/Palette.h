@@ -13,6 +13,8 @@ namespace plashbox {
 // The dark ink of the drawn glyphs and the blue of water, of the selection rim and of waves.
 inline const QColor Ink(40, 44, 60);
 inline const QColor WaterBlue(52, 120, 196);
+// The red of the record button and of the mark shown while an animation is recorded.
+inline const QColor RecordingRed(214, 40, 40);
 // The background of the control panels and of the panel column.
 inline const QColor PanelColour(0xF7, 0xF7, 0xF7);
 // The grey of captions that are switched off, of sliders' thumbs and of drawn lines.

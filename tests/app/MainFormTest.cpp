@@ -108,7 +108,8 @@ TEST_F(MainForm, MenuItemsInOrder) {
   for (QAction* a : form->SlideshowMenu().actions()) captions.push_back(a->isSeparator() ? "-" : a->text());
   const std::vector<QString> expected{"Experiments...", "Edit", "-",
                                       "Demo Help",     "Plashbox Manual (Full version - pdf)", "-", "Display Shape",
-                                      "Refractive Map", "Colours", "Tank Size",  "Open Scene...", "Save Scene...", "-", "About Plashbox"};
+                                      "Refractive Map", "Colours", "Tank Size",   "Open Scene...", "Save Scene...",
+                                      "Save Picture...", "Record...", "-", "About Plashbox"};
   EXPECT_EQ(captions, expected);
   QMenu* shapes = form->SlideshowMenu().actions()[6]->menu();
   ASSERT_NE(shapes, nullptr);

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/PictureReaders.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -173,6 +175,7 @@ TEST_F(Cli, HelpListsEveryOption) {
   EXPECT_EQ(run.Status, 0);
   for (const char* option : {"--size", "--steps", "--seed", "--set", "--event", "--frame", "--cells", "--save", "--scene", "--stats"})
     EXPECT_NE(run.Output.find(option), std::string::npos) << option;
+  for (const char* option : {"--gif", "--every", "--intensity", "--average-from"}) EXPECT_NE(run.Output.find(option), std::string::npos) << option;
 }
 
 TEST_F(Cli, StatsReportTicksAndSteps) {
@@ -299,3 +302,57 @@ TEST_F(Cli, IntensityIsThePlainMeanOfTheSquaredHeights) {
   }
   EXPECT_EQ(Run("--steps 40 --average-from 3").Status, 2);
 }
+
+// --frame FILE.png and --gif: the same pixels as the PPM of the same run, read back with libpng
+// and giflib.
+namespace export_tests {
+
+using plashbox::TRgbPicture;
+
+TRgbPicture FromPpm(const std::string& Ppm, int W, int H) {
+  const size_t header = Ppm.find("255\n") + 4;
+  return TRgbPicture{W, H, std::vector<uint8_t>(Ppm.begin() + ptrdiff_t(header), Ppm.end())};
+}
+
+TEST_F(Cli, APngFrameHasThePixelsOfThePpm) {
+  ASSERT_EQ(Run("--steps 40 --size 120x90 --frame " + Path("f.ppm")).Status, 0);
+  const TRun run = Run("--steps 40 --size 120x90 --frame " + Path("f.PNG"));
+  ASSERT_EQ(run.Status, 0) << run.Output;
+  EXPECT_EQ(Read(Path("f.PNG")).substr(1, 3), "PNG");
+  EXPECT_EQ(plashbox::tests::ReadPng(Path("f.PNG")), FromPpm(Read(Path("f.ppm")), 120, 90));
+  ASSERT_EQ(Run("--steps 40 --size 120x90 --frame " + Path("f.png.ppm")).Status, 0);
+  EXPECT_EQ(Read(Path("f.png.ppm")), Read(Path("f.ppm"))) << "PPM unless the name ends in .png";
+}
+
+TEST_F(Cli, AGifHoldsEveryNthTick) {
+  const TRun run = Run("--steps 10 --size 60x40 --gif " + Path("a.gif") + " --every 3");
+  ASSERT_EQ(run.Status, 0) << run.Output;
+  const plashbox::tests::TGifFile gif = plashbox::tests::ReadGif(Path("a.gif"));
+  ASSERT_TRUE(gif.Read);
+  EXPECT_EQ(gif.Width, 60);
+  EXPECT_EQ(gif.Height, 40);
+  ASSERT_EQ(gif.Frames.size(), 3u) << "ticks 3, 6 and 9";
+  EXPECT_EQ(gif.Delays, (std::vector<int>{5, 5, 4})) << "48 ms a frame, 62.5 ticks a second";
+  for (int tick : {3, 9}) {
+    ASSERT_EQ(Run("--steps " + std::to_string(tick) + " --size 60x40 --frame " + Path("t.ppm")).Status, 0);
+    EXPECT_EQ(gif.Frames[size_t(tick / 3 - 1)], FromPpm(Read(Path("t.ppm")), 60, 40)) << "tick " << tick;
+  }
+  ASSERT_EQ(Run("--steps 2 --size 60x40 --gif " + Path("b.gif")).Status, 0);
+  EXPECT_EQ(plashbox::tests::ReadGif(Path("b.gif")).Frames.size(), 2u) << "every tick by default";
+}
+
+TEST_F(Cli, ExportErrorsNameThePathAndLeaveNoFile) {
+  for (const std::string& bad : {std::string("--every 2"), std::string("--gif " + Path("a.gif") + " --every 0"),
+                                 std::string("--gif " + Path("no/a.gif")), std::string("--frame " + Path("no/a.png")),
+                                 std::string("--gif " + Path("x.gif") + " --frame " + Path("x.gif")),
+                                 std::string("--gif " + Path("a.gif") + " --every 4")}) {
+    const TRun run = Run("--steps 3 " + bad);
+    EXPECT_EQ(run.Status, 2) << bad << ": " << run.Output;
+    EXPECT_EQ(std::count(run.Output.begin(), run.Output.end(), '\n'), 1) << bad << ": " << run.Output;
+    EXPECT_TRUE(fs::is_empty(Dir)) << bad;
+  }
+  const TRun run = Run("--steps 3 --gif " + Path("no/a.gif"));
+  EXPECT_NE(run.Output.find(Path("no/a.gif")), std::string::npos) << run.Output;
+}
+
+}  // namespace export_tests
