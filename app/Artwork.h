@@ -17,6 +17,9 @@ QImage DripGlyph();
 QImage ClearGlyph();
 // A wall with two slits and the waves through them: add a wall. 24 x 24.
 QImage WallGlyph();
+// A probe's marker on a wave with its trace, and a screen's line with its fringes.
+QImage ProbeGlyph();
+QImage ScreenGlyph();
 // The time controls: pause, a single step, slower and faster. 24 x 24.
 QImage PauseGlyph();
 QImage StepGlyph();

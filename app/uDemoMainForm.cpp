@@ -35,6 +35,8 @@
 #include "objects/uBaseExciter.h"
 #include "objects/uBaseRefractiveIndexMap.h"
 #include "objects/uBarrier.h"
+#include "frame/ToolReadings.h"
+#include "panels/uProbeControlPanel.h"
 #include "panels/Palette.h"
 #include "panels/SpeedButton.h"
 
@@ -242,7 +244,48 @@ void TMainForm::CreateTimeControls() {
   FWallButton = button(275, WallGlyph());
   FWallButton->setToolTip("Add a wall with two slits; drag its ends, Delete removes it (W)");
   FWallButton->OnClick = [this] { FCore->AddWall(); };
+  CreateMeasuringTools(button);
   ShowTimeControls();
+}
+
+// The probe and the screen on the tool bar, and the holder of their panels over the wall's.
+void TMainForm::CreateMeasuringTools(const std::function<TCustomSpeedButton*(int, const QImage&)>& Button) {
+  FProbeButton = Button(309, ProbeGlyph());
+  FProbeButton->setToolTip("Add a probe that graphs the water at its point, up to four; drag it (P)");
+  FProbeButton->OnClick = [this] { FCore->AddProbe(); };
+  FScreenButton = Button(343, ScreenGlyph());
+  FScreenButton->setToolTip("Add a screen that graphs the intensity along its line; drag its ends (S)");
+  FScreenButton->OnClick = [this] { FCore->AddScreen(); };
+}
+
+bool TMainForm::ToolPanelShown() const { return !FToolHolder->isHidden(); }
+
+TBaseTool* TMainForm::ToolToShow() const {
+  TWater* water = FCore->ActiveWater();
+  if (!water) return nullptr;
+  TBaseTool* shown = nullptr;
+  for (TBaseTool* tool : ChildrenOf<TBaseTool>(*water))
+    if (tool->ActiveTool || !shown || !shown->ActiveTool) shown = tool;
+  return shown;
+}
+
+void TMainForm::ShowToolPanel() {
+  TBaseTool* tool = ToolToShow();
+  if (tool != FShownTool.get() || (tool && !FToolPanel)) {
+    delete FToolPanel;
+    FShownTool = tool;
+    FToolPanel = PlacePanel(*FToolHolder, tool);
+  }
+  // Over the wall's panel unless the wall is the one selected.
+  const bool wallSelected = FShownWall && FShownWall->ActiveTool;
+  const bool show = FToolPanel && (FShownTool->ActiveTool || !wallSelected);
+  FToolHolder->setVisible(show);
+  FWallHolder->setVisible(FWallPanel && !show);
+  FToolHolder->setStyleSheet(QString("QFrame#PanelHolder { border: 2px solid %1; background: %2; }")
+                                 .arg((show && FShownTool->ActiveTool ? WaterBlue : FormColour).name(), FormColour.name()));
+  if (auto* live = dynamic_cast<TLiveReadings*>(FToolPanel); live && show)
+    live->Refresh(StepsPerSecond(SimulationSpeeds[FCore->Speed()]));
+  FProbeButton->setEnabled(FCore->CanAddProbe());
 }
 
 // Keys of the window, whichever of its widgets has the focus.
@@ -272,6 +315,8 @@ void TMainForm::CreateShortcuts() {
   key(Qt::Key_F11, "FullScreenKey", [this] { FillTheScreen(!isFullScreen()); });
   key(Qt::Key_Escape, "LeaveFullScreenKey", [this] { FillTheScreen(false); });
   key(Qt::Key_W, "WallKey", [this] { FCore->AddWall(); });
+  key(Qt::Key_P, "ProbeKey", [this] { FCore->AddProbe(); });
+  key(Qt::Key_S, "ScreenKey", [this] { FCore->AddScreen(); });
   key(Qt::Key_PageUp, "PreviousSlideKey", [this] { FCore->PreviousSlide(); });
   key(Qt::Key_PageDown, "NextSlideKey", [this] { FCore->NextSlide(); });
   // These three are the Edit menu's items too, which show the keys.
@@ -364,6 +409,7 @@ void TMainForm::CreatePanelColumn() {
   FSourceHolder = MakePanelHolder(16, 200 + 8);
   FMapHolder = MakePanelHolder(16 + 208 + 12, 90 + 8);
   FWallHolder = MakePanelHolder(16 + 208 + 12 + 98 + 8, 152 + 8);
+  FToolHolder = MakePanelHolder(FWallHolder->y(), FWallHolder->height());
 }
 
 QFrame* TMainForm::MakePanelHolder(int Top, int Height) {
@@ -439,6 +485,9 @@ void TMainForm::RebuildPanels() {
   FSourceHolder->setVisible(FSourcePanel != nullptr);
   FMapHolder->setVisible(FMapPanel != nullptr);
   RebuildWallPanel();
+  delete FToolPanel;
+  FToolPanel = nullptr;
+  ShowToolPanel();
   ShowSlideName();
   FMarked = -1;
   MarkSelectedPanel();
@@ -562,7 +611,7 @@ void TMainForm::PlaceBox() {
   FShowDebugPanelBTN->move(right + 2, bottom);
   FSlideLabel->setGeometry(frame.Left + 2, bottom + 3, frame.Width - 4, BottomMargin - 5);
   FDebugPanel->move(right + 22 - FDebugPanel->width(), bottom + 20 - FDebugPanel->height());
-  for (QFrame* holder : {FSourceHolder, FMapHolder, FWallHolder}) holder->move(right + PanelColumnGap, holder->y());
+  for (QFrame* holder : {FSourceHolder, FMapHolder, FWallHolder, FToolHolder}) holder->move(right + PanelColumnGap, holder->y());
   const QSize page(right + PanelColumnGap + PanelColumnWidth + PanelColumnMargin, bottom + BottomMargin);
   FContent->resize(page);
   if (isFullScreen())
@@ -611,6 +660,7 @@ void TMainForm::Tick() {
   FCore->Tick();
   if (!FDebugPanel->isHidden()) ShowDataList();
   MarkSelectedPanel();
+  ShowToolPanel();
 }
 
 void TMainForm::ChooseDisplayShape(int Tag) {

@@ -15,6 +15,7 @@
 
 class QAction;
 class QFrame;
+class QImage;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -24,6 +25,7 @@ class QTableWidget;
 namespace plashbox {
 
 class TBarrier;
+class TBaseTool;
 class TCustomSpeedButton;
 class TPaintBox;
 class TWELCOME;
@@ -112,6 +114,12 @@ class TMainForm : public QWidget {
   // The selected wall's panel, else the last wall's, under the map's; nil without walls.
   QWidget* WallPanel() const { return FWallPanel; }
   TCustomSpeedButton& WallButton() const { return *FWallButton; }
+  // The probe and screen buttons, and the panel of the selected (else the last) probe or
+  // screen, shown over the wall's unless the wall is selected; nil without probes and screens.
+  TCustomSpeedButton& ProbeButton() const { return *FProbeButton; }
+  TCustomSpeedButton& ScreenButton() const { return *FScreenButton; }
+  QWidget* ToolPanel() const { return FToolPanel; }
+  bool ToolPanelShown() const;
   // Which holder is marked as the selected object's: 0 none, 1 the source, 2 the map, 3 the wall.
   int MarkedPanel() const { return FMarked; }
   // New panels for the active water's objects.
@@ -157,6 +165,10 @@ class TMainForm : public QWidget {
   QWidget* PlacePanel(QFrame& Holder, TBaseWaterObject* Object);
   TBarrier* WallToShow() const;
   void RebuildWallPanel();
+  void CreateMeasuringTools(const std::function<TCustomSpeedButton*(int, const QImage&)>& Button);
+  TBaseTool* ToolToShow() const;
+  // The tool's panel made anew when another tool is to be shown, placed, and refreshed.
+  void ShowToolPanel();
 
   std::unique_ptr<TMainFormCore> FCore;
   QWidget* FContent = nullptr;  // the page that holds every widget
@@ -193,6 +205,11 @@ class TMainForm : public QWidget {
   QWidget* FWallPanel = nullptr;
   TRef<TBarrier> FShownWall;
   TCustomSpeedButton* FWallButton = nullptr;
+  TCustomSpeedButton* FProbeButton = nullptr;
+  TCustomSpeedButton* FScreenButton = nullptr;
+  QFrame* FToolHolder = nullptr;
+  QWidget* FToolPanel = nullptr;
+  TRef<TBaseTool> FShownTool;
   int FMarked = -1;
 };
 
