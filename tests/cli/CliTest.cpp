@@ -262,7 +262,9 @@ TEST_F(Cli, FramesAndCellsAreTheSameForEveryThreadCount) {
 // The probes' CSV: a header, then per tick the tick and the very float of every probe's cell,
 // the same as the cell dump holds after the last tick.
 TEST_F(Cli, ProbesPrintTheDisplacementOfTheirCellsAfterEveryTick) {
-  const std::string common = "--steps 30 --size 101x101 --set TGeneralExciter.BeamType=0 --probe 50,50 --probe 60,40";
+  const std::string common =
+      "--steps 30 --size 101x101 --set TGeneralExciter.BeamType=0 --set TGeneralExciter.X1Percent=50 "
+      "--set TGeneralExciter.Y1Percent=50 --probe 50,50 --probe 60,40";
   const TRun run = Run(common + " --cells " + Path("c.raw"));
   ASSERT_EQ(run.Status, 0) << run.Output;
   std::istringstream lines(run.Output);

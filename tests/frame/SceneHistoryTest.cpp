@@ -332,7 +332,8 @@ TEST_F(SceneHistory, ProbesAreAddedInTheirOwnColoursUpToFourAndUndone) {
   ASSERT_TRUE(Core.Undo());
   EXPECT_EQ(Probes(Water()).size(), size_t(MaxProbes)) << "the deleted one is back";
 
-  // A drag of a probe is one edit, named after it.
+  // A drag of a probe is one edit, named after it; unselected over the block, it is the probe
+  // that the press takes.
   TProbe& probe = *Probes(Water())[0];
   const int32_t x = probe.X1, y = ScreenRow(Water().GridHeight(), probe.Y1);
   const std::string before = State();

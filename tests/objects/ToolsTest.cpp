@@ -101,8 +101,8 @@ TEST_F(Tools, AProbeKeepsTheLastStepsOfItsCellInOrder) {
 TEST_F(Tools, AProbesColourComesFromItsIndexAndItsPropertiesAreChecked) {
   Probe->SetColourIndex(2);
   EXPECT_EQ(Probe->GetHandleColour(), ProbeColours[2]);
-  EXPECT_THROW(Probe->SetColourIndex(MaxProbes), TXMLNodeError);
-  EXPECT_THROW(Probe->SetColourIndex(-1), TXMLNodeError);
+  EXPECT_THROW(Probe->SetColourIndex(MaxProbes), EConvertError);
+  EXPECT_THROW(Probe->SetColourIndex(-1), EConvertError);
   EXPECT_EQ(Probe->GetColourIndex(), 2);
   EXPECT_FALSE(Probe->UsesIntensity());
 }
