@@ -1,6 +1,7 @@
 #include "frame/ToolReadings.h"
 
 #include <array>
+#include <cmath>
 
 #include "objects/uBaseExciter.h"
 #include "objects/uIntensityScreen.h"
@@ -39,12 +40,13 @@ std::string ProbeReadingText(const TProbeReading& Reading) {
   const TTraceMeasure& m = Reading.Measure;
   const std::string period = m.Valid ? FormatReadout("%.1f", m.PeriodSteps) : "-";
   const std::string hertz = m.Valid ? FormatReadout("%.2f", Reading.Hertz) : "-";
-  return "T " + period + " steps, " + hertz + " Hz, p-p " + FormatReadout("%.3g", m.PeakToPeak);
+  return period + " steps, " + hertz + " Hz, p-p " + FormatReadout("%.3g", m.PeakToPeak);
 }
 
 std::string PhaseText(const TProbeReport& Report) {
   if (!Report.HasPhase) return {};
-  return "2 lags 1 by " + FormatReadout("%.0f", Report.PhaseDegrees) + "\u00b0";
+  const double lag = Report.PhaseDegrees;
+  return (lag < 0 ? "2 leads 1 by " : "2 lags 1 by ") + FormatReadout("%.0f", std::abs(lag)) + "\u00b0";
 }
 
 std::string MaximaText(const TIntensityScreen& Screen) {

@@ -38,9 +38,9 @@ struct TProbeReport {
 // The probes of Water measured over their last Steps samples.
 TProbeReport ReadProbes(TWater& Water, double StepsPerSecond, int32_t Steps = ProbeGraphSteps);
 
-// "T 24.0 steps, 2.60 Hz, p-p 0.412"; the measures not known yet show as "-".
+// "24.0 steps, 2.60 Hz, p-p 0.412"; the measures not known yet show as "-".
 std::string ProbeReadingText(const TProbeReading& Reading);
-// "2 lags 1 by 90°", empty without a phase.
+// "2 lags 1 by 90°" or "2 leads 1 by 30°", empty without a phase.
 std::string PhaseText(const TProbeReport& Report);
 // "maxima at 12, 40.5, 71 cells", "no maxima yet" while the profile is flat.
 std::string MaximaText(const TIntensityScreen& Screen);

@@ -13,10 +13,11 @@ namespace plashbox {
 
 // A water holds at most this many probes; each has the colour of its index.
 inline constexpr int32_t MaxProbes = 4;
-// Red, green, violet and amber: apart from each other and from the water's greys and tints.
+// Magenta, cyan, orange and lime: apart from each other, from the water's greys and tints and
+// from the handles of the block and the source.
 inline constexpr TPixelColor ProbeColours[MaxProbes] = {
-    TPixelColor::FromRGB(230, 40, 40), TPixelColor::FromRGB(30, 170, 40), TPixelColor::FromRGB(170, 60, 200),
-    TPixelColor::FromRGB(240, 170, 0)};
+    TPixelColor::FromRGB(225, 40, 205), TPixelColor::FromRGB(0, 185, 235), TPixelColor::FromRGB(250, 145, 0),
+    TPixelColor::FromRGB(120, 215, 40)};
 
 class TProbe : public TBaseTool {
  public:

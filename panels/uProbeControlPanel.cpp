@@ -58,6 +58,9 @@ TProbeCP::TProbeCP(QWidget* Parent) : QFrame(Parent) {
   MakeTitle(this, "Probes");
   for (int i = 0; i < MaxProbes; ++i) {
     Rows[size_t(i)] = MakePanelLabel(this, "", QRect(20, 75 + 13 * i, 155, 13), Qt::AlignLeft);
+    QFont small = Rows[size_t(i)]->font();
+    small.setPointSize(7);  // the longest reading fits beside its swatch
+    Rows[size_t(i)]->setFont(small);
     SetTextColour(*Rows[size_t(i)], Ink);
   }
   Phase = MakePanelLabel(this, "", QRect(9, 75 + 13 * MaxProbes + 2, 160, 13), Qt::AlignLeft);
@@ -98,7 +101,7 @@ void TProbeCP::paintEvent(QPaintEvent* Event) {
   std::vector<QColor> inks;
   double top = 0;
   for (const TProbe* probe : ChildrenOf<TProbe>(*water)) {
-    std::vector<float> trace(size_t(ProbeGraphSteps));
+    std::vector<float> trace(static_cast<size_t>(ProbeGraphSteps));
     trace.resize(size_t(probe->CopyTrace(trace, ProbeGraphSteps)));
     for (const float v : trace) top = std::max(top, std::abs(double(v)));
     traces.push_back(std::move(trace));

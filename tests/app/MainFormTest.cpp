@@ -699,7 +699,7 @@ TEST_F(MainForm, ProbesAndTheScreenComeFromTheToolBarWithLivePanels) {
   // In the beam: after some frames the row reads the source's period.
   probe->SetX1Percent(30);
   for (int i = 0; i < 400; ++i) form->Tick();
-  EXPECT_TRUE(panel->RowText(0).startsWith("T 35.")) << panel->RowText(0).toStdString();
+  EXPECT_TRUE(panel->RowText(0).startsWith("35.")) << panel->RowText(0).toStdString();
   EXPECT_EQ(panel->RowText(1), "");
   // The graph shows the trace in the probe's colour.
   const QImage picture = panel->grab().toImage();

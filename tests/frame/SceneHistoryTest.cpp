@@ -390,10 +390,12 @@ TEST_F(SceneHistory, ProbesAreSampledOnceAStepAtEverySpeedAndReadInHertzOfIt) {
   EXPECT_NEAR(report.Probes[0].Hertz, 500 / (25 / 0.7071), 0.5);
   ASSERT_TRUE(report.HasPhase);
   EXPECT_NEAR(report.PhaseDegrees, 0, 1) << "two probes on one cell";
-  EXPECT_EQ(ProbeReadingText(report.Probes[0]).substr(0, 2), "T ");
-  EXPECT_EQ(PhaseText(report).substr(0, 12), "2 lags 1 by ");
+  EXPECT_EQ(ProbeReadingText(report.Probes[0]).substr(0, 3), "35.");
+  EXPECT_EQ(PhaseText(TProbeReport{{}, true, -30.4}), "2 leads 1 by 30\u00b0");
+  EXPECT_EQ(PhaseText(TProbeReport{{}, true, 90}), "2 lags 1 by 90\u00b0");
+  EXPECT_EQ(PhaseText(TProbeReport{}), "");
   TProbeReading unknown;
-  EXPECT_EQ(ProbeReadingText(unknown), "T - steps, - Hz, p-p 0");
+  EXPECT_EQ(ProbeReadingText(unknown), "- steps, - Hz, p-p 0");
 }
 
 }  // namespace
