@@ -35,6 +35,7 @@
 #include "objects/uBaseExciter.h"
 #include "objects/uBaseRefractiveIndexMap.h"
 #include "objects/uBarrier.h"
+#include "objects/uBaseTool.h"
 #include "frame/ToolReadings.h"
 #include "panels/uProbeControlPanel.h"
 #include "panels/Palette.h"
@@ -262,11 +263,7 @@ bool TMainForm::ToolPanelShown() const { return !FToolHolder->isHidden(); }
 
 TBaseTool* TMainForm::ToolToShow() const {
   TWater* water = FCore->ActiveWater();
-  if (!water) return nullptr;
-  TBaseTool* shown = nullptr;
-  for (TBaseTool* tool : ChildrenOf<TBaseTool>(*water))
-    if (tool->ActiveTool || !shown || !shown->ActiveTool) shown = tool;
-  return shown;
+  return water ? SelectedOrLastChild<TBaseTool>(*water) : nullptr;
 }
 
 void TMainForm::ShowToolPanel() {
@@ -496,11 +493,7 @@ void TMainForm::RebuildPanels() {
 
 TBarrier* TMainForm::WallToShow() const {
   TWater* water = FCore->ActiveWater();
-  if (!water) return nullptr;
-  TBarrier* shown = nullptr;
-  for (TBarrier* wall : ChildrenOf<TBarrier>(*water))
-    if (wall->ActiveTool || !shown || !shown->ActiveTool) shown = wall;
-  return shown;
+  return water ? SelectedOrLastChild<TBarrier>(*water) : nullptr;
 }
 
 void TMainForm::RebuildWallPanel() {

@@ -9,16 +9,7 @@
 
 namespace plashbox {
 
-void TIntensityScreen::DeclareProperties(TPropertyBuilder<TIntensityScreen>& P) {
-  P.Single("X1Percent", &TIntensityScreen::GetX1Percent,
-           [](TIntensityScreen& S, float V) { S.SetX1Percent(CheckedPercent(V)); })
-      .Single("Y1Percent", &TIntensityScreen::GetY1Percent,
-              [](TIntensityScreen& S, float V) { S.SetY1Percent(CheckedPercent(V)); })
-      .Single("X2Percent", &TIntensityScreen::GetX2Percent,
-              [](TIntensityScreen& S, float V) { S.SetX2Percent(CheckedPercent(V)); })
-      .Single("Y2Percent", &TIntensityScreen::GetY2Percent,
-              [](TIntensityScreen& S, float V) { S.SetY2Percent(CheckedPercent(V)); });
-}
+void TIntensityScreen::DeclareProperties(TPropertyBuilder<TIntensityScreen>& P) { DeclareHandlePercents(P, true); }
 
 const TNodeClass& TIntensityScreen::StaticClass() {
   static const TNodeClass cls =

@@ -7,9 +7,7 @@
 namespace plashbox {
 
 void TProbe::DeclareProperties(TPropertyBuilder<TProbe>& P) {
-  P.Single("X1Percent", &TProbe::GetX1Percent, [](TProbe& T, float V) { T.SetX1Percent(CheckedPercent(V)); })
-      .Single("Y1Percent", &TProbe::GetY1Percent, [](TProbe& T, float V) { T.SetY1Percent(CheckedPercent(V)); })
-      .Integer("ColourIndex", &TProbe::GetColourIndex, &TProbe::SetColourIndex, 0);
+  DeclareHandlePercents(P, false).Integer("ColourIndex", &TProbe::GetColourIndex, &TProbe::SetColourIndex, 0);
 }
 
 const TNodeClass& TProbe::StaticClass() {
