@@ -760,6 +760,7 @@ void TMainForm::OpenContextHelp() {
 #if !defined(_WIN32)
   if (FMarked == 1) page = "help/panels.html#source";
   if (FMarked == 2) page = "help/panels.html#index";
+  if (FShownTool && FShownTool->ActiveTool && ToolPanelShown()) page = "help/panels.html#probes";
 #endif
   OpenDocument(page);
 }
