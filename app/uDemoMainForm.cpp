@@ -278,8 +278,12 @@ void TMainForm::ShowToolPanel() {
   const bool show = FToolPanel && (FShownTool->ActiveTool || !wallSelected);
   FToolHolder->setVisible(show);
   FWallHolder->setVisible(FWallPanel && !show);
-  FToolHolder->setStyleSheet(QString("QFrame#PanelHolder { border: 2px solid %1; background: %2; }")
-                                 .arg((show && FShownTool->ActiveTool ? WaterBlue : FormColour).name(), FormColour.name()));
+  // The blue rim of the selected object's panel, set only when it changes.
+  const int marked = show && FShownTool->ActiveTool ? 1 : 0;
+  if (marked != FToolMarked)
+    FToolHolder->setStyleSheet(QString("QFrame#PanelHolder { border: 2px solid %1; background: %2; }")
+                                   .arg((marked ? WaterBlue : FormColour).name(), FormColour.name()));
+  FToolMarked = marked;
   if (auto* live = dynamic_cast<TLiveReadings*>(FToolPanel); live && show)
     live->Refresh(StepsPerSecond(SimulationSpeeds[FCore->Speed()]));
   FProbeButton->setEnabled(FCore->CanAddProbe());

@@ -210,6 +210,7 @@ class TMainForm : public QWidget {
   QFrame* FToolHolder = nullptr;
   QWidget* FToolPanel = nullptr;
   TRef<TBaseTool> FShownTool;
+  int FToolMarked = -1;
   int FMarked = -1;
 };
 
