@@ -117,7 +117,7 @@ void TProbeCP::paintEvent(QPaintEvent* Event) {
 TIntensityScreenCP::TIntensityScreenCP(QWidget* Parent) : QFrame(Parent) {
   setFixedSize(177, 152);
   FillBackground(*this, PanelColour);
-  MakeTitle(this, "Screen: intensity along it");
+  MakeTitle(this, "Screen intensity");
   Maxima = MakePanelLabel(this, "", QRect(7, 120, 165, 28), Qt::AlignLeft);
   Maxima->setWordWrap(true);
 }
