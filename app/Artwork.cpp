@@ -7,7 +7,11 @@
 #include <QPolygonF>
 #include <QRect>
 
+#include <cmath>
+
 #include "objects/uBarrier.h"
+#include "objects/uIntensityScreen.h"
+#include "objects/uProbe.h"
 #include "panels/Palette.h"
 
 namespace plashbox {
@@ -113,6 +117,39 @@ QImage RecordGlyph() {
   p.setPen(Qt::NoPen);
   p.setBrush(RecordingRed);
   p.drawEllipse(QRectF(6.5, 6.5, 11, 11));
+  return image;
+}
+
+QImage ProbeGlyph() {
+  QImage image = Blank(24, 24);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  // A trace across the glyph, and the probe's marker on it in the first probe's colour.
+  QPainterPath trace;
+  trace.moveTo(1, 15);
+  for (int x = 2; x <= 23; ++x) trace.lineTo(x, 15 - 5 * std::sin(x * 0.57));
+  p.setPen(QPen(WaterBlue, 1.4));
+  p.drawPath(trace);
+  const TPixelColor c = ProbeColours[0];
+  p.setPen(QPen(QColor(230, 236, 240), 1.5));
+  p.setBrush(QColor(c.Red, c.Green, c.Blue));
+  p.drawEllipse(QPointF(11, 15 - 5 * std::sin(11 * 0.57)), 4, 4);
+  return image;
+}
+
+QImage ScreenGlyph() {
+  QImage image = Blank(24, 24);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  const TPixelColor c = ScreenColour;
+  p.setPen(QPen(QColor(c.Red, c.Green, c.Blue).darker(130), 2));
+  p.drawLine(QPointF(5, 2), QPointF(5, 22));
+  // The fringes on it, brightest in the middle.
+  QPainterPath fringes;
+  fringes.moveTo(8, 2);
+  for (int y = 2; y <= 22; ++y) fringes.lineTo(8 + 12 * std::pow(std::cos((y - 12) * 0.35), 2) * (1 - std::abs(y - 12) / 14.0), y);
+  p.setPen(QPen(WaterBlue, 1.4));
+  p.drawPath(fringes);
   return image;
 }
 

@@ -21,6 +21,9 @@ QImage WallGlyph();
 QImage IntensityGlyph();
 // A red dot in a ring: record an animation. 24 x 24.
 QImage RecordGlyph();
+// A probe's marker on a wave with its trace, and a screen's line with its fringes.
+QImage ProbeGlyph();
+QImage ScreenGlyph();
 // The time controls: pause, a single step, slower and faster. 24 x 24.
 QImage PauseGlyph();
 QImage StepGlyph();

@@ -38,6 +38,9 @@
 #include "objects/uBaseRefractiveIndexMap.h"
 #include "objects/uBarrier.h"
 #include "panels/uWaterViewPanel.h"
+#include "objects/uBaseTool.h"
+#include "frame/ToolReadings.h"
+#include "panels/uProbeControlPanel.h"
 #include "panels/Palette.h"
 #include "panels/SpeedButton.h"
 
@@ -51,6 +54,8 @@ constexpr int PanelColumnWidth = 200;
 constexpr int PanelColumnGap = 17, PanelColumnMargin = 8;
 // Below the tank's frame.
 constexpr int BottomMargin = 23;
+// The tool bar's buttons, eleven of them before the menu button.
+constexpr int ToolButtonWidth = 29;
 // The view strip under the slide's line, and the space below it.
 constexpr int ViewStripHeight = 40 + 6;
 // The page at the normal tank; a bigger tank makes it grow.
@@ -188,7 +193,7 @@ void TMainForm::CreateTank() {
 void TMainForm::CreateToolBar() {
   FPanel2 = MakePanel(FContent, QRect(24, 16, 417, 38), PanelColour, true);
   FDripButton = new TCustomSpeedButton(FPanel2);
-  FDripButton->setGeometry(5, 2, 31, 31);
+  FDripButton->setGeometry(4, 2, ToolButtonWidth, 31);
   FDripButton->SetGroupIndex(321);
   FDripButton->SetAllowAllUp(true);
   FDripButton->SetFlat(true);
@@ -201,7 +206,7 @@ void TMainForm::CreateToolBar() {
   };
 
   FClearButton = new TCustomSpeedButton(FPanel2);
-  FClearButton->setGeometry(42, 2, 31, 31);
+  FClearButton->setGeometry(34, 2, ToolButtonWidth, 31);
   FClearButton->SetFlat(true);
   FClearButton->SetColor(Qt::white);
   FClearButton->SetGlyph(ClearGlyph());
@@ -220,37 +225,37 @@ void TMainForm::CreateToolBar() {
 }
 
 // Pause, single step and the speed with its two buttons, after the drip and clear buttons; then
-// the wall, the intensity view, a place for the probe (307) and the recording (339).
+// the wall, the intensity view, the probe, the screen and the recording (345).
 void TMainForm::CreateTimeControls() {
   const auto button = [this](int Left, const QImage& Glyph) {
     auto* b = new TCustomSpeedButton(FPanel2);
-    b->setGeometry(Left, 2, 31, 31);
+    b->setGeometry(Left, 2, ToolButtonWidth, 31);
     b->SetFlat(true);
     b->SetColor(Qt::white);
     b->SetGlyph(Glyph);
     return b;
   };
-  FPauseButton = button(74, PauseGlyph());
+  FPauseButton = button(68, PauseGlyph());
   FPauseButton->SetGroupIndex(322);
   FPauseButton->SetAllowAllUp(true);
   FPauseButton->OnClick = [this] { SetPaused(FPauseButton->Down()); };
-  FStepButton = button(106, StepGlyph());
+  FStepButton = button(98, StepGlyph());
   FStepButton->setToolTip("One step (.)");
   FStepButton->OnClick = [this] { SingleStep(); };
-  FSlowerButton = button(143, SlowerGlyph());
+  FSlowerButton = button(132, SlowerGlyph());
   FSlowerButton->setToolTip("Slower ([)");
   FSlowerButton->OnClick = [this] { SetSpeed(FCore->Speed() - 1); };
   FSpeedLabel = new QLabel(FPanel2);
-  FSpeedLabel->setGeometry(175, 2, 31, 31);
+  FSpeedLabel->setGeometry(161, 2, 30, 31);
   FSpeedLabel->setAlignment(Qt::AlignCenter);
   FSpeedLabel->setToolTip("Steps of the water per frame");
-  FFasterButton = button(206, FasterGlyph());
+  FFasterButton = button(191, FasterGlyph());
   FFasterButton->setToolTip("Faster (])");
   FFasterButton->OnClick = [this] { SetSpeed(FCore->Speed() + 1); };
-  FWallButton = button(243, WallGlyph());
+  FWallButton = button(225, WallGlyph());
   FWallButton->setToolTip("Add a wall with two slits; drag its ends, Delete removes it (W)");
   FWallButton->OnClick = [this] { FCore->AddWall(); };
-  FIntensityButton = button(275, IntensityGlyph());
+  FIntensityButton = button(255, IntensityGlyph());
   FIntensityButton->setObjectName("IntensityButton");
   FIntensityButton->SetGroupIndex(323);
   FIntensityButton->SetAllowAllUp(true);
@@ -259,7 +264,48 @@ void TMainForm::CreateTimeControls() {
     FCore->SetIntensityView(FIntensityButton->Down());
     ShowView();
   };
+  CreateMeasuringTools(button);
   ShowTimeControls();
+}
+
+// The probe and the screen on the tool bar, and the holder of their panels over the wall's.
+void TMainForm::CreateMeasuringTools(const std::function<TCustomSpeedButton*(int, const QImage&)>& Button) {
+  FProbeButton = Button(285, ProbeGlyph());
+  FProbeButton->setToolTip("Add a probe that graphs the water at its point, up to four; drag it (P)");
+  FProbeButton->OnClick = [this] { FCore->AddProbe(); };
+  FScreenButton = Button(315, ScreenGlyph());
+  FScreenButton->setToolTip("Add a screen that graphs the intensity along its line; drag its ends (S)");
+  FScreenButton->OnClick = [this] { FCore->AddScreen(); };
+}
+
+bool TMainForm::ToolPanelShown() const { return !FToolHolder->isHidden(); }
+
+TBaseTool* TMainForm::ToolToShow() const {
+  TWater* water = FCore->ActiveWater();
+  return water ? SelectedOrLastChild<TBaseTool>(*water) : nullptr;
+}
+
+void TMainForm::ShowToolPanel() {
+  TBaseTool* tool = ToolToShow();
+  if (tool != FShownTool.get() || (tool && !FToolPanel)) {
+    delete FToolPanel;
+    FShownTool = tool;
+    FToolPanel = PlacePanel(*FToolHolder, tool);
+  }
+  // Over the wall's panel unless the wall is the one selected.
+  const bool wallSelected = FShownWall && FShownWall->ActiveTool;
+  const bool show = FToolPanel && (FShownTool->ActiveTool || !wallSelected);
+  FToolHolder->setVisible(show);
+  FWallHolder->setVisible(FWallPanel && !show);
+  // The blue rim of the selected object's panel, set only when it changes.
+  const int marked = show && FShownTool->ActiveTool ? 1 : 0;
+  if (marked != FToolMarked)
+    FToolHolder->setStyleSheet(QString("QFrame#PanelHolder { border: 2px solid %1; background: %2; }")
+                                   .arg((marked ? WaterBlue : FormColour).name(), FormColour.name()));
+  FToolMarked = marked;
+  if (auto* live = dynamic_cast<TLiveReadings*>(FToolPanel); live && show)
+    live->Refresh(StepsPerSecond(SimulationSpeeds[FCore->Speed()]));
+  FProbeButton->setEnabled(FCore->CanAddProbe());
 }
 
 // Keys of the window, whichever of its widgets has the focus.
@@ -293,6 +339,8 @@ void TMainForm::CreateShortcuts() {
     FCore->SetIntensityView(!FCore->IntensityView());
     ShowView();
   });
+  key(Qt::Key_P, "ProbeKey", [this] { FCore->AddProbe(); });
+  key(Qt::Key_S, "ScreenKey", [this] { FCore->AddScreen(); });
   key(Qt::Key_PageUp, "PreviousSlideKey", [this] { FCore->PreviousSlide(); });
   key(Qt::Key_PageDown, "NextSlideKey", [this] { FCore->NextSlide(); });
   // These three are the Edit menu's items too, which show the keys.
@@ -389,6 +437,7 @@ void TMainForm::CreatePanelColumn() {
   FViewPanel->setObjectName("ViewPanel");
   // Its drags and keys are edits like a panel's.
   for (QWidget* part : FViewPanel->findChildren<QWidget*>()) part->installEventFilter(this);
+  FToolHolder = MakePanelHolder(FWallHolder->y(), FWallHolder->height());
 }
 
 QFrame* TMainForm::MakePanelHolder(int Top, int Height) {
@@ -465,6 +514,9 @@ void TMainForm::RebuildPanels() {
   FMapHolder->setVisible(FMapPanel != nullptr);
   RebuildWallPanel();
   ShowView();
+  delete FToolPanel;
+  FToolPanel = nullptr;
+  ShowToolPanel();
   ShowSlideName();
   FMarked = -1;
   MarkSelectedPanel();
@@ -473,11 +525,7 @@ void TMainForm::RebuildPanels() {
 
 TBarrier* TMainForm::WallToShow() const {
   TWater* water = FCore->ActiveWater();
-  if (!water) return nullptr;
-  TBarrier* shown = nullptr;
-  for (TBarrier* wall : ChildrenOf<TBarrier>(*water))
-    if (wall->ActiveTool || !shown || !shown->ActiveTool) shown = wall;
-  return shown;
+  return water ? SelectedOrLastChild<TBarrier>(*water) : nullptr;
 }
 
 void TMainForm::RebuildWallPanel() {
@@ -611,7 +659,8 @@ void TMainForm::PlaceBox() {
   FSlideLabel->setGeometry(frame.Left + 2, bottom + 3, frame.Width - 4, BottomMargin - 5);
   FViewPanel->move(frame.Left, bottom + BottomMargin);
   FDebugPanel->move(right + 22 - FDebugPanel->width(), bottom + 20 - FDebugPanel->height());
-  for (QFrame* holder : {FSourceHolder, FMapHolder, FWallHolder}) holder->move(right + PanelColumnGap, holder->y());
+  for (QFrame* holder : {FSourceHolder, FMapHolder, FWallHolder, FToolHolder})
+    holder->move(right + PanelColumnGap, holder->y());
   const QSize page(right + PanelColumnGap + PanelColumnWidth + PanelColumnMargin,
                    bottom + BottomMargin + ViewStripHeight);
   FContent->resize(page);
@@ -663,6 +712,7 @@ void TMainForm::Tick() {
   if (!FDebugPanel->isHidden()) ShowDataList();
   MarkSelectedPanel();
   FViewPanel->ShowValues();  // the averaging time follows the source's period
+  ShowToolPanel();
 }
 
 void TMainForm::ChooseDisplayShape(int Tag) {
@@ -769,6 +819,7 @@ void TMainForm::OpenContextHelp() {
 #if !defined(_WIN32)
   if (FMarked == 1) page = "help/panels.html#source";
   if (FMarked == 2) page = "help/panels.html#index";
+  if (FShownTool && FShownTool->ActiveTool && ToolPanelShown()) page = "help/panels.html#probes";
 #endif
   OpenDocument(page);
 }

@@ -16,6 +16,7 @@
 
 class QAction;
 class QFrame;
+class QImage;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -27,6 +28,7 @@ namespace plashbox {
 class TBarrier;
 class TWaterViewCP;
 class TGifRecorder;
+class TBaseTool;
 class TCustomSpeedButton;
 class TPaintBox;
 class TWELCOME;
@@ -115,6 +117,12 @@ class TMainForm : public QWidget {
   // The selected wall's panel, else the last wall's, under the map's; nil without walls.
   QWidget* WallPanel() const { return FWallPanel; }
   TCustomSpeedButton& WallButton() const { return *FWallButton; }
+  // The probe and screen buttons, and the panel of the selected (else the last) probe or
+  // screen, shown over the wall's unless the wall is selected; nil without probes and screens.
+  TCustomSpeedButton& ProbeButton() const { return *FProbeButton; }
+  TCustomSpeedButton& ScreenButton() const { return *FScreenButton; }
+  QWidget* ToolPanel() const { return FToolPanel; }
+  bool ToolPanelShown() const;
   // Which holder is marked as the selected object's: 0 none, 1 the source, 2 the map, 3 the wall.
   int MarkedPanel() const { return FMarked; }
   // New panels for the active water's objects.
@@ -185,6 +193,10 @@ class TMainForm : public QWidget {
   void RecordFrame();
   void ShowRecordingMark();
   void EndRecording();
+  void CreateMeasuringTools(const std::function<TCustomSpeedButton*(int, const QImage&)>& Button);
+  TBaseTool* ToolToShow() const;
+  // The tool's panel made anew when another tool is to be shown, placed, and refreshed.
+  void ShowToolPanel();
 
   std::unique_ptr<TMainFormCore> FCore;
   QWidget* FContent = nullptr;  // the page that holds every widget
@@ -224,6 +236,12 @@ class TMainForm : public QWidget {
   TCustomSpeedButton* FIntensityButton = nullptr;
   TWaterViewCP* FViewPanel = nullptr;
   QMenu* FColoursMenu = nullptr;
+  TCustomSpeedButton* FProbeButton = nullptr;
+  TCustomSpeedButton* FScreenButton = nullptr;
+  QFrame* FToolHolder = nullptr;
+  QWidget* FToolPanel = nullptr;
+  TRef<TBaseTool> FShownTool;
+  int FToolMarked = -1;
   int FMarked = -1;
   std::unique_ptr<TGifRecorder> FRecorder;
   int FRecordEvery = 1;

@@ -72,7 +72,7 @@ class TRecordDialog : public QDialog {
 void TMainForm::CreateRecordControls() {
   FRecordButton = new TCustomSpeedButton(FPanel2);
   FRecordButton->setObjectName("RecordButton");
-  FRecordButton->setGeometry(339, 2, 31, 31);
+  FRecordButton->setGeometry(345, 2, 29, 31);  // the last of the tool bar's buttons
   FRecordButton->SetFlat(true);
   FRecordButton->SetColor(Qt::white);
   FRecordButton->SetGlyph(RecordGlyph());

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "objects/uGeneralExciter.h"
+#include "objects/uIntensityScreen.h"
+#include "objects/uProbe.h"
 #include "raster/FastDIB.h"
 #include "sim/WaterStepKernels.h"
 #include "sim/WorkerPool.h"
@@ -46,6 +48,25 @@ void BM_SimulateStep(benchmark::State& state) {
   CountCellSteps(state, size);
 }
 BENCHMARK(BM_SimulateStep)->Arg(401)->Arg(1024)->Arg(2048)->Unit(benchmark::kMicrosecond);
+
+// The same step with four probes and a screen across the tank sampling it: beside
+// BM_SimulateStep, what the measuring tools cost.
+void BM_SimulateStepWithTools(benchmark::State& state) {
+  const auto size = static_cast<int32_t>(state.range(0));
+  const TRef<TWater> water = WavyWater(size);
+  for (int32_t i = 0; i < MaxProbes; ++i) {
+    const TRef<TProbe> probe = NewNode<TProbe>();
+    water->add(probe.get());
+    probe->SetX1Percent(20 + 20 * float(i));
+  }
+  water->add(NewNode<TIntensityScreen>().get());
+  for (auto _ : state) {
+    water->SimulateStep();
+    benchmark::ClobberMemory();
+  }
+  CountCellSteps(state, size);
+}
+BENCHMARK(BM_SimulateStepWithTools)->Arg(401)->Arg(1024)->Unit(benchmark::kMicrosecond);
 
 // Each kernel variant this processor runs, over the same grid as BM_SimulateStep: the
 // variants give the same bits, so the fastest is chosen at start-up.

@@ -61,6 +61,8 @@ struct TOptions {
   std::optional<int32_t> Slide;  // of a slideshow, 0-based
   bool ListSlides = false;
   bool Stats = false;
+  std::vector<std::string> Probes;  // "X,Y" each
+  std::string ProbeFile;            // empty: standard output
   int32_t Threads = HardwareThreads();
 };
 
@@ -223,7 +225,7 @@ class TIntensityMean {
 // Every output is checked before the run: a name that cannot be written fails at once.
 void CheckOutputs(const TOptions& O) {
   std::vector<std::string> names;
-  for (const std::string* name : {&O.FrameFile, &O.CellsFile, &O.IntensityFile, &O.SaveFile, &O.GifFile})
+  for (const std::string* name : {&O.FrameFile, &O.CellsFile, &O.IntensityFile, &O.SaveFile, &O.GifFile, &O.ProbeFile})
     if (!name->empty()) names.push_back(*name);
   try {
     CheckWritableFiles(names);
@@ -231,6 +233,71 @@ void CheckOutputs(const TOptions& O) {
     throw TUsageError(e.what());
   }
 }
+
+// The probes of --probe: points of the paint area whose displacement is written after every
+// tick as one CSV line, the tick first. They read the water only; the scene gets no objects.
+class TProbeLog {
+ public:
+  explicit TProbeLog(const TOptions& O) : ToFile(!O.ProbeFile.empty() && O.ProbeFile != StandardOutputName) {
+    for (const std::string& p : O.Probes) {
+      const std::vector<std::string> xy = SplitAt(p, ',');
+      TPoint point;
+      if (xy.size() != 2 || !ParseInteger(xy[0], point.X) || !ParseInteger(xy[1], point.Y))
+        throw TUsageError("--probe " + p + ": wants X,Y in whole pixels of the paint area");
+      Points.push_back(point);
+    }
+    if (Points.empty()) {
+      if (!O.ProbeFile.empty()) throw TUsageError("--probe-out " + O.ProbeFile + ": no --probe given");
+      return;
+    }
+    if (!ToFile)
+      for (const std::string* name : {&O.FrameFile, &O.CellsFile, &O.SaveFile})
+        if (*name == StandardOutputName)
+          throw TUsageError("--probe writes to standard output, as does another output: give --probe-out FILE");
+  }
+  bool Active() const { return !Points.empty(); }
+  // The points must lie on the water the run shows, whatever size it takes.
+  void Start(const TWater* Water) {
+    if (!Active()) return;
+    if (!Water) throw TUsageError("--probe: the scene has no active water");
+    std::string header = "tick";
+    for (const TPoint& p : Points) {
+      if (p.X < 0 || p.Y < 0 || p.X >= Water->GridWidth() || p.Y >= Water->GridHeight())
+        throw TUsageError("--probe " + std::to_string(p.X) + "," + std::to_string(p.Y) + ": outside the " +
+                          std::to_string(Water->GridWidth()) + " x " + std::to_string(Water->GridHeight()) +
+                          " paint area");
+      header += ",x=" + std::to_string(p.X) + " y=" + std::to_string(p.Y);
+    }
+    Emit(header + "\n");
+  }
+  void Record(int32_t Tick, const TWater* Water) {
+    if (!Active()) return;
+    std::string line = std::to_string(Tick);
+    char number[32];
+    for (const TPoint& p : Points) {
+      // Nine significant digits give back the very float.
+      std::snprintf(number, sizeof number, ",%.9g", Water ? double(Water->DisplacementAt(p.X, p.Y)) : 0.0);
+      line += number;
+    }
+    Emit(line + "\n");
+  }
+  // The whole log, for the file written with the other outputs.
+  std::string Text() const { return Kept; }
+  bool ToFile;
+
+ private:
+  struct TPoint {
+    int32_t X = 0, Y = 0;
+  };
+  void Emit(const std::string& Line) {
+    if (ToFile)
+      Kept += Line;
+    else
+      std::fputs(Line.c_str(), stdout);
+  }
+  std::vector<TPoint> Points;
+  std::string Kept;
+};
 
 int Run(const TOptions& O) {
   CheckOutputs(O);
@@ -244,6 +311,7 @@ int Run(const TOptions& O) {
   if (!O.GifFile.empty() && O.Steps < O.GifEvery)
     throw TUsageError("--gif " + O.GifFile + ": the run's " + std::to_string(O.Steps) + " ticks hold no frame for --every " +
                       std::to_string(O.GifEvery));
+  TProbeLog probes(O);
   std::vector<TPropertySetting> settings;
   for (const std::string& s : O.Settings) try {
       settings.push_back(ParsePropertySetting(s));
@@ -303,6 +371,7 @@ int Run(const TOptions& O) {
   } catch (const std::exception& e) {
     throw TUsageError(e.what());
   }
+  probes.Start(form.ActiveWater());
   const auto start = std::chrono::steady_clock::now();
   std::chrono::steady_clock::duration exporting{};
   auto next = events.begin();
@@ -316,6 +385,7 @@ int Run(const TOptions& O) {
       gif->AfterTick(tick, form.GetSurface());
       exporting += std::chrono::steady_clock::now() - before;
     }
+    probes.Record(tick, form.ActiveWater());
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start - exporting).count();
@@ -327,6 +397,7 @@ int Run(const TOptions& O) {
     files.emplace_back(O.CellsFile, CellsAsFloats(*form.ActiveWater()->Cells()));
   }
   if (!O.IntensityFile.empty()) files.emplace_back(O.IntensityFile, intensity.AsFloats());
+  if (probes.Active() && probes.ToFile) files.emplace_back(O.ProbeFile, probes.Text());
   if (!O.SaveFile.empty()) {
     std::ostringstream scene;
     form.GetSlideshow()->SaveToStream(scene, true, 0);
@@ -383,6 +454,11 @@ int main(int argc, char** argv) {
   app.add_flag("--list-slides", o.ListSlides, "print the index, name and description of every slide, tab-separated, and stop");
   app.add_option("--threads", o.Threads, "threads that share every step and picture, 1 to 256; the frames are the same for every count")
       ->check(CLI::Range(1, int32_t(MaxThreads)))->capture_default_str();
+  app.add_option("--probe", o.Probes,
+                 "repeatable, X,Y: a point of the paint area (Y downward) whose displacement is printed after "
+                 "every tick as CSV, the tick first, one column per probe, after a header line")
+      ->take_all()->allow_extra_args(false);
+  app.add_option("--probe-out", o.ProbeFile, "the probes' CSV into this file (written whole at the end) instead of standard output");
   app.add_flag("--stats", o.Stats, "print the frame statistics at the end");
   try {
     app.parse(argc, argv);

@@ -2,8 +2,10 @@
 
 #include "objects/uBarrier.h"
 #include "objects/uBlockRIMapper.h"
+#include "objects/uIntensityScreen.h"
 #include "objects/uLensRIMapper.h"
 #include "objects/uPrismRIMapper.h"
+#include "objects/uProbe.h"
 #include "objects/uGeneralExciter.h"
 #include "sim/uWaterCollection.h"
 #include "xmlworker/XMLWorker.h"
@@ -15,7 +17,8 @@ void RegisterClasses(void (*RegisterPanels)()) {
   TNodeRegistry& registry = NodeRegistry();
   for (const TNodeClass* c : {&TSlideshow::StaticClass(), &TWater::StaticClass(), &TBlockRIMapper::StaticClass(),
                               &TGeneralExciter::StaticClass(), &TBarrier::StaticClass(),
-                              &TLensRIMapper::StaticClass(), &TPrismRIMapper::StaticClass()})
+                              &TLensRIMapper::StaticClass(), &TPrismRIMapper::StaticClass(), &TProbe::StaticClass(),
+                              &TIntensityScreen::StaticClass()})
     if (!registry.IsRegistered(c->ClassName())) registry.RegisterNode(c);
   // The maps a scene can switch between, the block first: a new scene takes it. The general
   // exciter is the one source class of a new scene.

@@ -1,6 +1,7 @@
 #include "frame/uDemoMainFormCore.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +13,8 @@
 #include "objects/uBarrier.h"
 #include "objects/uBaseExciter.h"
 #include "objects/uBaseRefractiveIndexMap.h"
+#include "objects/uIntensityScreen.h"
+#include "objects/uProbe.h"
 #include "raster/FastDraw.h"
 #include "sim/WorkerPool.h"
 #include "xmlworker/XMLFormat.h"
@@ -337,6 +340,30 @@ void TMainFormCore::SetColourScheme(int32_t Scheme) {
   if (Scheme < 0 || Scheme >= ColourSchemeCount) return;
   EditActiveWater("choose colours", [Scheme](TWater& W) { W.SetColourScheme(TColourScheme(Scheme)); });
 }
+
+bool TMainFormCore::CanAddProbe() {
+  TWater* water = ActiveWater();
+  if (!water || MouseIsDown) return false;
+  int32_t probes = 0;
+  for ([[maybe_unused]] TProbe* probe : ChildrenOf<TProbe>(*water)) ++probes;
+  return probes < MaxProbes;
+}
+
+bool TMainFormCore::AddProbe() {
+  if (!CanAddProbe()) return false;
+  std::array<bool, MaxProbes> taken{};
+  for (TProbe* probe : ChildrenOf<TProbe>(*ActiveWater())) taken[size_t(probe->GetColourIndex())] = true;
+  const auto free = std::find(taken.begin(), taken.end(), false);
+  const int32_t index = int32_t(free - taken.begin());
+  const TRef<TProbe> probe = NewNode<TProbe>();
+  probe->SetColourIndex(index);
+  // Side by side, so a new probe never hides one already there.
+  probe->X1Percent = 55 + 10 * float(index);
+  AddObject(probe);
+  return true;
+}
+
+void TMainFormCore::AddScreen() { AddObject(NewNode<TIntensityScreen>()); }
 
 bool TMainFormCore::ChooseMap(const TNodeClass& Class) {
   TWater* water = ActiveWater();

@@ -153,6 +153,12 @@ class TMainFormCore {
   void SetIntensityView(bool On);
   int32_t ColourScheme();
   void SetColourScheme(int32_t Scheme);
+  // The tool bar's probe: the next free of the probes' colours, near the middle of the tank (one
+  // edit); refused (false) while the water holds MaxProbes probes.
+  bool AddProbe();
+  bool CanAddProbe();
+  // The tool bar's screen: upright near the right-hand side (one edit).
+  void AddScreen();
   // The active water's map made anew of Class (one of the map class list), in its place, with
   // its index and centre kept; one edit. False when the water has no map or it is of Class.
   bool ChooseMap(const TNodeClass& Class);

@@ -17,10 +17,7 @@ int32_t Checked(const char* Name, int32_t Value, int32_t Low, int32_t High, cons
 }  // namespace
 
 void TBarrier::DeclareProperties(TPropertyBuilder<TBarrier>& P) {
-  P.Single("X1Percent", &TBarrier::GetX1Percent, [](TBarrier& B, float V) { B.SetX1Percent(CheckedPercent(V)); })
-      .Single("Y1Percent", &TBarrier::GetY1Percent, [](TBarrier& B, float V) { B.SetY1Percent(CheckedPercent(V)); })
-      .Single("X2Percent", &TBarrier::GetX2Percent, [](TBarrier& B, float V) { B.SetX2Percent(CheckedPercent(V)); })
-      .Single("Y2Percent", &TBarrier::GetY2Percent, [](TBarrier& B, float V) { B.SetY2Percent(CheckedPercent(V)); })
+  DeclareHandlePercents(P, true)
       .Integer("Thickness", &TBarrier::Thickness, &TBarrier::SetThickness, 3)
       .Integer("Slits", &TBarrier::Slits, &TBarrier::SetSlits)
       .Integer("SlitWidth", &TBarrier::SlitWidth, &TBarrier::SetSlitWidth, 6)

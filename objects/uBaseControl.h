@@ -79,4 +79,25 @@ class TBaseControl : public TBaseWaterObject {
   static void DeclareProperties(TPropertyBuilder<TBaseControl>& P);
 };
 
+// The percent positions of handle 1, and with Both of handle 2, published as the scene files
+// name them, each taken into the range a position set by name may have.
+template <class T>
+TPropertyBuilder<T>& DeclareHandlePercents(TPropertyBuilder<T>& P, bool Both) {
+  P.Single("X1Percent", &T::GetX1Percent, [](T& C, float V) { C.SetX1Percent(CheckedPercent(V)); })
+      .Single("Y1Percent", &T::GetY1Percent, [](T& C, float V) { C.SetY1Percent(CheckedPercent(V)); });
+  if (Both)
+    P.Single("X2Percent", &T::GetX2Percent, [](T& C, float V) { C.SetX2Percent(CheckedPercent(V)); })
+        .Single("Y2Percent", &T::GetY2Percent, [](T& C, float V) { C.SetY2Percent(CheckedPercent(V)); });
+  return P;
+}
+
+// Of the children of Parent that are a T, the selected one, else the last; nil without any.
+template <class T>
+T* SelectedOrLastChild(iXMLNode& Parent) {
+  T* shown = nullptr;
+  for (T* child : ChildrenOf<T>(Parent))
+    if (child->ActiveTool || !shown || !shown->ActiveTool) shown = child;
+  return shown;
+}
+
 }  // namespace plashbox

@@ -9,6 +9,7 @@
 #include "panels/uBaseExciterControlPanel.h"
 #include "panels/uControlPanelRefractiveIndex.h"
 #include "panels/uGeneralExciterControlPanel.h"
+#include "panels/uProbeControlPanel.h"
 
 namespace plashbox {
 
@@ -30,6 +31,8 @@ void RegisterControlPanels() {
   RegisterControlPanel(TGeneralExciter::StaticClass(), &MakePanel<TGeneralExciterCP, TGeneralExciter>);
   RegisterControlPanel(TBaseRIControlRIMapper::StaticClass(), &MakePanel<TRefractiveIndexCP, TBaseRIControlRIMapper>);
   RegisterControlPanel(TBarrier::StaticClass(), &MakePanel<TBarrierCP, TBarrier>);
+  RegisterControlPanel(TProbe::StaticClass(), &MakePanel<TProbeCP, TProbe>);
+  RegisterControlPanel(TIntensityScreen::StaticClass(), &MakePanel<TIntensityScreenCP, TIntensityScreen>);
 }
 
 }  // namespace plashbox

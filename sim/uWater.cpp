@@ -96,11 +96,13 @@ void TWater::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_
     source->DripY = Y;
     return;
   }
-  // Selected tools are offered the press first, then every other object, until one takes it.
-  for (const bool toolsPass : {true, false})
+  // Selected tools are offered the press first, then the other tools (small markers that sit
+  // on top of a block or a wall), then every other object, until one takes it.
+  const auto rank = [](TBaseWaterObject* Object) { return IsActiveTool(Object) ? 0 : dynamic_cast<TBaseTool*>(Object) ? 1 : 2; };
+  for (const int pass : {0, 1, 2})
     for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this)) {
       if (Grabbed) break;
-      if (IsActiveTool(object) != toolsPass) continue;
+      if (rank(object) != pass) continue;
       MouseTarget = object;
       object->MouseDown(Button, Shift, X, Y, Grabbed);
     }

@@ -32,6 +32,7 @@
 #include "frame/SceneFiles.h"
 #include "panels/ControlPanels.h"
 #include "panels/uBarrierControlPanel.h"
+#include "panels/uProbeControlPanel.h"
 #include "panels/uControlPanelRefractiveIndex.h"
 #include "panels/uGeneralExciterControlPanel.h"
 #include "panels/uWaterViewPanel.h"
@@ -44,6 +45,8 @@
 #include "objects/uBarrier.h"
 #include "objects/uBaseExciter.h"
 #include "objects/uBlockRIMapper.h"
+#include "objects/uIntensityScreen.h"
+#include "objects/uProbe.h"
 #include "objects/uGeneralExciter.h"
 #include "panels/SpeedButton.h"
 
@@ -80,10 +83,10 @@ TEST_F(MainForm, LayoutOfTheWindow) {
   EXPECT_EQ(form->size(), QSize(466 + 200, 506 + 46)) << "the tank's window, the panel column and the view strip";
   EXPECT_EQ(form->palette().color(QPalette::Window), QColor(122, 122, 133));
   EXPECT_EQ(form->Box().geometry(), QRect(32, 74, 401, 401));
-  EXPECT_EQ(form->DripButton().geometry(), QRect(5, 2, 31, 31));
+  EXPECT_EQ(form->DripButton().geometry(), QRect(4, 2, 29, 31));
   EXPECT_EQ(form->DripButton().GroupIndex(), 321);
   EXPECT_TRUE(form->DripButton().AllowAllUp());
-  EXPECT_EQ(form->ClearButton().geometry(), QRect(42, 2, 31, 31));
+  EXPECT_EQ(form->ClearButton().geometry(), QRect(34, 2, 29, 31));
   EXPECT_EQ(form->MenuButton().geometry(), QRect(382, 4, 29, 29));
   EXPECT_EQ(form->ShowDebugPanelButton().geometry(), QRect(443, 483, 17, 17));
   EXPECT_EQ(form->DebugPanel().geometry(), QRect(295, 296, 168, 207));
@@ -679,6 +682,63 @@ TEST_F(MainForm, TheExperimentsChooserShowsEverySlideAndRunsTheOneChosen) {
   EXPECT_TRUE(form->SlideName().text().startsWith("10/14  A convex lens"));
   QTest::keyClick(form.get(), Qt::Key_PageDown);
   EXPECT_TRUE(form->SlideName().text().startsWith("11/14"));
+}
+
+TEST_F(MainForm, ProbesAndTheScreenComeFromTheToolBarWithLivePanels) {
+  auto form = Make();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  form->ChooseTankSize(401, 401);
+  EXPECT_EQ(form->ToolPanel(), nullptr);
+  form->ProbeButton().Click();
+  TWater& water = *form->Core().ActiveWater();
+  TProbe* probe = LastChildOf<TProbe>(water);
+  ASSERT_NE(probe, nullptr);
+  EXPECT_EQ(form->Core().UndoText(), "add probe");
+  auto* panel = qobject_cast<TProbeCP*>(form->ToolPanel());
+  ASSERT_NE(panel, nullptr);
+  EXPECT_TRUE(form->ToolPanelShown());
+  // In the beam: after some frames the row reads the source's period.
+  probe->SetX1Percent(30);
+  for (int i = 0; i < 400; ++i) form->Tick();
+  EXPECT_TRUE(panel->RowText(0).startsWith("35.")) << panel->RowText(0).toStdString();
+  EXPECT_EQ(panel->RowText(1), "");
+  // The graph shows the trace in the probe's colour.
+  const QImage picture = panel->grab().toImage();
+  const TPixelColor c = ProbeColours[0];
+  bool coloured = false;
+  const QRect graph = TProbeCP::GraphRect();
+  for (int y = graph.top(); y <= graph.bottom() && !coloured; ++y)
+    for (int x = graph.left(); x <= graph.right() && !coloured; ++x) {
+      const QColor seen = picture.pixelColor(x, y);
+      coloured = std::abs(seen.red() - c.Red) < 40 && std::abs(seen.green() - c.Green) < 40 && std::abs(seen.blue() - c.Blue) < 40;
+    }
+  EXPECT_TRUE(coloured);
+
+  // Three more by key, then the button greys out.
+  for (int i = 0; i < 3; ++i) QTest::keyClick(form.get(), Qt::Key_P);
+  QTest::keyClick(form.get(), Qt::Key_P);
+  form->Tick();
+  int probes = 0;
+  for ([[maybe_unused]] TProbe* p : ChildrenOf<TProbe>(water)) ++probes;
+  EXPECT_EQ(probes, MaxProbes);
+  EXPECT_FALSE(form->ProbeButton().isEnabled());
+
+  // A wall selected shows its panel in that place; the screen, once added, shows its own.
+  form->WallButton().Click();
+  form->Tick();
+  EXPECT_FALSE(form->ToolPanelShown());
+  EXPECT_FALSE(form->WallPanel()->parentWidget()->isHidden());
+  form->ScreenButton().Click();
+  form->Tick();
+  EXPECT_TRUE(form->ToolPanelShown());
+  auto* screenPanel = qobject_cast<TIntensityScreenCP*>(form->ToolPanel());
+  ASSERT_NE(screenPanel, nullptr);
+  EXPECT_FALSE(screenPanel->MaximaLine().isEmpty());
+  QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);
+  form->Tick();
+  EXPECT_EQ(LastChildOf<TIntensityScreen>(water), nullptr);
+  EXPECT_NE(qobject_cast<TProbeCP*>(form->ToolPanel()), nullptr) << "back to the probes";
 }
 
 }  // namespace

@@ -173,7 +173,7 @@ TEST_F(Cli, ABrokenSceneFileIsRefusedWithTheReadersMessage) {
 TEST_F(Cli, HelpListsEveryOption) {
   const TRun run = Run("--help");
   EXPECT_EQ(run.Status, 0);
-  for (const char* option : {"--size", "--steps", "--seed", "--set", "--event", "--frame", "--cells", "--save", "--scene", "--stats"})
+  for (const char* option : {"--size", "--steps", "--seed", "--set", "--event", "--frame", "--cells", "--save", "--scene", "--stats", "--probe", "--probe-out"})
     EXPECT_NE(run.Output.find(option), std::string::npos) << option;
   for (const char* option : {"--gif", "--every", "--intensity", "--average-from"}) EXPECT_NE(run.Output.find(option), std::string::npos) << option;
 }
@@ -356,3 +356,57 @@ TEST_F(Cli, ExportErrorsNameThePathAndLeaveNoFile) {
 }
 
 }  // namespace export_tests
+
+// The probes' CSV: a header, then per tick the tick and the very float of every probe's cell,
+// the same as the cell dump holds after the last tick.
+TEST_F(Cli, ProbesPrintTheDisplacementOfTheirCellsAfterEveryTick) {
+  const std::string common =
+      "--steps 30 --size 101x101 --set TGeneralExciter.BeamType=0 --set TGeneralExciter.X1Percent=50 "
+      "--set TGeneralExciter.Y1Percent=50 --probe 50,50 --probe 60,40";
+  const TRun run = Run(common + " --cells " + Path("c.raw"));
+  ASSERT_EQ(run.Status, 0) << run.Output;
+  std::istringstream lines(run.Output);
+  std::string line, last;
+  std::getline(lines, line);
+  EXPECT_EQ(line, "tick,x=50 y=50,x=60 y=40");
+  int rows = 0;
+  while (std::getline(lines, line)) {
+    ++rows;
+    EXPECT_EQ(line.substr(0, line.find(',')), std::to_string(rows));
+    last = line;
+  }
+  ASSERT_EQ(rows, 30);
+  // Cell (x, y upward) of paint-area point (X, Y downward) is (X, H - 1 - Y).
+  const std::string cells = Read(Path("c.raw"));
+  const auto displacement = [&](int X, int Y) {
+    float value = 0;
+    std::memcpy(&value, cells.data() + (size_t(X) * 101 + size_t(100 - Y)) * 16, sizeof value);
+    return value;
+  };
+  const size_t first = last.find(','), second = last.find(',', first + 1);
+  EXPECT_EQ(std::strtof(last.c_str() + first + 1, nullptr), displacement(50, 50));
+  EXPECT_EQ(std::strtof(last.c_str() + second + 1, nullptr), displacement(60, 40));
+  EXPECT_NE(displacement(60, 40), 0.0f) << "the wave has reached the second probe";
+
+  // Into a file instead, the same text; nothing on standard output.
+  const TRun file = Run(common + " --probe-out " + Path("p.csv"));
+  ASSERT_EQ(file.Status, 0) << file.Output;
+  EXPECT_EQ(file.Output, "");
+  EXPECT_EQ(Read(Path("p.csv")), run.Output);
+}
+
+TEST_F(Cli, BadProbesAreRefusedBeforeTheRun) {
+  const auto refused = [&](const std::string& Arguments, const std::string& Named) {
+    const TRun run = Run("--steps 3 " + Arguments);
+    EXPECT_EQ(run.Status, 2) << Arguments;
+    EXPECT_NE(run.Output.find(Named), std::string::npos) << run.Output;
+    EXPECT_EQ(run.Output.find("tick"), std::string::npos) << "no CSV before the error: " << run.Output;
+  };
+  refused("--probe 10", "--probe 10");
+  refused("--probe 10,x", "--probe 10,x");
+  refused("--probe 401,10", "outside the 401 x 401");
+  refused("--probe 10,10 --probe-out " + Path("no/such/folder/p.csv"), Path("no/such/folder/p.csv"));
+  refused("--probe-out " + Path("p.csv"), "no --probe");
+  refused("--probe 10,10 --frame -", "--probe-out");
+  EXPECT_FALSE(fs::exists(Path("p.csv")));
+}

@@ -12,10 +12,13 @@
 #include "frame/ClassRegistration.h"
 #include "frame/SceneEditing.h"
 #include "frame/SceneFiles.h"
+#include "frame/ToolReadings.h"
 #include "frame/uDemoMainFormCore.h"
 #include "grid/Rounding.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uBlockRIMapper.h"
+#include "objects/uIntensityScreen.h"
+#include "objects/uProbe.h"
 #include "objects/uGeneralExciter.h"
 #include "objects/uLensRIMapper.h"
 #include "objects/uPrismRIMapper.h"
@@ -294,6 +297,105 @@ TEST_F(SceneHistory, AFreshSceneForgetsTheHistory) {
   EXPECT_FALSE(Core.CanUndo());
   EXPECT_EQ(Core.GetSlideshow()->GetParentNode()->AsObject(), &Core.GetHistory())
       << "the history is the document's root, where the messenger posts the records";
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<TProbe*> Probes(TWater& Water) {
+  std::vector<TProbe*> found;
+  for (TProbe* probe : ChildrenOf<TProbe>(Water)) found.push_back(probe);
+  return found;
+}
+
+TEST_F(SceneHistory, ProbesAreAddedInTheirOwnColoursUpToFourAndUndone) {
+  for (int i = 0; i < MaxProbes; ++i) {
+    EXPECT_TRUE(Core.CanAddProbe());
+    ASSERT_TRUE(Core.AddProbe());
+    EXPECT_EQ(Core.UndoText(), "add probe");
+  }
+  EXPECT_FALSE(Core.CanAddProbe());
+  EXPECT_FALSE(Core.AddProbe()) << "a fifth is refused";
+  std::vector<TProbe*> probes = Probes(Water());
+  ASSERT_EQ(probes.size(), size_t(MaxProbes));
+  for (int i = 0; i < MaxProbes; ++i) EXPECT_EQ(probes[size_t(i)]->GetColourIndex(), i);
+  EXPECT_NE(probes[0]->X1, probes[1]->X1) << "side by side, not on top of each other";
+
+  // The second deleted: a new one takes its colour again.
+  probes[1]->Select(false);
+  ASSERT_TRUE(Core.DeleteSelected());
+  EXPECT_EQ(Core.UndoText(), "delete probe");
+  ASSERT_TRUE(Core.AddProbe());
+  EXPECT_EQ(Probes(Water()).back()->GetColourIndex(), 1);
+  ASSERT_TRUE(Core.Undo());
+  ASSERT_TRUE(Core.Undo());
+  EXPECT_EQ(Probes(Water()).size(), size_t(MaxProbes)) << "the deleted one is back";
+
+  // A drag of a probe is one edit, named after it; unselected over the block, it is the probe
+  // that the press takes.
+  TProbe& probe = *Probes(Water())[0];
+  const int32_t x = probe.X1, y = ScreenRow(Water().GridHeight(), probe.Y1);
+  const std::string before = State();
+  Drag(x, y, x - 60, y + 30);
+  EXPECT_EQ(probe.X1, x - 60);
+  EXPECT_EQ(Core.UndoText(), "move probe");
+  ASSERT_TRUE(Core.Undo());
+  EXPECT_EQ(State(), before);
+  EXPECT_EQ(probe.X1, x);
+  while (Core.Undo()) {
+  }
+  EXPECT_TRUE(Probes(Water()).empty());
+}
+
+TEST_F(SceneHistory, ProbesAndScreensAreSavedWithTheirPlacesAndColours) {
+  ASSERT_TRUE(Core.AddProbe());
+  ASSERT_TRUE(Core.AddProbe());
+  Probes(Water())[1]->SetX1Percent(20);
+  Probes(Water())[1]->SetY1Percent(75);
+  Core.AddScreen();
+  LastChildOf<TIntensityScreen>(Water())->SetX2Percent(60);
+  const std::string file = (std::filesystem::temp_directory_path() / "plashbox-probes-test.xml").string();
+  Core.SaveScene(file);
+  const TRef<TWaterCollection> loaded = LoadScene(file);
+  std::filesystem::remove(file);
+  TWater& water = *loaded->ActiveWater();
+  water.SetGridSize(401, 401);
+  const std::vector<TProbe*> probes = Probes(water);
+  ASSERT_EQ(probes.size(), 2u);
+  EXPECT_EQ(probes[1]->GetColourIndex(), 1);
+  EXPECT_EQ(probes[1]->X1, Probes(Water())[1]->X1);
+  EXPECT_EQ(probes[1]->Y1, Probes(Water())[1]->Y1);
+  TIntensityScreen* screen = LastChildOf<TIntensityScreen>(water);
+  ASSERT_NE(screen, nullptr);
+  EXPECT_EQ(screen->X2, LastChildOf<TIntensityScreen>(Water())->X2);
+}
+
+TEST_F(SceneHistory, ProbesAreSampledOnceAStepAtEverySpeedAndReadInHertzOfIt) {
+  ASSERT_TRUE(Core.AddProbe());
+  ASSERT_TRUE(Core.AddProbe());
+  Probes(Water())[0]->SetX1Percent(20);
+  Probes(Water())[1]->SetX1Percent(20);
+  Core.SetSpeed(5);  // 8 steps a tick
+  const int64_t steps = Core.TotalSteps;
+  for (int i = 0; i < 100; ++i) Core.Tick();
+  EXPECT_EQ(Probes(Water())[0]->Samples(), Core.TotalSteps - steps);
+  EXPECT_EQ(StepsPerSecond(SimulationSpeeds[5]), 500);
+  EXPECT_EQ(StepsPerSecond(SimulationSpeeds[0]), 62.5 / 4);
+  // The demonstration's beam, 25 cells long: 35.4 steps, 14.1 Hz at 8x.
+  const TProbeReport report = ReadProbes(Water(), StepsPerSecond(SimulationSpeeds[5]));
+  ASSERT_EQ(report.Probes.size(), 2u);
+  ASSERT_TRUE(report.Probes[0].Measure.Valid);
+  EXPECT_NEAR(report.Probes[0].Measure.PeriodSteps, 25 / 0.7071, 1);
+  EXPECT_NEAR(report.Probes[0].Hertz, 500 / (25 / 0.7071), 0.5);
+  ASSERT_TRUE(report.HasPhase);
+  EXPECT_NEAR(report.PhaseDegrees, 0, 1) << "two probes on one cell";
+  EXPECT_EQ(ProbeReadingText(report.Probes[0]).substr(0, 3), "35.");
+  EXPECT_EQ(PhaseText(TProbeReport{{}, true, -30.4}), "2 leads 1 by 30\u00b0");
+  EXPECT_EQ(PhaseText(TProbeReport{{}, true, 90}), "2 lags 1 by 90\u00b0");
+  EXPECT_EQ(PhaseText(TProbeReport{}), "");
+  TProbeReading unknown;
+  EXPECT_EQ(ProbeReadingText(unknown), "- steps, - Hz, p-p 0");
 }
 
 }  // namespace

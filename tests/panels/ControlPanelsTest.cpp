@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <QTest>
 
+#include <cmath>
 #include <memory>
 
 #include "objects/uBlockRIMapper.h"
@@ -20,6 +21,8 @@
 #include "panels/uBaseExciterControlPanel.h"
 #include "panels/uControlPanelRefractiveIndex.h"
 #include "panels/uGeneralExciterControlPanel.h"
+#include "panels/uProbeControlPanel.h"
+#include "sim/uWater.h"
 #include "xmlworker/XMLProperties.h"
 
 using namespace plashbox;
@@ -207,6 +210,48 @@ TEST(ControlPanels, ObjectsHandOutTheirPanels) {
   const TRef<TBaseExciter> plain = NewNode<TBaseExciter>();
   panel = plain->CreateControlPanel();
   EXPECT_NE(dynamic_cast<TBaseExciterCP*>(panel.get()), nullptr);
+
+  const TRef<TProbe> probe = NewNode<TProbe>();
+  EXPECT_NE(dynamic_cast<TProbeCP*>(probe->CreateControlPanel().get()), nullptr);
+  const TRef<TIntensityScreen> screen = NewNode<TIntensityScreen>();
+  EXPECT_NE(dynamic_cast<TIntensityScreenCP*>(screen->CreateControlPanel().get()), nullptr);
+}
+
+// The probes' panel lists every probe of its probe's water in child order, and nothing once the
+// probe has left the water; the screen's says when its water keeps no intensity.
+TEST(ProbeCP, RowsFollowTheWatersProbes) {
+  const TRef<TWater> water = NewNode<TWater>();
+  water->SetGridSize(60, 60);
+  const TRef<TProbe> first = NewNode<TProbe>(), second = NewNode<TProbe>();
+  water->add(first.get());
+  water->add(second.get());
+  second->SetColourIndex(3);
+  second->SetX1Percent(20);
+  // A sine of 20 steps at the first probe's cell, nothing at the second's.
+  for (int step = 0; step < 200; ++step) {
+    (*water->Cells())[first->X1][first->Y1].Displacement = static_cast<float>(0.5 * std::sin(step * 3.14159265358979 / 10));
+    first->SampleWater();
+    second->SampleWater();
+  }
+  TProbeCP panel;
+  panel.Bind(*second);
+  panel.Refresh(62.5);
+  EXPECT_EQ(panel.RowText(0), "20.0 steps, 3.12 Hz, p-p 1");
+  EXPECT_EQ(panel.RowText(1), "- steps, - Hz, p-p 0");
+  EXPECT_EQ(panel.RowText(2), "");
+  EXPECT_EQ(panel.PhaseLine(), "");
+  panel.grab();  // paints both traces
+  water->Remove(second.get());
+  panel.Refresh(62.5);
+  EXPECT_EQ(panel.RowText(0), "");
+
+  const TRef<TIntensityScreen> screen = NewNode<TIntensityScreen>();
+  water->add(screen.get());
+  TIntensityScreenCP screenPanel;
+  EXPECT_EQ(screenPanel.MaximaLine(), "");
+  screenPanel.Bind(*screen);
+  EXPECT_EQ(screenPanel.MaximaLine(), water->KeepsIntensity() ? "no maxima yet" : "no intensity kept yet");
+  screenPanel.grab();
 }
 
 TEST(BaseExciterCP, EditsByPropertyName) {
