@@ -44,31 +44,28 @@ inline double ReducedQuarter(double X, int& Quadrant) {
   return ((X - n * 1.57079632673412561417e+00) - n * 6.07710050630396597660e-11) - n * 2.02226624871116645580e-21;
 }
 
+// The sine of r + Quadrant x pi/2 for a reduced r.
+inline double SineInQuadrant(double R, int Quadrant) {
+  switch (Quadrant & 3) {
+    case 0: return SinKernel(R);
+    case 1: return CosKernel(R);
+    case 2: return -SinKernel(R);
+    default: return -CosKernel(R);
+  }
+}
+
+// Shift 0 for the sine, 1 for the cosine (the sine a quarter turn on).
+inline double SineShifted(double X, int Shift) {
+  if (std::isnan(X) || std::isinf(X)) return X - X;
+  int q = 0;
+  const double r = ReducedQuarter(X, q);
+  return SineInQuadrant(r, q + Shift);
+}
+
 }  // namespace detail
 
-inline double Sin(double X) {
-  if (std::isnan(X) || std::isinf(X)) return X - X;
-  int q = 0;
-  const double r = detail::ReducedQuarter(X, q);
-  switch (q) {
-    case 0: return detail::SinKernel(r);
-    case 1: return detail::CosKernel(r);
-    case 2: return -detail::SinKernel(r);
-    default: return -detail::CosKernel(r);
-  }
-}
-
-inline double Cos(double X) {
-  if (std::isnan(X) || std::isinf(X)) return X - X;
-  int q = 0;
-  const double r = detail::ReducedQuarter(X, q);
-  switch (q) {
-    case 0: return detail::CosKernel(r);
-    case 1: return -detail::SinKernel(r);
-    case 2: return -detail::CosKernel(r);
-    default: return detail::SinKernel(r);
-  }
-}
+inline double Sin(double X) { return detail::SineShifted(X, 0); }
+inline double Cos(double X) { return detail::SineShifted(X, 1); }
 
 inline double Tan(double X) { return Sin(X) / Cos(X); }
 
