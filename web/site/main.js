@@ -20,7 +20,12 @@ let dripMode = false;
 let pointerButton = -1;
 let lastGeneration = -1;
 let fileCount = 0;
-const pointerLog = [];  // what the tank was told, for the tests to tell the driver the same
+// What the tank was told lately, for the tests to tell the driver the same.
+const pointerLog = [];
+function logPointer(entry) {
+  pointerLog.push(entry);
+  if (pointerLog.length > 1000) pointerLog.shift();
+}
 
 const report = (text) => { $('message').textContent = text; };
 
@@ -68,18 +73,18 @@ canvas.addEventListener('pointerdown', (e) => {
   pointerButton = buttonOf(e);
   const [x, y] = tankPoint(e);
   tank.mouseDown(pointerButton, x, y, dripMode);
-  pointerLog.push({ kind: 'down', x, y, button: pointerButton, drip: dripMode });
+  logPointer({ kind: 'down', x, y, button: pointerButton, drip: dripMode });
 });
 canvas.addEventListener('pointermove', (e) => {
   const [x, y] = tankPoint(e);
   tank.mouseMove(x, y);
-  if (pointerButton >= 0) pointerLog.push({ kind: 'move', x, y });
+  if (pointerButton >= 0) logPointer({ kind: 'move', x, y });
 });
 function release(e) {
   if (pointerButton < 0) return;
   const [x, y] = tankPoint(e);
   tank.mouseUp(pointerButton, x, y);
-  pointerLog.push({ kind: 'up', x, y, button: pointerButton });
+  logPointer({ kind: 'up', x, y, button: pointerButton });
   pointerButton = -1;
   refresh();
 }
