@@ -64,7 +64,8 @@ inline double SineShifted(double X, int Shift) {
 
 }  // namespace detail
 
-inline double Sin(double X) { return detail::SineShifted(X, 0); }
+// Below 2^-27 the sine rounds to X itself (and keeps the sign of a zero).
+inline double Sin(double X) { return std::fabs(X) < 0x1p-27 ? X : detail::SineShifted(X, 0); }
 inline double Cos(double X) { return detail::SineShifted(X, 1); }
 
 inline double Tan(double X) { return Sin(X) / Cos(X); }
