@@ -7,8 +7,15 @@ PACKAGES   := g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-d
 # The sanitizer build and the fuzz targets use clang with its run-time libraries.
 SANITIZE_PACKAGES := clang-14 libclang-rt-14-dev
 SANITIZE_DIR := build-sanitize
+# The browser build: Debian's emscripten (it runs on Debian's node with its acorn), and for its
+# tests Chromium with its driver and Selenium for the system's python3.
+WEB_PACKAGES := emscripten nodejs node-acorn
+WEB_TEST_PACKAGES := chromium chromium-driver python3-selenium
+WEB_DIR := build-web
+WEB_PORT ?= 8080
+export NODE_PATH := /usr/share/nodejs
 
-.PHONY: all deps configure build run test test-sanitize soak bench clean
+.PHONY: all deps configure build run test test-sanitize soak bench clean web web-run test-web
 
 all: build
 
@@ -27,6 +34,23 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-web
+
+# plashbox.wasm, plashbox.js and the page in build-web/site/. Debian's emscripten ships its
+# system libraries prebuilt in a frozen cache, so nothing is built into it.
+web:
+	@scripts/install-deps.sh $(WEB_PACKAGES)
+	@emcmake cmake -S . -B $(WEB_DIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(WEB_DIR) -j $(JOBS)
+
+web-run: web
+	@echo "Plashbox in the browser: http://127.0.0.1:$(WEB_PORT)/"
+	@cd $(WEB_DIR)/site && /usr/bin/python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+
+# The page in headless Chromium, its frames compared with the driver's (build/bin/plashbox-cli).
+test-web: build web
+	@scripts/install-deps.sh $(WEB_TEST_PACKAGES)
+	@/usr/bin/python3 web/tests/browser_test.py --site $(WEB_DIR)/site --cli $(BUILD_DIR)/bin/plashbox-cli
 
 # The whole suite again, built by clang with address, undefined-behaviour and float-cast checks
 # (no documents, no benchmarks). Leaks are reported too.
@@ -47,4 +71,4 @@ bench: build
 	@for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(WEB_DIR)

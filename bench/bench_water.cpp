@@ -112,6 +112,32 @@ BENCHMARK(BM_StepAndRender)
     ->Args({2048, 0})
     ->Unit(benchmark::kMicrosecond);
 
+// The same with the picture of the time-averaged intensity, or with the blue-white-red scheme:
+// the mean rides along in the sweep; the wave view above must not pay for it. Args: the side,
+// then 1 for the intensity view, 0 for the scheme.
+void BM_StepAndRenderView(benchmark::State& state) {
+  const auto size = static_cast<int32_t>(state.range(0));
+  const TRef<TWater> water = WaterWithBeam(size);
+  water->SetThreads(1);
+  if (state.range(1))
+    water->SetIntensityView(true);
+  else
+    water->SetColourScheme(csBlueWhiteRed);
+  TFastDIB surface;
+  surface.SetSize(size, size, 24);
+  for (auto _ : state) {
+    water->StepAndRender(surface);
+    benchmark::ClobberMemory();
+  }
+  CountCellSteps(state, size);
+}
+BENCHMARK(BM_StepAndRenderView)
+    ->Args({401, 1})
+    ->Args({1024, 1})
+    ->Args({401, 0})
+    ->Args({1024, 0})
+    ->Unit(benchmark::kMicrosecond);
+
 // The measuring stick: the same arithmetic as two plain loops over the cells, the picture
 // written column by column, no vectors, no threads.
 void BM_PlainTwoPasses(benchmark::State& state) {

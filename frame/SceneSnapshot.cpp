@@ -1,6 +1,6 @@
 #include "frame/SceneSnapshot.h"
 
-#include <bit>
+#include <cstring>
 
 namespace plashbox {
 
@@ -30,8 +30,9 @@ void WritePublished(const TPropInfo& Property, TBasicXMLNode& Node, const TPubli
 
 bool SamePublished(const TPublishedValue& A, const TPublishedValue& B) {
   if (A.index() != B.index()) return false;
-  if (const auto* f = std::get_if<double>(&A))
-    return std::bit_cast<uint64_t>(*f) == std::bit_cast<uint64_t>(std::get<double>(B));
+  // Bit for bit: -0 differs from 0 and a NaN equals itself (memcmp, as the browser build's C++
+  // library has no std::bit_cast).
+  if (const auto* f = std::get_if<double>(&A)) return std::memcmp(f, &std::get<double>(B), sizeof(double)) == 0;
   return A == B;
 }
 

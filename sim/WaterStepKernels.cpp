@@ -12,6 +12,9 @@
 #include <immintrin.h>
 #define PLASHBOX_X86 1
 #endif
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#endif
 
 namespace plashbox::detail {
 
@@ -328,6 +331,80 @@ const TStepKernels AVX512Kernels{&StepColumnAVX512, &DisplaceColumnAVX512, &Colo
 
 #endif  // PLASHBOX_X86
 
+#if defined(__wasm_simd128__)
+
+// WebAssembly's 128-bit vectors, two rows at a time: a cell is one vector of its four fields,
+// a field of two cells is picked by one shuffle and widened to two doubles. The arithmetic is
+// the plain loop's, operation for operation, so the bits are too.
+struct TPair {
+  v128_t Low, High;  // the cells of rows y and y+1
+};
+
+inline TPair LoadPair(const TWaterCell* c) {
+  return {wasm_v128_load(&c[0].Displacement), wasm_v128_load(&c[1].Displacement)};
+}
+
+template <int Lane>
+inline v128_t Field2(const TPair& P) {
+  return wasm_f64x2_promote_low_f32x4(wasm_i32x4_shuffle(P.Low, P.High, Lane, Lane + 4, Lane, Lane + 4));
+}
+
+// Field Lane of both cells replaced by the two singles of Values (rounded from doubles).
+template <int Lane>
+inline void StoreField2(TWaterCell* c, const TPair& P, v128_t Values) {
+  const v128_t v = wasm_f32x4_demote_f64x2_zero(Values);
+  wasm_v128_store(&c[0].Displacement, wasm_i32x4_shuffle(P.Low, v, Lane == 0 ? 4 : 0, Lane == 1 ? 4 : 1,
+                                                        Lane == 2 ? 4 : 2, Lane == 3 ? 4 : 3));
+  wasm_v128_store(&c[1].Displacement, wasm_i32x4_shuffle(P.High, v, Lane == 0 ? 5 : 0, Lane == 1 ? 5 : 1,
+                                                         Lane == 2 ? 5 : 2, Lane == 3 ? 5 : 3));
+}
+
+// UpdateDisplacement of both cells: the clamp by comparison, so that a NaN stays one.
+inline v128_t Displaced2(const TPair& P) {
+  const v128_t d = wasm_f32x4_demote_f64x2_zero(
+      wasm_f64x2_mul(wasm_f64x2_add(Field2<0>(P), Field2<1>(P)), Field2<3>(P)));
+  const v128_t limit = wasm_f32x4_splat(DisplacementLimit), low = wasm_f32x4_splat(-DisplacementLimit);
+  const v128_t capped = wasm_v128_bitselect(limit, d, wasm_f32x4_gt(d, limit));
+  return wasm_f64x2_promote_low_f32x4(wasm_v128_bitselect(low, capped, wasm_f32x4_lt(capped, low)));
+}
+
+void StepColumnWasm(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H, bool DisplaceLeft,
+                    const TColouring* Paint, uint32_t* LeftPixels) {
+  if (H < 3) return;
+  const v128_t four = wasm_f64x2_splat(4.0);
+  int32_t y = 1;
+  for (; y + 1 <= H - 2; y += 2) {
+    const TPair l = LoadPair(Left + y), c = LoadPair(Centre + y), r = LoadPair(Right + y);
+    const TPair below = LoadPair(Centre + y - 1), above = LoadPair(Centre + y + 1);
+    // Left + below + right + above - 4 x centre, in this order, as UpdateVelocity adds them.
+    const v128_t laplace = wasm_f64x2_sub(
+        wasm_f64x2_add(wasm_f64x2_add(wasm_f64x2_add(Field2<0>(l), Field2<0>(below)), Field2<0>(r)), Field2<0>(above)),
+        wasm_f64x2_mul(four, Field2<0>(c)));
+    StoreField2<1>(Centre + y, c, wasm_f64x2_add(Field2<1>(c), wasm_f64x2_mul(Field2<2>(c), laplace)));
+    if (DisplaceLeft) StoreField2<0>(Left + y, l, Displaced2(l));
+  }
+  for (; y < H - 1; ++y) {
+    UpdateVelocity(Left, Centre, Right, y);
+    if (DisplaceLeft) UpdateDisplacement(Left[y]);
+  }
+  if (DisplaceLeft && Paint) ColourCells(Left, 1, H, *Paint, LeftPixels);
+}
+
+void DisplaceColumnWasm(TWaterCell* Column, int32_t H, const TColouring* Paint, uint32_t* Pixels) {
+  int32_t y = 1;
+  for (; y + 1 <= H - 2; y += 2) {
+    const TPair c = LoadPair(Column + y);
+    StoreField2<0>(Column + y, c, Displaced2(c));
+  }
+  for (; y < H - 1; ++y) UpdateDisplacement(Column[y]);
+  if (Paint) ColourCells(Column, 1, H, *Paint, Pixels);
+}
+
+const TStepKernels WasmKernels{&StepColumnWasm, &DisplaceColumnWasm, &ColourColumnPortable, &WriteBandPortable,
+                               "wasm-simd128"};
+
+#endif
+
 const TStepKernels PortableKernels{&StepColumnPortable, &DisplaceColumnPortable, &ColourColumnPortable,
                                    &WriteBandPortable, "portable"};
 
@@ -343,6 +420,9 @@ std::vector<const TStepKernels*> AvailableStepKernels() {
 #if PLASHBOX_X86
   if (__builtin_cpu_supports("avx2")) all.push_back(&AVX2Kernels);
   if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")) all.push_back(&AVX512Kernels);
+#endif
+#if defined(__wasm_simd128__)
+  all.push_back(&WasmKernels);
 #endif
   return all;
 }

@@ -3,13 +3,55 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <locale>
+#include <system_error>
+#include <type_traits>
 
 namespace plashbox {
 
 namespace {
+
+// The scientific text of a magnitude with Precision digits after the point, and a plain
+// number's value rounded once to F with std::from_chars' errors. The browser build's C++
+// library has neither floating-point form of <charconv>; its C library rounds the same way
+// (printf from the exact binary value, strtof straight to a single) and knows only the classic
+// locale, so the text is the same.
+std::string ScientificText(double Magnitude, int Precision) {
+#if defined(__EMSCRIPTEN__)
+  std::array<char, 64> buf{};
+  const int n = std::snprintf(buf.data(), buf.size(), "%.*e", Precision, Magnitude);
+  return std::string(buf.data(), static_cast<size_t>(std::max(n, 0)));
+#else
+  std::array<char, 64> buf{};
+  const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), Magnitude, std::chars_format::scientific,
+                                 Precision);
+  return std::string(buf.data(), static_cast<size_t>(res.ptr - buf.data()));
+#endif
+}
+
+template <class F>
+std::from_chars_result FloatingFromChars(const char* First, const char* Last, F& Value) {
+#if defined(__EMSCRIPTEN__)
+  // Plain numbers only reach here (digits, '.', 'e' and the exponent's sign), so strtod takes
+  // no more than from_chars would.
+  const std::string text(First, Last);
+  char* end = nullptr;
+  errno = 0;
+  const F v = std::is_same_v<F, float> ? F(std::strtof(text.c_str(), &end)) : F(std::strtod(text.c_str(), &end));
+  const char* stop = First + (end - text.c_str());
+  if (stop == First) return {First, std::errc::invalid_argument};
+  if (errno == ERANGE && (std::isinf(v) || v == 0)) return {stop, std::errc::result_out_of_range};
+  Value = v;
+  return {stop, std::errc()};
+#else
+  return std::from_chars(First, Last, Value);
+#endif
+}
 
 char ReadLocaleDecimalSeparator() {
   try {
@@ -93,10 +135,8 @@ std::string FormatGeneral(double Value, int Precision) {
 
   // Scientific text with Precision digits gives the rounded digits and the exponent;
   // to_chars rounds the exact binary value and ignores the C locale.
-  std::array<char, 64> buf{};
-  const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(Value),
-                                 std::chars_format::scientific, Precision - 1);
-  const std::string_view sci(buf.data(), static_cast<size_t>(res.ptr - buf.data()));
+  const std::string sciText = ScientificText(std::fabs(Value), Precision - 1);
+  const std::string_view sci(sciText);
   const size_t e = sci.find('e');
   std::string digits;
   for (char c : sci.substr(0, e))
@@ -215,7 +255,7 @@ F ParseFloating(std::string_view Original) {
   bool negative = false;
   const std::string plain = PlainNumber(Original, negative);
   F value = 0;
-  const auto [end, err] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+  const auto [end, err] = FloatingFromChars(plain.data(), plain.data() + plain.size(), value);
   if (err == std::errc::result_out_of_range && BelowOne(plain))
     value = 0;
   else if (err != std::errc() || end != plain.data() + plain.size())

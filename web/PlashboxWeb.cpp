@@ -1,0 +1,240 @@
+// web/: the page's window onto the frame logic. The page owns one TTank, forwards its pointer
+// events and panel edits here and shows the picture that every tick leaves in Rgba, an
+// ImageData's layout over the module's memory. Nothing here decides anything the window does
+// not: the tick, the pointer, the edits, the files and the history are all TMainFormCore's.
+#include <emscripten/bind.h>
+
+#include <cstdint>
+#include <exception>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "frame/ClassRegistration.h"
+#include "frame/Experiments.h"
+#include "frame/SceneEditing.h"
+#include "frame/uDemoMainFormCore.h"
+#include "objects/UniqueIDs.h"
+#include "objects/uBarrier.h"
+#include "objects/uGeneralExciter.h"
+#include "xmlworker/XMLProperties.h"
+
+namespace plashbox {
+namespace {
+
+// The error text the page shows: every failure of the core reaches the page as a message.
+template <typename F>
+std::string Attempt(F&& Action) {
+  try {
+    Action();
+    return {};
+  } catch (const std::exception& e) {
+    std::string text = e.what();
+    return text.empty() ? std::string("failed") : text;
+  }
+}
+
+TBasicXMLNode* FirstOfClass(TWater& Water, const TNodeClass& Class) {
+  if (&Class == &TWater::StaticClass()) return &Water;
+  for (TBasicXMLNode* child : ChildrenOf<TBasicXMLNode>(Water))
+    if (child->ClassType().InheritsFrom(Class)) return child;
+  return nullptr;
+}
+
+class TTank {
+ public:
+  // The demonstration scene at Width x Height, objects numbered from Seed, without its first
+  // frame: the page ticks next, as the driver does after its settings and events.
+  TTank(int32_t Width, int32_t Height, uint32_t Seed) {
+    SeedUniqueIDs(Seed);
+    RegisterClasses();
+    Form.SetPaintAreaSize(Width, Height);
+    Form.SetThreads(1);
+    Form.SceneChanged = [this] { ++Generation; };
+    Form.CreateScene();
+  }
+
+  void Tick() {
+    Form.Tick();
+    CopyPicture();
+  }
+  // The picture as the last tick drew it, top row first, four bytes a pixel (alpha 255).
+  uintptr_t FrameAddress() const { return reinterpret_cast<uintptr_t>(Rgba.data()); }
+  int32_t Width() { return Form.GetSurface().Width(); }
+  int32_t Height() { return Form.GetSurface().AbsHeight(); }
+  // Counts the scene changes after which the page makes its panels anew.
+  int32_t SceneGeneration() const { return Generation; }
+
+  void MouseDown(int32_t Button, int32_t X, int32_t Y, bool Drip) {
+    Form.BoxMouseDown(ButtonOf(Button), 0, X, Y, Drip);
+  }
+  void MouseMove(int32_t X, int32_t Y) { Form.BoxMouseMove(0, X, Y); }
+  void MouseUp(int32_t Button, int32_t X, int32_t Y) { Form.BoxMouseUp(ButtonOf(Button), 0, X, Y); }
+  bool MouseIsDown() const { return Form.MouseIsDown; }
+
+  // "Class.Prop=Value" on the active water, as the driver's --set; the error, or empty.
+  std::string Set(const std::string& Text) {
+    return Attempt([&] {
+      TWater* water = Form.ActiveWater();
+      if (!water) throw TSceneEditError("the scene has no active water");
+      ApplySetting(*water, ParsePropertySetting(Text));
+    });
+  }
+  // A panel's edit: one undo step, joined to the last one when it changes the same values (a
+  // slider dragged through its steps is one edit).
+  std::string Edit(const std::string& Text, bool Merge) {
+    Form.BeginEdit();
+    const std::string error = Set(Text);
+    Form.EndEdit({}, Merge);
+    return error;
+  }
+  // The published value of the water (TWater) or of its first object of that class; empty
+  // when the scene has none.
+  std::string Get(const std::string& Class, const std::string& Property) {
+    TWater* water = Form.ActiveWater();
+    const TNodeClass* cls = FindSceneClass(Class);
+    if (!water || !cls || !cls->FindProperty(Property)) return {};
+    TBasicXMLNode* node = FirstOfClass(*water, *cls);
+    return node ? GetPublishedValue(*node, Property) : std::string();
+  }
+  bool Has(const std::string& Class) {
+    TWater* water = Form.ActiveWater();
+    const TNodeClass* cls = FindSceneClass(Class);
+    return water && cls && FirstOfClass(*water, *cls);
+  }
+  // The moving source's restart button.
+  void ResetDoppler() {
+    if (TWater* water = Form.ActiveWater())
+      for (TGeneralExciter* source : ChildrenOf<TGeneralExciter>(*water)) source->ResetDoppler();
+  }
+
+  void ClearWaves() { Form.ClearWaves(); }
+  void ChooseDisplayShape(int32_t Tag) { Form.ChooseDisplayShape(Tag); }
+  void ChooseTankSize(int32_t Width, int32_t Height) { Form.ChooseTankSize(Width, Height); }
+  bool Paused() const { return Form.Paused(); }
+  void SetPaused(bool Value) { Form.SetPaused(Value); }
+  bool SingleStep() { return Form.SingleStep(); }
+  int32_t Speed() const { return Form.Speed(); }
+  void SetSpeed(int32_t Index) { Form.SetSpeed(Index); }
+
+  bool Undo() { return Form.Undo(); }
+  bool Redo() { return Form.Redo(); }
+  bool CanUndo() const { return Form.CanUndo(); }
+  bool CanRedo() const { return Form.CanRedo(); }
+  std::string UndoText() const { return Form.UndoText(); }
+  std::string RedoText() const { return Form.RedoText(); }
+  void AddWall() { Form.AddWall(); }
+  bool DeleteSelected() { return Form.DeleteSelected(); }
+
+  int32_t SlideCount() const { return Form.SlideCount(); }
+  int32_t SlideIndex() const { return Form.SlideIndex(); }
+  bool ShowSlide(int32_t Index) { return Form.ShowSlide(Index); }
+  std::string SlideName(int32_t Index) { return SlideText(Index, false); }
+  std::string SlideDescription(int32_t Index) { return SlideText(Index, true); }
+
+  // The slideshow as the desktop program saves it.
+  std::string SceneXml() {
+    std::ostringstream text;
+    if (TWaterCollection* show = Form.GetSlideshow()) show->SaveToStream(text, true, 0);
+    return text.str();
+  }
+  // A scene file the page has put in the module's file system; on any error the running scene
+  // stays and the error comes back.
+  std::string OpenScene(const std::string& FileName) {
+    const std::string error = Attempt([&] { Form.OpenScene(FileName); });
+    CopyPicture();
+    return error;
+  }
+
+ private:
+  static TMouseButton ButtonOf(int32_t Button) { return Button == 2 ? mbRight : Button == 1 ? mbMiddle : mbLeft; }
+
+  std::string SlideText(int32_t Index, bool Description) {
+    std::string text;
+    TWaterCollection* show = Form.GetSlideshow();
+    if (show && Index >= 0 && Index < show->SlideCount())
+      Description ? show->GetSlideDescription(Index, text) : show->GetSlideName(Index, text);
+    return text;
+  }
+
+  void CopyPicture() {
+    const TFastDIB& surface = Form.GetSurface();
+    const int32_t w = surface.Width(), h = surface.AbsHeight();
+    Rgba.resize(size_t(w) * size_t(h) * 4);
+    uint8_t* out = Rgba.data();
+    for (int32_t row = h - 1; row >= 0; --row) {  // the top line of the picture is the last row
+      const TPixelColor* line = surface.Rows24()[row];
+      for (int32_t x = 0; x < w; ++x, out += 4) {
+        out[0] = line[x].Red;
+        out[1] = line[x].Green;
+        out[2] = line[x].Blue;
+        out[3] = 255;
+      }
+    }
+  }
+
+  TMainFormCore Form;
+  std::vector<uint8_t> Rgba;
+  int32_t Generation = 0;
+};
+
+// The shipped experiments at a tank size, as a scene file's text: the page opens them as the
+// window opens experiments.xml.
+std::string ExperimentsXml(int32_t Width, int32_t Height) {
+  RegisterClasses();
+  std::ostringstream text;
+  MakeExperiments(Width, Height)->SaveToStream(text, true, 0);
+  return text.str();
+}
+
+double FrequencyOfWavelength(double Lambda) { return TBaseExciter::FrequencyOfWavelength(Lambda); }
+double WavelengthOfTenthHertz(double TenthHertz) { return TBaseExciter::WavelengthOfTenthHertz(TenthHertz); }
+
+}  // namespace
+}  // namespace plashbox
+
+EMSCRIPTEN_BINDINGS(plashbox) {
+  using plashbox::TTank;
+  emscripten::class_<TTank>("Tank")
+      .constructor<int32_t, int32_t, uint32_t>()
+      .function("tick", &TTank::Tick)
+      .function("frameAddress", &TTank::FrameAddress)
+      .function("width", &TTank::Width)
+      .function("height", &TTank::Height)
+      .function("sceneGeneration", &TTank::SceneGeneration)
+      .function("mouseDown", &TTank::MouseDown)
+      .function("mouseMove", &TTank::MouseMove)
+      .function("mouseUp", &TTank::MouseUp)
+      .function("mouseIsDown", &TTank::MouseIsDown)
+      .function("set", &TTank::Set)
+      .function("edit", &TTank::Edit)
+      .function("get", &TTank::Get)
+      .function("has", &TTank::Has)
+      .function("resetDoppler", &TTank::ResetDoppler)
+      .function("clearWaves", &TTank::ClearWaves)
+      .function("chooseDisplayShape", &TTank::ChooseDisplayShape)
+      .function("chooseTankSize", &TTank::ChooseTankSize)
+      .function("paused", &TTank::Paused)
+      .function("setPaused", &TTank::SetPaused)
+      .function("singleStep", &TTank::SingleStep)
+      .function("speed", &TTank::Speed)
+      .function("setSpeed", &TTank::SetSpeed)
+      .function("undo", &TTank::Undo)
+      .function("redo", &TTank::Redo)
+      .function("canUndo", &TTank::CanUndo)
+      .function("canRedo", &TTank::CanRedo)
+      .function("undoText", &TTank::UndoText)
+      .function("redoText", &TTank::RedoText)
+      .function("addWall", &TTank::AddWall)
+      .function("deleteSelected", &TTank::DeleteSelected)
+      .function("slideCount", &TTank::SlideCount)
+      .function("slideIndex", &TTank::SlideIndex)
+      .function("showSlide", &TTank::ShowSlide)
+      .function("slideName", &TTank::SlideName)
+      .function("slideDescription", &TTank::SlideDescription)
+      .function("sceneXml", &TTank::SceneXml)
+      .function("openScene", &TTank::OpenScene);
+  emscripten::function("experimentsXml", &plashbox::ExperimentsXml);
+  emscripten::function("frequencyOfWavelength", &plashbox::FrequencyOfWavelength);
+  emscripten::function("wavelengthOfTenthHertz", &plashbox::WavelengthOfTenthHertz);
+}

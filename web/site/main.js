@@ -1,0 +1,247 @@
+// The page: the tank on a canvas, stepped at the window's 62.5 ticks a second whatever the
+// screen's rate, the tool bar, the panels and the scene files and links. Every decision is the
+// frame logic's (plashbox.wasm); this file only forwards events and shows pictures.
+import createPlashbox from './plashbox.js';
+import { Panels } from './panels.js';
+import { encodeScene, decodeScene } from './scenelink.js';
+
+const TickMs = 16;        // the window's frame timer: 62.5 ticks a second
+const MaxTicksPerFrame = 4;  // a stalled tab catches up this far, then drops the rest
+const Seed = 1;
+const $ = (id) => document.getElementById(id);
+
+const module = await createPlashbox();
+const canvas = $('tank');
+const context = canvas.getContext('2d');
+let tank = null;
+let image = null;       // an ImageData over the module's memory, made anew when that moves
+let running = !new URLSearchParams(location.search).has('hold');
+let dripMode = false;
+let pointerButton = -1;
+let lastGeneration = -1;
+let fileCount = 0;
+// What the tank was told lately, for the tests to tell the driver the same.
+const pointerLog = [];
+function logPointer(entry) {
+  pointerLog.push(entry);
+  if (pointerLog.length > 1000) pointerLog.shift();
+}
+
+const report = (text) => { $('message').textContent = text; };
+
+// The picture that the last tick left in the module's memory.
+function draw() {
+  const w = tank.width(), h = tank.height(), address = tank.frameAddress();
+  if (!image || image.data.buffer !== module.HEAPU8.buffer || image.data.byteOffset !== address ||
+      image.width !== w || image.height !== h) {
+    if (canvas.width !== w || canvas.height !== h) { canvas.width = w; canvas.height = h; }
+    image = new ImageData(new Uint8ClampedArray(module.HEAPU8.buffer, address, w * h * 4), w, h);
+  }
+  context.putImageData(image, 0, 0);
+}
+
+function tick() {
+  tank.tick();
+  const generation = tank.sceneGeneration();
+  if (generation !== lastGeneration) { lastGeneration = generation; sceneChanged(); }
+}
+
+// A fixed step: the ticks owed since the last frame, so a 120 Hz screen runs no faster.
+let owed = 0, last = null;
+function frame(now) {
+  if (running) {
+    if (last !== null) owed = Math.min(owed + (now - last), MaxTicksPerFrame * TickMs);
+    let ticked = false;
+    while (owed >= TickMs) { tick(); owed -= TickMs; ticked = true; }
+    if (ticked) draw();
+  }
+  last = now;
+  requestAnimationFrame(frame);
+}
+
+// --- the pointer on the tank: paint-area pixels, the buttons as the window's ---
+function tankPoint(e) {
+  const r = canvas.getBoundingClientRect();
+  return [Math.floor((e.clientX - r.left) * canvas.width / r.width), Math.floor((e.clientY - r.top) * canvas.height / r.height)];
+}
+const buttonOf = (e) => (e.button === 2 ? 2 : e.button === 1 ? 1 : 0);
+canvas.addEventListener('pointerdown', (e) => {
+  if (pointerButton >= 0) return;
+  e.preventDefault();
+  canvas.focus();
+  canvas.setPointerCapture(e.pointerId);
+  pointerButton = buttonOf(e);
+  const [x, y] = tankPoint(e);
+  tank.mouseDown(pointerButton, x, y, dripMode);
+  logPointer({ kind: 'down', x, y, button: pointerButton, drip: dripMode });
+});
+canvas.addEventListener('pointermove', (e) => {
+  const [x, y] = tankPoint(e);
+  tank.mouseMove(x, y);
+  if (pointerButton >= 0) logPointer({ kind: 'move', x, y });
+});
+function release(e) {
+  if (pointerButton < 0) return;
+  const [x, y] = tankPoint(e);
+  tank.mouseUp(pointerButton, x, y);
+  logPointer({ kind: 'up', x, y, button: pointerButton });
+  pointerButton = -1;
+  refresh();
+}
+canvas.addEventListener('pointerup', release);
+canvas.addEventListener('pointercancel', release);
+canvas.addEventListener('contextmenu', (e) => e.preventDefault());
+
+// --- the tool bar ---
+function setPressed(id, on) { $(id).setAttribute('aria-pressed', String(on)); }
+$('drip').addEventListener('click', () => { dripMode = !dripMode; setPressed('drip', dripMode); });
+$('clear').addEventListener('click', () => tank.clearWaves());
+$('pause').addEventListener('click', () => { tank.setPaused(!tank.paused()); refresh(); });
+$('step').addEventListener('click', () => { tank.singleStep(); draw(); });
+$('undo').addEventListener('click', () => { tank.undo(); refresh(); });
+$('redo').addEventListener('click', () => { tank.redo(); refresh(); });
+$('wall').addEventListener('click', () => { tank.addWall(); refresh(); });
+$('delete').addEventListener('click', () => { tank.deleteSelected(); refresh(); });
+const speeds = ['1/4x', '1/2x', '1x', '2x', '4x', '8x'];
+speeds.forEach((caption, i) => $('speed').add(new Option(caption, i)));
+$('speed').addEventListener('change', (e) => tank.setSpeed(Number(e.target.value)));
+const shapes = [['Normal', 0], ['Small', 1], ['Long and thin', 2], ['Tall and Narrow', 3],
+  ['801 x 801', [801, 801]], ['1201 x 801', [1201, 801]], ['1920 x 1080', [1920, 1080]]];
+shapes.forEach(([caption], i) => $('shape').add(new Option(caption, i)));
+$('shape').addEventListener('change', (e) => {
+  const [, what] = shapes[Number(e.target.value)];
+  if (Array.isArray(what)) tank.chooseTankSize(...what); else tank.chooseDisplayShape(what);
+  tank.tick();
+  draw();
+});
+// The shipped experiments, opened as the window opens experiments.xml, then the chosen slide.
+let isExperiments = false;
+$('experiment').addEventListener('change', (e) => {
+  if (e.target.value === '') return;
+  if (!isExperiments && !openText(module.experimentsXml(tank.width(), tank.height()), 'experiments.xml')) return;
+  isExperiments = true;
+  tank.showSlide(Number(e.target.value));
+  refresh();
+});
+
+// --- scene files and links ---
+// A scene's text opened as the window opens a file: the running scene stays on any error.
+function openText(text, name) {
+  const folder = `/scenes/${++fileCount}`;
+  module.FS.mkdirTree(folder);
+  const path = `${folder}/${name.replace(/[^\w.-]/g, '_') || 'scene.xml'}`;
+  module.FS.writeFile(path, text);
+  const error = tank.openScene(path);
+  module.FS.unlink(path);
+  isExperiments = false;
+  if (error) report(`${name}: ${error}`); else report('');
+  draw();
+  refresh();
+  return !error;
+}
+$('open').addEventListener('change', async (e) => {
+  const file = e.target.files[0];
+  e.target.value = '';
+  if (file) openText(new Uint8Array(await file.arrayBuffer()), file.name);
+});
+$('save').addEventListener('click', () => {
+  const url = URL.createObjectURL(new Blob([tank.sceneXml()], { type: 'text/xml' }));
+  const a = Object.assign(document.createElement('a'), { href: url, download: 'scene.xml' });
+  a.click();
+  setTimeout(() => URL.revokeObjectURL(url), 1000);
+});
+$('link').addEventListener('click', async () => {
+  const hash = await encodeScene(tank.sceneXml());
+  history.replaceState(null, '', hash);
+  $('link-text').value = location.href;
+  $('link-box').hidden = false;
+  try {
+    await navigator.clipboard.writeText(location.href);
+    report('The link is copied.');
+  } catch {
+    $('link-text').select();
+    report('Copy the link below.');
+  }
+});
+
+// --- the panels and the buttons that follow the scene ---
+const panels = new Panels(module, () => tank, report);
+function refresh() {
+  panels.refresh();
+  setPressed('pause', tank.paused());
+  $('step').disabled = !tank.paused();
+  $('speed').value = tank.speed();
+  $('undo').disabled = !tank.canUndo();
+  $('undo').title = tank.canUndo() ? `Undo ${tank.undoText()}` : '';
+  $('redo').disabled = !tank.canRedo();
+  $('redo').title = tank.canRedo() ? `Redo ${tank.redoText()}` : '';
+  const slide = tank.slideIndex();
+  $('slide').textContent = tank.slideCount() > 1 ? `${tank.slideName(slide)}: ${tank.slideDescription(slide)}` : '';
+}
+function sceneChanged() {
+  refresh();
+}
+setInterval(() => { if (tank && pointerButton < 0) refresh(); }, 200);
+
+// --- start: the experiments' names, then the demonstration or the scene of the link ---
+tank = new module.Tank(401, 401, Seed);
+if (openText(module.experimentsXml(401, 401), 'experiments.xml'))
+  for (let i = 0; i < tank.slideCount(); ++i) $('experiment').add(new Option(tank.slideName(i), i));
+tank.delete();
+tank = new module.Tank(401, 401, Seed);
+tick();
+try {
+  const shared = await decodeScene(location.hash);
+  if (shared !== null) openText(shared, 'link.xml');
+} catch (error) {
+  report('The link holds no readable scene (it may have been cut short); here is the demonstration.');
+}
+draw();
+refresh();
+requestAnimationFrame(frame);
+
+// What the browser tests drive: the same settings and events as the driver's --set and
+// --event, on a tank of their own, and the running tank held and ticked by hand.
+function rgbBase64(t) {
+  const w = t.width(), h = t.height();
+  const rgba = module.HEAPU8.subarray(t.frameAddress(), t.frameAddress() + w * h * 4);
+  const rgb = new Uint8Array(w * h * 3);
+  for (let i = 0, j = 0; i < rgba.length; i += 4, j += 3) { rgb[j] = rgba[i]; rgb[j + 1] = rgba[i + 1]; rgb[j + 2] = rgba[i + 2]; }
+  let text = '';
+  for (let i = 0; i < rgb.length; i += 0x8000) text += String.fromCharCode(...rgb.subarray(i, i + 0x8000));
+  return btoa(text);
+}
+window.plashboxTest = {
+  frameAfter({ width = 401, height = 401, steps = 1, settings = [], events = [] }) {
+    const t = new module.Tank(width, height, Seed);
+    try {
+      for (const s of settings) { const error = t.set(s); if (error) throw new Error(error); }
+      const script = [...events].sort((a, b) => a.tick - b.tick);
+      let next = 0;
+      for (let i = 1; i <= steps; ++i) {
+        for (; next < script.length && script[next].tick === i; ++next) {
+          const e = script[next];
+          if (e.kind === 'down') t.mouseDown(e.button ?? 0, e.x, e.y, !!e.drip);
+          else if (e.kind === 'move') t.mouseMove(e.x, e.y);
+          else t.mouseUp(e.button ?? 0, e.x, e.y);
+        }
+        t.tick();
+      }
+      return rgbBase64(t);
+    } finally {
+      t.delete();
+    }
+  },
+  hold(on) { running = !on; last = null; owed = 0; },
+  runTicks(n) { for (let i = 0; i < n; ++i) tick(); draw(); return rgbBase64(tank); },
+  sceneXml: () => tank.sceneXml(),
+  pointerLog: () => pointerLog.splice(0),
+  get: (cls, prop) => tank.get(cls, prop),
+  // Ticks and pictures on the canvas, timed in the page: milliseconds per frame.
+  measure(frames) {
+    const start = performance.now();
+    for (let i = 0; i < frames; ++i) { tank.tick(); draw(); }
+    return (performance.now() - start) / frames;
+  },
+};
+document.body.dataset.ready = 'true';

@@ -1,0 +1,110 @@
+// The objects' panels, as the window shows them: the wave source's and the refractive index's,
+// and the wall's. Every control writes a published property through the frame logic as one
+// undo step (a slider's drag is one), and refresh() reads them back, so a drag in the tank, an
+// undo or another scene shows here.
+const $ = (id) => document.getElementById(id);
+const Source = 'TGeneralExciter', Map = 'TBaseRIControlRIMapper', Wall = 'TBarrier';
+const BeamDouble = 3, BeamDoppler = 4;
+
+// The refractive index slider's steps: n is the squared wave speed, 1 in open water.
+const nOfPosition = (p) => 1 - p / 11;
+
+export class Panels {
+  constructor(module, getTank, report) {
+    this.module = module;
+    this.getTank = getTank;
+    this.report = report;
+    this.bind();
+  }
+
+  get tank() { return this.getTank(); }
+
+  edit(cls, prop, value, merge = false) {
+    const error = this.tank.edit(`${cls}.${prop}=${value}`, merge);
+    if (error) this.report(error);
+    this.refresh();
+  }
+
+  value(cls, prop) { return this.tank.get(cls, prop); }
+  flag(cls, prop) { return this.value(cls, prop).toLowerCase() === 'true'; }
+
+  bind() {
+    $('beam-type').addEventListener('change', (e) => {
+      this.edit(Source, 'BeamType', e.target.value);
+      // Chosen here, the moving source sets off at once.
+      if (Number(e.target.value) === BeamDoppler) this.tank.resetDoppler();
+    });
+    $('power').addEventListener('click', () => {
+      if (this.flag(Source, 'ON')) return this.edit(Source, 'ON', 'false');
+      // Switching on ends a single pulse still under way.
+      if (this.flag(Source, 'OneShot')) this.tank.set(`${Source}.OneShot=false`);
+      this.edit(Source, 'ON', 'true');
+    });
+    $('one-wave').addEventListener('click', () => this.edit(Source, 'OneShot', String(!this.flag(Source, 'OneShot'))));
+    $('doppler-reset').addEventListener('click', () => this.tank.resetDoppler());
+    $('use-frequency').addEventListener('click', () => this.edit(Source, 'UseFreq', String(!this.flag(Source, 'UseFreq'))));
+    $('harmonics').addEventListener('click', () => this.edit(Source, 'Harmonics', String(!this.flag(Source, 'Harmonics'))));
+    $('wavelength').addEventListener('input', (e) => this.edit(Source, 'Wavelength', e.target.value, true));
+    $('frequency').addEventListener('input', (e) =>
+      this.edit(Source, 'Wavelength', Math.fround(this.module.wavelengthOfTenthHertz(Number(e.target.value))), true));
+    $('mach').addEventListener('input', (e) => this.edit(Source, 'DopplerSpeed', Number(e.target.value) / 10, true));
+    $('detune').addEventListener('input', (e) => this.edit(Source, 'Detune', Number(e.target.value) / 10, true));
+    $('index').addEventListener('input', (e) => this.edit(Map, 'n', nOfPosition(Number(e.target.value)), true));
+    for (const [id, prop] of [['wall-slits', 'Slits'], ['wall-width', 'SlitWidth'], ['wall-spacing', 'SlitSpacing'],
+      ['wall-thickness', 'Thickness']])
+      $(id).addEventListener('change', (e) => this.edit(Wall, prop, e.target.value));
+  }
+
+  // A control being used keeps its own value until it is let go.
+  show(id, value) {
+    const control = $(id);
+    if (document.activeElement !== control || control.type !== 'number') control.value = value;
+  }
+
+  refresh() {
+    const tank = this.tank;
+    const hasSource = tank.has(Source);
+    $('source-panel').hidden = !hasSource;
+    if (hasSource) {
+      const type = Number(this.value(Source, 'BeamType'));
+      this.show('beam-type', type);
+      $('power').setAttribute('aria-pressed', String(this.flag(Source, 'ON')));
+      $('one-wave').setAttribute('aria-pressed', String(this.flag(Source, 'OneShot')));
+      const useFreq = this.flag(Source, 'UseFreq');
+      $('use-frequency').setAttribute('aria-pressed', String(useFreq));
+      const lambda = Number(this.value(Source, 'Wavelength'));
+      const hertz = this.module.frequencyOfWavelength(lambda);
+      this.show('wavelength', Math.round(lambda));
+      this.show('frequency', Math.round(hertz * 10));
+      $('wavelength').hidden = useFreq;
+      $('frequency').hidden = !useFreq;
+      $('wavelength-label').value = `${lambda.toFixed(1)}mm`;
+      $('frequency-label').value = `${hertz.toFixed(2)}Hz`;
+      $('doppler-controls').hidden = type !== BeamDoppler;
+      $('doppler-reset').hidden = type !== BeamDoppler;
+      $('detune-controls').hidden = type !== BeamDouble;
+      const mach = Number(this.value(Source, 'DopplerSpeed'));
+      this.show('mach', Math.round(mach * 10));
+      $('mach-label').value = `Mach ${mach.toFixed(1)}`;
+      $('harmonics').setAttribute('aria-pressed', String(this.flag(Source, 'Harmonics')));
+      const detune = Number(this.value(Source, 'Detune'));
+      this.show('detune', Math.round(detune * 10));
+      $('detune-label').value = `${detune.toFixed(1)}x`;
+    }
+    const hasMap = tank.has(Map);
+    $('index-panel').hidden = !hasMap;
+    if (hasMap) {
+      const position = Math.round((1 - Number(this.value(Map, 'n'))) * 11);
+      this.show('index', position);
+      $('index-label').value = Math.sqrt(1 / nOfPosition(position)).toFixed(2);
+    }
+    const hasWall = tank.has(Wall);
+    $('wall-panel').hidden = !hasWall;
+    if (hasWall) {
+      this.show('wall-slits', this.value(Wall, 'Slits'));
+      this.show('wall-width', this.value(Wall, 'SlitWidth'));
+      this.show('wall-spacing', this.value(Wall, 'SlitSpacing'));
+      this.show('wall-thickness', this.value(Wall, 'Thickness'));
+    }
+  }
+}

@@ -1,0 +1,281 @@
+#!/usr/bin/python3
+"""The page in headless Chromium: it loads clean, the water moves, the handles, the panels, the
+scene files and links work, and its frames are the driver's to the byte.
+
+Run as: browser_test.py --site build-web/site --cli build/bin/plashbox-cli
+It serves the site on a free loopback port for its own run and stops the server afterwards."""
+import argparse
+import base64
+import functools
+import http.server
+import os
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.ui import WebDriverWait
+
+SITE = CLI = None
+SEED = 1
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
+                      '.js': 'text/javascript', '.wasm': 'application/wasm'}
+
+    def log_message(self, *args):
+        pass
+
+
+def driver_frame(args):
+    """The picture's bytes (RGB, top row first) that plashbox-cli writes after its options."""
+    ppm = subprocess.run([CLI, '--seed', str(SEED), '--threads', '1', '--frame', '-'] + args,
+                         check=True, capture_output=True).stdout
+    # P6\nW H\n255\n then the pixels
+    header_end = 0
+    for _ in range(3):
+        header_end = ppm.index(b'\n', header_end) + 1
+    return ppm[header_end:]
+
+
+def driver_reopened(path):
+    """The scene file as the driver has it once opened, saved again at once."""
+    return subprocess.run([CLI, '--seed', str(SEED), '--threads', '1', '--scene', path, '--steps', '0', '--save', '-'],
+                          check=True, capture_output=True).stdout.decode('utf-8')
+
+
+def cli_args(steps, settings=(), events=()):
+    args = ['--steps', str(steps)]
+    for s in settings:
+        args += ['--set', s]
+    for e in events:
+        text = f"{e['tick']}:{e['kind']}:{e['x']},{e['y']}"
+        if e.get('button') == 2:
+            text += ',right'
+        if e.get('drip'):
+            text += ',drip'
+        args += ['--event', text]
+    return args
+
+
+class PageTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        handler = functools.partial(QuietHandler, directory=SITE)
+        cls.server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
+        cls.thread = threading.Thread(target=cls.server.serve_forever, daemon=True)
+        cls.thread.start()
+        cls.base = f'http://127.0.0.1:{cls.server.server_address[1]}/'
+        cls.downloads = tempfile.TemporaryDirectory()
+        options = webdriver.ChromeOptions()
+        options.binary_location = '/usr/bin/chromium'
+        for flag in ('--headless=new', '--no-sandbox', '--disable-dev-shm-usage', '--window-size=1100,760',
+                     '--disable-gpu'):
+            options.add_argument(flag)
+        options.set_capability('goog:loggingPrefs', {'browser': 'ALL'})
+        options.add_experimental_option('prefs', {'download.default_directory': cls.downloads.name})
+        cls.driver = webdriver.Chrome(options=options, service=Service(executable_path='/usr/bin/chromedriver'))
+        cls.driver.set_script_timeout(120)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.driver.quit()
+        cls.server.shutdown()
+        cls.server.server_close()
+        cls.downloads.cleanup()
+
+    def open(self, query='', fragment=''):
+        self.driver.get('about:blank')  # a new fragment alone would not load the page again
+        self.driver.get(self.base + query + fragment)
+        WebDriverWait(self.driver, 60).until(
+            lambda d: d.execute_script("return document.body.dataset.ready === 'true'"))
+
+    def js(self, script, *args):
+        return self.driver.execute_script(script, *args)
+
+    def canvas_bytes(self):
+        return self.js("const c = document.getElementById('tank');"
+                       "return c.getContext('2d').getImageData(0, 0, c.width, c.height).data.join(',');")
+
+    def message(self):
+        return self.driver.find_element(By.ID, 'message').text
+
+    def severe_console_entries(self):
+        return [e for e in self.driver.get_log('browser') if e['level'] == 'SEVERE']
+
+    # --- loading and running ---
+    def test_page_loads_without_console_errors_and_the_water_moves(self):
+        self.driver.get_log('browser')  # what earlier pages left
+        self.open()
+        first = self.canvas_bytes()
+        time.sleep(0.5)
+        second = self.canvas_bytes()
+        self.assertNotEqual(first, second, 'two captures half a second apart are the same picture')
+        self.assertEqual(self.severe_console_entries(), [])
+        self.assertEqual(self.message(), '')
+
+    # --- the controls ---
+    def test_dragging_the_beam_handle_moves_the_source(self):
+        self.open('?hold')
+        canvas = self.driver.find_element(By.ID, 'tank')
+        width, height = canvas.size['width'], canvas.size['height']
+        # The beam's double arrow stands at a tenth of the width, centred on the height; the
+        # offsets are from the element's centre.
+        actions = ActionChains(self.driver)
+        actions.move_to_element_with_offset(canvas, 40 - width // 2, 200 - height // 2).click_and_hold()
+        actions.move_by_offset(0, 40).move_by_offset(0, 40).release().perform()
+        log = self.js('return plashboxTest.pointerLog()')
+        self.assertEqual([e['kind'] for e in (log[0], log[-1])], ['down', 'up'])
+        # The page has ticked once since it loaded: its pointer events came before tick 2.
+        events = [dict(e, tick=2) for e in log]
+        page = base64.b64decode(self.js('return plashboxTest.runTicks(59)'))
+        self.assertEqual(page, driver_frame(cli_args(60, events=events)))
+        self.assertNotEqual(page, driver_frame(cli_args(60)), 'the source stayed where it was')
+
+    def test_the_wavelength_slider_is_reached_by_tab_and_changes_the_wavelength(self):
+        self.open()
+        before = float(self.js("return plashboxTest.get('TGeneralExciter', 'Wavelength')"))
+        self.driver.find_element(By.ID, 'beam-type').click()
+        body = self.driver.switch_to.active_element
+        for _ in range(12):
+            if body.get_attribute('id') == 'wavelength':
+                break
+            body.send_keys(Keys.TAB)
+            body = self.driver.switch_to.active_element
+        self.assertEqual(body.get_attribute('id'), 'wavelength', 'Tab never reached the wavelength slider')
+        for _ in range(5):
+            body.send_keys(Keys.ARROW_RIGHT)
+        after = float(self.js("return plashboxTest.get('TGeneralExciter', 'Wavelength')"))
+        self.assertEqual(after, before + 5)
+        self.assertIn(f'{after:.1f}mm', self.driver.find_element(By.ID, 'wavelength-label').text)
+
+    def test_the_beam_type_shows_its_own_controls(self):
+        self.open()
+        select = self.driver.find_element(By.ID, 'beam-type')
+        select.send_keys('Double')
+        self.assertEqual(self.js("return plashboxTest.get('TGeneralExciter', 'BeamType')"), '3')
+        time.sleep(0.3)
+        self.assertTrue(self.driver.find_element(By.ID, 'detune').is_displayed())
+        self.assertFalse(self.driver.find_element(By.ID, 'mach').is_displayed())
+
+    # --- scene files and links ---
+    def write_scene(self, text):
+        path = os.path.join(self.downloads.name, f'scene{time.monotonic_ns()}.xml')
+        with open(path, 'w', encoding='utf-8', newline='') as f:
+            f.write(text)
+        return path
+
+    def test_a_saved_scene_opened_again_gives_the_drivers_frame(self):
+        self.open('?hold')
+        self.driver.find_element(By.ID, 'beam-type').send_keys('Point')
+        saved = self.js('return plashboxTest.sceneXml()')
+        path = self.write_scene(saved)
+        self.driver.find_element(By.ID, 'open').send_keys(path)
+        # The desktop program would hold the same scene once it opened the file.
+        reopened = driver_reopened(path)
+        WebDriverWait(self.driver, 10).until(lambda d: d.execute_script('return plashboxTest.sceneXml()') == reopened)
+        self.assertEqual(self.message(), '')
+        self.assertIn('open', self.driver.find_element(By.ID, 'undo').get_attribute('title'))
+        page = base64.b64decode(self.js('return plashboxTest.runTicks(60)'))
+        self.assertEqual(page, driver_frame(['--scene', path, '--steps', '60']))
+
+    def test_the_save_button_downloads_the_running_scene(self):
+        self.open('?hold')
+        saved = self.js('return plashboxTest.sceneXml()')
+        self.driver.find_element(By.ID, 'save').click()
+        target = os.path.join(self.downloads.name, 'scene.xml')
+        WebDriverWait(self.driver, 10).until(lambda d: os.path.exists(target))
+        with open(target, encoding='utf-8', newline='') as f:
+            self.assertEqual(f.read(), saved)
+
+    def test_a_broken_scene_file_shows_a_message_and_keeps_the_running_scene(self):
+        self.open('?hold')
+        before = self.js('return plashboxTest.sceneXml()')
+        self.driver.find_element(By.ID, 'open').send_keys(self.write_scene('<TSlideshow><TWater'))
+        WebDriverWait(self.driver, 10).until(lambda d: d.find_element(By.ID, 'message').text != '')
+        self.assertEqual(self.js('return plashboxTest.sceneXml()'), before)
+        self.js('plashboxTest.hold(false)')
+        first = self.canvas_bytes()
+        time.sleep(0.3)
+        self.assertNotEqual(first, self.canvas_bytes(), 'the scene stopped running')
+
+    def test_a_shared_link_opens_the_same_scene(self):
+        self.open('?hold')
+        self.driver.find_element(By.ID, 'beam-type').send_keys('Double')
+        saved = self.js('return plashboxTest.sceneXml()')
+        self.driver.find_element(By.ID, 'link').click()
+        WebDriverWait(self.driver, 10).until(lambda d: d.execute_script("return location.hash.startsWith('#scene=')"))
+        link = self.driver.find_element(By.ID, 'link-text').get_attribute('value')
+        self.open(link[len(self.base):])
+        path = self.write_scene(saved)
+        self.assertEqual(self.js('return plashboxTest.sceneXml()'), driver_reopened(path))
+        self.assertEqual(self.message(), '')
+        page = base64.b64decode(self.js('return plashboxTest.runTicks(40)'))
+        self.assertEqual(page, driver_frame(['--scene', path, '--steps', '40']))
+
+    def test_a_link_that_does_not_decode_shows_a_message_and_the_demonstration(self):
+        self.open('?hold', '#scene=bm90IGRlZmxhdGVk')
+        self.assertIn('no readable scene', self.message())
+        self.assertEqual(self.js("return plashboxTest.get('TGeneralExciter', 'BeamType')"), '1')
+
+    # --- exactness: the page's frame after N ticks is the driver's ---
+    def assert_same_frame(self, steps, settings=(), events=()):
+        page = base64.b64decode(self.js('return plashboxTest.frameAfter(arguments[0])',
+                                        {'steps': steps, 'settings': list(settings), 'events': list(events)}))
+        cli = driver_frame(cli_args(steps, settings, events))
+        self.assertEqual(len(page), len(cli))
+        if page != cli:
+            first = next(i for i in range(len(cli)) if page[i] != cli[i]) // 3
+            self.fail(f'{sum(1 for a, b in zip(page, cli) if a != b)} bytes differ, first at pixel '
+                      f'({first % 401}, {first // 401})')
+
+    def test_frames_after_n_ticks_equal_the_drivers(self):
+        self.open('?hold')
+        cases = {
+            'beam': dict(steps=300),
+            'point': dict(steps=250, settings=['TGeneralExciter.BeamType=0']),
+            'double': dict(steps=250, settings=['TGeneralExciter.BeamType=3', 'TGeneralExciter.Detune=1.3']),
+            'doppler': dict(steps=300, settings=['TGeneralExciter.BeamType=4', 'TGeneralExciter.DopplerSpeed=1.4']),
+            'turned block': dict(steps=200, events=[dict(tick=10, kind='down', x=280, y=200),
+                                                    dict(tick=11, kind='move', x=330, y=120),
+                                                    dict(tick=12, kind='up', x=330, y=120)]),
+            'drips': dict(steps=120, events=[dict(tick=5, kind='down', x=100, y=100, drip=True),
+                                             dict(tick=6, kind='up', x=100, y=100),
+                                             dict(tick=30, kind='down', x=300, y=250, button=2, drip=True),
+                                             dict(tick=31, kind='up', x=300, y=250, button=2)]),
+        }
+        for name, case in cases.items():
+            with self.subTest(name):
+                self.assert_same_frame(**case)
+
+    def test_the_step_and_picture_time_in_the_page(self):
+        # A figure for the report, not a limit: the speed is proved by the benchmarks.
+        self.open('?hold')
+        ms = self.js('return plashboxTest.measure(500)')
+        print(f'\n  page: {ms:.3f} ms per tick and picture at 401 x 401', file=sys.stderr)
+        self.assertGreater(ms, 0)
+
+
+def main():
+    global SITE, CLI
+    parser = argparse.ArgumentParser()
+    parser.add_argument('--site', required=True)
+    parser.add_argument('--cli', required=True)
+    args, rest = parser.parse_known_args()
+    SITE, CLI = os.path.abspath(args.site), os.path.abspath(args.cli)
+    result = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2).result
+    failed = len(result.failures) + len(result.errors)
+    print(f'browser: {result.testsRun - failed - len(result.skipped)} passed, {failed} failed')
+    sys.exit(1 if failed or not result.wasSuccessful() else 0)
+
+
+if __name__ == '__main__':
+    main()
