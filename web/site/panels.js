@@ -5,6 +5,13 @@
 const $ = (id) => document.getElementById(id);
 const Source = 'TGeneralExciter', Map = 'TBaseRIControlRIMapper', Wall = 'TBarrier';
 const BeamDouble = 3, BeamDoppler = 4;
+const Water = 'TWater';
+
+// The brightness slider as the window's: the middle is the default exposure, each end ten
+// times brighter or dimmer in even steps of the logarithm.
+const DefaultExposure = 2.55;
+const exposureOfPosition = (p) => Math.fround(DefaultExposure * Math.pow(10, (50 - p) / 50));
+const positionOfExposure = (e) => Math.round(50 - Math.log10(e / DefaultExposure) * 50);
 
 // The refractive index slider's steps: n is the squared wave speed, 1 in open water.
 const nOfPosition = (p) => 1 - p / 11;
@@ -53,7 +60,19 @@ export class Panels {
     for (const [id, prop] of [['wall-slits', 'Slits'], ['wall-width', 'SlitWidth'], ['wall-spacing', 'SlitSpacing'],
       ['wall-thickness', 'Thickness']])
       $(id).addEventListener('change', (e) => this.edit(Wall, prop, e.target.value));
+    $('intensity').addEventListener('click', () => this.toggleIntensity());
+    $('colour-scheme').addEventListener('change', (e) => this.edit(Water, 'ColourScheme', e.target.value));
+    $('brightness').addEventListener('input', (e) => this.edit(Water, 'Exposure', exposureOfPosition(Number(e.target.value)), true));
+    $('averaging').addEventListener('input', (e) => this.edit(Water, 'AveragingPeriods', e.target.value, true));
+    // I switches the view, as in the window, unless a text field has the keys.
+    document.addEventListener('keydown', (e) => {
+      if (e.key !== 'i' || e.ctrlKey || e.altKey || e.metaKey) return;
+      if (['INPUT', 'SELECT', 'TEXTAREA'].includes(document.activeElement?.tagName)) return;
+      this.toggleIntensity();
+    });
   }
+
+  toggleIntensity() { this.edit(Water, 'IntensityView', String(!this.flag(Water, 'IntensityView'))); }
 
   // A control being used keeps its own value until it is let go.
   show(id, value) {
@@ -106,5 +125,12 @@ export class Panels {
       this.show('wall-spacing', this.value(Wall, 'SlitSpacing'));
       this.show('wall-thickness', this.value(Wall, 'Thickness'));
     }
+    $('intensity').setAttribute('aria-pressed', String(this.flag(Water, 'IntensityView')));
+    this.show('colour-scheme', this.value(Water, 'ColourScheme'));
+    const exposure = Number(this.value(Water, 'Exposure'));
+    this.show('brightness', positionOfExposure(exposure));
+    $('brightness-label').value = `x ${(DefaultExposure / exposure).toFixed(2)}`;
+    this.show('averaging', this.value(Water, 'AveragingPeriods'));
+    $('averaging-label').value = `${this.value(Water, 'AveragingPeriods')} periods`;
   }
 }

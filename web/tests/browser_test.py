@@ -166,6 +166,19 @@ class PageTest(unittest.TestCase):
         self.assertTrue(self.driver.find_element(By.ID, 'detune').is_displayed())
         self.assertFalse(self.driver.find_element(By.ID, 'mach').is_displayed())
 
+    def test_the_view_panel_switches_the_intensity_colours_and_brightness(self):
+        self.open()
+        get = lambda prop: self.js(f"return plashboxTest.get('TWater', '{prop}')")
+        self.driver.find_element(By.ID, 'intensity').click()
+        self.assertEqual(get('IntensityView'), 'True')
+        self.driver.find_element(By.TAG_NAME, 'body').send_keys('i')
+        self.assertEqual(get('IntensityView'), 'False', 'the I key switches back')
+        self.driver.find_element(By.ID, 'colour-scheme').send_keys('High')
+        self.assertEqual(get('ColourScheme'), 'csHighContrast')
+        brightness = self.driver.find_element(By.ID, 'brightness')
+        brightness.send_keys(Keys.END)
+        self.assertAlmostEqual(float(get('Exposure')), 0.255, places=5)
+
     # --- scene files and links ---
     def write_scene(self, text):
         path = os.path.join(self.downloads.name, f'scene{time.monotonic_ns()}.xml')
@@ -247,6 +260,8 @@ class PageTest(unittest.TestCase):
             'turned block': dict(steps=200, events=[dict(tick=10, kind='down', x=280, y=200),
                                                     dict(tick=11, kind='move', x=330, y=120),
                                                     dict(tick=12, kind='up', x=330, y=120)]),
+            'intensity view': dict(steps=300, settings=['TWater.IntensityView=True']),
+            'blue white red': dict(steps=200, settings=['TWater.ColourScheme=csBlueWhiteRed', 'TWater.Exposure=1.2']),
             'drips': dict(steps=120, events=[dict(tick=5, kind='down', x=100, y=100, drip=True),
                                              dict(tick=6, kind='up', x=100, y=100),
                                              dict(tick=30, kind='down', x=300, y=250, button=2, drip=True),
