@@ -91,17 +91,22 @@ void BM_SimulateStepKernel(benchmark::State& state, const detail::TStepKernels* 
 }();
 
 // Args: the side, then the threads (0: one per core).
+// Steps and draws Water into a surface of its size for the whole benchmark.
+void RunStepAndRender(benchmark::State& state, TWater& Water, int32_t Size) {
+  TFastDIB surface;
+  surface.SetSize(Size, Size, 24);
+  for (auto _ : state) {
+    Water.StepAndRender(surface);
+    benchmark::ClobberMemory();
+  }
+  CountCellSteps(state, Size);
+}
+
 void BM_StepAndRender(benchmark::State& state) {
   const auto size = static_cast<int32_t>(state.range(0));
   const TRef<TWater> water = WaterWithBeam(size);
   water->SetThreads(state.range(1) > 0 ? static_cast<int32_t>(state.range(1)) : HardwareThreads());
-  TFastDIB surface;
-  surface.SetSize(size, size, 24);
-  for (auto _ : state) {
-    water->StepAndRender(surface);
-    benchmark::ClobberMemory();
-  }
-  CountCellSteps(state, size);
+  RunStepAndRender(state, *water, size);
   state.counters["threads"] = water->Threads();
 }
 BENCHMARK(BM_StepAndRender)
@@ -123,13 +128,7 @@ void BM_StepAndRenderView(benchmark::State& state) {
     water->SetIntensityView(true);
   else
     water->SetColourScheme(csBlueWhiteRed);
-  TFastDIB surface;
-  surface.SetSize(size, size, 24);
-  for (auto _ : state) {
-    water->StepAndRender(surface);
-    benchmark::ClobberMemory();
-  }
-  CountCellSteps(state, size);
+  RunStepAndRender(state, *water, size);
 }
 BENCHMARK(BM_StepAndRenderView)
     ->Args({401, 1})

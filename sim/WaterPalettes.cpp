@@ -101,9 +101,10 @@ const TSchemeRule Intensity{
 }  // namespace
 
 const uint32_t* SchemeTable(int32_t Scheme) {
+  // Asked for on every step: the grey picture, the usual one, never builds the tables.
+  if (Scheme <= csGrey || Scheme >= ColourSchemeCount) return nullptr;
   static const std::array<std::vector<uint32_t>, ColourSchemeCount> tables{
       std::vector<uint32_t>{}, MakeTable(BlueWater), MakeTable(BlueWhiteRed), MakeTable(HighContrast)};
-  if (Scheme <= csGrey || Scheme >= ColourSchemeCount) return nullptr;
   return tables[size_t(Scheme)].data();
 }
 

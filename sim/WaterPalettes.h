@@ -17,9 +17,11 @@ namespace plashbox {
 
 enum TColourScheme : int32_t { csGrey = 0, csBlueWater = 1, csBlueWhiteRed = 2, csHighContrast = 3 };
 inline constexpr int32_t ColourSchemeCount = 4;
-// By scheme, for the menu and the driver.
+// By scheme: the menu's captions and the names in scene files and the driver's --set.
 inline constexpr const char* ColourSchemeCaptions[ColourSchemeCount] = {"Grey", "Blue water", "Blue, white and red",
                                                                         "High contrast"};
+inline constexpr const char* ColourSchemeIdentifiers[ColourSchemeCount] = {"csGrey", "csBlueWater", "csBlueWhiteRed",
+                                                                           "csHighContrast"};
 
 namespace detail {
 

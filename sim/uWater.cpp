@@ -1,6 +1,7 @@
 #include "sim/uWater.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "objects/UniqueIDs.h"
 #include "xmlworker/XMLFormat.h"
@@ -16,7 +17,8 @@ namespace plashbox {
 
 namespace {
 const TEnumType& ColourSchemeType() {
-  static const TEnumType type{"TColourScheme", {"csGrey", "csBlueWater", "csBlueWhiteRed", "csHighContrast"}};
+  static const TEnumType type{"TColourScheme",
+                              {std::begin(ColourSchemeIdentifiers), std::end(ColourSchemeIdentifiers)}};
   return type;
 }
 }  // namespace
@@ -237,14 +239,12 @@ double TWater::IntensityTimeConstant() {
 }
 
 detail::TSweepExtras TWater::PictureExtras(bool Stepping) {
+  // A step updates the mean it keeps; a picture alone only reads it, when it shows it.
   detail::TSweepExtras extras;
   const bool kept = !IntensityField.empty();
-  if (kept && Stepping) {
-    extras.Intensity = IntensityField.data();
-    extras.IntensityRate = 1.0 / IntensityTimeConstant();
-  }
   extras.ShowIntensity = kept && FIntensityView;
-  if (extras.ShowIntensity) extras.Intensity = IntensityField.data();
+  if (kept && (Stepping || extras.ShowIntensity)) extras.Intensity = IntensityField.data();
+  if (kept && Stepping) extras.IntensityRate = 1.0 / IntensityTimeConstant();
   extras.Table = extras.ShowIntensity ? detail::IntensityTable() : detail::SchemeTable(FColourScheme);
   return extras;
 }
