@@ -24,7 +24,8 @@ void Waves(TWaterGrid& c) {
     for (int32_t y = 0; y < c.Height(); ++y) {
       c[x][y].Displacement = float(std::sin(x * 1.3 + y * 0.7) * 4.5);  // some beyond the clamp
       c[x][y].Velocity = float(std::cos(x * 0.4 - y * 0.9) * 0.3);
-      c[x][y].SpeedFactor = 0.05f + 0.06f * float((x * 5 + y * 3) % 9);
+      // Runs of open water, whole blocks of a vector and parts of one, beside slower water.
+      c[x][y].SpeedFactor = (x + y / 5) % 3 == 0 ? OpenWaterSpeedFactor : 0.05f + 0.06f * float((x * 5 + y * 3) % 9);
       c[x][y].Damping = 0.95f + 0.005f * float((x + y) % 10);
     }
 }
