@@ -330,21 +330,27 @@ PLASHBOX_AVX512 void ColourColumnAVX512(const TWaterCell* Column, int32_t H, con
 // that one masked store writes the row's run. Gathers across the band would cost more.
 PLASHBOX_AVX512 inline void Transpose16(__m512i (&R)[16]) {
   __m512i t[16];
+  // Unrolled, so that the whole block stays in the 32 registers.
+#pragma GCC unroll 16
   for (int i = 0; i < 16; i += 2) {
     t[i] = _mm512_unpacklo_epi32(R[i], R[i + 1]);
     t[i + 1] = _mm512_unpackhi_epi32(R[i], R[i + 1]);
   }
+#pragma GCC unroll 16
   for (int i = 0; i < 16; i += 4) {
     R[i] = _mm512_unpacklo_epi64(t[i], t[i + 2]);
     R[i + 1] = _mm512_unpackhi_epi64(t[i], t[i + 2]);
     R[i + 2] = _mm512_unpacklo_epi64(t[i + 1], t[i + 3]);
     R[i + 3] = _mm512_unpackhi_epi64(t[i + 1], t[i + 3]);
   }
+#pragma GCC unroll 2
   for (int h = 0; h < 16; h += 8)
+#pragma GCC unroll 4
     for (int i = 0; i < 4; ++i) {
       t[h + i] = _mm512_shuffle_i32x4(R[h + i], R[h + i + 4], 0x88);
       t[h + i + 4] = _mm512_shuffle_i32x4(R[h + i], R[h + i + 4], 0xDD);
     }
+#pragma GCC unroll 8
   for (int i = 0; i < 8; ++i) {
     R[i] = _mm512_shuffle_i32x4(t[i], t[i + 8], 0x88);
     R[i + 8] = _mm512_shuffle_i32x4(t[i], t[i + 8], 0xDD);
@@ -362,11 +368,14 @@ PLASHBOX_AVX512 void WriteBandAVX512(const uint32_t* Band, int32_t Stride, int32
     for (int32_t y = 1; y < H - 1; y += 16) {
       // A band column is padded past its last row, so all sixteen rows can be read.
       __m512i r[16];
+#pragma GCC unroll 16
       for (int32_t i = 0; i < 16; ++i)
         r[i] = i < n ? _mm512_loadu_si512(Band + size_t(c + i) * size_t(Stride) + y) : _mm512_setzero_si512();
       Transpose16(r);
       const int32_t rows = std::min(H - 1 - y, 16);
-      for (int32_t j = 0; j < rows; ++j) {
+#pragma GCC unroll 16
+      for (int32_t j = 0; j < 16; ++j) {
+        if (j == rows) break;
         const __m512i packed = _mm512_permutexvar_epi32(closeUp, _mm512_shuffle_epi8(r[j], squeeze));
         _mm512_mask_storeu_epi8(reinterpret_cast<uint8_t*>(Rows[y + j] + X + c), bytes, packed);
       }
