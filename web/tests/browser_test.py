@@ -283,6 +283,13 @@ class PageTest(unittest.TestCase):
         self.assertGreaterEqual(len(screen['maxima']), 2)
         graph = self.canvas_pixels('screen-graph').split(',')
         self.assertTrue(any(v != '0' for v in graph[3::4]), 'the profile is not drawn')
+        # The screen's second handle follows the pointer as the other handles do.
+        x1, y1, x2, y2 = screen['handles']
+        canvas = self.driver.find_element(By.ID, 'tank')
+        w, h = canvas.size['width'], canvas.size['height']
+        ActionChains(self.driver).move_to_element_with_offset(canvas, x2 - w // 2, y2 - h // 2) \
+            .click_and_hold().move_by_offset(-20, 0).release().perform()
+        self.assertEqual(self.js('return plashboxTest.screen()')['handles'], [x1, y1, x2 - 20, y2])
 
     def test_a_frame_with_a_dragged_probe_and_screen_equals_the_drivers(self):
         self.open('?hold')
@@ -409,6 +416,13 @@ class PageTest(unittest.TestCase):
         ms = self.js('return plashboxTest.measure(500)')
         print(f'\n  page: {ms:.3f} ms per tick and picture at 401 x 401', file=sys.stderr)
         self.assertGreater(ms, 0)
+        for _ in range(4):
+            self.driver.find_element(By.ID, 'probe').click()
+        self.driver.find_element(By.ID, 'screen').click()
+        ms = self.js('return plashboxTest.measure(500)')
+        panels = self.js('return plashboxTest.measureTools(200)')
+        print(f'  page with four probes and a screen: {ms:.3f} ms per tick and picture, '
+              f'{panels:.3f} ms per drawing of their panels', file=sys.stderr)
 
 
 def main():
