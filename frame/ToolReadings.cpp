@@ -57,4 +57,8 @@ std::string MaximaText(const TIntensityScreen& Screen) {
   return text + " cells";
 }
 
+std::string ScreenReadingText(TIntensityScreen& Screen) {
+  return Screen.HasIntensity() ? MaximaText(Screen) : "no intensity kept yet";
+}
+
 }  // namespace plashbox

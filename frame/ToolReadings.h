@@ -44,5 +44,7 @@ std::string ProbeReadingText(const TProbeReading& Reading);
 std::string PhaseText(const TProbeReport& Report);
 // "maxima at 12, 40.5, 71 cells", "no maxima yet" while the profile is flat.
 std::string MaximaText(const TIntensityScreen& Screen);
+// What the screen's panel says: the maxima, or that its water keeps no intensity yet.
+std::string ScreenReadingText(TIntensityScreen& Screen);
 
 }  // namespace plashbox

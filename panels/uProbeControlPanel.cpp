@@ -131,7 +131,7 @@ void TIntensityScreenCP::Bind(TIntensityScreen& Screen) {
 
 void TIntensityScreenCP::Refresh(double) {
   if (!FScreen) return;
-  Maxima->setText(FScreen->HasIntensity() ? QString::fromStdString(MaximaText(*FScreen)) : "no intensity kept yet");
+  Maxima->setText(QString::fromStdString(ScreenReadingText(*FScreen)));
   update();
 }
 

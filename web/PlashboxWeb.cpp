@@ -3,8 +3,11 @@
 // ImageData's layout over the module's memory. Nothing here decides anything the window does
 // not: the tick, the pointer, the edits, the files and the history are all TMainFormCore's.
 #include <emscripten/bind.h>
+#include <emscripten/val.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <sstream>
 #include <string>
@@ -13,10 +16,16 @@
 #include "frame/ClassRegistration.h"
 #include "frame/Experiments.h"
 #include "frame/SceneEditing.h"
+#include "frame/ToolReadings.h"
 #include "frame/uDemoMainFormCore.h"
+#include "grid/ExactMathDigest.h"
+#include "objects/ToolMeasures.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uBarrier.h"
 #include "objects/uGeneralExciter.h"
+#include "objects/uIntensityScreen.h"
+#include "objects/uProbe.h"
+#include "sim/uWater.h"
 #include "xmlworker/XMLProperties.h"
 
 namespace plashbox {
@@ -125,6 +134,75 @@ class TTank {
   std::string RedoText() const { return Form.RedoText(); }
   void AddWall() { Form.AddWall(); }
   bool DeleteSelected() { return Form.DeleteSelected(); }
+  bool CanDeleteSelected() { return Form.CanDeleteSelected(); }
+
+  // --- the measuring tools, as the window's probe and screen panels read them ---
+  bool AddProbe() { return Form.AddProbe(); }
+  bool CanAddProbe() { return Form.CanAddProbe(); }
+  void AddScreen() { Form.AddScreen(); }
+  // The active water's probes in its child order, each {colour: "#rrggbb", reading, x, y (its
+  // paint-area pixel, y downward), selected}, measured over the graph's steps at the present
+  // speed as the window's panel does; with phase, the line under them.
+  emscripten::val Probes() {
+    emscripten::val out = emscripten::val::object(), list = emscripten::val::array();
+    TWater* water = Form.ActiveWater();
+    const TProbeReport report =
+        water ? ReadProbes(*water, StepsPerSecond(SimulationSpeeds[Form.Speed()])) : TProbeReport{};
+    for (const TProbeReading& reading : report.Probes) {
+      const TProbe& probe = *reading.Probe;
+      const TPixelColor c = ProbeColours[probe.GetColourIndex()];
+      char colour[8];
+      std::snprintf(colour, sizeof colour, "#%02x%02x%02x", unsigned(c.Red), unsigned(c.Green), unsigned(c.Blue));
+      emscripten::val entry = emscripten::val::object();
+      entry.set("colour", std::string(colour));
+      entry.set("reading", ProbeReadingText(reading));
+      entry.set("x", probe.X1);
+      entry.set("y", ScreenRow(water->GridHeight(), probe.Y1));
+      entry.set("selected", probe.ActiveTool);
+      list.call<void>("push", entry);
+    }
+    out.set("probes", list);
+    out.set("phase", PhaseText(report));
+    return out;
+  }
+  // Probe Index's last Steps samples (at most those kept), the oldest first: a view of the
+  // module's memory, good until the next call.
+  emscripten::val ProbeTrace(int32_t Index, int32_t Steps) {
+    Samples.assign(size_t(TProbe::TraceLength), 0.0f);
+    int32_t n = 0;
+    if (TWater* water = Form.ActiveWater())
+      for (const TProbe* probe : ChildrenOf<TProbe>(*water))
+        if (Index-- == 0) {
+          n = probe->CopyTrace(Samples, std::clamp(Steps, 0, TProbe::TraceLength));
+          break;
+        }
+    return emscripten::val(emscripten::typed_memory_view(size_t(n), Samples.data()));
+  }
+  // The screen the window's panel shows (the selected one, else the last): {reading, maxima
+  // (in samples of the profile), selected, handles: [x1, y1, x2, y2] in paint-area pixels}, or
+  // null without a screen.
+  emscripten::val Screen() {
+    TIntensityScreen* screen = ShownScreen();
+    if (!screen) return emscripten::val::null();
+    emscripten::val out = emscripten::val::object(), maxima = emscripten::val::array();
+    out.set("reading", ScreenReadingText(*screen));
+    for (const double at : FindMaxima(screen->Profile())) maxima.call<void>("push", at);
+    out.set("maxima", maxima);
+    out.set("selected", screen->ActiveTool);
+    const int32_t h = Form.ActiveWater()->GridHeight();
+    emscripten::val handles = emscripten::val::array();
+    for (const int32_t v : {screen->X1, ScreenRow(h, screen->Y1), screen->X2, ScreenRow(h, screen->Y2)})
+      handles.call<void>("push", v);
+    out.set("handles", handles);
+    return out;
+  }
+  // That screen's intensity profile from handle 1 to handle 2: a view as ProbeTrace's.
+  emscripten::val ScreenProfile() {
+    TIntensityScreen* screen = ShownScreen();
+    Samples.clear();
+    if (screen) Samples.assign(screen->Profile().begin(), screen->Profile().end());
+    return emscripten::val(emscripten::typed_memory_view(Samples.size(), Samples.data()));
+  }
 
   int32_t SlideCount() const { return Form.SlideCount(); }
   int32_t SlideIndex() const { return Form.SlideIndex(); }
@@ -173,8 +251,14 @@ class TTank {
     }
   }
 
+  TIntensityScreen* ShownScreen() {
+    TWater* water = Form.ActiveWater();
+    return water ? SelectedOrLastChild<TIntensityScreen>(*water) : nullptr;
+  }
+
   TMainFormCore Form;
   std::vector<uint8_t> Rgba;
+  std::vector<float> Samples;  // what the last trace or profile view shows
   int32_t Generation = 0;
 };
 
@@ -186,6 +270,10 @@ std::string ExperimentsXml(int32_t Width, int32_t Height) {
   MakeExperiments(Width, Height)->SaveToStream(text, true, 0);
   return text.str();
 }
+
+// The bits of the maths over Count arguments, for the browser tests to compare with the native
+// build's.
+std::string MathDigest(int32_t Count) { return exact::MathDigest(Count); }
 
 double FrequencyOfWavelength(double Lambda) { return TBaseExciter::FrequencyOfWavelength(Lambda); }
 double WavelengthOfTenthHertz(double TenthHertz) { return TBaseExciter::WavelengthOfTenthHertz(TenthHertz); }
@@ -227,6 +315,14 @@ EMSCRIPTEN_BINDINGS(plashbox) {
       .function("redoText", &TTank::RedoText)
       .function("addWall", &TTank::AddWall)
       .function("deleteSelected", &TTank::DeleteSelected)
+      .function("canDeleteSelected", &TTank::CanDeleteSelected)
+      .function("addProbe", &TTank::AddProbe)
+      .function("canAddProbe", &TTank::CanAddProbe)
+      .function("addScreen", &TTank::AddScreen)
+      .function("probes", &TTank::Probes)
+      .function("probeTrace", &TTank::ProbeTrace)
+      .function("screen", &TTank::Screen)
+      .function("screenProfile", &TTank::ScreenProfile)
       .function("slideCount", &TTank::SlideCount)
       .function("slideIndex", &TTank::SlideIndex)
       .function("showSlide", &TTank::ShowSlide)
@@ -235,6 +331,7 @@ EMSCRIPTEN_BINDINGS(plashbox) {
       .function("sceneXml", &TTank::SceneXml)
       .function("openScene", &TTank::OpenScene);
   emscripten::function("experimentsXml", &plashbox::ExperimentsXml);
+  emscripten::function("mathDigest", &plashbox::MathDigest);
   emscripten::function("frequencyOfWavelength", &plashbox::FrequencyOfWavelength);
   emscripten::function("wavelengthOfTenthHertz", &plashbox::WavelengthOfTenthHertz);
 }

@@ -371,6 +371,16 @@ TEST_F(SceneHistory, ProbesAndScreensAreSavedWithTheirPlacesAndColours) {
   EXPECT_EQ(screen->X2, LastChildOf<TIntensityScreen>(Water())->X2);
 }
 
+// The page and the window both show this text: a screen outside a water has nothing to read.
+TEST_F(SceneHistory, TheScreensTextSaysWhetherItsWaterKeepsAnIntensity) {
+  const TRef<TIntensityScreen> loose = NewNode<TIntensityScreen>();
+  EXPECT_EQ(ScreenReadingText(*loose), "no intensity kept yet");
+  Core.AddScreen();
+  for (int i = 0; i < 3; ++i) Core.Tick();
+  TIntensityScreen& screen = *LastChildOf<TIntensityScreen>(Water());
+  EXPECT_EQ(ScreenReadingText(screen), MaximaText(screen));
+}
+
 TEST_F(SceneHistory, ProbesAreSampledOnceAStepAtEverySpeedAndReadInHertzOfIt) {
   ASSERT_TRUE(Core.AddProbe());
   ASSERT_TRUE(Core.AddProbe());

@@ -3,10 +3,12 @@
 // frame logic's (plashbox.wasm); this file only forwards events and shows pictures.
 import createPlashbox from './plashbox.js';
 import { Panels } from './panels.js';
+import { ToolPanels } from './tools.js';
 import { encodeScene, decodeScene } from './scenelink.js';
 
 const TickMs = 16;        // the window's frame timer: 62.5 ticks a second
 const MaxTicksPerFrame = 4;  // a stalled tab catches up this far, then drops the rest
+const FramesPerToolGraph = 3;  // the tools' graphs at 20 a second on a 60 Hz screen are smooth
 const Seed = 1;
 const $ = (id) => document.getElementById(id);
 
@@ -47,13 +49,16 @@ function tick() {
 }
 
 // A fixed step: the ticks owed since the last frame, so a 120 Hz screen runs no faster.
-let owed = 0, last = null;
+let owed = 0, last = null, sinceToolGraph = 0;
 function frame(now) {
   if (running) {
     if (last !== null) owed = Math.min(owed + (now - last), MaxTicksPerFrame * TickMs);
     let ticked = false;
     while (owed >= TickMs) { tick(); owed -= TickMs; ticked = true; }
-    if (ticked) draw();
+    if (ticked) {
+      draw();
+      if (++sinceToolGraph >= FramesPerToolGraph) { sinceToolGraph = 0; tools.show(); }
+    }
   }
   last = now;
   requestAnimationFrame(frame);
@@ -102,6 +107,19 @@ $('undo').addEventListener('click', () => { tank.undo(); refresh(); });
 $('redo').addEventListener('click', () => { tank.redo(); refresh(); });
 $('wall').addEventListener('click', () => { tank.addWall(); refresh(); });
 $('delete').addEventListener('click', () => { tank.deleteSelected(); refresh(); });
+$('probe').addEventListener('click', () => { tank.addProbe(); refresh(); });
+$('screen').addEventListener('click', () => { tank.addScreen(); refresh(); });
+// The window's keys for the tools and for removing the selected object, unless a text field or
+// a list has the keys.
+document.addEventListener('keydown', (e) => {
+  if (e.ctrlKey || e.altKey || e.metaKey || pointerButton >= 0) return;
+  if (['INPUT', 'SELECT', 'TEXTAREA'].includes(document.activeElement?.tagName)) return;
+  const act = { p: () => tank.addProbe(), s: () => tank.addScreen(), Delete: () => tank.deleteSelected() }[e.key];
+  if (!act) return;
+  e.preventDefault();
+  act();
+  refresh();
+});
 const speeds = ['1/4x', '1/2x', '1x', '2x', '4x', '8x'];
 speeds.forEach((caption, i) => $('speed').add(new Option(caption, i)));
 $('speed').addEventListener('change', (e) => tank.setSpeed(Number(e.target.value)));
@@ -166,8 +184,12 @@ $('link').addEventListener('click', async () => {
 
 // --- the panels and the buttons that follow the scene ---
 const panels = new Panels(module, () => tank, report);
+const tools = new ToolPanels(() => tank);
 function refresh() {
   panels.refresh();
+  tools.show();
+  $('probe').disabled = !tank.canAddProbe();
+  $('delete').disabled = !tank.canDeleteSelected();
   setPressed('pause', tank.paused());
   $('step').disabled = !tank.paused();
   $('speed').value = tank.speed();
@@ -212,9 +234,17 @@ function rgbBase64(t) {
   return btoa(text);
 }
 window.plashboxTest = {
-  frameAfter({ width = 401, height = 401, steps = 1, settings = [], events = [] }) {
+  // With scene, that scene file's text is opened first, as the driver's --scene.
+  frameAfter({ width = 401, height = 401, steps = 1, settings = [], events = [], scene = null }) {
     const t = new module.Tank(width, height, Seed);
     try {
+      if (scene !== null) {
+        module.FS.mkdirTree('/scenes/test');
+        module.FS.writeFile('/scenes/test/scene.xml', scene);
+        const error = t.openScene('/scenes/test/scene.xml');
+        module.FS.unlink('/scenes/test/scene.xml');
+        if (error) throw new Error(error);
+      }
       for (const s of settings) { const error = t.set(s); if (error) throw new Error(error); }
       const script = [...events].sort((a, b) => a.tick - b.tick);
       let next = 0;
@@ -233,15 +263,26 @@ window.plashboxTest = {
     }
   },
   hold(on) { running = !on; last = null; owed = 0; },
-  runTicks(n) { for (let i = 0; i < n; ++i) tick(); draw(); return rgbBase64(tank); },
+  runTicks(n) { for (let i = 0; i < n; ++i) tick(); draw(); tools.show(); return rgbBase64(tank); },
   sceneXml: () => tank.sceneXml(),
   pointerLog: () => pointerLog.splice(0),
   get: (cls, prop) => tank.get(cls, prop),
+  probes: () => tank.probes(),
+  probeTrace: (i, n) => Array.from(tank.probeTrace(i, n)),
+  screen: () => tank.screen(),
+  mathDigest: (count) => module.mathDigest(count),
+  frequencyOfWavelength: (lambda) => module.frequencyOfWavelength(lambda),
   // Ticks and pictures on the canvas, timed in the page: milliseconds per frame.
   measure(frames) {
     const start = performance.now();
     for (let i = 0; i < frames; ++i) { tank.tick(); draw(); }
     return (performance.now() - start) / frames;
+  },
+  // The tools' panels drawn anew, as every third frame does: milliseconds each.
+  measureTools(times) {
+    const start = performance.now();
+    for (let i = 0; i < times; ++i) tools.show();
+    return (performance.now() - start) / times;
   },
 };
 document.body.dataset.ready = 'true';

@@ -9,6 +9,8 @@ import base64
 import functools
 import http.server
 import os
+import re
+import struct
 import subprocess
 import sys
 import tempfile
@@ -50,6 +52,18 @@ def driver_reopened(path):
     """The scene file as the driver has it once opened, saved again at once."""
     return subprocess.run([CLI, '--seed', str(SEED), '--threads', '1', '--scene', path, '--steps', '0', '--save', '-'],
                           check=True, capture_output=True).stdout.decode('utf-8')
+
+
+def driver_probe(steps, x, y):
+    """The displacement at paint-area pixel (x, y) after each of ticks 1 to steps, as the driver's
+    --probe prints it (nine significant digits give back the float)."""
+    csv = subprocess.run([CLI, '--seed', str(SEED), '--threads', '1', '--steps', str(steps), '--probe', f'{x},{y}'],
+                         check=True, capture_output=True).stdout.decode('ascii').splitlines()
+    return [float(line.split(',')[1]) for line in csv[1:]]
+
+
+def float32(value):
+    return struct.unpack('<f', struct.pack('<f', value))[0]
 
 
 def cli_args(steps, settings=(), events=()):
@@ -179,6 +193,131 @@ class PageTest(unittest.TestCase):
         brightness.send_keys(Keys.END)
         self.assertAlmostEqual(float(get('Exposure')), 0.255, places=5)
 
+    # --- the measuring tools ---
+    def canvas_pixels(self, id):
+        return self.js(f"const c = document.getElementById('{id}');"
+                       "return c.getContext('2d').getImageData(0, 0, c.width, c.height).data.join(',');")
+
+    def test_a_probe_graphs_the_drivers_displacement_and_reads_the_source_period(self):
+        self.open('?hold')
+        self.assertFalse(self.driver.find_element(By.ID, 'probe-panel').is_displayed())
+        self.driver.find_element(By.ID, 'probe').click()
+        self.js('plashboxTest.runTicks(600)')  # the beam reaches the probe after some 330
+        panel = self.driver.find_element(By.ID, 'probe-panel')
+        self.assertTrue(panel.is_displayed())
+        probe = self.js('return plashboxTest.probes()')['probes'][0]
+        # Added after the page's first tick, the probe's graph holds ticks 202 to 601 of the
+        # driver's run.
+        trace = self.js('return plashboxTest.probeTrace(0, 400)')
+        self.assertEqual(len(trace), 400)
+        self.assertEqual(trace, [float32(v) for v in driver_probe(601, probe['x'], probe['y'])[-400:]])
+        # The panel shows the frame logic's text, and its period is the beam's.
+        row = panel.find_element(By.CSS_SELECTOR, '#probe-readings li').text
+        self.assertEqual(row, probe['reading'])
+        hertz = float(re.fullmatch(r'[\d.]+ steps, ([\d.]+) Hz, p-p [\d.e+-]+', row).group(1))
+        source = self.js("return plashboxTest.frequencyOfWavelength("
+                         "Number(plashboxTest.get('TGeneralExciter', 'Wavelength')))")
+        self.assertAlmostEqual(hertz, source, delta=0.03 * source)
+        before = self.canvas_pixels('probe-graph')
+        self.js('plashboxTest.runTicks(7)')
+        self.assertNotEqual(before, self.canvas_pixels('probe-graph'), 'the graph stood still')
+
+    def test_four_probes_grey_the_button_and_delete_and_undo_follow_the_window(self):
+        self.open('?hold')
+        count = lambda: len(self.js('return plashboxTest.probes()')['probes'])
+        button = self.driver.find_element(By.ID, 'probe')
+        button.click()
+        button.click()
+        body = self.driver.find_element(By.TAG_NAME, 'body')
+        body.send_keys('p')
+        body.send_keys('p')
+        self.assertEqual(count(), 4)
+        self.assertFalse(button.is_enabled(), 'the fifth probe is offered')
+        body.send_keys('p')
+        self.assertEqual(count(), 4)
+        self.assertEqual(len(self.driver.find_elements(By.CSS_SELECTOR, '#probe-readings li')), 4)
+        self.assertEqual(len({p['colour'] for p in self.js('return plashboxTest.probes()')['probes']}), 4)
+        # A press on the last probe selects it and drags it; Delete then removes that one.
+        last = self.js('return plashboxTest.probes()')['probes'][3]
+        canvas = self.driver.find_element(By.ID, 'tank')
+        w, h = canvas.size['width'], canvas.size['height']
+        ActionChains(self.driver).move_to_element_with_offset(canvas, last['x'] - w // 2, last['y'] - h // 2) \
+            .click_and_hold().move_by_offset(0, 30).release().perform()
+        moved = self.js('return plashboxTest.probes()')['probes'][3]
+        self.assertTrue(moved['selected'])
+        self.assertEqual((moved['x'], moved['y']), (last['x'], last['y'] + 30))
+        self.assertTrue(self.driver.find_element(By.ID, 'probe-panel').get_attribute('class').endswith('selected'))
+        body.send_keys(Keys.DELETE)
+        self.assertEqual(count(), 3)
+        self.assertTrue(button.is_enabled())
+        self.assertEqual(len(self.driver.find_elements(By.CSS_SELECTOR, '#probe-readings li')), 3)
+        self.driver.find_element(By.ID, 'undo').click()
+        self.assertEqual(count(), 4)
+        for _ in range(5):  # the drag, then the four added probes
+            self.driver.find_element(By.ID, 'undo').click()
+        self.assertEqual(count(), 0)
+        self.assertFalse(self.driver.find_element(By.ID, 'probe-panel').is_displayed())
+
+    def test_the_tool_buttons_are_reached_by_tab(self):
+        self.open('?hold')
+        self.driver.find_element(By.ID, 'wall').click()
+        reached = []
+        for _ in range(2):
+            self.driver.switch_to.active_element.send_keys(Keys.TAB)
+            reached.append(self.driver.switch_to.active_element.get_attribute('id'))
+        self.assertEqual(reached, ['probe', 'screen'])
+        self.driver.switch_to.active_element.send_keys(Keys.SHIFT, Keys.TAB)
+        self.driver.switch_to.active_element.send_keys(Keys.ENTER)
+        self.assertEqual(len(self.js('return plashboxTest.probes()')['probes']), 1, 'Enter on Probe adds one')
+
+    def test_the_screen_shows_the_maxima_of_the_double_slit(self):
+        self.open('?hold')
+        self.driver.find_element(By.ID, 'experiment').send_keys('Double')
+        self.assertIn('Double slit', self.driver.find_element(By.ID, 'slide').text)
+        self.driver.find_element(By.TAG_NAME, 'body').send_keys('s')
+        self.js('plashboxTest.runTicks(900)')
+        screen = self.js('return plashboxTest.screen()')
+        self.assertTrue(self.driver.find_element(By.ID, 'screen-panel').is_displayed())
+        self.assertRegex(screen['reading'], r'^maxima at [\d.]+(, [\d.]+)+ cells$')
+        self.assertEqual(self.driver.find_element(By.ID, 'screen-maxima').text, screen['reading'])
+        self.assertGreaterEqual(len(screen['maxima']), 2)
+        graph = self.canvas_pixels('screen-graph').split(',')
+        self.assertTrue(any(v != '0' for v in graph[3::4]), 'the profile is not drawn')
+        # The screen's second handle follows the pointer as the other handles do.
+        x1, y1, x2, y2 = screen['handles']
+        canvas = self.driver.find_element(By.ID, 'tank')
+        w, h = canvas.size['width'], canvas.size['height']
+        ActionChains(self.driver).move_to_element_with_offset(canvas, x2 - w // 2, y2 - h // 2) \
+            .click_and_hold().move_by_offset(-20, 0).release().perform()
+        self.assertEqual(self.js('return plashboxTest.screen()')['handles'], [x1, y1, x2 - 20, y2])
+
+    def test_a_frame_with_a_dragged_probe_and_screen_equals_the_drivers(self):
+        self.open('?hold')
+        self.driver.find_element(By.ID, 'probe').click()
+        self.driver.find_element(By.ID, 'screen').click()
+        probe = self.js('return plashboxTest.probes()')['probes'][0]
+        x1, y1, _, _ = self.js('return plashboxTest.screen()')['handles']
+        path = self.write_scene(self.js('return plashboxTest.sceneXml()'))
+        events = [dict(tick=10, kind='down', x=probe['x'], y=probe['y']),
+                  dict(tick=11, kind='move', x=probe['x'] - 40, y=probe['y'] + 25),
+                  dict(tick=12, kind='up', x=probe['x'] - 40, y=probe['y'] + 25),
+                  dict(tick=20, kind='down', x=x1, y=y1),
+                  dict(tick=21, kind='move', x=x1 - 30, y=y1 + 15),
+                  dict(tick=22, kind='up', x=x1 - 30, y=y1 + 15)]
+        with open(path, encoding='utf-8') as f:
+            scene = f.read()
+        page = base64.b64decode(self.js('return plashboxTest.frameAfter(arguments[0])',
+                                        {'steps': 150, 'scene': scene, 'events': events}))
+        args = ['--scene', path] + cli_args(150, events=events)
+        self.assertEqual(page, driver_frame(args))
+        self.assertNotEqual(page, driver_frame(['--scene', path, '--steps', '150']), 'the drags moved nothing')
+
+    def test_the_maths_agree_with_the_native_build(self):
+        # The digest that tests/grid/ExactMathTest.cpp pins for the native build: 200,000
+        # arguments each of the sine, cosine, exponential and atan2.
+        self.open('?hold')
+        self.assertEqual(self.js('return plashboxTest.mathDigest(200000)'), '3201e02e734efb74')
+
     # --- scene files and links ---
     def write_scene(self, text):
         path = os.path.join(self.downloads.name, f'scene{time.monotonic_ns()}.xml')
@@ -277,6 +416,13 @@ class PageTest(unittest.TestCase):
         ms = self.js('return plashboxTest.measure(500)')
         print(f'\n  page: {ms:.3f} ms per tick and picture at 401 x 401', file=sys.stderr)
         self.assertGreater(ms, 0)
+        for _ in range(4):
+            self.driver.find_element(By.ID, 'probe').click()
+        self.driver.find_element(By.ID, 'screen').click()
+        ms = self.js('return plashboxTest.measure(500)')
+        panels = self.js('return plashboxTest.measureTools(200)')
+        print(f'  page with four probes and a screen: {ms:.3f} ms per tick and picture, '
+              f'{panels:.3f} ms per drawing of their panels', file=sys.stderr)
 
 
 def main():
