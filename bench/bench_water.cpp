@@ -1,8 +1,13 @@
 // Speed of the time step of open water with waves in it, alone and fused with the picture.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdio>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "objects/uGeneralExciter.h"
 #include "objects/uIntensityScreen.h"
@@ -115,6 +120,7 @@ BENCHMARK(BM_StepAndRender)
     ->Args({1024, 1})
     ->Args({2048, 1})
     ->Args({2048, 0})
+    ->UseRealTime()  // the pool's workers do part of the work: the rate is per second of the clock
     ->Unit(benchmark::kMicrosecond);
 
 // The same with the picture of the time-averaged intensity, or with the blue-white-red scheme:
@@ -175,6 +181,53 @@ void BM_StepThenRenderGrid(benchmark::State& state) {
 }
 BENCHMARK(BM_StepThenRenderGrid)->Arg(401)->Arg(1024)->Arg(2048)->Unit(benchmark::kMicrosecond);
 
+// The console's report, then each fused step's speed as a multiple of the plain two passes of
+// the same side, so that one run shows the ratios that matter. With repetitions, the medians.
+class TRatioReporter : public benchmark::ConsoleReporter {
+ public:
+  // Coloured only on a terminal, as the library's own main does by default.
+  TRatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_Defaults : OO_Tabular) {}
+
+  void ReportRuns(const std::vector<Run>& Runs) override {
+    ConsoleReporter::ReportRuns(Runs);
+    for (const Run& run : Runs) {
+      if (run.error_occurred) continue;
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+      const auto rate = run.counters.find("items_per_second");
+      if (rate == run.counters.end()) continue;
+      const std::string name = run.run_name.function_name + "/" + run.run_name.args;
+      if (Rates.find(name) == Rates.end()) Order.push_back(name);
+      Rates[name] = rate->second.value;
+    }
+  }
+
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    bool header = false;
+    for (const std::string& name : Order) {
+      if (name.rfind("BM_StepAndRender", 0) != 0) continue;
+      const std::string side = name.substr(name.find('/') + 1, name.find('/', name.find('/') + 1) - name.find('/') - 1);
+      const auto plain = Rates.find("BM_PlainTwoPasses/" + side);
+      if (plain == Rates.end() || plain->second <= 0) continue;
+      if (!header) std::printf("\nAgainst the plain two passes of the same side (M inner cell-steps/s):\n");
+      header = true;
+      std::printf("  %-36s %8.1f  plain %7.1f  %5.2fx\n", name.c_str(), Rates[name] / 1e6, plain->second / 1e6,
+                  Rates[name] / plain->second);
+    }
+  }
+
+ private:
+  std::map<std::string, double> Rates;
+  std::vector<std::string> Order;
+};
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  TRatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

@@ -170,7 +170,7 @@ PLASHBOX_AVX2 void DisplaceColumnAVX2(TWaterCell* Column, int32_t H, const TColo
   if (Paint) ColourCells(Column, 1, H, *Paint, Pixels);
 }
 
-const TStepKernels AVX2Kernels{&StepColumnAVX2, &DisplaceColumnAVX2, &ColourColumnPortable, &WriteBandPortable, "avx2"};
+const TStepKernels AVX2Kernels{&StepColumnAVX2, &DisplaceColumnAVX2, &ColourColumnPortable, &WriteBandPortable, nullptr, "avx2"};
 
 // Eight cells at a time. Each field of eight cells is gathered from two 512-bit loads by one
 // two-source permute and written back by one masked permute per four cells.
@@ -292,6 +292,115 @@ PLASHBOX_AVX512 void StepColumnAVX512(TWaterCell* Left, TWaterCell* Centre, cons
   }
 }
 
+// Puts Displacements and Velocities (eight singles each) into fields 0 and 1 of the eight cells
+// at c, whose records are FirstFour and NextFour.
+PLASHBOX_AVX512 inline void StoreMotion(TWaterCell* c, __m512 FirstFour, __m512 NextFour, __m256 Displacements,
+                                        __m256 Velocities) {
+  const __mmask16 lanes = 0x3333;
+  const __m512 both = _mm512_castpd_ps(
+      _mm512_insertf64x4(_mm512_castps_pd(_mm512_castps256_ps512(Displacements)), _mm256_castps_pd(Velocities), 1));
+  // Cell k takes element k as its displacement and element 8 + k as its velocity.
+  const __m512i low = _mm512_set_epi32(0, 0, 11, 3, 0, 0, 10, 2, 0, 0, 9, 1, 0, 0, 8, 0);
+  const __m512i high = _mm512_add_epi32(low, _mm512_set1_epi32(4));
+  _mm512_storeu_ps(&c[0].Displacement, _mm512_mask_permutexvar_ps(FirstFour, lanes, low, both));
+  _mm512_storeu_ps(&c[4].Displacement, _mm512_mask_permutexvar_ps(NextFour, lanes, high, both));
+}
+
+PLASHBOX_AVX512 void StepTwoColumnsAVX512(TWaterCell* Left, TWaterCell* Centre, TWaterCell* Next,
+                                          const TWaterCell* Right, int32_t H, bool DisplaceLeft,
+                                          const TColouring* Paint, uint32_t* LeftPixels, uint32_t* CentrePixels) {
+  if (H < 3) return;
+  const __m512i pickD = _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 28, 24, 20, 16, 12, 8, 4, 0);
+  const __m512i pickV = _mm512_add_epi32(pickD, _mm512_set1_epi32(1));
+  const __m512i pickS = _mm512_add_epi32(pickD, _mm512_set1_epi32(2));
+  const __m512i pickM = _mm512_add_epi32(pickD, _mm512_set1_epi32(3));
+  const __m512d four = _mm512_set1_pd(4.0);
+  const __m256 high = _mm256_set1_ps(DisplacementLimit), low = _mm256_set1_ps(-DisplacementLimit);
+  const int32_t tail = 1 + (H - 2) / 8 * 8;  // the first row after the last whole block
+  // The velocities of the rows after the last block come first: the blocks move Centre's
+  // displacements, which these rows read from memory as their neighbours below.
+  for (int32_t y = tail; y < H - 1; ++y) {
+    UpdateVelocity(Left, Centre, Next, y);
+    UpdateVelocity(Centre, Next, Right, y);
+  }
+  if (tail > 1) {
+    // As in the one-column kernel, the neighbours below and above come from the previous and
+    // the next block in registers; Centre's stay there for Next's velocity too.
+    __m512d previousC = _mm512_set1_pd(Centre[0].Displacement), previousN = _mm512_set1_pd(Next[0].Displacement);
+    __m512 c0 = Load4(Centre + 1), c1 = Load4(Centre + 5), n0 = Load4(Next + 1), n1 = Load4(Next + 5);
+    __m512d cD = Field(c0, c1, pickD), nD = Field(n0, n1, pickD);
+    for (int32_t y = 1; y < tail; y += 8) {
+      __m512 c0Next = c0, c1Next = c1, n0Next = n0, n1Next = n1;
+      __m512d cDNext, nDNext;
+      if (y + 15 < H) {
+        c0Next = Load4(Centre + y + 8);
+        c1Next = Load4(Centre + y + 12);
+        n0Next = Load4(Next + y + 8);
+        n1Next = Load4(Next + y + 12);
+        cDNext = Field(c0Next, c1Next, pickD);
+        nDNext = Field(n0Next, n1Next, pickD);
+      } else {
+        cDNext = _mm512_set1_pd(Centre[y + 8].Displacement);
+        nDNext = _mm512_set1_pd(Next[y + 8].Displacement);
+      }
+      PrefetchAhead(Right + y);
+      const __m512 l0 = Load4(Left + y), l1 = Load4(Left + y + 4);
+      const __m512d lD = Field(l0, l1, pickD);
+      const __m512d rD = Field(Load4(Right + y), Load4(Right + y + 4), pickD);
+
+      // Left + below + right + above - 4 x centre, in this order, then v += s x sum; once with
+      // Centre in the middle, once with Next.
+      const __m512d aboveC =
+          _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(cDNext), _mm512_castpd_si512(cD), 1));
+      const __m512d belowC =
+          _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(cD), _mm512_castpd_si512(previousC), 7));
+      __m512d sum = _mm512_add_pd(_mm512_add_pd(_mm512_add_pd(lD, belowC), nD), aboveC);
+      sum = _mm512_sub_pd(sum, _mm512_mul_pd(four, cD));
+      const __m256 vC =
+          _mm512_cvtpd_ps(_mm512_add_pd(Field(c0, c1, pickV), _mm512_mul_pd(Field(c0, c1, pickS), sum)));
+
+      const __m512d aboveN =
+          _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(nDNext), _mm512_castpd_si512(nD), 1));
+      const __m512d belowN =
+          _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(nD), _mm512_castpd_si512(previousN), 7));
+      __m512d sumN = _mm512_add_pd(_mm512_add_pd(_mm512_add_pd(cD, belowN), rD), aboveN);
+      sumN = _mm512_sub_pd(sumN, _mm512_mul_pd(four, nD));
+      const __m512d vN = _mm512_add_pd(Field(n0, n1, pickV), _mm512_mul_pd(Field(n0, n1, pickS), sumN));
+      StoreField(Next + y, n0, n1, _mm512_cvtpd_ps(vN), 1);
+
+      if (DisplaceLeft) {
+        const __m512d moved = _mm512_mul_pd(_mm512_add_pd(lD, Field(l0, l1, pickV)), Field(l0, l1, pickM));
+        // min(high, max(low, d)) keeps a NaN as it is, like the scalar comparisons.
+        const __m256 d = _mm256_min_ps(high, _mm256_max_ps(low, _mm512_cvtpd_ps(moved)));
+        StoreField(Left + y, l0, l1, d, 0);
+        if (Paint) ColourBlock(d, Singles(l0, l1, pickS), *Paint, LeftPixels + y);
+      }
+      // Centre's displacement from its velocity as just stored, a single.
+      const __m512d movedC = _mm512_mul_pd(_mm512_add_pd(cD, _mm512_cvtps_pd(vC)), Field(c0, c1, pickM));
+      const __m256 dC = _mm256_min_ps(high, _mm256_max_ps(low, _mm512_cvtpd_ps(movedC)));
+      StoreMotion(Centre + y, c0, c1, dC, vC);
+      if (Paint) ColourBlock(dC, Singles(c0, c1, pickS), *Paint, CentrePixels + y);
+
+      previousC = cD;
+      previousN = nD;
+      cD = cDNext;
+      nD = nDNext;
+      c0 = c0Next;
+      c1 = c1Next;
+      n0 = n0Next;
+      n1 = n1Next;
+    }
+  }
+  for (int32_t y = tail; y < H - 1; ++y) {
+    if (DisplaceLeft) {
+      UpdateDisplacement(Left[y]);
+      if (Paint) LeftPixels[y] = CellColour(Left[y], *Paint).Value();
+    }
+    UpdateDisplacement(Centre[y]);
+    if (Paint) CentrePixels[y] = CellColour(Centre[y], *Paint).Value();
+  }
+}
+
 PLASHBOX_AVX512 void DisplaceColumnAVX512(TWaterCell* Column, int32_t H, const TColouring* Paint, uint32_t* Pixels) {
   const __m512i pickD = _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 28, 24, 20, 16, 12, 8, 4, 0);
   const __m512i pickV = _mm512_add_epi32(pickD, _mm512_set1_epi32(1));
@@ -384,7 +493,7 @@ PLASHBOX_AVX512 void WriteBandAVX512(const uint32_t* Band, int32_t Stride, int32
 }
 
 const TStepKernels AVX512Kernels{&StepColumnAVX512, &DisplaceColumnAVX512, &ColourColumnAVX512, &WriteBandAVX512,
-                                 "avx512"};
+                                 &StepTwoColumnsAVX512, "avx512"};
 
 #endif  // PLASHBOX_X86
 
@@ -457,13 +566,13 @@ void DisplaceColumnWasm(TWaterCell* Column, int32_t H, const TColouring* Paint, 
   if (Paint) ColourCells(Column, 1, H, *Paint, Pixels);
 }
 
-const TStepKernels WasmKernels{&StepColumnWasm, &DisplaceColumnWasm, &ColourColumnPortable, &WriteBandPortable,
+const TStepKernels WasmKernels{&StepColumnWasm, &DisplaceColumnWasm, &ColourColumnPortable, &WriteBandPortable, nullptr,
                                "wasm-simd128"};
 
 #endif
 
 const TStepKernels PortableKernels{&StepColumnPortable, &DisplaceColumnPortable, &ColourColumnPortable,
-                                   &WriteBandPortable, "portable"};
+                                   &WriteBandPortable,  nullptr,                "portable"};
 
 }  // namespace
 

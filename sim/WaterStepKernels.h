@@ -39,6 +39,13 @@ TColouring MakeColouring(float Exposure);
 // LeftPixels[y] when Paint is given.
 using TStepColumnFn = void (*)(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H,
                                bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels);
+// Two columns a call: the velocity passes of Centre and Next (Next's right neighbour Right), then
+// the displacement passes of Left (when DisplaceLeft) and of Centre, coloured into LeftPixels
+// and CentrePixels when Paint is given. Centre's fields, gathered once, serve its velocity, its
+// displacement and Next's left neighbours.
+using TStepTwoColumnsFn = void (*)(TWaterCell* Left, TWaterCell* Centre, TWaterCell* Next, const TWaterCell* Right,
+                                   int32_t H, bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels,
+                                   uint32_t* CentrePixels);
 // Displacement pass of one column over rows 1 .. H-2, with the same colouring.
 using TDisplaceColumnFn = void (*)(TWaterCell* Column, int32_t H, const TColouring* Paint, uint32_t* Pixels);
 // The colours of rows 1 .. H-2 of a column without a step.
@@ -53,6 +60,7 @@ struct TStepKernels {
   TDisplaceColumnFn DisplaceColumn;
   TColourColumnFn ColourColumn;
   TWriteBandFn WriteBand;
+  TStepTwoColumnsFn StepTwoColumns;  // nil: the sweep goes a column at a time
   const char* Name;
 };
 

@@ -55,18 +55,40 @@ void TWaterSweep::StepStrip(TWaterGrid& Cells, int32_t Index, const TColouring* 
   // The intensity view colours from the mean after the step, so the kernels only step.
   const TColouring* heights = E.ShowIntensity ? nullptr : Paint;
   int32_t bandFrom = x0;  // the column in the band's first place
-  for (int32_t x = x0; x < x1; ++x) {
+  // Before columns First .. Last go into the band: if Last would not fit, the columns before
+  // First (all done) go out to the picture and First takes the band's first place.
+  auto makeRoom = [&](int32_t First, int32_t Last) {
+    if (!Paint || Last - bandFrom < BandColumns) return;
+    K.WriteBand(band, Stride, First - bandFrom, H, Rows, bandFrom);
+    bandFrom = First;
+  };
+  auto pixelsOf = [&](int32_t X) { return Paint ? band + size_t(X - bandFrom) * size_t(Stride) : nullptr; };
+  // Two columns at a time where the kernels can and the band holds two.
+  const bool pairs = K.StepTwoColumns && BandColumns >= 2;
+  int32_t x = x0;
+  while (x < x1) {
     const bool displace = x > x0;
-    uint32_t* pixels = Paint && displace ? band + size_t(x - 1 - bandFrom) * size_t(Stride) : nullptr;
-    K.StepColumn(x == x0 ? left : Cells[x - 1], Cells[x], x == x1 - 1 ? right : Cells[x + 1], H, displace,
-                 displace ? heights : nullptr, pixels);
-    if (displace) FinishColumn(Cells[x - 1], x - 1, Paint, pixels, E);
-    if (pixels && x - bandFrom == BandColumns) {
-      K.WriteBand(band, Stride, BandColumns, H, Rows, bandFrom);
-      bandFrom = x;
+    TWaterCell* leftOfX = x == x0 ? left : Cells[x - 1];
+    if (pairs && x + 1 < x1) {
+      makeRoom(displace ? x - 1 : x, x);
+      uint32_t* leftPixels = displace ? pixelsOf(x - 1) : nullptr;
+      uint32_t* pixels = pixelsOf(x);
+      K.StepTwoColumns(leftOfX, Cells[x], Cells[x + 1], x + 1 == x1 - 1 ? right : Cells[x + 2], H, displace, heights,
+                       leftPixels, pixels);
+      if (displace) FinishColumn(Cells[x - 1], x - 1, Paint, leftPixels, E);
+      FinishColumn(Cells[x], x, Paint, pixels, E);
+      x += 2;
+      continue;
     }
+    if (displace) makeRoom(x - 1, x - 1);
+    uint32_t* pixels = displace ? pixelsOf(x - 1) : nullptr;
+    K.StepColumn(leftOfX, Cells[x], x == x1 - 1 ? right : Cells[x + 1], H, displace, displace ? heights : nullptr,
+                 pixels);
+    if (displace) FinishColumn(Cells[x - 1], x - 1, Paint, pixels, E);
+    ++x;
   }
-  uint32_t* last = Paint ? band + size_t(x1 - 1 - bandFrom) * size_t(Stride) : nullptr;
+  makeRoom(x1 - 1, x1 - 1);
+  uint32_t* last = pixelsOf(x1 - 1);
   K.DisplaceColumn(Cells[x1 - 1], H, heights, last);
   FinishColumn(Cells[x1 - 1], x1 - 1, Paint, last, E);
   if (Paint) K.WriteBand(band, Stride, x1 - bandFrom, H, Rows, bandFrom);
