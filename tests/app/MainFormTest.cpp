@@ -348,6 +348,32 @@ TEST(QtDIBPlatform, StoredRowZeroShowsAtTheBottom) {
   SetDIBPlatform(nullptr);
 }
 
+// Every pixel upright, opaque and in its own colours, at widths whose rows have no padding after
+// the last pixel (4, 8) and widths whose rows do; and only the part asked for.
+TEST(QtDIBPlatform, UprightCopyKeepsEveryPixelAndOnlyThePartAsked) {
+  for (const int w : {1, 4, 5, 8, 13}) {
+    TFastDIB surface;
+    surface.SetSize(w, 3, 24);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < w; ++x)
+        surface.Rows24()[y][x] = TPixelColor{uint8_t(10 * x + 1), uint8_t(20 * y + 2), uint8_t(x * y + 3)};
+    const QImage upright = UprightPicture(surface);
+    ASSERT_EQ(upright.size(), QSize(w, 3));
+    for (int r = 0; r < 3; ++r)
+      for (int x = 0; x < w; ++x) {
+        const TPixelColor c = surface.Rows24()[2 - r][x];
+        // The stored word itself: pixel() would hide a wrong alpha in this format.
+        const QRgb stored = reinterpret_cast<const QRgb*>(upright.constScanLine(r))[x];
+        ASSERT_EQ(stored, qRgba(c.Red, c.Green, c.Blue, 255)) << w << " wide, at " << x << "," << r;
+      }
+    QImage part(w, 3, QImage::Format_RGB32);
+    part.fill(Qt::black);
+    CopyUpright(surface, part, QRect(0, 1, w, 1));
+    EXPECT_EQ(part.pixel(w - 1, 0), qRgb(0, 0, 0)) << "rows outside the part stay as they were";
+    EXPECT_EQ(part.pixel(w - 1, 1), upright.pixel(w - 1, 1));
+  }
+}
+
 TEST_F(MainForm, MenuOpensUnderTheMenuButtonRightAligned) {
   auto form = Make();
   EXPECT_EQ(form->MenuAnchor(), form->mapToGlobal(QPoint(24 + 382 + 29, 16 + 4 + 29)));
