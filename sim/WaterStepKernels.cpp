@@ -228,14 +228,65 @@ inline void PrefetchAhead(const TWaterCell* Cells) {
   _mm_prefetch(reinterpret_cast<const char*>(at + 64), _MM_HINT_T0);
 }
 
+// Which singles of two 512-bit loads (four cells each) make up each field of the eight cells.
+struct TPicks {
+  __m512i D, V, S, M;
+};
+
+PLASHBOX_AVX512 inline TPicks FieldPicks() {
+  const __m512i d = _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 28, 24, 20, 16, 12, 8, 4, 0);
+  return {d, _mm512_add_epi32(d, _mm512_set1_epi32(1)), _mm512_add_epi32(d, _mm512_set1_epi32(2)),
+          _mm512_add_epi32(d, _mm512_set1_epi32(3))};
+}
+
+// A block's neighbours one row down and one row up: its own values shifted by a lane, the lane
+// that falls off taken from the previous or the next block.
+PLASHBOX_AVX512 inline __m512d RowsBelow(__m512d Rows, __m512d Previous) {
+  return _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(Rows), _mm512_castpd_si512(Previous), 7));
+}
+PLASHBOX_AVX512 inline __m512d RowsAbove(__m512d Rows, __m512d Next) {
+  return _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(Next), _mm512_castpd_si512(Rows), 1));
+}
+
+// The new velocities of the eight cells c0, c1 with displacements Centre: left + below + right +
+// above - 4 x centre, in this order as UpdateVelocity adds them, then v + s x sum, as singles.
+PLASHBOX_AVX512 inline __m256 Velocities(__m512 c0, __m512 c1, const TPicks& P, __m512d Left, __m512d Below,
+                                         __m512d Right, __m512d Above, __m512d Centre) {
+  __m512d sum = _mm512_add_pd(Left, Below);
+  sum = _mm512_add_pd(sum, Right);
+  sum = _mm512_add_pd(sum, Above);
+  sum = _mm512_sub_pd(sum, _mm512_mul_pd(_mm512_set1_pd(4.0), Centre));
+  return _mm512_cvtpd_ps(_mm512_add_pd(Field(c0, c1, P.V), _mm512_mul_pd(Field(c0, c1, P.S), sum)));
+}
+
+// (d + v) x damping of eight cells as singles, clamped; min(high, max(low, d)) keeps a NaN as
+// it is, like the scalar comparisons.
+PLASHBOX_AVX512 inline __m256 Displaced(__m512d D, __m512d V, __m512d Damping) {
+  return _mm256_min_ps(_mm256_set1_ps(DisplacementLimit),
+                       _mm256_max_ps(_mm256_set1_ps(-DisplacementLimit),
+                                     _mm512_cvtpd_ps(_mm512_mul_pd(_mm512_add_pd(D, V), Damping))));
+}
+
+// The displacement pass of the eight cells at c (records c0, c1, displacements D as doubles),
+// coloured into Pixels when Paint is given.
+PLASHBOX_AVX512 inline void DisplaceBlock(TWaterCell* c, __m512 c0, __m512 c1, __m512d D, const TPicks& P,
+                                          const TColouring* Paint, uint32_t* Pixels) {
+  const __m256 d = Displaced(D, Field(c0, c1, P.V), Field(c0, c1, P.M));
+  StoreField(c, c0, c1, d, 0);
+  if (Paint) ColourBlock(d, Singles(c0, c1, P.S), *Paint, Pixels);
+}
+
+// The scalar rows after the last whole block: displacement, then colour.
+inline void DisplaceCells(TWaterCell* Column, int32_t From, int32_t H, const TColouring* Paint, uint32_t* Pixels) {
+  for (int32_t y = From; y < H - 1; ++y) {
+    UpdateDisplacement(Column[y]);
+    if (Paint) Pixels[y] = CellColour(Column[y], *Paint).Value();
+  }
+}
+
 PLASHBOX_AVX512 void StepColumnAVX512(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H,
                                       bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels) {
-  const __m512i pickD = _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 28, 24, 20, 16, 12, 8, 4, 0);
-  const __m512i pickV = _mm512_add_epi32(pickD, _mm512_set1_epi32(1));
-  const __m512i pickS = _mm512_add_epi32(pickD, _mm512_set1_epi32(2));
-  const __m512i pickM = _mm512_add_epi32(pickD, _mm512_set1_epi32(3));
-  const __m512d four = _mm512_set1_pd(4.0);
-  const __m256 high = _mm256_set1_ps(DisplacementLimit), low = _mm256_set1_ps(-DisplacementLimit);
+  const TPicks P = FieldPicks();
   int32_t y = 1;
   if (y + 7 <= H - 2) {
     // The centre's neighbours below and above are the centre displacements shifted by one row,
@@ -243,53 +294,32 @@ PLASHBOX_AVX512 void StepColumnAVX512(TWaterCell* Left, TWaterCell* Centre, cons
     // read across the block just stored and stall on the store.
     __m512d previousD = _mm512_set1_pd(Centre[0].Displacement);
     __m512 c0 = Load4(Centre + y), c1 = Load4(Centre + y + 4);
-    __m512d cD = Field(c0, c1, pickD);
+    __m512d cD = Field(c0, c1, P.D);
     for (; y + 7 <= H - 2; y += 8) {
       __m512 n0 = c0, n1 = c1;
       __m512d nextD;
       if (y + 15 < H) {
         n0 = Load4(Centre + y + 8);
         n1 = Load4(Centre + y + 12);
-        nextD = Field(n0, n1, pickD);
+        nextD = Field(n0, n1, P.D);
       } else {
         nextD = _mm512_set1_pd(Centre[y + 8].Displacement);
       }
-      const __m512d below =
-          _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(cD), _mm512_castpd_si512(previousD), 7));
-      const __m512d above =
-          _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(nextD), _mm512_castpd_si512(cD), 1));
       PrefetchAhead(Right + y);
       const __m512 l0 = Load4(Left + y), l1 = Load4(Left + y + 4);
-      const __m512d lD = Field(l0, l1, pickD);
-      const __m512d rD = Field(Load4(Right + y), Load4(Right + y + 4), pickD);
-
-      // Left + below + right + above - 4 x centre, in this order, then v += s x sum.
-      __m512d sum = _mm512_add_pd(lD, below);
-      sum = _mm512_add_pd(sum, rD);
-      sum = _mm512_add_pd(sum, above);
-      sum = _mm512_sub_pd(sum, _mm512_mul_pd(four, cD));
-      const __m512d v = _mm512_add_pd(Field(c0, c1, pickV), _mm512_mul_pd(Field(c0, c1, pickS), sum));
-      StoreField(Centre + y, c0, c1, _mm512_cvtpd_ps(v), 1);
-
-      if (DisplaceLeft) {
-        const __m512d moved = _mm512_mul_pd(_mm512_add_pd(lD, Field(l0, l1, pickV)), Field(l0, l1, pickM));
-        // min(high, max(low, d)) keeps a NaN as it is, like the scalar comparisons.
-        const __m256 d = _mm256_min_ps(high, _mm256_max_ps(low, _mm512_cvtpd_ps(moved)));
-        StoreField(Left + y, l0, l1, d, 0);
-        if (Paint) ColourBlock(d, Singles(l0, l1, pickS), *Paint, LeftPixels + y);
-      }
+      const __m512d lD = Field(l0, l1, P.D);
+      const __m512d rD = Field(Load4(Right + y), Load4(Right + y + 4), P.D);
+      StoreField(Centre + y, c0, c1, Velocities(c0, c1, P, lD, RowsBelow(cD, previousD), rD, RowsAbove(cD, nextD), cD),
+                 1);
+      if (DisplaceLeft) DisplaceBlock(Left + y, l0, l1, lD, P, Paint, LeftPixels + y);
       previousD = cD;
       cD = nextD;
       c0 = n0;
       c1 = n1;
     }
   }
-  for (; y < H - 1; ++y) {
-    UpdateVelocity(Left, Centre, Right, y);
-    if (!DisplaceLeft) continue;
-    UpdateDisplacement(Left[y]);
-    if (Paint) LeftPixels[y] = CellColour(Left[y], *Paint).Value();
-  }
+  for (int32_t row = y; row < H - 1; ++row) UpdateVelocity(Left, Centre, Right, row);
+  if (DisplaceLeft) DisplaceCells(Left, y, H, Paint, LeftPixels);
 }
 
 // Puts Displacements and Velocities (eight singles each) into fields 0 and 1 of the eight cells
@@ -310,12 +340,7 @@ PLASHBOX_AVX512 void StepTwoColumnsAVX512(TWaterCell* Left, TWaterCell* Centre, 
                                           const TWaterCell* Right, int32_t H, bool DisplaceLeft,
                                           const TColouring* Paint, uint32_t* LeftPixels, uint32_t* CentrePixels) {
   if (H < 3) return;
-  const __m512i pickD = _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 28, 24, 20, 16, 12, 8, 4, 0);
-  const __m512i pickV = _mm512_add_epi32(pickD, _mm512_set1_epi32(1));
-  const __m512i pickS = _mm512_add_epi32(pickD, _mm512_set1_epi32(2));
-  const __m512i pickM = _mm512_add_epi32(pickD, _mm512_set1_epi32(3));
-  const __m512d four = _mm512_set1_pd(4.0);
-  const __m256 high = _mm256_set1_ps(DisplacementLimit), low = _mm256_set1_ps(-DisplacementLimit);
+  const TPicks P = FieldPicks();
   const int32_t tail = 1 + (H - 2) / 8 * 8;  // the first row after the last whole block
   // The velocities of the rows after the last block come first: the blocks move Centre's
   // displacements, which these rows read from memory as their neighbours below.
@@ -328,7 +353,7 @@ PLASHBOX_AVX512 void StepTwoColumnsAVX512(TWaterCell* Left, TWaterCell* Centre, 
     // the next block in registers; Centre's stay there for Next's velocity too.
     __m512d previousC = _mm512_set1_pd(Centre[0].Displacement), previousN = _mm512_set1_pd(Next[0].Displacement);
     __m512 c0 = Load4(Centre + 1), c1 = Load4(Centre + 5), n0 = Load4(Next + 1), n1 = Load4(Next + 5);
-    __m512d cD = Field(c0, c1, pickD), nD = Field(n0, n1, pickD);
+    __m512d cD = Field(c0, c1, P.D), nD = Field(n0, n1, P.D);
     for (int32_t y = 1; y < tail; y += 8) {
       __m512 c0Next = c0, c1Next = c1, n0Next = n0, n1Next = n1;
       __m512d cDNext, nDNext;
@@ -337,49 +362,25 @@ PLASHBOX_AVX512 void StepTwoColumnsAVX512(TWaterCell* Left, TWaterCell* Centre, 
         c1Next = Load4(Centre + y + 12);
         n0Next = Load4(Next + y + 8);
         n1Next = Load4(Next + y + 12);
-        cDNext = Field(c0Next, c1Next, pickD);
-        nDNext = Field(n0Next, n1Next, pickD);
+        cDNext = Field(c0Next, c1Next, P.D);
+        nDNext = Field(n0Next, n1Next, P.D);
       } else {
         cDNext = _mm512_set1_pd(Centre[y + 8].Displacement);
         nDNext = _mm512_set1_pd(Next[y + 8].Displacement);
       }
       PrefetchAhead(Right + y);
       const __m512 l0 = Load4(Left + y), l1 = Load4(Left + y + 4);
-      const __m512d lD = Field(l0, l1, pickD);
-      const __m512d rD = Field(Load4(Right + y), Load4(Right + y + 4), pickD);
+      const __m512d lD = Field(l0, l1, P.D);
+      const __m512d rD = Field(Load4(Right + y), Load4(Right + y + 4), P.D);
 
-      // Left + below + right + above - 4 x centre, in this order, then v += s x sum; once with
-      // Centre in the middle, once with Next.
-      const __m512d aboveC =
-          _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(cDNext), _mm512_castpd_si512(cD), 1));
-      const __m512d belowC =
-          _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(cD), _mm512_castpd_si512(previousC), 7));
-      __m512d sum = _mm512_add_pd(_mm512_add_pd(_mm512_add_pd(lD, belowC), nD), aboveC);
-      sum = _mm512_sub_pd(sum, _mm512_mul_pd(four, cD));
-      const __m256 vC =
-          _mm512_cvtpd_ps(_mm512_add_pd(Field(c0, c1, pickV), _mm512_mul_pd(Field(c0, c1, pickS), sum)));
-
-      const __m512d aboveN =
-          _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(nDNext), _mm512_castpd_si512(nD), 1));
-      const __m512d belowN =
-          _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(nD), _mm512_castpd_si512(previousN), 7));
-      __m512d sumN = _mm512_add_pd(_mm512_add_pd(_mm512_add_pd(cD, belowN), rD), aboveN);
-      sumN = _mm512_sub_pd(sumN, _mm512_mul_pd(four, nD));
-      const __m512d vN = _mm512_add_pd(Field(n0, n1, pickV), _mm512_mul_pd(Field(n0, n1, pickS), sumN));
-      StoreField(Next + y, n0, n1, _mm512_cvtpd_ps(vN), 1);
-
-      if (DisplaceLeft) {
-        const __m512d moved = _mm512_mul_pd(_mm512_add_pd(lD, Field(l0, l1, pickV)), Field(l0, l1, pickM));
-        // min(high, max(low, d)) keeps a NaN as it is, like the scalar comparisons.
-        const __m256 d = _mm256_min_ps(high, _mm256_max_ps(low, _mm512_cvtpd_ps(moved)));
-        StoreField(Left + y, l0, l1, d, 0);
-        if (Paint) ColourBlock(d, Singles(l0, l1, pickS), *Paint, LeftPixels + y);
-      }
+      const __m256 vC = Velocities(c0, c1, P, lD, RowsBelow(cD, previousC), nD, RowsAbove(cD, cDNext), cD);
+      const __m256 vN = Velocities(n0, n1, P, cD, RowsBelow(nD, previousN), rD, RowsAbove(nD, nDNext), nD);
+      StoreField(Next + y, n0, n1, vN, 1);
+      if (DisplaceLeft) DisplaceBlock(Left + y, l0, l1, lD, P, Paint, LeftPixels + y);
       // Centre's displacement from its velocity as just stored, a single.
-      const __m512d movedC = _mm512_mul_pd(_mm512_add_pd(cD, _mm512_cvtps_pd(vC)), Field(c0, c1, pickM));
-      const __m256 dC = _mm256_min_ps(high, _mm256_max_ps(low, _mm512_cvtpd_ps(movedC)));
+      const __m256 dC = Displaced(cD, _mm512_cvtps_pd(vC), Field(c0, c1, P.M));
       StoreMotion(Centre + y, c0, c1, dC, vC);
-      if (Paint) ColourBlock(dC, Singles(c0, c1, pickS), *Paint, CentrePixels + y);
+      if (Paint) ColourBlock(dC, Singles(c0, c1, P.S), *Paint, CentrePixels + y);
 
       previousC = cD;
       previousN = nD;
@@ -391,44 +392,26 @@ PLASHBOX_AVX512 void StepTwoColumnsAVX512(TWaterCell* Left, TWaterCell* Centre, 
       n1 = n1Next;
     }
   }
-  for (int32_t y = tail; y < H - 1; ++y) {
-    if (DisplaceLeft) {
-      UpdateDisplacement(Left[y]);
-      if (Paint) LeftPixels[y] = CellColour(Left[y], *Paint).Value();
-    }
-    UpdateDisplacement(Centre[y]);
-    if (Paint) CentrePixels[y] = CellColour(Centre[y], *Paint).Value();
-  }
+  if (DisplaceLeft) DisplaceCells(Left, tail, H, Paint, LeftPixels);
+  DisplaceCells(Centre, tail, H, Paint, CentrePixels);
 }
 
 PLASHBOX_AVX512 void DisplaceColumnAVX512(TWaterCell* Column, int32_t H, const TColouring* Paint, uint32_t* Pixels) {
-  const __m512i pickD = _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 28, 24, 20, 16, 12, 8, 4, 0);
-  const __m512i pickV = _mm512_add_epi32(pickD, _mm512_set1_epi32(1));
-  const __m512i pickS = _mm512_add_epi32(pickD, _mm512_set1_epi32(2));
-  const __m512i pickM = _mm512_add_epi32(pickD, _mm512_set1_epi32(3));
-  const __m256 high = _mm256_set1_ps(DisplacementLimit), low = _mm256_set1_ps(-DisplacementLimit);
+  const TPicks P = FieldPicks();
   int32_t y = 1;
   for (; y + 7 <= H - 2; y += 8) {
     const __m512 c0 = Load4(Column + y), c1 = Load4(Column + y + 4);
-    const __m512d moved =
-        _mm512_mul_pd(_mm512_add_pd(Field(c0, c1, pickD), Field(c0, c1, pickV)), Field(c0, c1, pickM));
-    const __m256 d = _mm256_min_ps(high, _mm256_max_ps(low, _mm512_cvtpd_ps(moved)));
-    StoreField(Column + y, c0, c1, d, 0);
-    if (Paint) ColourBlock(d, Singles(c0, c1, pickS), *Paint, Pixels + y);
+    DisplaceBlock(Column + y, c0, c1, Field(c0, c1, P.D), P, Paint, Pixels + y);
   }
-  for (; y < H - 1; ++y) {
-    UpdateDisplacement(Column[y]);
-    if (Paint) Pixels[y] = CellColour(Column[y], *Paint).Value();
-  }
+  DisplaceCells(Column, y, H, Paint, Pixels);
 }
 
 PLASHBOX_AVX512 void ColourColumnAVX512(const TWaterCell* Column, int32_t H, const TColouring& Paint, uint32_t* Pixels) {
-  const __m512i pickD = _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 28, 24, 20, 16, 12, 8, 4, 0);
-  const __m512i pickS = _mm512_add_epi32(pickD, _mm512_set1_epi32(2));
+  const TPicks P = FieldPicks();
   int32_t y = 1;
   for (; y + 7 <= H - 2; y += 8) {
     const __m512 c0 = Load4(Column + y), c1 = Load4(Column + y + 4);
-    ColourBlock(Singles(c0, c1, pickD), Singles(c0, c1, pickS), Paint, Pixels + y);
+    ColourBlock(Singles(c0, c1, P.D), Singles(c0, c1, P.S), Paint, Pixels + y);
   }
   ColourCells(Column, y, H, Paint, Pixels);
 }
