@@ -162,11 +162,49 @@ $('open').addEventListener('change', async (e) => {
   e.target.value = '';
   if (file) openText(new Uint8Array(await file.arrayBuffer()), file.name);
 });
-$('save').addEventListener('click', () => {
-  const url = URL.createObjectURL(new Blob([tank.sceneXml()], { type: 'text/xml' }));
-  const a = Object.assign(document.createElement('a'), { href: url, download: 'scene.xml' });
-  a.click();
+function download(blob, name) {
+  const url = URL.createObjectURL(blob);
+  Object.assign(document.createElement('a'), { href: url, download: name }).click();
   setTimeout(() => URL.revokeObjectURL(url), 1000);
+}
+$('save').addEventListener('click', () => download(new Blob([tank.sceneXml()], { type: 'text/xml' }), 'scene.xml'));
+
+// --- the picture and recordings, as the window's Save Picture and Record ---
+// The canvas holds the last tick's picture exactly, objects and all.
+function savePicture() {
+  canvas.toBlob((blob) => download(blob, 'plashbox.png'), 'image/png');
+}
+$('save-picture').addEventListener('click', savePicture);
+document.addEventListener('keydown', (e) => {
+  if (!(e.ctrlKey || e.metaKey) || e.altKey || e.shiftKey || e.key.toLowerCase() !== 'p') return;
+  e.preventDefault();  // the window's key for Save Picture, not the browser's printing
+  savePicture();
+});
+// The window records GIF animations; a browser has its own video encoder, so the page records
+// the canvas as it is drawn into a WebM video and offers it when the recording stops.
+let recorder = null;
+function showRecording(on) {
+  setPressed('record', on);
+  $('record').textContent = on ? 'Stop recording' : 'Record';
+}
+$('record').addEventListener('click', () => {
+  if (recorder) { recorder.stop(); return; }
+  if (!window.MediaRecorder || !canvas.captureStream) { report('This browser cannot record the tank.'); return; }
+  const stream = canvas.captureStream();
+  const type = ['video/webm;codecs=vp9', 'video/webm'].find((t) => MediaRecorder.isTypeSupported(t));
+  const chunks = [];
+  recorder = new MediaRecorder(stream, type ? { mimeType: type } : {});
+  recorder.addEventListener('dataavailable', (e) => { if (e.data.size > 0) chunks.push(e.data); });
+  recorder.addEventListener('stop', () => {
+    stream.getTracks().forEach((track) => track.stop());
+    download(new Blob(chunks, { type: 'video/webm' }), 'plashbox.webm');
+    recorder = null;
+    showRecording(false);
+    report('');
+  });
+  recorder.start(1000);
+  showRecording(true);
+  report('Recording: press Stop recording to download the video.');
 });
 $('link').addEventListener('click', async () => {
   const hash = await encodeScene(tank.sceneXml());

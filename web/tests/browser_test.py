@@ -348,6 +348,53 @@ class PageTest(unittest.TestCase):
         with open(target, encoding='utf-8', newline='') as f:
             self.assertEqual(f.read(), saved)
 
+    def downloaded(self, name):
+        """The bytes of the file the page downloads as name, once it is there whole."""
+        target = os.path.join(self.downloads.name, name)
+        WebDriverWait(self.driver, 20).until(lambda d: os.path.exists(target) and os.path.getsize(target) > 0)
+        with open(target, 'rb') as f:
+            data = f.read()
+        os.remove(target)
+        return data
+
+    def decoded_png(self, png):
+        """The RGBA bytes of a PNG as the browser decodes it, in canvas_bytes' form."""
+        return self.driver.execute_async_script(
+            "const done = arguments[arguments.length - 1];"
+            "const bytes = Uint8Array.from(atob(arguments[0]), (c) => c.charCodeAt(0));"
+            "createImageBitmap(new Blob([bytes], { type: 'image/png' })).then((bitmap) => {"
+            "  const c = new OffscreenCanvas(bitmap.width, bitmap.height), g = c.getContext('2d');"
+            "  g.drawImage(bitmap, 0, 0);"
+            "  done(g.getImageData(0, 0, c.width, c.height).data.join(','));"
+            "});", base64.b64encode(png).decode('ascii'))
+
+    def test_save_picture_and_its_key_download_the_tank_as_shown(self):
+        self.open('?hold')
+        self.js('plashboxTest.runTicks(60)')
+        shown = self.canvas_bytes()
+        self.driver.find_element(By.ID, 'save-picture').click()
+        png = self.downloaded('plashbox.png')
+        self.assertEqual(png[:8], b'\x89PNG\r\n\x1a\n')
+        self.assertEqual(self.decoded_png(png), shown)
+        # Ctrl+P is the window's Save Picture, and the page's, not the browser's printing.
+        ActionChains(self.driver).key_down(Keys.CONTROL).send_keys('p').key_up(Keys.CONTROL).perform()
+        self.assertEqual(self.decoded_png(self.downloaded('plashbox.png')), shown)
+
+    def test_record_downloads_a_video_of_the_running_tank(self):
+        self.open()
+        button = self.driver.find_element(By.ID, 'record')
+        button.click()
+        self.assertEqual(button.get_attribute('aria-pressed'), 'true')
+        self.assertEqual(button.text, 'Stop recording')
+        time.sleep(1.5)
+        button.click()
+        video = self.downloaded('plashbox.webm')
+        self.assertEqual(video[:4], b'\x1a\x45\xdf\xa3', 'a WebM file starts with the EBML mark')
+        self.assertGreater(len(video), 1000)
+        self.assertEqual(button.get_attribute('aria-pressed'), 'false')
+        self.assertEqual(button.text, 'Record')
+        self.assertEqual(self.message(), '')
+
     def test_a_broken_scene_file_shows_a_message_and_keeps_the_running_scene(self):
         self.open('?hold')
         before = self.js('return plashboxTest.sceneXml()')
