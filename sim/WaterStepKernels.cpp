@@ -267,13 +267,13 @@ PLASHBOX_AVX512 inline __m256 Displaced(__m512d D, __m512d V, __m512d Damping) {
                                      _mm512_cvtpd_ps(_mm512_mul_pd(_mm512_add_pd(D, V), Damping))));
 }
 
-// The displacement pass of the eight cells at c (records c0, c1, displacements D as doubles),
-// coloured into Pixels when Paint is given.
-PLASHBOX_AVX512 inline void DisplaceBlock(TWaterCell* c, __m512 c0, __m512 c1, __m512d D, const TPicks& P,
-                                          const TColouring* Paint, uint32_t* Pixels) {
+// The displacement pass of the eight cells of Column from row y (records c0, c1, displacements
+// D as doubles), coloured into Pixels[y] on when Paint is given (Pixels is nil without).
+PLASHBOX_AVX512 inline void DisplaceBlock(TWaterCell* Column, int32_t y, __m512 c0, __m512 c1, __m512d D,
+                                          const TPicks& P, const TColouring* Paint, uint32_t* Pixels) {
   const __m256 d = Displaced(D, Field(c0, c1, P.V), Field(c0, c1, P.M));
-  StoreField(c, c0, c1, d, 0);
-  if (Paint) ColourBlock(d, Singles(c0, c1, P.S), *Paint, Pixels);
+  StoreField(Column + y, c0, c1, d, 0);
+  if (Paint) ColourBlock(d, Singles(c0, c1, P.S), *Paint, Pixels + y);
 }
 
 // The scalar rows after the last whole block: displacement, then colour.
@@ -311,7 +311,7 @@ PLASHBOX_AVX512 void StepColumnAVX512(TWaterCell* Left, TWaterCell* Centre, cons
       const __m512d rD = Field(Load4(Right + y), Load4(Right + y + 4), P.D);
       StoreField(Centre + y, c0, c1, Velocities(c0, c1, P, lD, RowsBelow(cD, previousD), rD, RowsAbove(cD, nextD), cD),
                  1);
-      if (DisplaceLeft) DisplaceBlock(Left + y, l0, l1, lD, P, Paint, LeftPixels + y);
+      if (DisplaceLeft) DisplaceBlock(Left, y, l0, l1, lD, P, Paint, LeftPixels);
       previousD = cD;
       cD = nextD;
       c0 = n0;
@@ -376,7 +376,7 @@ PLASHBOX_AVX512 void StepTwoColumnsAVX512(TWaterCell* Left, TWaterCell* Centre, 
       const __m256 vC = Velocities(c0, c1, P, lD, RowsBelow(cD, previousC), nD, RowsAbove(cD, cDNext), cD);
       const __m256 vN = Velocities(n0, n1, P, cD, RowsBelow(nD, previousN), rD, RowsAbove(nD, nDNext), nD);
       StoreField(Next + y, n0, n1, vN, 1);
-      if (DisplaceLeft) DisplaceBlock(Left + y, l0, l1, lD, P, Paint, LeftPixels + y);
+      if (DisplaceLeft) DisplaceBlock(Left, y, l0, l1, lD, P, Paint, LeftPixels);
       // Centre's displacement from its velocity as just stored, a single.
       const __m256 dC = Displaced(cD, _mm512_cvtps_pd(vC), Field(c0, c1, P.M));
       StoreMotion(Centre + y, c0, c1, dC, vC);
@@ -401,7 +401,7 @@ PLASHBOX_AVX512 void DisplaceColumnAVX512(TWaterCell* Column, int32_t H, const T
   int32_t y = 1;
   for (; y + 7 <= H - 2; y += 8) {
     const __m512 c0 = Load4(Column + y), c1 = Load4(Column + y + 4);
-    DisplaceBlock(Column + y, c0, c1, Field(c0, c1, P.D), P, Paint, Pixels + y);
+    DisplaceBlock(Column, y, c0, c1, Field(c0, c1, P.D), P, Paint, Pixels);
   }
   DisplaceCells(Column, y, H, Paint, Pixels);
 }
