@@ -195,30 +195,34 @@ class TRatioReporter : public benchmark::ConsoleReporter {
       if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
       const auto rate = run.counters.find("items_per_second");
       if (rate == run.counters.end()) continue;
-      const std::string name = run.run_name.function_name + "/" + run.run_name.args;
-      if (Rates.find(name) == Rates.end()) Order.push_back(name);
-      Rates[name] = rate->second.value;
+      const std::string& function = run.run_name.function_name;
+      const std::string& args = run.run_name.args;  // the side first: "401/1"
+      if (function == "BM_PlainTwoPasses") Plain[args] = rate->second.value;
+      if (function == "BM_StepAndRender")
+        Fused.push_back({function + "/" + args, args.substr(0, args.find('/')), rate->second.value});
     }
   }
 
   void Finalize() override {
     ConsoleReporter::Finalize();
     bool header = false;
-    for (const std::string& name : Order) {
-      if (name.rfind("BM_StepAndRender", 0) != 0) continue;
-      const std::string side = name.substr(name.find('/') + 1, name.find('/', name.find('/') + 1) - name.find('/') - 1);
-      const auto plain = Rates.find("BM_PlainTwoPasses/" + side);
-      if (plain == Rates.end() || plain->second <= 0) continue;
+    for (const TFused& fused : Fused) {
+      const auto plain = Plain.find(fused.Side);
+      if (plain == Plain.end() || plain->second <= 0) continue;
       if (!header) std::printf("\nAgainst the plain two passes of the same side (M inner cell-steps/s):\n");
       header = true;
-      std::printf("  %-36s %8.1f  plain %7.1f  %5.2fx\n", name.c_str(), Rates[name] / 1e6, plain->second / 1e6,
-                  Rates[name] / plain->second);
+      std::printf("  %-36s %8.1f  plain %7.1f  %5.2fx\n", fused.Name.c_str(), fused.Rate / 1e6, plain->second / 1e6,
+                  fused.Rate / plain->second);
     }
   }
 
  private:
-  std::map<std::string, double> Rates;
-  std::vector<std::string> Order;
+  struct TFused {
+    std::string Name, Side;
+    double Rate;
+  };
+  std::map<std::string, double> Plain;  // by side
+  std::vector<TFused> Fused;            // in the order run
 };
 
 }  // namespace

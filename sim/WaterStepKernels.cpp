@@ -170,7 +170,8 @@ PLASHBOX_AVX2 void DisplaceColumnAVX2(TWaterCell* Column, int32_t H, const TColo
   if (Paint) ColourCells(Column, 1, H, *Paint, Pixels);
 }
 
-const TStepKernels AVX2Kernels{&StepColumnAVX2, &DisplaceColumnAVX2, &ColourColumnPortable, &WriteBandPortable, nullptr, "avx2"};
+const TStepKernels AVX2Kernels{&StepColumnAVX2, &DisplaceColumnAVX2, &ColourColumnPortable, &WriteBandPortable,
+                               nullptr, "avx2"};
 
 // Eight cells at a time. Each field of eight cells is gathered from two 512-bit loads by one
 // two-source permute and written back by one masked permute per four cells.
@@ -555,7 +556,7 @@ const TStepKernels WasmKernels{&StepColumnWasm, &DisplaceColumnWasm, &ColourColu
 #endif
 
 const TStepKernels PortableKernels{&StepColumnPortable, &DisplaceColumnPortable, &ColourColumnPortable,
-                                   &WriteBandPortable,  nullptr,                "portable"};
+                                   &WriteBandPortable, nullptr, "portable"};
 
 }  // namespace
 

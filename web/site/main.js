@@ -109,9 +109,14 @@ $('wall').addEventListener('click', () => { tank.addWall(); refresh(); });
 $('delete').addEventListener('click', () => { tank.deleteSelected(); refresh(); });
 $('probe').addEventListener('click', () => { tank.addProbe(); refresh(); });
 $('screen').addEventListener('click', () => { tank.addScreen(); refresh(); });
-// The window's keys for the tools and for removing the selected object, unless a text field or
-// a list has the keys.
+// The window's keys: Ctrl+P saves the picture wherever the focus is; the tools' keys and Delete
+// act unless a text field or a list has the keys.
 document.addEventListener('keydown', (e) => {
+  if ((e.ctrlKey || e.metaKey) && !e.altKey && !e.shiftKey && e.key.toLowerCase() === 'p') {
+    e.preventDefault();  // the window's key for Save Picture, not the browser's printing
+    savePicture();
+    return;
+  }
   if (e.ctrlKey || e.altKey || e.metaKey || pointerButton >= 0) return;
   if (['INPUT', 'SELECT', 'TEXTAREA'].includes(document.activeElement?.tagName)) return;
   const act = { p: () => tank.addProbe(), s: () => tank.addScreen(), Delete: () => tank.deleteSelected() }[e.key];
@@ -175,11 +180,6 @@ function savePicture() {
   canvas.toBlob((blob) => download(blob, 'plashbox.png'), 'image/png');
 }
 $('save-picture').addEventListener('click', savePicture);
-document.addEventListener('keydown', (e) => {
-  if (!(e.ctrlKey || e.metaKey) || e.altKey || e.shiftKey || e.key.toLowerCase() !== 'p') return;
-  e.preventDefault();  // the window's key for Save Picture, not the browser's printing
-  savePicture();
-});
 // The window records GIF animations; a browser has its own video encoder, so the page records
 // the canvas as it is drawn into a WebM video and offers it when the recording stops.
 let recorder = null;
