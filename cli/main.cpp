@@ -185,8 +185,12 @@ std::string CellsAsFloats(const TWaterGrid& Cells) {
   static_assert(std::endian::native == std::endian::little, "the cell dump is little-endian float32");
   std::string out;
   out.reserve(size_t(Cells.Width()) * Cells.Height() * sizeof(TWaterCell));
+  // Each cell as its record of four values, whatever the grid's own layout.
   for (int32_t x = 0; x < Cells.Width(); ++x)
-    out.append(reinterpret_cast<const char*>(Cells[x]), size_t(Cells.Height()) * sizeof(TWaterCell));
+    for (int32_t y = 0; y < Cells.Height(); ++y) {
+      const TWaterCell cell = Cells[x][y];
+      out.append(reinterpret_cast<const char*>(&cell), sizeof cell);
+    }
   return out;
 }
 

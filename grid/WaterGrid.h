@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace plashbox {
 
+// The four values of one cell, as a record: what a cell holds, whatever the grid's layout.
 struct TWaterCell {
   float Displacement;  // surface height, kept within -3.5 .. 3.5 by the step
   float Velocity;      // change of Displacement per step
@@ -23,20 +25,81 @@ inline constexpr float OpenWaterSpeedFactor = 0.5f;
 inline bool IsWall(const TWaterCell& Cell) { return Cell.SpeedFactor == 0; }
 inline constexpr float OpenWaterDamping = 0.999f;
 
-// Cells[x][y]: Width columns, each one contiguous array of Height cells, y = 0 at the bottom.
+// One cell of the grid: its four values where the grid keeps them. It reads as a TWaterCell,
+// and a non-const one takes a TWaterCell or another cell's values.
+template <class Value>
+struct TCellRefOf {
+  Value& Displacement;
+  Value& Velocity;
+  Value& SpeedFactor;
+  Value& Damping;
+
+  operator TWaterCell() const { return TWaterCell{Displacement, Velocity, SpeedFactor, Damping}; }
+  const TCellRefOf& operator=(const TWaterCell& Cell) const
+    requires(!std::is_const_v<Value>)
+  {
+    Displacement = Cell.Displacement;
+    Velocity = Cell.Velocity;
+    SpeedFactor = Cell.SpeedFactor;
+    Damping = Cell.Damping;
+    return *this;
+  }
+  const TCellRefOf& operator=(const TCellRefOf& Cell) const
+    requires(!std::is_const_v<Value>)
+  {
+    return *this = TWaterCell(Cell);
+  }
+};
+using TCellRef = TCellRefOf<float>;
+using TConstCellRef = TCellRefOf<const float>;
+
+// One column of the grid: each of the four values of its cells is an array of its own, index y,
+// so that a vector reads eight rows of one value with one load.
+template <class Value>
+struct TColumnOf {
+  Value* Displacement;
+  Value* Velocity;
+  Value* SpeedFactor;
+  Value* Damping;
+
+  TColumnOf() = default;
+  TColumnOf(Value* D, Value* V, Value* S, Value* M) : Displacement(D), Velocity(V), SpeedFactor(S), Damping(M) {}
+  // A column can always be read where it can be written.
+  template <class Other>
+    requires(std::is_same_v<const Other, Value> && !std::is_same_v<Other, Value>)
+  TColumnOf(const TColumnOf<Other>& C) : TColumnOf(C.Displacement, C.Velocity, C.SpeedFactor, C.Damping) {}
+
+  TCellRefOf<Value> operator[](int32_t y) const {
+    return {Displacement[y], Velocity[y], SpeedFactor[y], Damping[y]};
+  }
+};
+using TWaterColumn = TColumnOf<float>;
+using TConstWaterColumn = TColumnOf<const float>;
+
+// Cells[x][y]: Width columns of Height cells, y = 0 at the bottom. All columns share one block
+// of memory. Within a column the four arrays lie a whole number of cache lines apart, placed so
+// that row 1, the first row the step moves, starts a cache line.
 class TWaterGrid {
  public:
   TWaterGrid(int32_t Width, int32_t Height);
 
-  int32_t Width() const { return static_cast<int32_t>(Columns.size()); }
+  int32_t Width() const { return Columns; }
   int32_t Height() const { return Rows; }
 
-  TWaterCell* operator[](int32_t X) { return Columns[static_cast<size_t>(X)].data(); }
-  const TWaterCell* operator[](int32_t X) const { return Columns[static_cast<size_t>(X)].data(); }
+  TWaterColumn operator[](int32_t X) { return ColumnAt(Values.data(), X); }
+  TConstWaterColumn operator[](int32_t X) const { return ColumnAt(Values.data(), X); }
 
  private:
-  std::vector<std::vector<TWaterCell>> Columns;
-  int32_t Rows;
+  template <class Value>
+  TColumnOf<Value> ColumnAt(Value* Base, int32_t X) const {
+    Value* d = Base + Origin + size_t(X) * 4 * size_t(Plane);
+    return {d, d + Plane, d + 2 * size_t(Plane), d + 3 * size_t(Plane)};
+  }
+
+  std::vector<float> Values;
+  int32_t Columns, Rows;
+  int32_t Plane;   // floats from one value's array to the next
+  size_t Origin;   // where column 0's displacements start in Values
 };
 
 // Grid rows count upward from the bottom; the paint area's and the surface's screen rows count
@@ -54,5 +117,8 @@ int32_t AbsorbingBorderWidth(int32_t W, int32_t H);
 // displacements and velocities are left alone. The grid build and the objects' medium reset
 // both use it, so the two borders cannot drift apart.
 void ResetMedium(TWaterGrid& Cells);
+
+// Whether two grids have the same size and the same bits in every cell.
+bool SameCells(const TWaterGrid& A, const TWaterGrid& B);
 
 }  // namespace plashbox

@@ -122,7 +122,7 @@ class TBaseWaterObject : public TXMLNode {
   // The medium made anew by the water this object is in; one alone writes open water and its
   // own part.
   void RecomposeMedium();
-  TWaterCell& Cell(int32_t x, int32_t y) const { return (*Cells)[x][y]; }
+  TCellRef Cell(int32_t x, int32_t y) const { return (*Cells)[x][y]; }
   // The water's intensity, or nil outside a water.
   const TIntensityHost* IntensityHost();
 

@@ -34,22 +34,26 @@ TColouring MakeColouring(float Exposure);
 // take one cache line and one page per row, a band column is one short run of memory. The band
 // goes to the picture row by row once its columns are done.
 //
+// Of the neighbours Left (unless it is displaced) and Right a kernel reads the displacements
+// only, so a copy of those alone may stand in for them.
+//
 // Velocity pass of Centre (its neighbours Left and Right) over rows 1 .. H-2; when
 // DisplaceLeft, then the displacement pass of Left over the same rows, each cell coloured into
 // LeftPixels[y] when Paint is given.
-using TStepColumnFn = void (*)(TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t H,
-                               bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels);
+using TStepColumnFn = void (*)(const TWaterColumn& Left, const TWaterColumn& Centre, const TConstWaterColumn& Right,
+                               int32_t H, bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels);
 // Two columns a call: the velocity passes of Centre and Next (Next's right neighbour Right), then
 // the displacement passes of Left (when DisplaceLeft) and of Centre, coloured into LeftPixels
-// and CentrePixels when Paint is given. Centre's fields, gathered once, serve its velocity, its
-// displacement and Next's left neighbours.
-using TStepTwoColumnsFn = void (*)(TWaterCell* Left, TWaterCell* Centre, TWaterCell* Next, const TWaterCell* Right,
-                                   int32_t H, bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels,
-                                   uint32_t* CentrePixels);
+// and CentrePixels when Paint is given. Centre's displacements, read once, serve its velocity,
+// its displacement and Next's left neighbours.
+using TStepTwoColumnsFn = void (*)(const TWaterColumn& Left, const TWaterColumn& Centre, const TWaterColumn& Next,
+                                   const TConstWaterColumn& Right, int32_t H, bool DisplaceLeft,
+                                   const TColouring* Paint, uint32_t* LeftPixels, uint32_t* CentrePixels);
 // Displacement pass of one column over rows 1 .. H-2, with the same colouring.
-using TDisplaceColumnFn = void (*)(TWaterCell* Column, int32_t H, const TColouring* Paint, uint32_t* Pixels);
+using TDisplaceColumnFn = void (*)(const TWaterColumn& Column, int32_t H, const TColouring* Paint, uint32_t* Pixels);
 // The colours of rows 1 .. H-2 of a column without a step.
-using TColourColumnFn = void (*)(const TWaterCell* Column, int32_t H, const TColouring& Paint, uint32_t* Pixels);
+using TColourColumnFn = void (*)(const TConstWaterColumn& Column, int32_t H, const TColouring& Paint,
+                                 uint32_t* Pixels);
 // Rows 1 .. H-2 of a band of Columns columns (column c at Band + c x Stride) into the picture
 // rows Rows[y] from pixel X on.
 using TWriteBandFn = void (*)(const uint32_t* Band, int32_t Stride, int32_t Columns, int32_t H,
@@ -69,18 +73,23 @@ std::vector<const TStepKernels*> AvailableStepKernels();
 const TStepKernels& BestStepKernels();
 
 // One cell of each pass, shared by every variant for the rows a vector does not fill.
-inline void UpdateVelocity(const TWaterCell* Left, TWaterCell* Centre, const TWaterCell* Right, int32_t y) {
-  const double laplace = double(Left[y].Displacement) + double(Centre[y - 1].Displacement) +
-                         double(Right[y].Displacement) + double(Centre[y + 1].Displacement) -
-                         4.0 * double(Centre[y].Displacement);
-  Centre[y].Velocity = static_cast<float>(double(Centre[y].Velocity) + double(Centre[y].SpeedFactor) * laplace);
+inline void UpdateVelocity(const TConstWaterColumn& Left, const TWaterColumn& Centre, const TConstWaterColumn& Right,
+                           int32_t y) {
+  const float* d = Centre.Displacement;
+  const double laplace = double(Left.Displacement[y]) + double(d[y - 1]) + double(Right.Displacement[y]) +
+                         double(d[y + 1]) - 4.0 * double(d[y]);
+  Centre.Velocity[y] = static_cast<float>(double(Centre.Velocity[y]) + double(Centre.SpeedFactor[y]) * laplace);
 }
 
-inline void UpdateDisplacement(TWaterCell& c) {
-  float d = static_cast<float>((double(c.Displacement) + double(c.Velocity)) * double(c.Damping));
+inline float Displaced(float Displacement, float Velocity, float Damping) {
+  float d = static_cast<float>((double(Displacement) + double(Velocity)) * double(Damping));
   if (d > DisplacementLimit) d = DisplacementLimit;
   if (d < -DisplacementLimit) d = -DisplacementLimit;
-  c.Displacement = d;
+  return d;
+}
+
+inline void UpdateDisplacement(const TWaterColumn& Column, int32_t y) {
+  Column.Displacement[y] = Displaced(Column.Displacement[y], Column.Velocity[y], Column.Damping[y]);
 }
 
 inline uint8_t ColourByte(double Value) {
@@ -92,14 +101,19 @@ inline uint8_t ColourByte(double Value) {
 
 // Red follows the height; green and blue are scaled by twice the speed factor, so open water
 // (0.5) is grey, slower water red and faster water cyan.
-inline TPixelColor CellColour(const TWaterCell& c, const TColouring& Paint) {
-  const auto t = static_cast<float>((double(c.Displacement) + Paint.Exposure) * Paint.Scale);
-  const uint8_t greenBlue = ColourByte(2.0 * t * double(c.SpeedFactor));
+inline TPixelColor CellColour(float Displacement, float SpeedFactor, const TColouring& Paint) {
+  const auto t = static_cast<float>((double(Displacement) + Paint.Exposure) * Paint.Scale);
+  const uint8_t greenBlue = ColourByte(2.0 * t * double(SpeedFactor));
   return TPixelColor{greenBlue, greenBlue, ColourByte(t)};
 }
+inline TPixelColor CellColour(const TWaterCell& c, const TColouring& Paint) {
+  return CellColour(c.Displacement, c.SpeedFactor, Paint);
+}
 
-inline void ColourCells(const TWaterCell* Column, int32_t From, int32_t H, const TColouring& Paint, uint32_t* Pixels) {
-  for (int32_t y = From; y < H - 1; ++y) Pixels[y] = CellColour(Column[y], Paint).Value();
+inline void ColourCells(const TConstWaterColumn& Column, int32_t From, int32_t H, const TColouring& Paint,
+                        uint32_t* Pixels) {
+  for (int32_t y = From; y < H - 1; ++y)
+    Pixels[y] = CellColour(Column.Displacement[y], Column.SpeedFactor[y], Paint).Value();
 }
 
 // The intensity view shows the amplitude of a sine of the cell's mean square, sqrt(2 x mean),
@@ -114,18 +128,18 @@ inline TPixelColor IntensityColour(float Mean, float SpeedFactor, const TColouri
 // The running mean of the squared height of one column (rows 1 .. H-2), updated after the
 // column's displacement pass: Rate is the new square's share, one over the time constant in
 // steps. With Paint, each cell's intensity colour goes into Pixels[y].
-inline void AccumulateIntensity(const TWaterCell* Column, float* Mean, int32_t H, double Rate,
+inline void AccumulateIntensity(const TConstWaterColumn& Column, float* Mean, int32_t H, double Rate,
                                 const TColouring* Paint, uint32_t* Pixels) {
   for (int32_t y = 1; y < H - 1; ++y) {
-    const double d = Column[y].Displacement, m = Mean[y];
+    const double d = Column.Displacement[y], m = Mean[y];
     Mean[y] = static_cast<float>(m + Rate * (d * d - m));
-    if (Paint) Pixels[y] = IntensityColour(Mean[y], Column[y].SpeedFactor, *Paint).Value();
+    if (Paint) Pixels[y] = IntensityColour(Mean[y], Column.SpeedFactor[y], *Paint).Value();
   }
 }
 
-inline void ColourIntensity(const TWaterCell* Column, const float* Mean, int32_t H, const TColouring& Paint,
+inline void ColourIntensity(const TConstWaterColumn& Column, const float* Mean, int32_t H, const TColouring& Paint,
                             uint32_t* Pixels) {
-  for (int32_t y = 1; y < H - 1; ++y) Pixels[y] = IntensityColour(Mean[y], Column[y].SpeedFactor, Paint).Value();
+  for (int32_t y = 1; y < H - 1; ++y) Pixels[y] = IntensityColour(Mean[y], Column.SpeedFactor[y], Paint).Value();
 }
 
 }  // namespace plashbox::detail

@@ -36,8 +36,8 @@ void TWaterSweep::Step(TWaterGrid& Cells, const TColouring* Paint, TPixelColor* 
   // The halos, taken before any strip moves a displacement.
   for (int32_t t = 1; t < Count; ++t) {
     const int32_t border = Strips[size_t(t)].From;
-    std::copy_n(Cells[border - 1], H, Strips[size_t(t)].LeftHalo.data());
-    std::copy_n(Cells[border], H, Strips[size_t(t - 1)].RightHalo.data());
+    std::copy_n(Cells[border - 1].Displacement, H, Strips[size_t(t)].LeftHalo.data());
+    std::copy_n(Cells[border].Displacement, H, Strips[size_t(t - 1)].RightHalo.data());
   }
   auto job = [&](int32_t Index) { StepStrip(Cells, Index, Paint, Rows, Kernels, Extras); };
   SharedWorkerPool().Run(Count, job);
@@ -48,9 +48,11 @@ void TWaterSweep::StepStrip(TWaterGrid& Cells, int32_t Index, const TColouring* 
   TStrip& s = Strips[size_t(Index)];
   const int32_t H = Height, x0 = s.From, x1 = s.To;
   // The first strip's left neighbour is column 0 and the last one's right neighbour the last
-  // column: the step never moves either, so they are read in place.
-  TWaterCell* left = Index > 0 ? s.LeftHalo.data() : Cells[x0 - 1];
-  const TWaterCell* right = Index < Count - 1 ? s.RightHalo.data() : Cells[x1];
+  // column: the step never moves either, so they are read in place. A halo holds displacements
+  // only, all that the kernels read of a neighbour they do not move.
+  const TWaterColumn left = Index > 0 ? TWaterColumn(s.LeftHalo.data(), nullptr, nullptr, nullptr) : Cells[x0 - 1];
+  const TConstWaterColumn right =
+      Index < Count - 1 ? TConstWaterColumn(s.RightHalo.data(), nullptr, nullptr, nullptr) : Cells[x1];
   uint32_t* band = s.Band.data();
   // The intensity view colours from the mean after the step, so the kernels only step.
   const TColouring* heights = E.ShowIntensity ? nullptr : Paint;
@@ -68,13 +70,13 @@ void TWaterSweep::StepStrip(TWaterGrid& Cells, int32_t Index, const TColouring* 
   int32_t x = x0;
   while (x < x1) {
     const bool displace = x > x0;
-    TWaterCell* leftOfX = x == x0 ? left : Cells[x - 1];
+    const TWaterColumn leftOfX = x == x0 ? left : Cells[x - 1];
     if (pairs && x + 1 < x1) {
       makeRoom(displace ? x - 1 : x, x);
       uint32_t* leftPixels = displace ? pixelsOf(x - 1) : nullptr;
       uint32_t* pixels = pixelsOf(x);
-      K.StepTwoColumns(leftOfX, Cells[x], Cells[x + 1], x + 1 == x1 - 1 ? right : Cells[x + 2], H, displace, heights,
-                       leftPixels, pixels);
+      K.StepTwoColumns(leftOfX, Cells[x], Cells[x + 1], x + 1 == x1 - 1 ? right : TConstWaterColumn(Cells[x + 2]), H,
+                       displace, heights, leftPixels, pixels);
       if (displace) FinishColumn(Cells[x - 1], x - 1, Paint, leftPixels, E);
       FinishColumn(Cells[x], x, Paint, pixels, E);
       x += 2;
@@ -82,8 +84,8 @@ void TWaterSweep::StepStrip(TWaterGrid& Cells, int32_t Index, const TColouring* 
     }
     if (displace) makeRoom(x - 1, x - 1);
     uint32_t* pixels = displace ? pixelsOf(x - 1) : nullptr;
-    K.StepColumn(leftOfX, Cells[x], x == x1 - 1 ? right : Cells[x + 1], H, displace, displace ? heights : nullptr,
-                 pixels);
+    K.StepColumn(leftOfX, Cells[x], x == x1 - 1 ? right : TConstWaterColumn(Cells[x + 1]), H, displace,
+                 displace ? heights : nullptr, pixels);
     if (displace) FinishColumn(Cells[x - 1], x - 1, Paint, pixels, E);
     ++x;
   }
@@ -94,7 +96,7 @@ void TWaterSweep::StepStrip(TWaterGrid& Cells, int32_t Index, const TColouring* 
   if (Paint) K.WriteBand(band, Stride, x1 - bandFrom, H, Rows, bandFrom);
 }
 
-void TWaterSweep::FinishColumn(const TWaterCell* Column, int32_t X, const TColouring* Paint, uint32_t* Pixels,
+void TWaterSweep::FinishColumn(const TConstWaterColumn& Column, int32_t X, const TColouring* Paint, uint32_t* Pixels,
                                const TSweepExtras& E) const {
   if (E.Intensity)
     AccumulateIntensity(Column, E.Intensity + size_t(X) * size_t(Height), Height, E.IntensityRate,

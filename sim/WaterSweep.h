@@ -52,7 +52,7 @@ class TWaterSweep {
  private:
   struct TStrip {
     int32_t From = 0, To = 0;  // inner columns From .. To-1
-    std::vector<TWaterCell> LeftHalo, RightHalo;
+    std::vector<float> LeftHalo, RightHalo;  // displacements of the neighbours across the strip's edges
     std::vector<uint32_t> Band;
   };
   // Sizes the strips for W x H; the buffers only ever grow, so a steady tank allocates nothing.
@@ -60,7 +60,7 @@ class TWaterSweep {
   void StepStrip(TWaterGrid& Cells, int32_t Index, const TColouring* Paint, TPixelColor* const* Rows,
                  const TStepKernels& K, const TSweepExtras& E);
   // What follows a column's displacement pass: its mean, its intensity colours, the table.
-  void FinishColumn(const TWaterCell* Column, int32_t X, const TColouring* Paint, uint32_t* Pixels,
+  void FinishColumn(const TConstWaterColumn& Column, int32_t X, const TColouring* Paint, uint32_t* Pixels,
                     const TSweepExtras& E) const;
   void ColourStrip(const TWaterGrid& Cells, int32_t Index, int32_t H, const TColouring& Paint,
                    TPixelColor* const* Rows, const TStepKernels& K, const TSweepExtras& E);

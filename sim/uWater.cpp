@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 #include "objects/UniqueIDs.h"
 #include "xmlworker/XMLFormat.h"
@@ -110,7 +111,7 @@ void TWater::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_
     }
   if (Grabbed) return;
   // A click inside a slower region that nothing took selects the region's map.
-  const TWaterCell* cell = CellAt(X, Y);
+  const std::optional<TWaterCell> cell = CellAt(X, Y);
   TBaseRIMap* map = GetRIMap();
   if (cell && cell->SpeedFactor < OpenWaterSpeedFactor && map) map->Activate();
 }
@@ -329,19 +330,18 @@ void TWater::Remove(iXMLNode* Node) {
 void TWater::ClearWaves() {
   if (!Grid) return RestartObjects();
   TWaterGrid& cells = *Grid;
-  for (int32_t x = 0; x < Width; ++x)
-    for (TWaterCell *c = cells[x], *end = c + Height; c != end; ++c) {
-      c->Displacement = 0;
-      c->Velocity = 0;
-    }
+  for (int32_t x = 0; x < Width; ++x) {
+    std::fill_n(cells[x].Displacement, Height, 0.0f);
+    std::fill_n(cells[x].Velocity, Height, 0.0f);
+  }
   std::fill(IntensityField.begin(), IntensityField.end(), 0.0f);
   RestartObjects();
 }
 
-const TWaterCell* TWater::CellAt(int32_t X, int32_t Y) const {
+std::optional<TWaterCell> TWater::CellAt(int32_t X, int32_t Y) const {
   const int32_t y = GridRow(Height, Y);
-  if (!Grid || X < 0 || X >= Width || y < 0 || y >= Height) return nullptr;
-  return &(*Grid)[X][y];
+  if (!Grid || X < 0 || X >= Width || y < 0 || y >= Height) return std::nullopt;
+  return std::as_const(*Grid)[X][y];
 }
 
 float TWater::IntensityAt(int32_t x, int32_t y) const {
@@ -352,12 +352,12 @@ float TWater::IntensityAt(int32_t x, int32_t y) const {
 float TWater::IntensityAtPoint(int32_t X, int32_t Y) const { return IntensityAt(X, GridRow(Height, Y)); }
 
 float TWater::DisplacementAt(int32_t X, int32_t Y) const {
-  const TWaterCell* c = CellAt(X, Y);
+  const std::optional<TWaterCell> c = CellAt(X, Y);
   return c ? c->Displacement : 0.0f;
 }
 
 float TWater::SpeedFactorAt(int32_t X, int32_t Y) const {
-  const TWaterCell* c = CellAt(X, Y);
+  const std::optional<TWaterCell> c = CellAt(X, Y);
   return c ? c->SpeedFactor : 0.0f;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -136,7 +137,7 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
 
  private:
   static void DeclareProperties(TPropertyBuilder<TWater>& P);
-  const TWaterCell* CellAt(int32_t X, int32_t Y) const;
+  std::optional<TWaterCell> CellAt(int32_t X, int32_t Y) const;
   // A pointer far off the tank (any 32-bit position can come in) is taken to within one tank
   // of it, so that no object's arithmetic on positions can overflow.
   void ClampPointer(int32_t& X, int32_t& Y) const;

@@ -275,7 +275,8 @@ TEST_F(MainFormCore, WithoutAWaterTheTankShowsAGradient) {
 std::vector<TWaterCell> CellsOf(TMainFormCore& Form) {
   const TWaterGrid& g = *Form.ActiveWater()->Cells();
   std::vector<TWaterCell> cells;
-  for (int32_t x = 0; x < g.Width(); ++x) cells.insert(cells.end(), g[x], g[x] + g.Height());
+  for (int32_t x = 0; x < g.Width(); ++x)
+    for (int32_t y = 0; y < g.Height(); ++y) cells.push_back(g[x][y]);
   return cells;
 }
 bool SameCells(const std::vector<TWaterCell>& A, const std::vector<TWaterCell>& B) {

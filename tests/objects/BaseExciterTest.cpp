@@ -270,7 +270,7 @@ TEST(ExciterEnvelope, RestartFadesInOnlyASourceThatIsOn) {
 TEST(ExciterDrip, LeftButtonPushesDownInFourStepsAndLetsGoInFour) {
   const TRef<TBaseExciter> e = Silent();  // the drip runs also while the source is off
   const TCellsRef grid = OwnGrid(*e);
-  const auto cell = [&](int32_t x, int32_t y) -> TWaterCell& { return (*grid)[x][y]; };
+  const auto cell = [&](int32_t x, int32_t y) { return (*grid)[x][y]; };
   e->DripHeld = true;
   e->DripPositive = false;
   e->DripX = 200;
@@ -305,7 +305,7 @@ TEST(ExciterDrip, LeftButtonPushesDownInFourStepsAndLetsGoInFour) {
 TEST(ExciterDrip, RightButtonLiftsAndTheStampStaysOffTheEdges) {
   const TRef<TBaseExciter> e = Silent();
   const TCellsRef grid = OwnGrid(*e);
-  const auto cell = [&](int32_t x, int32_t y) -> TWaterCell& { return (*grid)[x][y]; };
+  const auto cell = [&](int32_t x, int32_t y) { return (*grid)[x][y]; };
   e->DripHeld = true;
   e->DripPositive = true;
   e->DripX = 1;

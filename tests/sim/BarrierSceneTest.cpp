@@ -28,7 +28,7 @@ class BarrierScene : public ::testing::Test {
     ExciterClassList().Clear();
     RIMapClassList().Clear();
   }
-  const TWaterCell& At(int32_t x, int32_t y) const { return (*Water->Cells())[x][y]; }
+  TWaterCell At(int32_t x, int32_t y) const { return std::as_const(*Water->Cells())[x][y]; }
   TRef<TBarrier> AddWall(int32_t X, int32_t Slits = 0) {
     const TRef<TBarrier> wall = NewNode<TBarrier>();
     wall->Slits = Slits;

@@ -30,12 +30,6 @@ void Waves(TWaterGrid& c) {
     }
 }
 
-bool SameCells(const TWaterGrid& a, const TWaterGrid& b) {
-  for (int32_t x = 0; x < a.Width(); ++x)
-    if (std::memcmp(a[x], b[x], size_t(a.Height()) * sizeof(TWaterCell)) != 0) return false;
-  return true;
-}
-
 std::vector<TPixelColor> PictureOf(const TFastDIB& s) {
   std::vector<TPixelColor> p;
   for (int32_t y = 0; y < s.AbsHeight(); ++y) p.insert(p.end(), s.Rows24()[y], s.Rows24()[y] + s.Width());
