@@ -73,8 +73,8 @@ PLASHBOX_AVX2 inline __m256d Wide4(const float* Values) { return _mm256_cvtps_pd
 // (d + v) x damping of four cells as singles, clamped; min(high, max(low, d)) keeps a NaN as it
 // is, like the scalar comparisons.
 PLASHBOX_AVX2 inline __m128 Displaced4(__m256d D, __m256d V, __m256d Damping) {
-  return _mm_min_ps(_mm_set1_ps(DisplacementLimit),
-                    _mm_max_ps(_mm_set1_ps(-DisplacementLimit), _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_add_pd(D, V), Damping))));
+  const __m128 d = _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_add_pd(D, V), Damping));
+  return _mm_min_ps(_mm_set1_ps(DisplacementLimit), _mm_max_ps(_mm_set1_ps(-DisplacementLimit), d));
 }
 
 PLASHBOX_AVX2 void StepColumnAVX2(const TWaterColumn& Left, const TWaterColumn& Centre, const TConstWaterColumn& Right,
@@ -88,7 +88,8 @@ PLASHBOX_AVX2 void StepColumnAVX2(const TWaterColumn& Left, const TWaterColumn& 
     sum = _mm256_sub_pd(sum, _mm256_mul_pd(_mm256_set1_pd(4.0), cD));
     const __m256d v = _mm256_add_pd(Wide4(Centre.Velocity + y), _mm256_mul_pd(Wide4(Centre.SpeedFactor + y), sum));
     _mm_storeu_ps(Centre.Velocity + y, _mm256_cvtpd_ps(v));
-    if (DisplaceLeft) _mm_storeu_ps(Left.Displacement + y, Displaced4(lD, Wide4(Left.Velocity + y), Wide4(Left.Damping + y)));
+    if (DisplaceLeft)
+      _mm_storeu_ps(Left.Displacement + y, Displaced4(lD, Wide4(Left.Velocity + y), Wide4(Left.Damping + y)));
   }
   for (int32_t row = y; row < H - 1; ++row) {
     UpdateVelocity(Left, Centre, Right, row);
@@ -97,7 +98,8 @@ PLASHBOX_AVX2 void StepColumnAVX2(const TWaterColumn& Left, const TWaterColumn& 
   if (DisplaceLeft && Paint) ColourCells(Left, 1, H, *Paint, LeftPixels);  // the column is still in the cache
 }
 
-PLASHBOX_AVX2 void DisplaceColumnAVX2(const TWaterColumn& Column, int32_t H, const TColouring* Paint, uint32_t* Pixels) {
+PLASHBOX_AVX2 void DisplaceColumnAVX2(const TWaterColumn& Column, int32_t H, const TColouring* Paint,
+                                      uint32_t* Pixels) {
   int32_t y = 1;
   for (; y + 3 <= H - 2; y += 4)
     _mm_storeu_ps(Column.Displacement + y, Displaced4(Wide4(Column.Displacement + y), Wide4(Column.Velocity + y),
@@ -321,8 +323,10 @@ PLASHBOX_AVX512 void StepTwoColumnsAVX512(const TWaterColumn& LeftColumn, const 
 PLASHBOX_AVX512 void DisplaceColumnAVX512(const TWaterColumn& Column, int32_t H, const TColouring* Paint,
                                           uint32_t* Pixels) {
   int32_t y = 1;
-  for (; y + 7 <= H - 2; y += 8) DisplaceBlock(Column, y, TWholeBlock{}, Wide8(Column.Displacement + y, TWholeBlock{}));
-  if (const int32_t n = H - 1 - y; n > 0) DisplaceBlock(Column, y, FirstRows(n), Wide8(Column.Displacement + y, FirstRows(n)));
+  for (; y + 7 <= H - 2; y += 8)
+    DisplaceBlock(Column, y, TWholeBlock{}, Wide8(Column.Displacement + y, TWholeBlock{}));
+  if (const int32_t n = H - 1 - y; n > 0)
+    DisplaceBlock(Column, y, FirstRows(n), Wide8(Column.Displacement + y, FirstRows(n)));
   if (Paint) ColourColumnAVX512(Column, H, *Paint, Pixels);
 }
 
@@ -418,8 +422,8 @@ void StepColumnWasm(const TWaterColumn& Left, const TWaterColumn& Centre, const 
     const v128_t laplace = wasm_f64x2_sub(
         wasm_f64x2_add(wasm_f64x2_add(wasm_f64x2_add(lD, Wide2(d + y - 1)), Wide2(r + y)), Wide2(d + y + 1)),
         wasm_f64x2_mul(four, Wide2(d + y)));
-    Store2(Centre.Velocity + y, wasm_f32x4_demote_f64x2_zero(wasm_f64x2_add(
-                                    Wide2(Centre.Velocity + y), wasm_f64x2_mul(Wide2(Centre.SpeedFactor + y), laplace))));
+    const v128_t v = wasm_f64x2_add(Wide2(Centre.Velocity + y), wasm_f64x2_mul(Wide2(Centre.SpeedFactor + y), laplace));
+    Store2(Centre.Velocity + y, wasm_f32x4_demote_f64x2_zero(v));
     if (DisplaceLeft) Store2(Left.Displacement + y, Displaced2(lD, Wide2(Left.Velocity + y), Wide2(Left.Damping + y)));
   }
   for (; y < H - 1; ++y) {

@@ -13,7 +13,7 @@ void TWaterSweep::Prepare(int32_t W, int32_t H, const TSweepLayout& Layout, bool
   Height = H;
   BandColumns = std::clamp(Layout.BandColumns, 1, MaxBandColumns);
   // A little more than a column apart, so that the band's columns do not all fall into the
-  // same cache sets when the gather reads one row across them.
+  // same cache sets when the band is read one row across them.
   Stride = (H + 15) / 16 * 16 + 16;
   if (int32_t(Strips.size()) < Count) Strips.resize(size_t(Count));
   for (int32_t t = 0; t < Count; ++t) {
