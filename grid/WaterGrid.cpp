@@ -10,8 +10,18 @@
 namespace plashbox {
 
 namespace {
+
 constexpr size_t LineFloats = 64 / sizeof(float);
+
+void FillOpenWater(TWaterGrid& Cells) {
+  for (int32_t x = 0; x < Cells.Width(); ++x) {
+    const TWaterColumn c = Cells[x];
+    std::fill_n(c.SpeedFactor, Cells.Height(), OpenWaterSpeedFactor);
+    std::fill_n(c.Damping, Cells.Height(), OpenWaterDamping);
+  }
 }
+
+}  // namespace
 
 TWaterGrid::TWaterGrid(int32_t Width, int32_t Height)
     : Columns(std::max(Width, 0)),
@@ -23,11 +33,7 @@ TWaterGrid::TWaterGrid(int32_t Width, int32_t Height)
   // Row 1 of every array on a cache line: the vector's block is only as aligned as the heap's.
   const auto row1 = reinterpret_cast<uintptr_t>(Values.data() + 1);
   Origin = (64 - row1 % 64) % 64 / sizeof(float);
-  for (int32_t x = 0; x < Columns; ++x) {
-    const TWaterColumn c = (*this)[x];
-    std::fill_n(c.SpeedFactor, Rows, OpenWaterSpeedFactor);
-    std::fill_n(c.Damping, Rows, OpenWaterDamping);
-  }
+  FillOpenWater(*this);
 }
 
 bool SameCells(const TWaterGrid& A, const TWaterGrid& B) {
@@ -49,11 +55,7 @@ int32_t AbsorbingBorderWidth(int32_t W, int32_t H) {
 void ResetMedium(TWaterGrid& Cells) {
   const int32_t W = Cells.Width();
   const int32_t H = Cells.Height();
-  for (int32_t x = 0; x < W; ++x) {
-    const TWaterColumn c = Cells[x];
-    std::fill_n(c.SpeedFactor, H, OpenWaterSpeedFactor);
-    std::fill_n(c.Damping, H, OpenWaterDamping);
-  }
+  FillOpenWater(Cells);
 
   // Ring i runs from the outside (i = 1, strongest damping) inwards. The far sides use W - i
   // and H - i, so on the right and at the top the ramp reaches one cell further out, into the

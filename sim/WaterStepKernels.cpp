@@ -38,14 +38,14 @@ void StepColumnPortable(const TWaterColumn& Left, const TWaterColumn& Centre, co
     centre = above;
     if (!DisplaceLeft) continue;
     UpdateDisplacement(Left, y);
-    if (Paint) LeftPixels[y] = CellColour(Left.Displacement[y], Left.SpeedFactor[y], *Paint).Value();
+    if (Paint) LeftPixels[y] = CellPixel(Left, y, *Paint);
   }
 }
 
 void DisplaceColumnPortable(const TWaterColumn& Column, int32_t H, const TColouring* Paint, uint32_t* Pixels) {
   for (int32_t y = 1; y < H - 1; ++y) {
     UpdateDisplacement(Column, y);
-    if (Paint) Pixels[y] = CellColour(Column.Displacement[y], Column.SpeedFactor[y], *Paint).Value();
+    if (Paint) Pixels[y] = CellPixel(Column, y, *Paint);
   }
 }
 

@@ -109,11 +109,14 @@ inline TPixelColor CellColour(float Displacement, float SpeedFactor, const TColo
 inline TPixelColor CellColour(const TWaterCell& c, const TColouring& Paint) {
   return CellColour(c.Displacement, c.SpeedFactor, Paint);
 }
+// The packed colour of row y of Column.
+inline uint32_t CellPixel(const TConstWaterColumn& Column, int32_t y, const TColouring& Paint) {
+  return CellColour(Column.Displacement[y], Column.SpeedFactor[y], Paint).Value();
+}
 
 inline void ColourCells(const TConstWaterColumn& Column, int32_t From, int32_t H, const TColouring& Paint,
                         uint32_t* Pixels) {
-  for (int32_t y = From; y < H - 1; ++y)
-    Pixels[y] = CellColour(Column.Displacement[y], Column.SpeedFactor[y], Paint).Value();
+  for (int32_t y = From; y < H - 1; ++y) Pixels[y] = CellPixel(Column, y, Paint);
 }
 
 // The intensity view shows the amplitude of a sine of the cell's mean square, sqrt(2 x mean),
