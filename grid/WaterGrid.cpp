@@ -13,14 +13,6 @@ namespace {
 
 constexpr size_t LineFloats = 64 / sizeof(float);
 
-void FillOpenWater(TWaterGrid& Cells) {
-  for (int32_t x = 0; x < Cells.Width(); ++x) {
-    const TWaterColumn c = Cells[x];
-    std::fill_n(c.SpeedFactor, Cells.Height(), OpenWaterSpeedFactor);
-    std::fill_n(c.Damping, Cells.Height(), OpenWaterDamping);
-  }
-}
-
 }  // namespace
 
 TWaterGrid::TWaterGrid(int32_t Width, int32_t Height)
@@ -28,12 +20,28 @@ TWaterGrid::TWaterGrid(int32_t Width, int32_t Height)
       Rows(std::max(Height, 0)),
       Plane(int32_t((size_t(Rows) + LineFloats - 1) / LineFloats * LineFloats)),
       Origin(0) {
+  Sharing.assign(size_t(Columns), 0);
   if (Columns == 0 || Rows == 0) return;
-  Values.assign(size_t(Columns) * 4 * size_t(Plane) + LineFloats, 0.0f);
+  Values.assign((size_t(Columns) * 4 + 2) * size_t(Plane) + LineFloats, 0.0f);
   // Row 1 of every array on a cache line: the vector's block is only as aligned as the heap's.
   const auto row1 = reinterpret_cast<uintptr_t>(Values.data() + 1);
   Origin = (64 - row1 % 64) % 64 / sizeof(float);
-  FillOpenWater(*this);
+  // Open water everywhere: every column shares it.
+  const TMediumArrays open = SharedMedium();
+  std::fill_n(open.SpeedFactor, Rows, OpenWaterSpeedFactor);
+  std::fill_n(open.Damping, Rows, OpenWaterDamping);
+  std::fill(Sharing.begin(), Sharing.end(), 1);
+}
+
+TWaterColumn TWaterGrid::Writable(int32_t X) {
+  if (Sharing[size_t(X)]) {
+    const TConstWaterColumn shared = ColumnAt<const float>(Values.data(), X);
+    Sharing[size_t(X)] = 0;
+    const TWaterColumn own = ColumnAt(Values.data(), X);
+    std::copy_n(shared.SpeedFactor, Rows, own.SpeedFactor);
+    std::copy_n(shared.Damping, Rows, own.Damping);
+  }
+  return ColumnAt(Values.data(), X);
 }
 
 bool SameCells(const TWaterGrid& A, const TWaterGrid& B) {
@@ -52,26 +60,49 @@ int32_t AbsorbingBorderWidth(int32_t W, int32_t H) {
   return Round(std::max(std::min(W, H) * 0.1, 40.0));
 }
 
+namespace {
+
+// The medium of column X: open water with the absorbing border. Ring i runs from the outside
+// (i = 1, strongest damping) inwards, with damping RingDamping[i]. The far sides use W - i and
+// H - i, so on the right and at the top the ramp reaches one cell further out, into the last
+// column and row, which are never stepped. Column 0 and row 0 keep open-water damping. On a
+// grid narrower than the border a ring's column or row may not exist; it is skipped.
+void WriteBorderMedium(float* SpeedFactor, float* Damping, int32_t X, int32_t W, int32_t H,
+                       const std::vector<float>& RingDamping) {
+  std::fill_n(SpeedFactor, H, OpenWaterSpeedFactor);
+  std::fill_n(Damping, H, OpenWaterDamping);
+  for (int32_t i = 1; i < int32_t(RingDamping.size()); ++i) {
+    const float d = RingDamping[size_t(i)];
+    if (X == i || X == W - i)
+      for (int32_t y = i; y <= H - 1 - i; ++y) Damping[y] = d;
+    if (i <= X && X <= W - 1 - i)
+      for (const int32_t y : {i, H - i})
+        if (y >= 0 && y < H) Damping[y] = d;
+  }
+}
+
+}  // namespace
+
 void ResetMedium(TWaterGrid& Cells) {
   const int32_t W = Cells.Width();
   const int32_t H = Cells.Height();
-  FillOpenWater(Cells);
-
-  // Ring i runs from the outside (i = 1, strongest damping) inwards. The far sides use W - i
-  // and H - i, so on the right and at the top the ramp reaches one cell further out, into the
-  // last column and row, which are never stepped. Column 0 and row 0 keep open-water damping.
-  // On a grid narrower than the border a ring's column or row may not exist; it is skipped.
   const int32_t N = AbsorbingBorderWidth(W, H);
+  std::vector<float> ringDamping(size_t(std::max(N, 1)));
   for (int32_t i = 1; i < N; ++i) {
     const double ramp = 0.015 * (N - i);
-    const auto d = static_cast<float>(0.999 * exact::Exp(-(ramp * ramp)));
-    for (const int32_t x : {i, W - i}) {
-      if (x < 0 || x >= W) continue;
-      for (int32_t y = i; y <= H - 1 - i; ++y) Cells[x].Damping[y] = d;
-    }
-    for (const int32_t y : {i, H - i}) {
-      if (y < 0 || y >= H) continue;
-      for (int32_t x = i; x <= W - 1 - i; ++x) Cells[x].Damping[y] = d;
+    ringDamping[size_t(i)] = static_cast<float>(0.999 * exact::Exp(-(ramp * ramp)));
+  }
+  // The columns N .. W - N meet the rings only at their ends, the same in each: they share it.
+  if (N <= W - N) {
+    const TWaterGrid::TMediumArrays shared = Cells.SharedMedium();
+    WriteBorderMedium(shared.SpeedFactor, shared.Damping, N, W, H, ringDamping);
+  }
+  for (int32_t x = 0; x < W; ++x) {
+    if (N <= x && x <= W - N) {
+      Cells.ShareMedium(x);
+    } else {
+      const TWaterColumn own = Cells.Writable(x);
+      WriteBorderMedium(own.SpeedFactor, own.Damping, x, W, H, ringDamping);
     }
   }
 }

@@ -94,7 +94,7 @@ void TBarrier::WriteMedium() {
   for (int32_t x = left; x <= right; ++x)
     for (int32_t y = low; y <= high; ++y) {
       if (!Covers(x, y)) continue;
-      const TCellRef c = Cell(x, y);
+      const TCellRef c = MediumCell(x, y);
       c.SpeedFactor = 0;
       c.Displacement = 0;
       c.Velocity = 0;

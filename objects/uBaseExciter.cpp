@@ -204,7 +204,7 @@ void TBaseExciter::ApplyDrip() {
   for (int32_t dx = -1; dx <= 1; ++dx)
     for (int32_t dy = -1; dy <= 1; ++dy) {
       const double weight = dx == 0 && dy == 0 ? 1.5 : (dx == 0 || dy == 0 ? 0.9 : 0.5);
-      const TCellRef c = Cell(x + dx, y + dy);
+      const TWaveCellRef c = Cell(x + dx, y + dy);
       if (IsWall(c)) continue;
       c.Displacement = static_cast<float>(weight * s);
       c.Velocity = 0;

@@ -130,7 +130,7 @@ void TBlockRIMapper::UpdateEdgeHandles(const std::array<TFloatPoint, 4>& K) {
 void TBlockRIMapper::FillCell(int32_t x, int32_t y) {
   // A block set through its properties may reach past the grid; only cells on it are written.
   const int32_t cx = CentreX + x, cy = CentreY + y;
-  if (cx >= 0 && cx < GridWidth && cy >= 0 && cy < GridHeight) Cell(cx, cy).SpeedFactor = RegionSpeedFactor;
+  if (cx >= 0 && cx < GridWidth && cy >= 0 && cy < GridHeight) MediumCell(cx, cy).SpeedFactor = RegionSpeedFactor;
 }
 
 void TBlockRIMapper::FillUpright(int32_t HalfX, int32_t HalfY) {

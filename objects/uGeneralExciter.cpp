@@ -120,7 +120,7 @@ bool TGeneralExciter::OnGrid(int32_t x, int32_t y) const {
 
 void TGeneralExciter::DrivePoint() {
   if (!OnGrid(X1, Y1)) return;
-  const TCellRef c = Cell(X1, Y1);
+  const TWaveCellRef c = Cell(X1, Y1);
   if (IsWall(c)) return;
   c.Displacement = static_cast<float>(6 * double(Signal1));
   c.Velocity = 0;
@@ -129,7 +129,7 @@ void TGeneralExciter::DrivePoint() {
 namespace {
 
 // A height held by the source: set, with the velocity stopped; a wall stays at rest.
-void Drive(const TCellRef& Cell, float Height) {
+void Drive(const TWaveCellRef& Cell, float Height) {
   if (IsWall(Cell)) return;
   Cell.Displacement = Height;
   Cell.Velocity = 0;
@@ -155,7 +155,7 @@ void TGeneralExciter::DriveLine() {
   // The line adds to the water and leaves the velocity alone, unlike the other writers.
   if (BeamColumn < 0 || BeamColumn >= GridWidth) return;
   for (int32_t y = 0; y < GridHeight; ++y) {
-    const TCellRef c = Cell(BeamColumn, y);
+    const TWaveCellRef c = Cell(BeamColumn, y);
     if (!IsWall(c)) c.Displacement = static_cast<float>(c.Displacement + 1.5 * double(Signal1));
   }
 }
@@ -187,7 +187,7 @@ void TGeneralExciter::DriveDoppler() {
       if (!InsideTank(x, y, 1)) continue;
       const double rx = x - double(DopplerX), ry = y - double(DopplerY);
       const auto r = static_cast<float>(exact::Sqrt(rx * rx + ry * ry));
-      const TCellRef c = Cell(x, y);
+      const TWaveCellRef c = Cell(x, y);
       if (!IsWall(c)) c.Velocity = static_cast<float>(c.Velocity + signal * exact::Exp(-(double(r) * r) / 2));
     }
 }

@@ -33,7 +33,7 @@ void TShapeRIMapper::WriteMedium() {
   const int32_t low = std::max(0, CentreY - reach), high = std::min(GridHeight - 1, CentreY + reach);
   for (int32_t x = left; x <= right; ++x)
     for (int32_t y = low; y <= high; ++y)
-      if (Covers(x, y)) Cell(x, y).SpeedFactor = RegionSpeedFactor;
+      if (Covers(x, y)) MediumCell(x, y).SpeedFactor = RegionSpeedFactor;
 }
 
 bool TShapeRIMapper::FitsInTank() const {

@@ -122,7 +122,10 @@ class TBaseWaterObject : public TXMLNode {
   // The medium made anew by the water this object is in; one alone writes open water and its
   // own part.
   void RecomposeMedium();
-  TCellRef Cell(int32_t x, int32_t y) const { return (*Cells)[x][y]; }
+  // A cell whose wave this object may drive; its medium is read only.
+  TWaveCellRef Cell(int32_t x, int32_t y) const { return (*Cells)[x][y]; }
+  // A cell whose medium this object writes: its column takes a medium of its own.
+  TCellRef MediumCell(int32_t x, int32_t y) const { return Cells->Writable(x)[y]; }
   // The water's intensity, or nil outside a water.
   const TIntensityHost* IntensityHost();
 

@@ -21,7 +21,7 @@ namespace plashbox::detail {
 
 namespace {
 
-void StepColumnPortable(const TWaterColumn& Left, const TWaterColumn& Centre, const TConstWaterColumn& Right,
+void StepColumnPortable(const TWaveColumn& Left, const TWaveColumn& Centre, const TConstWaterColumn& Right,
                         int32_t H, bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels) {
   if (H < 3) return;
   const float *l = Left.Displacement, *r = Right.Displacement, *d = Centre.Displacement, *s = Centre.SpeedFactor;
@@ -42,7 +42,7 @@ void StepColumnPortable(const TWaterColumn& Left, const TWaterColumn& Centre, co
   }
 }
 
-void DisplaceColumnPortable(const TWaterColumn& Column, int32_t H, const TColouring* Paint, uint32_t* Pixels) {
+void DisplaceColumnPortable(const TWaveColumn& Column, int32_t H, const TColouring* Paint, uint32_t* Pixels) {
   for (int32_t y = 1; y < H - 1; ++y) {
     UpdateDisplacement(Column, y);
     if (Paint) Pixels[y] = CellPixel(Column, y, *Paint);
@@ -77,7 +77,7 @@ PLASHBOX_AVX2 inline __m128 Displaced4(__m256d D, __m256d V, __m256d Damping) {
   return _mm_min_ps(_mm_set1_ps(DisplacementLimit), _mm_max_ps(_mm_set1_ps(-DisplacementLimit), d));
 }
 
-PLASHBOX_AVX2 void StepColumnAVX2(const TWaterColumn& Left, const TWaterColumn& Centre, const TConstWaterColumn& Right,
+PLASHBOX_AVX2 void StepColumnAVX2(const TWaveColumn& Left, const TWaveColumn& Centre, const TConstWaterColumn& Right,
                                   int32_t H, bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels) {
   const float *d = Centre.Displacement, *l = Left.Displacement, *r = Right.Displacement;
   int32_t y = 1;
@@ -98,7 +98,7 @@ PLASHBOX_AVX2 void StepColumnAVX2(const TWaterColumn& Left, const TWaterColumn& 
   if (DisplaceLeft && Paint) ColourCells(Left, 1, H, *Paint, LeftPixels);  // the column is still in the cache
 }
 
-PLASHBOX_AVX2 void DisplaceColumnAVX2(const TWaterColumn& Column, int32_t H, const TColouring* Paint,
+PLASHBOX_AVX2 void DisplaceColumnAVX2(const TWaveColumn& Column, int32_t H, const TColouring* Paint,
                                       uint32_t* Pixels) {
   int32_t y = 1;
   for (; y + 3 <= H - 2; y += 4)
@@ -203,7 +203,7 @@ PLASHBOX_AVX512 inline __m512d PartBlock(const float* Displacements, int32_t y, 
 // right + above - 4 x centre, in this order as UpdateVelocity adds them, then v + s x sum, as
 // singles.
 template <class TRows>
-PLASHBOX_AVX512 inline __m256 Velocities(const TWaterColumn& Column, int32_t y, TRows Rows, __m512d Left,
+PLASHBOX_AVX512 inline __m256 Velocities(const TWaveColumn& Column, int32_t y, TRows Rows, __m512d Left,
                                          __m512d Below, __m512d Right, __m512d Above, __m512d Centre) {
   __m512d sum = _mm512_add_pd(Left, Below);
   sum = _mm512_add_pd(sum, Right);
@@ -225,14 +225,14 @@ PLASHBOX_AVX512 inline __m256 Displaced8(__m512d D, __m512d V, __m512d Damping) 
 
 // The displacement pass of the block of Column at row y (displacements D as doubles).
 template <class TRows>
-PLASHBOX_AVX512 inline void DisplaceBlock(const TWaterColumn& Column, int32_t y, TRows Rows, __m512d D) {
+PLASHBOX_AVX512 inline void DisplaceBlock(const TWaveColumn& Column, int32_t y, TRows Rows, __m512d D) {
   Store8(Column.Displacement + y,
          Displaced8(D, Wide8(Column.Velocity + y, Rows), Wide8(Column.Damping + y, Rows)), Rows);
 }
 
 // One block of the one-column step, its centre's neighbours below and above given.
 template <class TRows>
-PLASHBOX_AVX512 inline void StepBlock(const TWaterColumn& Left, const TWaterColumn& Centre,
+PLASHBOX_AVX512 inline void StepBlock(const TWaveColumn& Left, const TWaveColumn& Centre,
                                       const TConstWaterColumn& Right, int32_t y, TRows Rows, __m512d Below,
                                       __m512d D, __m512d Above, bool DisplaceLeft) {
   const __m512d lD = Wide8(Left.Displacement + y, Rows), rD = Wide8(Right.Displacement + y, Rows);
@@ -245,11 +245,11 @@ PLASHBOX_AVX512 inline void StepBlock(const TWaterColumn& Left, const TWaterColu
 // They colour a column once its pass is done, from the first-level cache: within the pass, the
 // colours would lengthen a chain of dependent steps that the processor cannot overlap.
 
-PLASHBOX_AVX512 void StepColumnAVX512(const TWaterColumn& LeftColumn, const TWaterColumn& CentreColumn,
+PLASHBOX_AVX512 void StepColumnAVX512(const TWaveColumn& LeftColumn, const TWaveColumn& CentreColumn,
                                       const TConstWaterColumn& RightColumn, int32_t H, bool DisplaceLeft,
                                       const TColouring* Paint, uint32_t* LeftPixels) {
   if (H < 3) return;
-  const TWaterColumn Left = LeftColumn, Centre = CentreColumn;
+  const TWaveColumn Left = LeftColumn, Centre = CentreColumn;
   const TConstWaterColumn Right = RightColumn;
   const float* d = Centre.Displacement;
   __m512d previous = _mm512_set1_pd(d[0]);
@@ -273,8 +273,8 @@ PLASHBOX_AVX512 void StepColumnAVX512(const TWaterColumn& LeftColumn, const TWat
 
 // One block of the two-column step, the neighbours below and above of Centre and Next given.
 template <class TRows>
-PLASHBOX_AVX512 inline void StepTwoColumnsBlock(const TWaterColumn& Left, const TWaterColumn& Centre,
-                                                const TWaterColumn& Next, const TConstWaterColumn& Right, int32_t y,
+PLASHBOX_AVX512 inline void StepTwoColumnsBlock(const TWaveColumn& Left, const TWaveColumn& Centre,
+                                                const TWaveColumn& Next, const TConstWaterColumn& Right, int32_t y,
                                                 TRows Rows, __m512d cBelow, __m512d cD, __m512d cAbove,
                                                 __m512d nBelow, __m512d nD, __m512d nAbove, bool DisplaceLeft) {
   const __m512d lD = Wide8(Left.Displacement + y, Rows), rD = Wide8(Right.Displacement + y, Rows);
@@ -286,12 +286,12 @@ PLASHBOX_AVX512 inline void StepTwoColumnsBlock(const TWaterColumn& Left, const 
   Store8(Centre.Displacement + y, Displaced8(cD, _mm512_cvtps_pd(vC), Wide8(Centre.Damping + y, Rows)), Rows);
 }
 
-PLASHBOX_AVX512 void StepTwoColumnsAVX512(const TWaterColumn& LeftColumn, const TWaterColumn& CentreColumn,
-                                          const TWaterColumn& NextColumn, const TConstWaterColumn& RightColumn,
+PLASHBOX_AVX512 void StepTwoColumnsAVX512(const TWaveColumn& LeftColumn, const TWaveColumn& CentreColumn,
+                                          const TWaveColumn& NextColumn, const TConstWaterColumn& RightColumn,
                                           int32_t H, bool DisplaceLeft, const TColouring* Paint,
                                           uint32_t* LeftPixels, uint32_t* CentrePixels) {
   if (H < 3) return;
-  const TWaterColumn Left = LeftColumn, Centre = CentreColumn, Next = NextColumn;
+  const TWaveColumn Left = LeftColumn, Centre = CentreColumn, Next = NextColumn;
   const TConstWaterColumn Right = RightColumn;
   // As in the one-column kernel, the neighbours below and above come from the previous and the
   // next block in registers; Centre's stay there for Next's velocity too.
@@ -320,7 +320,7 @@ PLASHBOX_AVX512 void StepTwoColumnsAVX512(const TWaterColumn& LeftColumn, const 
   ColourColumnAVX512(Centre, H, *Paint, CentrePixels);
 }
 
-PLASHBOX_AVX512 void DisplaceColumnAVX512(const TWaterColumn& Column, int32_t H, const TColouring* Paint,
+PLASHBOX_AVX512 void DisplaceColumnAVX512(const TWaveColumn& Column, int32_t H, const TColouring* Paint,
                                           uint32_t* Pixels) {
   int32_t y = 1;
   for (; y + 7 <= H - 2; y += 8)
@@ -410,7 +410,7 @@ inline v128_t Displaced2(v128_t D, v128_t V, v128_t Damping) {
   return wasm_v128_bitselect(low, capped, wasm_f32x4_lt(capped, low));
 }
 
-void StepColumnWasm(const TWaterColumn& Left, const TWaterColumn& Centre, const TConstWaterColumn& Right, int32_t H,
+void StepColumnWasm(const TWaveColumn& Left, const TWaveColumn& Centre, const TConstWaterColumn& Right, int32_t H,
                     bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels) {
   if (H < 3) return;
   const float *d = Centre.Displacement, *l = Left.Displacement, *r = Right.Displacement;
@@ -433,7 +433,7 @@ void StepColumnWasm(const TWaterColumn& Left, const TWaterColumn& Centre, const 
   if (DisplaceLeft && Paint) ColourCells(Left, 1, H, *Paint, LeftPixels);
 }
 
-void DisplaceColumnWasm(const TWaterColumn& Column, int32_t H, const TColouring* Paint, uint32_t* Pixels) {
+void DisplaceColumnWasm(const TWaveColumn& Column, int32_t H, const TColouring* Paint, uint32_t* Pixels) {
   int32_t y = 1;
   for (; y + 1 <= H - 2; y += 2)
     Store2(Column.Displacement + y,

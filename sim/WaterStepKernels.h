@@ -40,17 +40,17 @@ TColouring MakeColouring(float Exposure);
 // Velocity pass of Centre (its neighbours Left and Right) over rows 1 .. H-2; when
 // DisplaceLeft, then the displacement pass of Left over the same rows, each cell coloured into
 // LeftPixels[y] when Paint is given.
-using TStepColumnFn = void (*)(const TWaterColumn& Left, const TWaterColumn& Centre, const TConstWaterColumn& Right,
+using TStepColumnFn = void (*)(const TWaveColumn& Left, const TWaveColumn& Centre, const TConstWaterColumn& Right,
                                int32_t H, bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels);
 // Two columns a call: the velocity passes of Centre and Next (Next's right neighbour Right), then
 // the displacement passes of Left (when DisplaceLeft) and of Centre, coloured into LeftPixels
 // and CentrePixels when Paint is given. Centre's displacements, read once, serve its velocity,
 // its displacement and Next's left neighbours.
-using TStepTwoColumnsFn = void (*)(const TWaterColumn& Left, const TWaterColumn& Centre, const TWaterColumn& Next,
+using TStepTwoColumnsFn = void (*)(const TWaveColumn& Left, const TWaveColumn& Centre, const TWaveColumn& Next,
                                    const TConstWaterColumn& Right, int32_t H, bool DisplaceLeft,
                                    const TColouring* Paint, uint32_t* LeftPixels, uint32_t* CentrePixels);
 // Displacement pass of one column over rows 1 .. H-2, with the same colouring.
-using TDisplaceColumnFn = void (*)(const TWaterColumn& Column, int32_t H, const TColouring* Paint, uint32_t* Pixels);
+using TDisplaceColumnFn = void (*)(const TWaveColumn& Column, int32_t H, const TColouring* Paint, uint32_t* Pixels);
 // The colours of rows 1 .. H-2 of a column without a step.
 using TColourColumnFn = void (*)(const TConstWaterColumn& Column, int32_t H, const TColouring& Paint,
                                  uint32_t* Pixels);
@@ -73,7 +73,7 @@ std::vector<const TStepKernels*> AvailableStepKernels();
 const TStepKernels& BestStepKernels();
 
 // One cell of each pass, shared by every variant for the rows a vector does not fill.
-inline void UpdateVelocity(const TConstWaterColumn& Left, const TWaterColumn& Centre, const TConstWaterColumn& Right,
+inline void UpdateVelocity(const TConstWaterColumn& Left, const TWaveColumn& Centre, const TConstWaterColumn& Right,
                            int32_t y) {
   const float* d = Centre.Displacement;
   const double laplace = double(Left.Displacement[y]) + double(d[y - 1]) + double(Right.Displacement[y]) +
@@ -88,7 +88,7 @@ inline float Displaced(float Displacement, float Velocity, float Damping) {
   return d;
 }
 
-inline void UpdateDisplacement(const TWaterColumn& Column, int32_t y) {
+inline void UpdateDisplacement(const TWaveColumn& Column, int32_t y) {
   Column.Displacement[y] = Displaced(Column.Displacement[y], Column.Velocity[y], Column.Damping[y]);
 }
 

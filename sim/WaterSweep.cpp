@@ -50,7 +50,7 @@ void TWaterSweep::StepStrip(TWaterGrid& Cells, int32_t Index, const TColouring* 
   // The first strip's left neighbour is column 0 and the last one's right neighbour the last
   // column: the step never moves either, so they are read in place. A halo holds displacements
   // only, all that the kernels read of a neighbour they do not move.
-  const TWaterColumn left = Index > 0 ? TWaterColumn(s.LeftHalo.data(), nullptr, nullptr, nullptr) : Cells[x0 - 1];
+  const TWaveColumn left = Index > 0 ? TWaveColumn(s.LeftHalo.data(), nullptr, nullptr, nullptr) : Cells[x0 - 1];
   const TConstWaterColumn right =
       Index < Count - 1 ? TConstWaterColumn(s.RightHalo.data(), nullptr, nullptr, nullptr) : Cells[x1];
   uint32_t* band = s.Band.data();
@@ -70,7 +70,7 @@ void TWaterSweep::StepStrip(TWaterGrid& Cells, int32_t Index, const TColouring* 
   int32_t x = x0;
   while (x < x1) {
     const bool displace = x > x0;
-    const TWaterColumn leftOfX = x == x0 ? left : Cells[x - 1];
+    const TWaveColumn leftOfX = x == x0 ? left : Cells[x - 1];
     if (pairs && x + 1 < x1) {
       makeRoom(displace ? x - 1 : x, x);
       uint32_t* leftPixels = displace ? pixelsOf(x - 1) : nullptr;

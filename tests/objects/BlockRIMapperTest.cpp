@@ -81,7 +81,7 @@ TEST(BlockRIMapper, TurnedByFortyFiveDegreesScanConverts) {
 
 TEST(BlockRIMapper, SetNRewritesOnlyOnChange) {
   TBlockScene s;
-  (*s.Cells)[200][200].SpeedFactor = 0.1f;  // a stray value a rewrite would wipe out
+  s.Cells->Writable(200)[200].SpeedFactor = 0.1f;  // a stray value a rewrite would wipe out
   s.Block->SetN(s.Block->GetN());
   EXPECT_EQ((*s.Cells)[200][200].SpeedFactor, 0.1f);
   s.Block->SetN(1);

@@ -15,7 +15,7 @@ struct TScene {
   TRef<TGeneralExciter> E;
   TCellsRef Grid;
   int32_t W, H;
-  TCellRef operator()(int32_t x, int32_t y) const { return (*Grid)[x][y]; }
+  TCellRef operator()(int32_t x, int32_t y) const { return Grid->Writable(x)[y]; }
 };
 
 TScene Scene(int32_t BeamType, int32_t W = 401, int32_t H = 401) {

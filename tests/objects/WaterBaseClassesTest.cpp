@@ -128,7 +128,7 @@ TEST(WaterObjectMedium, BorderWidthAndResetMediumOn401) {
   const TRef<TProbe> p = Attached(401, 401);
   TWaterGrid& c = *p->Grid();
   for (int32_t x = 0; x < 401; x += 7)
-    for (int32_t y = 0; y < 401; y += 3) c[x][y] = TWaterCell{1.25f, -0.5f, 0.1f, 0.2f};
+    for (int32_t y = 0; y < 401; y += 3) c.Writable(x)[y] = TWaterCell{1.25f, -0.5f, 0.1f, 0.2f};
   p->ResetMedium();
   EXPECT_EQ(c[1][200].Damping, Ring(40, 1));
   EXPECT_NEAR(c[1][200].Damping, 0.710, 0.001);

@@ -26,8 +26,8 @@ void Waves(TWaterGrid& c) {
     for (int32_t y = 0; y < c.Height(); ++y) {
       c[x][y].Displacement = float(std::sin(x * 1.3 + y * 0.7) * 2.5);
       c[x][y].Velocity = float(std::cos(x * 0.4 - y * 0.9) * 0.3);
-      c[x][y].SpeedFactor = 0.05f + 0.06f * float((x * 5 + y * 3) % 9);
-      c[x][y].Damping = 0.97f;
+      c.Writable(x)[y].SpeedFactor = 0.05f + 0.06f * float((x * 5 + y * 3) % 9);
+      c.Writable(x)[y].Damping = 0.97f;
     }
 }
 

@@ -60,8 +60,8 @@ void Wavy(TWater& W) {
     for (int32_t y = 0; y < c.Height(); ++y) {
       c[x][y].Displacement = static_cast<float>(3.2 * std::sin(x * 0.37) * std::cos(y * 0.23));
       c[x][y].Velocity = static_cast<float>(0.1 * std::cos(x * 0.11 + y * 0.05));
-      if ((x / 7 + y / 5) % 3 == 0) c[x][y].SpeedFactor = 0.21f;
-      if ((x / 9 + y / 4) % 5 == 0) c[x][y].SpeedFactor = 0.83f;
+      if ((x / 7 + y / 5) % 3 == 0) c.Writable(x)[y].SpeedFactor = 0.21f;
+      if ((x / 9 + y / 4) % 5 == 0) c.Writable(x)[y].SpeedFactor = 0.83f;
     }
 }
 
@@ -78,10 +78,10 @@ TEST_F(WaterRender, CellColoursAtTheDefaultExposure) {
   c[4][1].Displacement = -2.55f;
   c[5][1].Displacement = -3.5f;
   c[6][1].Displacement = 1.0f;
-  c[7][1].SpeedFactor = 0.25f;
-  c[8][1].SpeedFactor = 0.75f;
+  c.Writable(7)[1].SpeedFactor = 0.25f;
+  c.Writable(8)[1].SpeedFactor = 0.75f;
   c[9][1].Displacement = 2.55f;
-  c[9][1].SpeedFactor = 0.25f;
+  c.Writable(9)[1].SpeedFactor = 0.25f;
   TFastDIB s;
   Fill(s, 20, 20, Grey(7));
   w->RenderGrid(s);
@@ -153,9 +153,9 @@ TEST_F(WaterRender, ExposureThatIsNotPositiveStillGivesAPicture) {
     TWaterGrid& c = *w->Cells();
     c[2][2].Displacement = 0.5f;
     c[3][2].Displacement = -0.5f;
-    c[4][2].SpeedFactor = 0;
+    c.Writable(4)[2].SpeedFactor = 0;
     c[5][2].Displacement = 3.5f;
-    c[5][2].SpeedFactor = 0;
+    c.Writable(5)[2].SpeedFactor = 0;
     TFastDIB s;
     Fill(s, 12, 12, Grey(7));
     w->RenderGrid(s);

@@ -95,7 +95,7 @@ TEST(TimeStep, MatchesTheTwoPassesBitForBit) {
     for (int32_t y = 0; y < 47; ++y) {
       c[x][y].Displacement = float(std::sin(x * 0.7) * std::cos(y * 1.3) * 4.0);
       c[x][y].Velocity = float(std::cos(x * y * 0.01) * 0.3);
-      c[x][y].SpeedFactor = (x + y) % 5 == 0 ? 0.2727f : 0.5f;
+      c.Writable(x)[y].SpeedFactor = (x + y) % 5 == 0 ? 0.2727f : 0.5f;
     }
   TWaterGrid expected = c;
   for (int step = 0; step < 25; ++step) {
@@ -124,8 +124,8 @@ TEST(TimeStep, EveryKernelVariantGivesTheSameBitsForEveryHeight) {
         for (int32_t y = 0; y < H; ++y) {
           c[x][y].Displacement = float(std::sin(x * 1.7 + y) * 5.0);  // some beyond the clamp
           c[x][y].Velocity = float(std::cos(x - y * 0.3));
-          c[x][y].SpeedFactor = 0.1f + 0.05f * float((x * 3 + y) % 9);
-          c[x][y].Damping = 0.9f + 0.01f * float(y % 10);
+          c.Writable(x)[y].SpeedFactor = 0.1f + 0.05f * float((x * 3 + y) % 9);
+          c.Writable(x)[y].Damping = 0.9f + 0.01f * float(y % 10);
         }
       TWaterGrid expected = c;
       for (int step = 0; step < 4; ++step) {
@@ -161,7 +161,7 @@ TEST(TimeStep, EveryKernelVariantAgreesOnSpecialValues) {
       for (int32_t y = 0; y < H; ++y, ++n) {
         c[x][y].Displacement = n % 3 == 0 ? specials[n % 10] : float(std::sin(n * 0.37));
         c[x][y].Velocity = n % 7 == 0 ? specials[(n / 7) % 10] : 0.0f;
-        c[x][y].SpeedFactor = n % 11 == 0 ? -0.0f : 0.5f;
+        c.Writable(x)[y].SpeedFactor = n % 11 == 0 ? -0.0f : 0.5f;
       }
     TWaterGrid expected = c;
     for (int step = 0; step < 3; ++step) {
@@ -187,7 +187,7 @@ TEST(TimeStep, EveryKernelVariantColoursTheSamePixels) {
       for (int32_t x = 0; x < W; ++x)
         for (int32_t y = 0; y < H; ++y) {
           c[x][y].Displacement = float(std::sin(x * 0.9 + y * 1.1) * 3.0);
-          c[x][y].SpeedFactor = 0.1f * float((x + 2 * y) % 8);
+          c.Writable(x)[y].SpeedFactor = 0.1f * float((x + 2 * y) % 8);
         }
       TFastDIB dib;
       dib.SetSize(W, H, 24);
@@ -254,7 +254,7 @@ TEST(TimeStep, BorderAbsorbsWhatAHardEdgeReflects) {
   TWaterGrid& a = *absorbing->Cells();
   TWaterGrid& r = *reflecting->Cells();
   for (int32_t x = 0; x < 401; ++x)
-    for (int32_t y = 0; y < 401; ++y) r[x][y].Damping = 0.999f;
+    for (int32_t y = 0; y < 401; ++y) r.Writable(x)[y].Damping = 0.999f;
   a[200][200].Displacement = r[200][200].Displacement = 3.0f;
   for (int step = 0; step < 200; ++step) {
     absorbing->SimulateStep();
@@ -291,7 +291,7 @@ TEST(TimeStep, DisplacementIsClampedAndOuterCellsNeverChange) {
 TEST(TimeStep, ClearWavesKeepsTheMedium) {
   const TRef<TWater> w = Water(100, 80);
   TWaterGrid& c = *w->Cells();
-  c[50][40].SpeedFactor = 0.25f;
+  c.Writable(50)[40].SpeedFactor = 0.25f;
   c[50][41].Displacement = 2;
   c[0][0].Displacement = 1;
   c[99][79].Velocity = 1;
@@ -321,7 +321,7 @@ TEST(WaterReadouts, PointerCoordinatesCountFromTheTop) {
   const TRef<TWater> w = Water(10, 8);
   TWaterGrid& c = *w->Cells();
   c[3][7].Displacement = 1.25f;
-  c[3][7].SpeedFactor = 0.3f;
+  c.Writable(3)[7].SpeedFactor = 0.3f;
   EXPECT_EQ(w->DisplacementAt(3, 0), 1.25f);
   EXPECT_EQ(w->SpeedFactorAt(3, 0), 0.3f);
   EXPECT_EQ(w->DisplacementAt(10, 0), 0.0f) << "off the grid";
