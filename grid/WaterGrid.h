@@ -7,6 +7,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "grid/HugePageAllocator.h"
+
 namespace plashbox {
 
 // The four values of one cell, as a record: what a cell holds, whatever the grid's layout.
@@ -123,8 +125,8 @@ class TWaterGrid {
   }
   size_t SharedOrigin() const { return Origin + size_t(Columns) * 4 * size_t(Plane); }
 
-  std::vector<float> Values;      // the columns, then the shared medium
-  std::vector<uint8_t> Sharing;   // per column: whether it reads the shared medium
+  std::vector<float, THugePageAllocator<float>> Values;  // the columns, then the shared medium
+  std::vector<uint8_t> Sharing;  // per column: whether it reads the shared medium
   int32_t Columns, Rows;
   int32_t Plane;   // floats from one value's array to the next
   size_t Origin;   // where column 0's displacements start in Values

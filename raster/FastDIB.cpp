@@ -208,7 +208,7 @@ void TFastDIB::AttachPixels(iDIBPlatform& platform, std::uint8_t* memory, std::i
   Borrowed_ = false;
   GiveBackHandles();
   if (UsePlatformBitmap_) {
-    std::vector<std::uint8_t>().swap(OwnedPixels_);
+    decltype(OwnedPixels_)().swap(OwnedPixels_);
     const TDIBSection section = platform.CreateBitmap(Info_);
     Platform_ = &platform;
     PixelData_ = section.Pixels;
@@ -262,7 +262,7 @@ void TFastDIB::Release() {
   std::vector<std::uint16_t*>().swap(Rows16_);
   std::vector<TPixelColor*>().swap(Rows24_);
   std::vector<TPixel32*>().swap(Rows32_);
-  std::vector<std::uint8_t>().swap(OwnedPixels_);
+  decltype(OwnedPixels_)().swap(OwnedPixels_);
   PixelData_ = nullptr;
   Borrowed_ = false;
   OwnsPixelData_ = false;
