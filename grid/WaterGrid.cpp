@@ -27,10 +27,20 @@ TWaterGrid::TWaterGrid(int32_t Width, int32_t Height)
   const auto row1 = reinterpret_cast<uintptr_t>(Values.data() + 1);
   Origin = (64 - row1 % 64) % 64 / sizeof(float);
   // Open water everywhere: every column shares it.
-  const TMediumArrays open = SharedMedium();
-  std::fill_n(open.SpeedFactor, Rows, OpenWaterSpeedFactor);
-  std::fill_n(open.Damping, Rows, OpenWaterDamping);
+  SharedWide.resize(2 * size_t(Plane));
+  const std::vector<float> speedFactor(size_t(Rows), OpenWaterSpeedFactor), damping(size_t(Rows), OpenWaterDamping);
+  SetSharedMedium(speedFactor.data(), damping.data());
   std::fill(Sharing.begin(), Sharing.end(), 1);
+}
+
+void TWaterGrid::SetSharedMedium(const float* SpeedFactor, const float* Damping) {
+  float* shared = Values.data() + SharedOrigin();
+  std::copy_n(SpeedFactor, Rows, shared);
+  std::copy_n(Damping, Rows, shared + Plane);
+  for (int32_t y = 0; y < Rows; ++y) {
+    SharedWide[size_t(y)] = double(SpeedFactor[y]);
+    SharedWide[size_t(Plane) + size_t(y)] = double(Damping[y]);
+  }
 }
 
 TWaterColumn TWaterGrid::Writable(int32_t X) {
@@ -94,8 +104,9 @@ void ResetMedium(TWaterGrid& Cells) {
   }
   // The columns N .. W - N meet the rings only at their ends, the same in each: they share it.
   if (N <= W - N) {
-    const TWaterGrid::TMediumArrays shared = Cells.SharedMedium();
-    WriteBorderMedium(shared.SpeedFactor, shared.Damping, N, W, H, ringDamping);
+    std::vector<float> speedFactor(static_cast<size_t>(H)), damping(static_cast<size_t>(H));
+    WriteBorderMedium(speedFactor.data(), damping.data(), N, W, H, ringDamping);
+    Cells.SetSharedMedium(speedFactor.data(), damping.data());
   }
   for (int32_t x = 0; x < W; ++x) {
     if (N <= x && x <= W - N) {

@@ -67,14 +67,20 @@ struct TColumnOf {
   Medium* SpeedFactor;
   Medium* Damping;
 
+  // Where the column shares the grid's medium, the same values widened to doubles (exactly), for
+  // the kernels that would widen them anyway; nil where the column has a medium of its own.
+  const double* WideSpeedFactor = nullptr;
+  const double* WideDamping = nullptr;
+
   TColumnOf() = default;
-  TColumnOf(Wave* D, Wave* V, Medium* S, Medium* M) : Displacement(D), Velocity(V), SpeedFactor(S), Damping(M) {}
+  TColumnOf(Wave* D, Wave* V, Medium* S, Medium* M, const double* WideS = nullptr, const double* WideM = nullptr)
+      : Displacement(D), Velocity(V), SpeedFactor(S), Damping(M), WideSpeedFactor(WideS), WideDamping(WideM) {}
   // A column can always be read where it can be written.
   template <class OtherWave, class OtherMedium>
     requires(std::is_convertible_v<OtherWave*, Wave*> && std::is_convertible_v<OtherMedium*, Medium*> &&
              !(std::is_same_v<OtherWave, Wave> && std::is_same_v<OtherMedium, Medium>))
   TColumnOf(const TColumnOf<OtherWave, OtherMedium>& C)
-      : TColumnOf(C.Displacement, C.Velocity, C.SpeedFactor, C.Damping) {}
+      : TColumnOf(C.Displacement, C.Velocity, C.SpeedFactor, C.Damping, C.WideSpeedFactor, C.WideDamping) {}
 
   TCellRefOf<Wave, Medium> operator[](int32_t y) const {
     return {Displacement[y], Velocity[y], SpeedFactor[y], Damping[y]};
@@ -105,13 +111,9 @@ class TWaterGrid {
   // The column with its medium writable too, its own from now on.
   TWaterColumn Writable(int32_t X);
 
-  // The medium arrays that columns share, to be written before columns are set to share them:
-  // a write changes the medium of every column that shares it.
-  struct TMediumArrays {
-    float* SpeedFactor;
-    float* Damping;
-  };
-  TMediumArrays SharedMedium() { return {Values.data() + SharedOrigin(), Values.data() + SharedOrigin() + Plane}; }
+  // The medium that columns share (Height values each): it changes the medium of every column
+  // that shares it.
+  void SetSharedMedium(const float* SpeedFactor, const float* Damping);
   // Column X reads the shared medium from now on; what it had of its own is dropped.
   void ShareMedium(int32_t X) { Sharing[size_t(X)] = 1; }
   bool SharesMedium(int32_t X) const { return Sharing[size_t(X)] != 0; }
@@ -120,12 +122,14 @@ class TWaterGrid {
   template <class Value>
   TColumnOf<Value> ColumnAt(Value* Base, int32_t X) const {
     Value* d = Base + Origin + size_t(X) * 4 * size_t(Plane);
-    Value* medium = Sharing[size_t(X)] ? Base + SharedOrigin() : d + 2 * size_t(Plane);
-    return {d, d + Plane, medium, medium + Plane};
+    if (!Sharing[size_t(X)]) return {d, d + Plane, d + 2 * size_t(Plane), d + 3 * size_t(Plane)};
+    Value* medium = Base + SharedOrigin();
+    return {d, d + Plane, medium, medium + Plane, SharedWide.data(), SharedWide.data() + Plane};
   }
   size_t SharedOrigin() const { return Origin + size_t(Columns) * 4 * size_t(Plane); }
 
   std::vector<float, THugePageAllocator<float>> Values;  // the columns, then the shared medium
+  std::vector<double> SharedWide;  // the shared speed factors, then its damping, as doubles
   std::vector<uint8_t> Sharing;  // per column: whether it reads the shared medium
   int32_t Columns, Rows;
   int32_t Plane;   // floats from one value's array to the next

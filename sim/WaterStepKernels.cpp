@@ -139,6 +139,21 @@ template <class TRows>
 PLASHBOX_AVX512 inline __m512d Wide8(const float* Values, TRows Rows) {
   return _mm512_cvtps_pd(Load8(Values, Rows));
 }
+PLASHBOX_AVX512 inline __m512d Load8(const double* Values, TWholeBlock) { return _mm512_loadu_pd(Values); }
+PLASHBOX_AVX512 inline __m512d Load8(const double* Values, TPartBlock B) {
+  return _mm512_maskz_loadu_pd(B.Rows, Values);
+}
+
+// Eight rows of a medium value as doubles: widened from the singles, or, where the columns share
+// the grid's medium (WideMedium), loaded as the doubles the grid keeps of it. The widening is a
+// good part of the step's work, and the two give the same values.
+template <bool WideMedium, class TRows>
+PLASHBOX_AVX512 inline __m512d Medium8(const float* Singles, const double* Doubles, int32_t y, TRows Rows) {
+  if constexpr (WideMedium)
+    return Load8(Doubles + y, Rows);
+  else
+    return Wide8(Singles + y, Rows);
+}
 
 // Colours eight freshly updated cells (rows y .. y+7) into their pixels.
 template <class TRows>
@@ -202,7 +217,7 @@ PLASHBOX_AVX512 inline __m512d PartBlock(const float* Displacements, int32_t y, 
 // The new velocities of the block of Column at row y with displacements Centre: left + below +
 // right + above - 4 x centre, in this order as UpdateVelocity adds them, then v + s x sum, as
 // singles.
-template <class TRows>
+template <bool WideMedium, class TRows>
 PLASHBOX_AVX512 inline __m256 Velocities(const TWaveColumn& Column, int32_t y, TRows Rows, __m512d Left,
                                          __m512d Below, __m512d Right, __m512d Above, __m512d Centre) {
   __m512d sum = _mm512_add_pd(Left, Below);
@@ -212,7 +227,8 @@ PLASHBOX_AVX512 inline __m256 Velocities(const TWaveColumn& Column, int32_t y, T
   // and the difference apart do.
   sum = _mm512_fnmadd_pd(_mm512_set1_pd(4.0), Centre, sum);
   return _mm512_cvtpd_ps(
-      _mm512_add_pd(Wide8(Column.Velocity + y, Rows), _mm512_mul_pd(Wide8(Column.SpeedFactor + y, Rows), sum)));
+      _mm512_add_pd(Wide8(Column.Velocity + y, Rows),
+                    _mm512_mul_pd(Medium8<WideMedium>(Column.SpeedFactor, Column.WideSpeedFactor, y, Rows), sum)));
 }
 
 // (d + v) x damping of eight cells as singles, clamped; min(high, max(low, d)) keeps a NaN as
@@ -224,10 +240,12 @@ PLASHBOX_AVX512 inline __m256 Displaced8(__m512d D, __m512d V, __m512d Damping) 
 }
 
 // The displacement pass of the block of Column at row y (displacements D as doubles).
-template <class TRows>
+template <bool WideMedium, class TRows>
 PLASHBOX_AVX512 inline void DisplaceBlock(const TWaveColumn& Column, int32_t y, TRows Rows, __m512d D) {
   Store8(Column.Displacement + y,
-         Displaced8(D, Wide8(Column.Velocity + y, Rows), Wide8(Column.Damping + y, Rows)), Rows);
+         Displaced8(D, Wide8(Column.Velocity + y, Rows),
+                    Medium8<WideMedium>(Column.Damping, Column.WideDamping, y, Rows)),
+         Rows);
 }
 
 // One block of the one-column step, its centre's neighbours below and above given.
@@ -236,8 +254,8 @@ PLASHBOX_AVX512 inline void StepBlock(const TWaveColumn& Left, const TWaveColumn
                                       const TConstWaterColumn& Right, int32_t y, TRows Rows, __m512d Below,
                                       __m512d D, __m512d Above, bool DisplaceLeft) {
   const __m512d lD = Wide8(Left.Displacement + y, Rows), rD = Wide8(Right.Displacement + y, Rows);
-  Store8(Centre.Velocity + y, Velocities(Centre, y, Rows, lD, Below, rD, Above, D), Rows);
-  if (DisplaceLeft) DisplaceBlock(Left, y, Rows, lD);
+  Store8(Centre.Velocity + y, Velocities<false>(Centre, y, Rows, lD, Below, rD, Above, D), Rows);
+  if (DisplaceLeft) DisplaceBlock<false>(Left, y, Rows, lD);
 }
 
 // The kernels below take their columns by value: behind a reference the compiler would load
@@ -272,27 +290,26 @@ PLASHBOX_AVX512 void StepColumnAVX512(const TWaveColumn& LeftColumn, const TWave
 }
 
 // One block of the two-column step, the neighbours below and above of Centre and Next given.
-template <class TRows>
+template <bool WideMedium, class TRows>
 PLASHBOX_AVX512 inline void StepTwoColumnsBlock(const TWaveColumn& Left, const TWaveColumn& Centre,
                                                 const TWaveColumn& Next, const TConstWaterColumn& Right, int32_t y,
                                                 TRows Rows, __m512d cBelow, __m512d cD, __m512d cAbove,
                                                 __m512d nBelow, __m512d nD, __m512d nAbove, bool DisplaceLeft) {
   const __m512d lD = Wide8(Left.Displacement + y, Rows), rD = Wide8(Right.Displacement + y, Rows);
-  const __m256 vC = Velocities(Centre, y, Rows, lD, cBelow, nD, cAbove, cD);
-  Store8(Next.Velocity + y, Velocities(Next, y, Rows, cD, nBelow, rD, nAbove, nD), Rows);
-  if (DisplaceLeft) DisplaceBlock(Left, y, Rows, lD);
+  const __m256 vC = Velocities<WideMedium>(Centre, y, Rows, lD, cBelow, nD, cAbove, cD);
+  Store8(Next.Velocity + y, Velocities<WideMedium>(Next, y, Rows, cD, nBelow, rD, nAbove, nD), Rows);
+  if (DisplaceLeft) DisplaceBlock<WideMedium>(Left, y, Rows, lD);
   // Centre's displacement from its velocity as just computed, a single.
   Store8(Centre.Velocity + y, vC, Rows);
-  Store8(Centre.Displacement + y, Displaced8(cD, _mm512_cvtps_pd(vC), Wide8(Centre.Damping + y, Rows)), Rows);
+  Store8(Centre.Displacement + y,
+         Displaced8(cD, _mm512_cvtps_pd(vC), Medium8<WideMedium>(Centre.Damping, Centre.WideDamping, y, Rows)), Rows);
 }
 
-PLASHBOX_AVX512 void StepTwoColumnsAVX512(const TWaveColumn& LeftColumn, const TWaveColumn& CentreColumn,
-                                          const TWaveColumn& NextColumn, const TConstWaterColumn& RightColumn,
-                                          int32_t H, bool DisplaceLeft, const TColouring* Paint,
-                                          uint32_t* LeftPixels, uint32_t* CentrePixels) {
-  if (H < 3) return;
-  const TWaveColumn Left = LeftColumn, Centre = CentreColumn, Next = NextColumn;
-  const TConstWaterColumn Right = RightColumn;
+// The rows of the two-column step, the medium read as WideMedium says.
+template <bool WideMedium>
+PLASHBOX_AVX512 inline void StepTwoColumnsRows(const TWaveColumn& Left, const TWaveColumn& Centre,
+                                               const TWaveColumn& Next, const TConstWaterColumn& Right, int32_t H,
+                                               bool DisplaceLeft) {
   // As in the one-column kernel, the neighbours below and above come from the previous and the
   // next block in registers; Centre's stay there for Next's velocity too.
   const float *c = Centre.Displacement, *n = Next.Displacement;
@@ -302,8 +319,9 @@ PLASHBOX_AVX512 void StepTwoColumnsAVX512(const TWaveColumn& LeftColumn, const T
     __m512d cD = Wide8(c + 1, TWholeBlock{}), nD = Wide8(n + 1, TWholeBlock{});
     for (; y + 7 <= H - 2; y += 8) {
       const __m512d cNext = NextBlock(c, y, H), nNext = NextBlock(n, y, H);
-      StepTwoColumnsBlock(Left, Centre, Next, Right, y, TWholeBlock{}, RowsBelow(cD, previousC), cD,
-                          RowsAbove(cD, cNext), RowsBelow(nD, previousN), nD, RowsAbove(nD, nNext), DisplaceLeft);
+      StepTwoColumnsBlock<WideMedium>(Left, Centre, Next, Right, y, TWholeBlock{}, RowsBelow(cD, previousC), cD,
+                                      RowsAbove(cD, cNext), RowsBelow(nD, previousN), nD, RowsAbove(nD, nNext),
+                                      DisplaceLeft);
       previousC = cD;
       previousN = nD;
       cD = cNext;
@@ -312,9 +330,26 @@ PLASHBOX_AVX512 void StepTwoColumnsAVX512(const TWaveColumn& LeftColumn, const T
   }
   if (const int32_t rows = H - 1 - y; rows > 0) {
     const __m512d cD = PartBlock(c, y, rows), nD = PartBlock(n, y, rows);
-    StepTwoColumnsBlock(Left, Centre, Next, Right, y, FirstRows(rows), RowsBelow(cD, previousC), cD,
-                        RowsAbove(cD, cD), RowsBelow(nD, previousN), nD, RowsAbove(nD, nD), DisplaceLeft);
+    StepTwoColumnsBlock<WideMedium>(Left, Centre, Next, Right, y, FirstRows(rows), RowsBelow(cD, previousC), cD,
+                                    RowsAbove(cD, cD), RowsBelow(nD, previousN), nD, RowsAbove(nD, nD),
+                                    DisplaceLeft);
   }
+}
+
+PLASHBOX_AVX512 void StepTwoColumnsAVX512(const TWaveColumn& LeftColumn, const TWaveColumn& CentreColumn,
+                                          const TWaveColumn& NextColumn, const TConstWaterColumn& RightColumn,
+                                          int32_t H, bool DisplaceLeft, const TColouring* Paint,
+                                          uint32_t* LeftPixels, uint32_t* CentrePixels) {
+  if (H < 3) return;
+  const TWaveColumn Left = LeftColumn, Centre = CentreColumn, Next = NextColumn;
+  const TConstWaterColumn Right = RightColumn;
+  // Most pairs of most tanks lie in open water, where all three columns share the medium.
+  const bool shared = Centre.WideDamping && Next.WideSpeedFactor && Centre.WideSpeedFactor &&
+                      (!DisplaceLeft || Left.WideDamping);
+  if (shared)
+    StepTwoColumnsRows<true>(Left, Centre, Next, Right, H, DisplaceLeft);
+  else
+    StepTwoColumnsRows<false>(Left, Centre, Next, Right, H, DisplaceLeft);
   if (!Paint) return;
   if (DisplaceLeft) ColourColumnAVX512(Left, H, *Paint, LeftPixels);
   ColourColumnAVX512(Centre, H, *Paint, CentrePixels);
@@ -324,9 +359,9 @@ PLASHBOX_AVX512 void DisplaceColumnAVX512(const TWaveColumn& Column, int32_t H, 
                                           uint32_t* Pixels) {
   int32_t y = 1;
   for (; y + 7 <= H - 2; y += 8)
-    DisplaceBlock(Column, y, TWholeBlock{}, Wide8(Column.Displacement + y, TWholeBlock{}));
+    DisplaceBlock<false>(Column, y, TWholeBlock{}, Wide8(Column.Displacement + y, TWholeBlock{}));
   if (const int32_t n = H - 1 - y; n > 0)
-    DisplaceBlock(Column, y, FirstRows(n), Wide8(Column.Displacement + y, FirstRows(n)));
+    DisplaceBlock<false>(Column, y, FirstRows(n), Wide8(Column.Displacement + y, FirstRows(n)));
   if (Paint) ColourColumnAVX512(Column, H, *Paint, Pixels);
 }
 

@@ -84,15 +84,23 @@ TEST(WaterGridMedium, AWriteToOneColumnsMediumReachesNoOtherColumn) {
   for (const int32_t x : {0, 1, 3, 4}) EXPECT_EQ(read[x][7].SpeedFactor, OpenWaterSpeedFactor) << x;
 
   // The shared medium changes every column that shares it, and only those.
-  cells.SharedMedium().Damping[3] = 0.5f;
+  std::vector<float> speedFactor(20, OpenWaterSpeedFactor), damping(20, OpenWaterDamping);
+  damping[3] = 0.5f;
+  cells.SetSharedMedium(speedFactor.data(), damping.data());
   EXPECT_EQ(read[4][3].Damping, 0.5f);
   EXPECT_EQ(read[2][3].Damping, OpenWaterDamping);
+  // The kernels' doubles of the shared medium follow it; a column of its own has none.
+  EXPECT_EQ(read[4].WideDamping[3], 0.5);
+  EXPECT_EQ(read[4].WideSpeedFactor[19], double(OpenWaterSpeedFactor));
+  EXPECT_EQ(cells[2].WideDamping, nullptr);
+  EXPECT_EQ(cells.Writable(4).WideSpeedFactor, nullptr);
   // The wave stays each column's own.
   cells[3][3].Displacement = 1.5f;
   EXPECT_EQ(read[4][3].Displacement, 0.0f);
 
   cells.ShareMedium(2);
   EXPECT_EQ(read[2][7].SpeedFactor, OpenWaterSpeedFactor);
+  EXPECT_EQ(read[2].WideDamping[3], 0.5);
   EXPECT_EQ(read[2][3].Damping, 0.5f);
   cells.Writable(2)[0].Damping = 0.25f;  // detaches again with the shared values
   EXPECT_EQ(read[2][3].Damping, 0.5f);

@@ -20,16 +20,27 @@ using namespace plashbox;
 namespace {
 
 void Waves(TWaterGrid& c) {
+  // The shared medium varies by row, so that the kernels that read it as doubles read the rows
+  // they step: runs of open water, whole blocks of a vector and parts of one, beside slower water.
+  const auto speedFactor = [](int32_t x, int32_t y) {
+    return (x + y / 5) % 3 == 0 ? OpenWaterSpeedFactor : 0.05f + 0.06f * float((x * 5 + y * 3) % 9);
+  };
+  const auto damping = [](int32_t x, int32_t y) { return 0.95f + 0.005f * float((x + y) % 10); };
+  std::vector<float> sharedSpeedFactor, sharedDamping;
+  for (int32_t y = 0; y < c.Height(); ++y) {
+    sharedSpeedFactor.push_back(speedFactor(1, y));
+    sharedDamping.push_back(damping(1, y));
+  }
+  c.SetSharedMedium(sharedSpeedFactor.data(), sharedDamping.data());
   for (int32_t x = 0; x < c.Width(); ++x)
     for (int32_t y = 0; y < c.Height(); ++y) {
       c[x][y].Displacement = float(std::sin(x * 1.3 + y * 0.7) * 4.5);  // some beyond the clamp
       c[x][y].Velocity = float(std::cos(x * 0.4 - y * 0.9) * 0.3);
-      // Every fourth column keeps the medium it shares, beside columns of their own: runs of
-      // open water, whole blocks of a vector and parts of one, beside slower water.
-      if (x % 4 == 1) continue;
+      // Runs of five columns keep the medium they share, beside columns of their own.
+      if ((x / 5) % 2 == 0) continue;
       const TCellRef cell = c.Writable(x)[y];
-      cell.SpeedFactor = (x + y / 5) % 3 == 0 ? OpenWaterSpeedFactor : 0.05f + 0.06f * float((x * 5 + y * 3) % 9);
-      cell.Damping = 0.95f + 0.005f * float((x + y) % 10);
+      cell.SpeedFactor = speedFactor(x, y);
+      cell.Damping = damping(x, y);
     }
 }
 
