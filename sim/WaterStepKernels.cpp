@@ -77,8 +77,19 @@ PLASHBOX_AVX2 inline __m128 Displaced4(__m256d D, __m256d V, __m256d Damping) {
   return _mm_min_ps(_mm_set1_ps(DisplacementLimit), _mm_max_ps(_mm_set1_ps(-DisplacementLimit), d));
 }
 
-PLASHBOX_AVX2 void StepColumnAVX2(const TWaveColumn& Left, const TWaveColumn& Centre, const TConstWaterColumn& Right,
-                                  int32_t H, bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels) {
+// Four rows of a medium value as doubles: widened, or loaded where the column shares the grid's
+// medium and the grid keeps it as doubles (WideMedium); the two give the same values.
+template <bool WideMedium>
+PLASHBOX_AVX2 inline __m256d Medium4(const float* Singles, const double* Doubles, int32_t y) {
+  if constexpr (WideMedium)
+    return _mm256_loadu_pd(Doubles + y);
+  else
+    return Wide4(Singles + y);
+}
+
+template <bool WideMedium>
+PLASHBOX_AVX2 inline int32_t StepRowsAVX2(const TWaveColumn& Left, const TWaveColumn& Centre,
+                                          const TConstWaterColumn& Right, int32_t H, bool DisplaceLeft) {
   const float *d = Centre.Displacement, *l = Left.Displacement, *r = Right.Displacement;
   int32_t y = 1;
   for (; y + 3 <= H - 2; y += 4) {
@@ -86,11 +97,21 @@ PLASHBOX_AVX2 void StepColumnAVX2(const TWaveColumn& Left, const TWaveColumn& Ce
     // Left + below + right + above - 4 x centre, in this order, then v += s x sum.
     __m256d sum = _mm256_add_pd(_mm256_add_pd(_mm256_add_pd(lD, Wide4(d + y - 1)), Wide4(r + y)), Wide4(d + y + 1));
     sum = _mm256_sub_pd(sum, _mm256_mul_pd(_mm256_set1_pd(4.0), cD));
-    const __m256d v = _mm256_add_pd(Wide4(Centre.Velocity + y), _mm256_mul_pd(Wide4(Centre.SpeedFactor + y), sum));
+    const __m256d s = Medium4<WideMedium>(Centre.SpeedFactor, Centre.WideSpeedFactor, y);
+    const __m256d v = _mm256_add_pd(Wide4(Centre.Velocity + y), _mm256_mul_pd(s, sum));
     _mm_storeu_ps(Centre.Velocity + y, _mm256_cvtpd_ps(v));
     if (DisplaceLeft)
-      _mm_storeu_ps(Left.Displacement + y, Displaced4(lD, Wide4(Left.Velocity + y), Wide4(Left.Damping + y)));
+      _mm_storeu_ps(Left.Displacement + y, Displaced4(lD, Wide4(Left.Velocity + y),
+                                                      Medium4<WideMedium>(Left.Damping, Left.WideDamping, y)));
   }
+  return y;
+}
+
+PLASHBOX_AVX2 void StepColumnAVX2(const TWaveColumn& Left, const TWaveColumn& Centre, const TConstWaterColumn& Right,
+                                  int32_t H, bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels) {
+  const bool shared = Centre.WideSpeedFactor && (!DisplaceLeft || Left.WideDamping);
+  const int32_t y = shared ? StepRowsAVX2<true>(Left, Centre, Right, H, DisplaceLeft)
+                           : StepRowsAVX2<false>(Left, Centre, Right, H, DisplaceLeft);
   for (int32_t row = y; row < H - 1; ++row) {
     UpdateVelocity(Left, Centre, Right, row);
     if (DisplaceLeft) UpdateDisplacement(Left, row);
