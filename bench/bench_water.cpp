@@ -14,6 +14,7 @@
 #include "objects/uProbe.h"
 #include "raster/FastDIB.h"
 #include "sim/WaterStepKernels.h"
+#include "sim/WaterSweep.h"
 #include "sim/WorkerPool.h"
 #include "sim/uWater.h"
 
@@ -87,11 +88,33 @@ void BM_SimulateStepKernel(benchmark::State& state, const detail::TStepKernels* 
   CountCellSteps(state, size);
 }
 
+// The whole sweep, step and picture, on one thread with each kernel variant: what a processor
+// that lacks the faster ones gets of BM_StepAndRender.
+void BM_StepAndRenderKernel(benchmark::State& state, const detail::TStepKernels* k) {
+  const auto size = static_cast<int32_t>(state.range(0));
+  const TRef<TWater> water = WavyWater(size);
+  TWaterGrid& c = *water->Cells();
+  TFastDIB surface;
+  surface.SetSize(size, size, 24);
+  const detail::TColouring paint = detail::MakeColouring(water->Exposure());
+  detail::TWaterSweep sweep;
+  for (auto _ : state) {
+    sweep.Step(c, &paint, surface.Rows24(), detail::TSweepLayout{}, *k);
+    benchmark::ClobberMemory();
+  }
+  CountCellSteps(state, size);
+}
+
 [[maybe_unused]] const bool KernelBenchmarksRegistered = [] {
-  for (const detail::TStepKernels* k : detail::AvailableStepKernels())
+  for (const detail::TStepKernels* k : detail::AvailableStepKernels()) {
     benchmark::RegisterBenchmark((std::string("BM_SimulateStepKernel/") + k->Name).c_str(), BM_SimulateStepKernel, k)
         ->Arg(401)
         ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark((std::string("BM_StepAndRenderKernel/") + k->Name).c_str(), BM_StepAndRenderKernel,
+                                 k)
+        ->Arg(401)
+        ->Unit(benchmark::kMicrosecond);
+  }
   return true;
 }();
 

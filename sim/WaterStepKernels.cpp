@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -87,6 +88,9 @@ PLASHBOX_AVX2 inline __m256d Medium4(const float* Singles, const double* Doubles
     return Wide4(Singles + y);
 }
 
+PLASHBOX_AVX2 void ColourColumnAVX2(const TConstWaterColumn& Column, int32_t H, const TColouring& Paint,
+                                    uint32_t* Pixels);
+
 template <bool WideMedium>
 PLASHBOX_AVX2 inline int32_t StepRowsAVX2(const TWaveColumn& Left, const TWaveColumn& Centre,
                                           const TConstWaterColumn& Right, int32_t H, bool DisplaceLeft) {
@@ -116,7 +120,7 @@ PLASHBOX_AVX2 void StepColumnAVX2(const TWaveColumn& Left, const TWaveColumn& Ce
     UpdateVelocity(Left, Centre, Right, row);
     if (DisplaceLeft) UpdateDisplacement(Left, row);
   }
-  if (DisplaceLeft && Paint) ColourCells(Left, 1, H, *Paint, LeftPixels);  // the column is still in the cache
+  if (DisplaceLeft && Paint) ColourColumnAVX2(Left, H, *Paint, LeftPixels);  // the column is still in the cache
 }
 
 PLASHBOX_AVX2 void DisplaceColumnAVX2(const TWaveColumn& Column, int32_t H, const TColouring* Paint,
@@ -126,11 +130,99 @@ PLASHBOX_AVX2 void DisplaceColumnAVX2(const TWaveColumn& Column, int32_t H, cons
     _mm_storeu_ps(Column.Displacement + y, Displaced4(Wide4(Column.Displacement + y), Wide4(Column.Velocity + y),
                                                       Wide4(Column.Damping + y)));
   for (int32_t row = y; row < H - 1; ++row) UpdateDisplacement(Column, row);
-  if (Paint) ColourCells(Column, 1, H, *Paint, Pixels);
+  if (Paint) ColourColumnAVX2(Column, H, *Paint, Pixels);
 }
 
-const TStepKernels AVX2Kernels{&StepColumnAVX2, &DisplaceColumnAVX2, &ColourColumnPortable, &WriteBandPortable,
-                               nullptr, "avx2"};
+// The green and blue level of four cells with red levels T and speed factors S.
+PLASHBOX_AVX2 inline __m128i Green4(__m128 T, __m128 S) {
+  const __m256d g = _mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(2.0), _mm256_cvtps_pd(T)), _mm256_cvtps_pd(S));
+  return _mm256_cvtpd_epi32(_mm256_min_pd(_mm256_max_pd(g, _mm256_setzero_pd()), _mm256_set1_pd(255.0)));
+}
+
+// Twelve bytes of a vector to To, as a run of eight and one of four.
+PLASHBOX_AVX2 inline void Write12(uint8_t* To, __m128i Bytes) {
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(To), Bytes);
+  const int32_t last = _mm_cvtsi128_si32(_mm_srli_si128(Bytes, 8));
+  std::memcpy(To + 8, &last, 4);
+}
+
+// Colours eight cells (rows y .. y+7) as the plain ColourCells does: the red level in doubles,
+// the green and blue ones spread from it by one byte shuffle in open water (where 2 x t x s is t
+// itself), else from 2 x t x s in doubles; clamped before rounding, a NaN to 0.
+PLASHBOX_AVX2 inline __m256i ColourBlockAVX2(const float* Displacements, const float* SpeedFactors,
+                                             const TColouring& Paint) {
+  const __m256d exposure = _mm256_set1_pd(Paint.Exposure), scale = _mm256_set1_pd(Paint.Scale);
+  const __m128 low = _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_add_pd(Wide4(Displacements), exposure), scale));
+  const __m128 high = _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_add_pd(Wide4(Displacements + 4), exposure), scale));
+  const __m256 t = _mm256_set_m128(high, low);
+  const __m256i red = _mm256_cvtps_epi32(_mm256_min_ps(_mm256_max_ps(t, _mm256_setzero_ps()), _mm256_set1_ps(255.0f)));
+  const __m256 s = _mm256_loadu_ps(SpeedFactors);
+  if (_mm256_movemask_ps(_mm256_cmp_ps(s, _mm256_set1_ps(OpenWaterSpeedFactor), _CMP_EQ_OQ)) == 0xFF) {
+    const __m256i grey = _mm256_setr_epi8(0, 0, 0, -1, 4, 4, 4, -1, 8, 8, 8, -1, 12, 12, 12, -1, 0, 0, 0, -1, 4, 4, 4,
+                                          -1, 8, 8, 8, -1, 12, 12, 12, -1);
+    return _mm256_shuffle_epi8(red, grey);
+  }
+  const __m256i green =
+      _mm256_set_m128i(Green4(high, _mm256_extractf128_ps(s, 1)), Green4(low, _mm256_castps256_ps128(s)));
+  return _mm256_or_si256(_mm256_slli_epi32(red, 16), _mm256_or_si256(_mm256_slli_epi32(green, 8), green));
+}
+
+PLASHBOX_AVX2 void ColourColumnAVX2(const TConstWaterColumn& Column, int32_t H, const TColouring& Paint,
+                                    uint32_t* Pixels) {
+  int32_t y = 1;
+  for (; y + 7 <= H - 2; y += 8)
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Pixels + y),
+                        ColourBlockAVX2(Column.Displacement + y, Column.SpeedFactor + y, Paint));
+  ColourCells(Column, y, H, Paint, Pixels);
+}
+
+// The band into the picture eight columns by eight rows at a time: eight loads of one band
+// column each, a transpose by unpacks and lane swaps, then each row's three-byte pixels squeezed
+// together within the two lanes and written as two runs of twelve bytes. The columns and rows
+// beyond whole blocks go pixel by pixel.
+PLASHBOX_AVX2 void WriteBandAVX2(const uint32_t* Band, int32_t Stride, int32_t Columns, int32_t H,
+                                 TPixelColor* const* Rows, int32_t X) {
+  const __m256i squeeze = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8,
+                                           9, 10, 12, 13, 14, -1, -1, -1, -1);
+  int32_t c = 0;
+  for (; c + 8 <= Columns; c += 8) {
+    int32_t y = 1;
+    for (; y + 7 <= H - 2; y += 8) {
+      __m256i r[8];
+      for (int32_t i = 0; i < 8; ++i)
+        r[i] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Band + size_t(c + i) * size_t(Stride) + y));
+      __m256i t[8], u[8];
+      for (int32_t i = 0; i < 8; i += 2) {
+        t[i] = _mm256_unpacklo_epi32(r[i], r[i + 1]);
+        t[i + 1] = _mm256_unpackhi_epi32(r[i], r[i + 1]);
+      }
+      for (int32_t i = 0; i < 8; i += 4) {
+        u[i] = _mm256_unpacklo_epi64(t[i], t[i + 2]);
+        u[i + 1] = _mm256_unpackhi_epi64(t[i], t[i + 2]);
+        u[i + 2] = _mm256_unpacklo_epi64(t[i + 1], t[i + 3]);
+        u[i + 3] = _mm256_unpackhi_epi64(t[i + 1], t[i + 3]);
+      }
+      for (int32_t j = 0; j < 4; ++j) {
+        // Rows y + j and y + j + 4: the low and the high lanes of the two halves' blocks.
+        const __m256i lowRow = _mm256_shuffle_epi8(_mm256_permute2x128_si256(u[j], u[j + 4], 0x20), squeeze);
+        const __m256i highRow = _mm256_shuffle_epi8(_mm256_permute2x128_si256(u[j], u[j + 4], 0x31), squeeze);
+        auto* low = reinterpret_cast<uint8_t*>(Rows[y + j] + X + c);
+        auto* high = reinterpret_cast<uint8_t*>(Rows[y + j + 4] + X + c);
+        Write12(low, _mm256_castsi256_si128(lowRow));
+        Write12(low + 12, _mm256_extracti128_si256(lowRow, 1));
+        Write12(high, _mm256_castsi256_si128(highRow));
+        Write12(high + 12, _mm256_extracti128_si256(highRow, 1));
+      }
+    }
+    for (; y < H - 1; ++y)
+      for (int32_t i = 0; i < 8; ++i)
+        Rows[y][X + c + i] = TPixelColor::FromValue(Band[size_t(c + i) * size_t(Stride) + size_t(y)]);
+  }
+  WriteBandPortable(Band + size_t(c) * size_t(Stride), Stride, Columns - c, H, Rows, X + c);
+}
+
+const TStepKernels AVX2Kernels{&StepColumnAVX2, &DisplaceColumnAVX2, &ColourColumnAVX2, &WriteBandAVX2, nullptr,
+                               "avx2"};
 
 // Eight rows at a time: eight singles of one value widen to one vector of doubles. The rows
 // after the last whole block go as one more block, its loads and stores masked to its rows; a
