@@ -44,14 +44,15 @@ void TWaterGrid::SetSharedMedium(const float* SpeedFactor, const float* Damping)
 }
 
 TWaterColumn TWaterGrid::Writable(int32_t X) {
-  if (Sharing[size_t(X)]) {
-    const TConstWaterColumn shared = ColumnAt<const float>(Values.data(), X);
-    Sharing[size_t(X)] = 0;
-    const TWaterColumn own = ColumnAt(Values.data(), X);
-    std::copy_n(shared.SpeedFactor, Rows, own.SpeedFactor);
-    std::copy_n(shared.Damping, Rows, own.Damping);
+  const bool shared = Sharing[size_t(X)] != 0;
+  Sharing[size_t(X)] = 0;
+  const TWaterColumn own = ColumnAt(Values.data(), X);
+  if (shared) {
+    const float* medium = Values.data() + SharedOrigin();
+    std::copy_n(medium, Rows, own.SpeedFactor);
+    std::copy_n(medium + Plane, Rows, own.Damping);
   }
-  return ColumnAt(Values.data(), X);
+  return own;
 }
 
 bool SameCells(const TWaterGrid& A, const TWaterGrid& B) {

@@ -54,16 +54,30 @@ void ColourColumnPortable(const TConstWaterColumn& Column, int32_t H, const TCol
   ColourCells(Column, 1, H, Paint, Pixels);
 }
 
-void WriteBandPortable(const uint32_t* Band, int32_t Stride, int32_t Columns, int32_t H, TPixelColor* const* Rows,
-                       int32_t X) {
-  for (int32_t y = 1; y < H - 1; ++y) {
+// Rows From .. To-1 of a band, pixel by pixel.
+void WriteBandRows(const uint32_t* Band, int32_t Stride, int32_t Columns, int32_t From, int32_t To,
+                   TPixelColor* const* Rows, int32_t X) {
+  for (int32_t y = From; y < To; ++y) {
     TPixelColor* row = Rows[y] + X;
     const uint32_t* pixels = Band + y;
     for (int32_t c = 0; c < Columns; ++c) row[c] = TPixelColor::FromValue(pixels[size_t(c) * size_t(Stride)]);
   }
 }
 
+void WriteBandPortable(const uint32_t* Band, int32_t Stride, int32_t Columns, int32_t H, TPixelColor* const* Rows,
+                       int32_t X) {
+  WriteBandRows(Band, Stride, Columns, 1, H - 1, Rows, X);
+}
+
 #if PLASHBOX_X86
+
+// The byte shuffles, per 128-bit lane, that make pixels: a grey pixel from a red level in the
+// low byte of each of four 32-bit lanes; and four packed pixels squeezed into twelve bytes.
+alignas(16) constexpr int8_t GreyFromRed[16] = {0, 0, 0, -1, 4, 4, 4, -1, 8, 8, 8, -1, 12, 12, 12, -1};
+alignas(16) constexpr int8_t SqueezePixels[16] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1};
+inline __m128i LanePattern(const int8_t (&Bytes)[16]) {
+  return _mm_load_si128(reinterpret_cast<const __m128i*>(Bytes));
+}
 
 // Four rows at a time: four singles of one value widen to one vector of doubles. The centre's
 // neighbours below and above are read shifted by a row, which this kernel never stores.
@@ -158,9 +172,7 @@ PLASHBOX_AVX2 inline __m256i ColourBlockAVX2(const float* Displacements, const f
   const __m256i red = _mm256_cvtps_epi32(_mm256_min_ps(_mm256_max_ps(t, _mm256_setzero_ps()), _mm256_set1_ps(255.0f)));
   const __m256 s = _mm256_loadu_ps(SpeedFactors);
   if (_mm256_movemask_ps(_mm256_cmp_ps(s, _mm256_set1_ps(OpenWaterSpeedFactor), _CMP_EQ_OQ)) == 0xFF) {
-    const __m256i grey = _mm256_setr_epi8(0, 0, 0, -1, 4, 4, 4, -1, 8, 8, 8, -1, 12, 12, 12, -1, 0, 0, 0, -1, 4, 4, 4,
-                                          -1, 8, 8, 8, -1, 12, 12, 12, -1);
-    return _mm256_shuffle_epi8(red, grey);
+    return _mm256_shuffle_epi8(red, _mm256_broadcastsi128_si256(LanePattern(GreyFromRed)));
   }
   const __m256i green =
       _mm256_set_m128i(Green4(high, _mm256_extractf128_ps(s, 1)), Green4(low, _mm256_castps256_ps128(s)));
@@ -182,8 +194,7 @@ PLASHBOX_AVX2 void ColourColumnAVX2(const TConstWaterColumn& Column, int32_t H, 
 // beyond whole blocks go pixel by pixel.
 PLASHBOX_AVX2 void WriteBandAVX2(const uint32_t* Band, int32_t Stride, int32_t Columns, int32_t H,
                                  TPixelColor* const* Rows, int32_t X) {
-  const __m256i squeeze = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8,
-                                           9, 10, 12, 13, 14, -1, -1, -1, -1);
+  const __m256i squeeze = _mm256_broadcastsi128_si256(LanePattern(SqueezePixels));
   int32_t c = 0;
   for (; c + 8 <= Columns; c += 8) {
     int32_t y = 1;
@@ -214,9 +225,7 @@ PLASHBOX_AVX2 void WriteBandAVX2(const uint32_t* Band, int32_t Stride, int32_t C
         Write12(high + 12, _mm256_extracti128_si256(highRow, 1));
       }
     }
-    for (; y < H - 1; ++y)
-      for (int32_t i = 0; i < 8; ++i)
-        Rows[y][X + c + i] = TPixelColor::FromValue(Band[size_t(c + i) * size_t(Stride) + size_t(y)]);
+    WriteBandRows(Band + size_t(c) * size_t(Stride), Stride, 8, y, H - 1, Rows, X + c);
   }
   WriteBandPortable(Band + size_t(c) * size_t(Stride), Stride, Columns - c, H, Rows, X + c);
 }
@@ -283,9 +292,7 @@ PLASHBOX_AVX512 inline void ColourBlock(__m256 Displacements, __m256 SpeedFactor
   // a block takes the doubles.)
   const __m256 open = _mm256_cmp_ps(SpeedFactors, _mm256_set1_ps(OpenWaterSpeedFactor), _CMP_EQ_OQ);
   if (_mm256_movemask_ps(open) == 0xFF) {
-    const __m256i grey = _mm256_setr_epi8(0, 0, 0, -1, 4, 4, 4, -1, 8, 8, 8, -1, 12, 12, 12, -1, 0, 0, 0, -1, 4, 4, 4,
-                                          -1, 8, 8, 8, -1, 12, 12, 12, -1);
-    return Store8(Pixels, _mm256_shuffle_epi8(red, grey), Rows);
+    return Store8(Pixels, _mm256_shuffle_epi8(red, _mm256_broadcastsi128_si256(LanePattern(GreyFromRed))), Rows);
   }
   const __m512d g =
       _mm512_mul_pd(_mm512_mul_pd(_mm512_set1_pd(2.0), _mm512_cvtps_pd(t)), _mm512_cvtps_pd(SpeedFactors));
@@ -513,8 +520,8 @@ PLASHBOX_AVX512 inline void Transpose16(__m512i (&R)[16]) {
 
 PLASHBOX_AVX512 void WriteBandAVX512(const uint32_t* Band, int32_t Stride, int32_t Columns, int32_t H,
                                      TPixelColor* const* Rows, int32_t X) {
-  const __m512i squeeze = _mm512_maskz_broadcast_i32x4(
-      static_cast<__mmask16>(0xFFFF), _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1));
+  // The zero-masked broadcast, as the plain one trips GCC 12's false uninitialised warning.
+  const __m512i squeeze = _mm512_maskz_broadcast_i32x4(static_cast<__mmask16>(0xFFFF), LanePattern(SqueezePixels));
   const __m512i closeUp = _mm512_set_epi32(15, 15, 15, 15, 14, 13, 12, 10, 9, 8, 6, 5, 4, 2, 1, 0);
   for (int32_t c = 0; c < Columns; c += 16) {
     const int32_t n = std::min(Columns - c, 16);
