@@ -113,6 +113,7 @@ void BM_StepAndRenderKernel(benchmark::State& state, const detail::TStepKernels*
     benchmark::RegisterBenchmark((std::string("BM_StepAndRenderKernel/") + k->Name).c_str(), BM_StepAndRenderKernel,
                                  k)
         ->Arg(401)
+        ->Arg(2048)
         ->Unit(benchmark::kMicrosecond);
   }
   return true;
@@ -144,6 +145,29 @@ BENCHMARK(BM_StepAndRender)
     ->Args({2048, 1})
     ->Args({2048, 0})
     ->UseRealTime()  // the pool's workers do part of the work: the rate is per second of the clock
+    ->Unit(benchmark::kMicrosecond);
+
+// The sweep on every core with the picture stored through the caches (0) or past them in whole
+// lines (1): from detail::StreamedPictureBytes on, the water streams it.
+void BM_StepAndRenderStores(benchmark::State& state) {
+  const auto size = static_cast<int32_t>(state.range(0));
+  const TRef<TWater> water = WaterWithBeam(size);
+  TFastDIB surface;
+  surface.SetSize(size, size, 24);
+  const detail::TColouring paint = detail::MakeColouring(water->Exposure());
+  detail::TWaterSweep sweep;
+  SharedWorkerPool().Reserve(HardwareThreads() - 1);
+  const detail::TSweepLayout layout{HardwareThreads(), detail::DefaultBandColumns,
+                                    state.range(1) ? detail::TPictureStores::Streamed : detail::TPictureStores::Cached};
+  for (auto _ : state) {
+    sweep.Step(*water->Cells(), &paint, surface.Rows24(), layout, detail::BestStepKernels());
+    benchmark::ClobberMemory();
+  }
+  CountCellSteps(state, size);
+}
+BENCHMARK(BM_StepAndRenderStores)
+    ->ArgsProduct({{1024, 1280, 2048}, {0, 1}})
+    ->UseRealTime()
     ->Unit(benchmark::kMicrosecond);
 
 // The same with the picture of the time-averaged intensity, or with the blue-white-red scheme:

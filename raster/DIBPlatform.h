@@ -12,6 +12,8 @@
 #include <set>
 #include <vector>
 
+#include "grid/HugePageAllocator.h"
+
 namespace plashbox {
 
 struct TBitmapInfo;
@@ -74,7 +76,7 @@ class THeadlessDIBPlatform final : public iDIBPlatform {
 
  private:
   std::uintptr_t NextHandle_ = 1;
-  std::map<std::uintptr_t, std::vector<std::uint8_t>> Bitmaps_;
+  std::map<std::uintptr_t, std::vector<std::uint8_t, THugePageAllocator<std::uint8_t>>> Bitmaps_;
   std::set<std::uintptr_t> DCs_;
 };
 

@@ -57,7 +57,7 @@ int THeadlessDIBPlatform::ProbeGreenBits() { return 6; }
 TDIBSection THeadlessDIBPlatform::CreateBitmap(const TBitmapInfo& info) {
   const std::uintptr_t bitmap = NextHandle_++;
   const std::uintptr_t dc = NextHandle_++;
-  std::vector<std::uint8_t>& memory = Bitmaps_[bitmap];
+  auto& memory = Bitmaps_[bitmap];
   memory.assign(info.Header.biSizeImage, 0);
   DCs_.insert(dc);
   return TDIBSection{memory.data(), static_cast<TDIBHandle>(bitmap), static_cast<TDIBHandle>(dc)};

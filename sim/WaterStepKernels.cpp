@@ -188,41 +188,47 @@ PLASHBOX_AVX2 void ColourColumnAVX2(const TConstWaterColumn& Column, int32_t H, 
   ColourCells(Column, y, H, Paint, Pixels);
 }
 
-// The band into the picture eight columns by eight rows at a time: eight loads of one band
-// column each, a transpose by unpacks and lane swaps, then each row's three-byte pixels squeezed
-// together within the two lanes and written as two runs of twelve bytes. The columns and rows
-// beyond whole blocks go pixel by pixel.
+// Eight columns by eight rows of a band (column c at Band + c x Stride, rows y .. y+7) turned
+// into rows: eight loads of one band column each, a transpose by unpacks and lane swaps, then
+// each row's three-byte pixels squeezed together within the two lanes, so that row j holds
+// its first four pixels in the low twelve bytes of the low lane, the other four in the high's.
+PLASHBOX_AVX2 inline void TransposeBlockAVX2(const uint32_t* Band, int32_t Stride, int32_t y, __m256i (&Rows)[8]) {
+  const __m256i squeeze = _mm256_broadcastsi128_si256(LanePattern(SqueezePixels));
+  __m256i r[8];
+  for (int32_t i = 0; i < 8; ++i)
+    r[i] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Band + size_t(i) * size_t(Stride) + y));
+  __m256i t[8], u[8];
+  for (int32_t i = 0; i < 8; i += 2) {
+    t[i] = _mm256_unpacklo_epi32(r[i], r[i + 1]);
+    t[i + 1] = _mm256_unpackhi_epi32(r[i], r[i + 1]);
+  }
+  for (int32_t i = 0; i < 8; i += 4) {
+    u[i] = _mm256_unpacklo_epi64(t[i], t[i + 2]);
+    u[i + 1] = _mm256_unpackhi_epi64(t[i], t[i + 2]);
+    u[i + 2] = _mm256_unpacklo_epi64(t[i + 1], t[i + 3]);
+    u[i + 3] = _mm256_unpackhi_epi64(t[i + 1], t[i + 3]);
+  }
+  for (int32_t j = 0; j < 4; ++j) {
+    // Rows j and j + 4: the low and the high lanes of the two halves' blocks.
+    Rows[j] = _mm256_shuffle_epi8(_mm256_permute2x128_si256(u[j], u[j + 4], 0x20), squeeze);
+    Rows[j + 4] = _mm256_shuffle_epi8(_mm256_permute2x128_si256(u[j], u[j + 4], 0x31), squeeze);
+  }
+}
+
+// The band into the picture a block of eight columns by eight rows at a time, each row as two
+// runs of twelve bytes. The columns and rows beyond whole blocks go pixel by pixel.
 PLASHBOX_AVX2 void WriteBandAVX2(const uint32_t* Band, int32_t Stride, int32_t Columns, int32_t H,
                                  TPixelColor* const* Rows, int32_t X) {
-  const __m256i squeeze = _mm256_broadcastsi128_si256(LanePattern(SqueezePixels));
   int32_t c = 0;
   for (; c + 8 <= Columns; c += 8) {
     int32_t y = 1;
     for (; y + 7 <= H - 2; y += 8) {
-      __m256i r[8];
-      for (int32_t i = 0; i < 8; ++i)
-        r[i] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Band + size_t(c + i) * size_t(Stride) + y));
-      __m256i t[8], u[8];
-      for (int32_t i = 0; i < 8; i += 2) {
-        t[i] = _mm256_unpacklo_epi32(r[i], r[i + 1]);
-        t[i + 1] = _mm256_unpackhi_epi32(r[i], r[i + 1]);
-      }
-      for (int32_t i = 0; i < 8; i += 4) {
-        u[i] = _mm256_unpacklo_epi64(t[i], t[i + 2]);
-        u[i + 1] = _mm256_unpackhi_epi64(t[i], t[i + 2]);
-        u[i + 2] = _mm256_unpacklo_epi64(t[i + 1], t[i + 3]);
-        u[i + 3] = _mm256_unpackhi_epi64(t[i + 1], t[i + 3]);
-      }
-      for (int32_t j = 0; j < 4; ++j) {
-        // Rows y + j and y + j + 4: the low and the high lanes of the two halves' blocks.
-        const __m256i lowRow = _mm256_shuffle_epi8(_mm256_permute2x128_si256(u[j], u[j + 4], 0x20), squeeze);
-        const __m256i highRow = _mm256_shuffle_epi8(_mm256_permute2x128_si256(u[j], u[j + 4], 0x31), squeeze);
-        auto* low = reinterpret_cast<uint8_t*>(Rows[y + j] + X + c);
-        auto* high = reinterpret_cast<uint8_t*>(Rows[y + j + 4] + X + c);
-        Write12(low, _mm256_castsi256_si128(lowRow));
-        Write12(low + 12, _mm256_extracti128_si256(lowRow, 1));
-        Write12(high, _mm256_castsi256_si128(highRow));
-        Write12(high + 12, _mm256_extracti128_si256(highRow, 1));
+      __m256i rows[8];
+      TransposeBlockAVX2(Band + size_t(c) * size_t(Stride), Stride, y, rows);
+      for (int32_t j = 0; j < 8; ++j) {
+        auto* run = reinterpret_cast<uint8_t*>(Rows[y + j] + X + c);
+        Write12(run, _mm256_castsi256_si128(rows[j]));
+        Write12(run + 12, _mm256_extracti128_si256(rows[j], 1));
       }
     }
     WriteBandRows(Band + size_t(c) * size_t(Stride), Stride, 8, y, H - 1, Rows, X + c);
@@ -230,8 +236,48 @@ PLASHBOX_AVX2 void WriteBandAVX2(const uint32_t* Band, int32_t Stride, int32_t C
   WriteBandPortable(Band + size_t(c) * size_t(Stride), Stride, Columns - c, H, Rows, X + c);
 }
 
+// As StreamBandAVX512, in halves of cache lines: eight rows of the band's four blocks go into
+// a staging block, each twelve-byte run as sixteen bytes that the next run overwrites, and the
+// staged rows to the picture. The rows beyond whole blocks go through the caches.
+PLASHBOX_AVX2 void StreamBandAVX2(const uint32_t* Band, int32_t Stride, int32_t H, TPixelColor* const* Rows,
+                                  int32_t X, uint32_t* Carry) {
+  const bool firstOfTwo = X % (2 * StreamColumns) == 0;
+  alignas(32) uint8_t staged[8][StreamColumns * 3 + 32];
+  int32_t y = 1;
+  for (; y + 7 <= H - 2; y += 8) {
+    for (int32_t c = 0; c < StreamColumns; c += 8) {
+      __m256i rows[8];
+      TransposeBlockAVX2(Band + size_t(c) * size_t(Stride), Stride, y, rows);
+      for (int32_t j = 0; j < 8; ++j) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(staged[j] + 3 * c), _mm256_castsi256_si128(rows[j]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(staged[j] + 3 * c + 12), _mm256_extracti128_si256(rows[j], 1));
+      }
+    }
+    for (int32_t j = 0; j < 8; ++j) {
+      auto* run = reinterpret_cast<__m256i*>(Rows[y + j] + X);
+      auto* carried = reinterpret_cast<__m256i*>(Carry + size_t(y + j) * CarryValues);
+      const auto* row = reinterpret_cast<const __m256i*>(staged[j]);
+      if (firstOfTwo) {
+        _mm256_stream_si256(run, _mm256_load_si256(row));
+        _mm256_stream_si256(run + 1, _mm256_load_si256(row + 1));
+        _mm256_storeu_si256(carried, _mm256_load_si256(row + 2));
+      } else {
+        _mm256_stream_si256(run - 1, _mm256_loadu_si256(carried));
+        for (int32_t l = 0; l < 3; ++l) _mm256_stream_si256(run + l, _mm256_load_si256(row + l));
+      }
+    }
+  }
+  _mm_sfence();
+  // Each band writes all of its own of these rows; the first keeps its part as well, for a
+  // WriteCarry that follows it instead of a second band.
+  WriteBandRows(Band, Stride, StreamColumns, y, H - 1, Rows, X);
+  if (firstOfTwo)
+    for (; y < H - 1; ++y)
+      std::memcpy(Carry + size_t(y) * CarryValues, reinterpret_cast<const uint8_t*>(Rows[y] + X) + 64, 32);
+}
+
 const TStepKernels AVX2Kernels{&StepColumnAVX2, &DisplaceColumnAVX2, &ColourColumnAVX2, &WriteBandAVX2, nullptr,
-                               "avx2"};
+                               &StreamBandAVX2, "avx2"};
 
 // Eight rows at a time: eight singles of one value widen to one vector of doubles. The rows
 // after the last whole block go as one more block, its loads and stores masked to its rows; a
@@ -544,8 +590,57 @@ PLASHBOX_AVX512 void WriteBandAVX512(const uint32_t* Band, int32_t Stride, int32
   }
 }
 
-const TStepKernels AVX512Kernels{&StepColumnAVX512, &DisplaceColumnAVX512, &ColourColumnAVX512, &WriteBandAVX512,
-                                 &StepTwoColumnsAVX512, "avx512"};
+// A band of StreamColumns columns from a multiple of them into a picture whose rows start on
+// cache lines, with stores that go past the caches: a big picture is not read again before
+// the next step, and a store that fills a whole line need not fetch it first. Two bands make
+// three whole lines of every row: the first band stores its first line and keeps the second
+// half of its next in Carry (eight pixels' worth a row, index y x 8), which the second band
+// completes. The transposed blocks give runs of twelve of sixteen double words; the lines are
+// picked from them and from Carry by two-source permutes.
+alignas(64) constexpr int32_t FirstLine[16] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20};
+alignas(64) constexpr int32_t CarriedHalf[16] = {5, 6, 8, 9, 10, 12, 13, 14, 0, 0, 0, 0, 0, 0, 0, 0};
+alignas(64) constexpr int32_t MiddleLine[16] = {0, 1, 2, 3, 4, 5, 6, 7, 16, 17, 18, 20, 21, 22, 24, 25};
+alignas(64) constexpr int32_t LastLine[16] = {10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25, 26, 28, 29, 30};
+
+PLASHBOX_AVX512 inline __m512i Indices(const int32_t (&Values)[16]) { return _mm512_load_si512(Values); }
+
+PLASHBOX_AVX512 void StreamBandAVX512(const uint32_t* Band, int32_t Stride, int32_t H, TPixelColor* const* Rows,
+                                      int32_t X, uint32_t* Carry) {
+  const __m512i squeeze = _mm512_maskz_broadcast_i32x4(static_cast<__mmask16>(0xFFFF), LanePattern(SqueezePixels));
+  const bool firstOfTwo = X % (2 * StreamColumns) == 0;
+  __m512i left[16];  // the rows of the band's left sixteen columns, squeezed
+  for (int32_t y = 1; y < H - 1; y += 16) {
+    const int32_t rows = std::min(H - 1 - y, 16);
+    __m512i r[16];
+#pragma GCC unroll 16
+    for (int32_t i = 0; i < 16; ++i) r[i] = _mm512_loadu_si512(Band + size_t(i) * size_t(Stride) + y);
+    Transpose16(r);
+#pragma GCC unroll 16
+    for (int32_t j = 0; j < 16; ++j) left[j] = _mm512_shuffle_epi8(r[j], squeeze);
+#pragma GCC unroll 16
+    for (int32_t i = 0; i < 16; ++i) r[i] = _mm512_loadu_si512(Band + size_t(16 + i) * size_t(Stride) + y);
+    Transpose16(r);
+    for (int32_t j = 0; j < rows; ++j) {
+      const __m512i right = _mm512_shuffle_epi8(r[j], squeeze);
+      auto* run = reinterpret_cast<uint8_t*>(Rows[y + j] + X);
+      uint32_t* carried = Carry + size_t(y + j) * CarryValues;
+      if (firstOfTwo) {
+        _mm512_stream_si512(reinterpret_cast<__m512i*>(run), _mm512_permutex2var_epi32(left[j], Indices(FirstLine), right));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(carried),
+                            _mm512_castsi512_si256(_mm512_permutexvar_epi32(Indices(CarriedHalf), right)));
+      } else {
+        const __m512i half = _mm512_castsi256_si512(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(carried)));
+        _mm512_stream_si512(reinterpret_cast<__m512i*>(run - 32), _mm512_permutex2var_epi32(half, Indices(MiddleLine), left[j]));
+        _mm512_stream_si512(reinterpret_cast<__m512i*>(run + 32), _mm512_permutex2var_epi32(left[j], Indices(LastLine), right));
+      }
+    }
+  }
+  // Streaming stores are ordered by nothing else: the picture is whole before the sweep returns.
+  _mm_sfence();
+}
+
+const TStepKernels AVX512Kernels{&StepColumnAVX512,     &DisplaceColumnAVX512, &ColourColumnAVX512, &WriteBandAVX512,
+                                 &StepTwoColumnsAVX512, &StreamBandAVX512,     "avx512"};
 
 #endif  // PLASHBOX_X86
 
@@ -598,14 +693,20 @@ void DisplaceColumnWasm(const TWaveColumn& Column, int32_t H, const TColouring* 
 }
 
 const TStepKernels WasmKernels{&StepColumnWasm, &DisplaceColumnWasm, &ColourColumnPortable, &WriteBandPortable, nullptr,
-                               "wasm-simd128"};
+                               nullptr,         "wasm-simd128"};
 
 #endif
 
 const TStepKernels PortableKernels{&StepColumnPortable, &DisplaceColumnPortable, &ColourColumnPortable,
-                                   &WriteBandPortable, nullptr, "portable"};
+                                   &WriteBandPortable, nullptr, nullptr, "portable"};
 
 }  // namespace
+
+void WriteCarry(const uint32_t* Carry, int32_t H, TPixelColor* const* Rows, int32_t X) {
+  // The kept part is the last 32 of the band's 96 bytes a row.
+  for (int32_t y = 1; y < H - 1; ++y)
+    std::memcpy(reinterpret_cast<uint8_t*>(Rows[y] + X) + 64, Carry + size_t(y) * CarryValues, 32);
+}
 
 TColouring MakeColouring(float Exposure) {
   if (!(Exposure > 0)) Exposure = MinimumExposure;

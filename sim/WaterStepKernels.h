@@ -59,12 +59,25 @@ using TColourColumnFn = void (*)(const TConstWaterColumn& Column, int32_t H, con
 using TWriteBandFn = void (*)(const uint32_t* Band, int32_t Stride, int32_t Columns, int32_t H,
                               TPixelColor* const* Rows, int32_t X);
 
+// A band of StreamColumns columns from pixel X, a multiple of them, into a picture whose rows
+// start on cache lines, the same as a TWriteBandFn but past the caches. The bands come in
+// twos from a multiple of 2 x StreamColumns: the first keeps part of every row in Carry (H x 8
+// values) for the second, which must follow it.
+inline constexpr int32_t StreamColumns = 32;
+using TStreamBandFn = void (*)(const uint32_t* Band, int32_t Stride, int32_t H, TPixelColor* const* Rows, int32_t X,
+                               uint32_t* Carry);
+// The part of every row that the first of two streamed bands from X keeps in Carry, written
+// out as it is when no second follows.
+void WriteCarry(const uint32_t* Carry, int32_t H, TPixelColor* const* Rows, int32_t X);
+inline constexpr int32_t CarryValues = 8;
+
 struct TStepKernels {
   TStepColumnFn StepColumn;
   TDisplaceColumnFn DisplaceColumn;
   TColourColumnFn ColourColumn;
   TWriteBandFn WriteBand;
   TStepTwoColumnsFn StepTwoColumns;  // nil: the sweep goes a column at a time
+  TStreamBandFn StreamBand;          // nil: every band goes through WriteBand
   const char* Name;
 };
 

@@ -12,6 +12,7 @@
 // written out row by row, so that no column of a tall picture strides through every row.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -33,10 +34,20 @@ struct TSweepExtras {
   const uint32_t* Table = nullptr;
 };
 
+// How the picture is stored. A picture that the caches cannot keep until the next step
+// anyway goes past them in whole lines, which spares fetching every line before its store.
+enum class TPictureStores : uint8_t {
+  BySize,    // streamed from StreamedPictureBytes on, else cached
+  Cached,    // the bands' own width, through the caches
+  Streamed,  // bands of StreamColumns, past the caches, wherever the kernels and the rows allow
+};
+inline constexpr size_t StreamedPictureBytes = size_t{4} << 20;
+
 // How one sweep is shared out; every layout gives the same cells and the same picture.
 struct TSweepLayout {
   int32_t Threads = 1;
-  int32_t BandColumns = DefaultBandColumns;
+  int32_t BandColumns = DefaultBandColumns;  // when cached
+  TPictureStores Stores = TPictureStores::BySize;
 };
 
 class TWaterSweep {
@@ -54,9 +65,10 @@ class TWaterSweep {
     int32_t From = 0, To = 0;  // inner columns From .. To-1
     std::vector<float> LeftHalo, RightHalo;  // displacements of the neighbours across the strip's edges
     std::vector<uint32_t> Band;
+    std::vector<uint32_t> Carry;  // what the first of two streamed bands keeps for the second
   };
   // Sizes the strips for W x H; the buffers only ever grow, so a steady tank allocates nothing.
-  void Prepare(int32_t W, int32_t H, const TSweepLayout& Layout, bool Halos, bool Bands);
+  void Prepare(int32_t W, int32_t H, const TSweepLayout& Layout, bool Halos, bool Bands, bool Streams);
   void StepStrip(TWaterGrid& Cells, int32_t Index, const TColouring* Paint, TPixelColor* const* Rows,
                  const TStepKernels& K, const TSweepExtras& E);
   // What follows a column's displacement pass: its mean, its intensity colours, the table.
@@ -70,6 +82,7 @@ class TWaterSweep {
   int32_t Height = 0;       // rows of the grid being swept
   int32_t Stride = 0;       // pixels from one band column to the next
   int32_t BandColumns = 1;
+  bool Streaming = false;   // bands of StreamColumns from multiples of it, streamed in twos
 };
 
 }  // namespace plashbox::detail

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <atomic>
 #include <cstring>
+#include <deque>
 #include <vector>
 
 #include "objects/uGeneralExciter.h"
@@ -85,6 +86,88 @@ TEST(Sweep, EveryKernelAndLayoutMatchesTheTwoPassesOnOddSizes) {
                                                              << layout.Threads << " band " << layout.BandColumns;
           ++i;
         }
+    }
+  }
+}
+
+// A picture whose rows start on cache lines, as streaming needs, with a margin of marked bytes
+// after every row that no store may reach.
+struct TLinedPicture {
+  static constexpr size_t Pitch(int32_t W) { return (size_t(W) * 3 + 64 + 63) / 64 * 64; }
+  TLinedPicture(int32_t W, int32_t H) : Width(W), Bytes(Pitch(W) * size_t(H) + 64, 0x5A) {
+    auto* first = reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(Bytes.data()) + 63) / 64 * 64);
+    for (int32_t y = 0; y < H; ++y) Rows.push_back(reinterpret_cast<TPixelColor*>(first + Pitch(W) * size_t(y)));
+  }
+  TLinedPicture(const TLinedPicture&) = delete;  // the rows point into its own bytes
+  std::vector<TPixelColor> Picture() const {
+    std::vector<TPixelColor> p;
+    for (TPixelColor* row : Rows) p.insert(p.end(), row, row + Width);
+    return p;
+  }
+  bool MarginsUntouched() const {
+    for (TPixelColor* row : Rows) {
+      const auto* margin = reinterpret_cast<const uint8_t*>(row + Width);
+      for (size_t i = 0; i < Pitch(Width) - size_t(Width) * 3; ++i)
+        if (margin[i] != 0x5A) return false;
+    }
+    return true;
+  }
+  int32_t Width;
+  std::vector<uint8_t> Bytes;
+  std::vector<TPixelColor*> Rows;
+};
+
+// Streamed bands go in pairs of whole cache lines from strips cut to meet them; narrow strips,
+// strips cut anywhere and a last band without its second must still give every pixel once.
+TEST(Sweep, StreamedPicturesMatchTheTwoPasses) {
+  SharedWorkerPool().Reserve(2);
+  const detail::TColouring paint = detail::MakeColouring(2.55f);
+  for (const auto& [W, H] : {std::pair{330, 37}, std::pair{258, 3}, std::pair{195, 20}, std::pair{140, 17}})
+    for (const int32_t threads : {1, 2, 3}) {
+      TWaterGrid expected(W, H);
+      Waves(expected);
+      std::vector<TPixelColor> expectedPicture(size_t(W) * H, TPixelColor{0x5A, 0x5A, 0x5A});
+      std::vector<std::pair<const detail::TStepKernels*, TWaterGrid>> runs;
+      for (const detail::TStepKernels* k : detail::AvailableStepKernels()) runs.emplace_back(k, expected);
+      std::deque<TLinedPicture> pictures;
+      for (size_t i = 0; i < runs.size(); ++i) pictures.emplace_back(W, H);
+      detail::TWaterSweep sweep;
+      const detail::TSweepLayout layout{threads, 7, detail::TPictureStores::Streamed};
+      for (int step = 0; step < 2; ++step) {
+        tests::ReferenceStep(expected, &expectedPicture, &paint);
+        for (size_t i = 0; i < runs.size(); ++i) {
+          sweep.Step(runs[i].second, &paint, pictures[i].Rows.data(), layout, *runs[i].first);
+          const char* name = runs[i].first->Name;
+          ASSERT_TRUE(SameCells(runs[i].second, expected)) << name << " " << W << "x" << H << " threads " << threads;
+          ASSERT_EQ(pictures[i].Picture(), expectedPicture) << name << " " << W << "x" << H << " threads " << threads;
+          ASSERT_TRUE(pictures[i].MarginsUntouched()) << name << " " << W << "x" << H << " threads " << threads;
+        }
+      }
+    }
+}
+
+// A streamed band and its second write what WriteBand writes; so does a first band whose kept
+// part is written out when no second follows.
+TEST(Sweep, StreamedBandsWriteWhatTheBandHolds) {
+  const int32_t W = 200, H = 37, Stride = 48, X = 2 * detail::StreamColumns;
+  std::vector<uint32_t> band(size_t(2 * detail::StreamColumns) * Stride);
+  for (size_t i = 0; i < band.size(); ++i) band[i] = uint32_t(i * 2654435761u) & 0xFFFFFF;
+  std::vector<uint32_t> carry(size_t(H) * detail::CarryValues);
+  const detail::TStepKernels& plain = *detail::AvailableStepKernels().front();
+  for (const detail::TStepKernels* k : detail::AvailableStepKernels()) {
+    if (!k->StreamBand) continue;
+    for (const bool second : {true, false}) {
+      TLinedPicture expected(W, H), streamed(W, H);
+      const int32_t columns = second ? 2 * detail::StreamColumns : detail::StreamColumns;
+      plain.WriteBand(band.data(), Stride, columns, H, expected.Rows.data(), X);
+      k->StreamBand(band.data(), Stride, H, streamed.Rows.data(), X, carry.data());
+      if (second)
+        k->StreamBand(band.data() + size_t(detail::StreamColumns) * Stride, Stride, H, streamed.Rows.data(),
+                      X + detail::StreamColumns, carry.data());
+      else
+        detail::WriteCarry(carry.data(), H, streamed.Rows.data(), X);
+      EXPECT_EQ(streamed.Picture(), expected.Picture()) << k->Name << (second ? " two bands" : " one band");
+      EXPECT_TRUE(streamed.MarginsUntouched()) << k->Name;
     }
   }
 }
