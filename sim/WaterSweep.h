@@ -35,13 +35,14 @@ struct TSweepExtras {
 };
 
 // How the picture is stored. A picture that the caches cannot keep until the next step
-// anyway goes past them in whole lines, which spares fetching every line before its store.
+// anyway goes past them in whole lines, which spares fetching every line before its store. A
+// smaller one stays cached: the window's copy of the frame reads it right after the step.
 enum class TPictureStores : uint8_t {
-  BySize,    // streamed from StreamedPictureBytes on, else cached
+  BySize,    // streamed from StreamedPictureBytes on (with the grid, beyond a last-level cache), else cached
   Cached,    // the bands' own width, through the caches
   Streamed,  // bands of StreamColumns, past the caches, wherever the kernels and the rows allow
 };
-inline constexpr size_t StreamedPictureBytes = size_t{4} << 20;
+inline constexpr size_t StreamedPictureBytes = size_t{8} << 20;
 
 // How one sweep is shared out; every layout gives the same cells and the same picture.
 struct TSweepLayout {
