@@ -149,7 +149,8 @@ TEST(Sweep, StreamedPicturesMatchTheTwoPasses) {
 // A streamed band and its second write what WriteBand writes; so does a first band whose kept
 // part is written out when no second follows.
 TEST(Sweep, StreamedBandsWriteWhatTheBandHolds) {
-  const int32_t W = 200, H = 37, Stride = 48, X = 2 * detail::StreamColumns;
+  // Band columns padded past their last row to a whole block of sixteen more, as the sweep pads them.
+  const int32_t W = 200, H = 37, Stride = 64, X = 2 * detail::StreamColumns;
   std::vector<uint32_t> band(size_t(2 * detail::StreamColumns) * Stride);
   for (size_t i = 0; i < band.size(); ++i) band[i] = uint32_t(i * 2654435761u) & 0xFFFFFF;
   std::vector<uint32_t> carry(size_t(H) * detail::CarryValues);
