@@ -137,6 +137,77 @@ PLASHBOX_AVX2 void StepColumnAVX2(const TWaveColumn& Left, const TWaveColumn& Ce
   if (DisplaceLeft && Paint) ColourColumnAVX2(Left, H, *Paint, LeftPixels);  // the column is still in the cache
 }
 
+// The vector rows of the two-column step, as StepTwoColumnsAVX512 does them four rows at a
+// time. Centre is displaced block by block, so the row below each block comes from the old
+// values of the block before, kept in a register; the rows above are not yet displaced. Returns
+// the first row left over and, in Below, the old displacement of the row before it.
+template <bool WideMedium>
+PLASHBOX_AVX2 inline int32_t StepTwoColumnsRowsAVX2(const TWaveColumn& Left, const TWaveColumn& Centre,
+                                                    const TWaveColumn& Next, const TConstWaterColumn& Right,
+                                                    int32_t H, bool DisplaceLeft, float& Below) {
+  const float *l = Left.Displacement, *c = Centre.Displacement, *n = Next.Displacement, *r = Right.Displacement;
+  const __m256d four = _mm256_set1_pd(4.0);
+  __m128 previous = _mm_set1_ps(c[0]);  // the old displacements of the block before
+  int32_t y = 1;
+  for (; y + 3 <= H - 2; y += 4) {
+    const __m128 current = _mm_loadu_ps(c + y);
+    const __m256d cD = _mm256_cvtps_pd(current), nD = Wide4(n + y), lD = Wide4(l + y);
+    const __m256d cBelow =
+        _mm256_cvtps_pd(_mm_castsi128_ps(_mm_alignr_epi8(_mm_castps_si128(current), _mm_castps_si128(previous), 12)));
+    // Left + below + right + above - 4 x centre, in this order, then v += s x sum.
+    __m256d sumC = _mm256_add_pd(_mm256_add_pd(_mm256_add_pd(lD, cBelow), nD), Wide4(c + y + 1));
+    sumC = _mm256_sub_pd(sumC, _mm256_mul_pd(four, cD));
+    __m256d sumN = _mm256_add_pd(_mm256_add_pd(_mm256_add_pd(cD, Wide4(n + y - 1)), Wide4(r + y)), Wide4(n + y + 1));
+    sumN = _mm256_sub_pd(sumN, _mm256_mul_pd(four, nD));
+    const __m128 vC = _mm256_cvtpd_ps(_mm256_add_pd(
+        Wide4(Centre.Velocity + y), _mm256_mul_pd(Medium4<WideMedium>(Centre.SpeedFactor, Centre.WideSpeedFactor, y), sumC)));
+    _mm_storeu_ps(Next.Velocity + y,
+                  _mm256_cvtpd_ps(_mm256_add_pd(
+                      Wide4(Next.Velocity + y),
+                      _mm256_mul_pd(Medium4<WideMedium>(Next.SpeedFactor, Next.WideSpeedFactor, y), sumN))));
+    if (DisplaceLeft)
+      _mm_storeu_ps(Left.Displacement + y, Displaced4(lD, Wide4(Left.Velocity + y),
+                                                      Medium4<WideMedium>(Left.Damping, Left.WideDamping, y)));
+    _mm_storeu_ps(Centre.Velocity + y, vC);
+    _mm_storeu_ps(Centre.Displacement + y, Displaced4(cD, _mm256_cvtps_pd(vC),
+                                                      Medium4<WideMedium>(Centre.Damping, Centre.WideDamping, y)));
+    previous = current;
+  }
+  Below = _mm_cvtss_f32(_mm_shuffle_ps(previous, previous, 3));
+  return y;
+}
+
+PLASHBOX_AVX2 void StepTwoColumnsAVX2(const TWaveColumn& LeftColumn, const TWaveColumn& CentreColumn,
+                                      const TWaveColumn& NextColumn, const TConstWaterColumn& RightColumn, int32_t H,
+                                      bool DisplaceLeft, const TColouring* Paint, uint32_t* LeftPixels,
+                                      uint32_t* CentrePixels) {
+  if (H < 3) return;
+  // By value, as in the AVX-512 kernels: the compiler need not reload the pointers after stores.
+  const TWaveColumn Left = LeftColumn, Centre = CentreColumn, Next = NextColumn;
+  const TConstWaterColumn Right = RightColumn;
+  const bool shared =
+      Centre.WideDamping && Next.WideSpeedFactor && Centre.WideSpeedFactor && (!DisplaceLeft || Left.WideDamping);
+  float oldBelow = 0;
+  const int32_t from = shared ? StepTwoColumnsRowsAVX2<true>(Left, Centre, Next, Right, H, DisplaceLeft, oldBelow)
+                              : StepTwoColumnsRowsAVX2<false>(Left, Centre, Next, Right, H, DisplaceLeft, oldBelow);
+  // The rows left over: every velocity first, from displacements not yet moved, then Centre's.
+  const float* c = Centre.Displacement;
+  double below = oldBelow, centre = c[from];
+  for (int32_t y = from; y < H - 1; ++y) {
+    const double above = c[y + 1];
+    const double laplace = double(Left.Displacement[y]) + below + double(Next.Displacement[y]) + above - 4.0 * centre;
+    Centre.Velocity[y] = static_cast<float>(double(Centre.Velocity[y]) + double(Centre.SpeedFactor[y]) * laplace);
+    UpdateVelocity(Centre, Next, Right, y);
+    if (DisplaceLeft) UpdateDisplacement(Left, y);
+    below = centre;
+    centre = above;
+  }
+  for (int32_t y = from; y < H - 1; ++y) UpdateDisplacement(Centre, y);
+  if (!Paint) return;
+  if (DisplaceLeft) ColourColumnAVX2(Left, H, *Paint, LeftPixels);
+  ColourColumnAVX2(Centre, H, *Paint, CentrePixels);
+}
+
 PLASHBOX_AVX2 void DisplaceColumnAVX2(const TWaveColumn& Column, int32_t H, const TColouring* Paint,
                                       uint32_t* Pixels) {
   int32_t y = 1;
@@ -216,19 +287,25 @@ PLASHBOX_AVX2 inline void TransposeBlockAVX2(const uint32_t* Band, int32_t Strid
 }
 
 // The band into the picture a block of eight columns by eight rows at a time, each row as two
-// runs of twelve bytes. The columns and rows beyond whole blocks go pixel by pixel.
+// runs of twelve bytes. A run goes as sixteen bytes where the four beyond it are written later
+// anyway: by the row's next run, or by the band's next two pixels, written after this block.
+// The columns and rows beyond whole blocks go pixel by pixel.
 PLASHBOX_AVX2 void WriteBandAVX2(const uint32_t* Band, int32_t Stride, int32_t Columns, int32_t H,
                                  TPixelColor* const* Rows, int32_t X) {
   int32_t c = 0;
   for (; c + 8 <= Columns; c += 8) {
+    const bool pixelsAfter = c + 10 <= Columns;
     int32_t y = 1;
     for (; y + 7 <= H - 2; y += 8) {
       __m256i rows[8];
       TransposeBlockAVX2(Band + size_t(c) * size_t(Stride), Stride, y, rows);
       for (int32_t j = 0; j < 8; ++j) {
         auto* run = reinterpret_cast<uint8_t*>(Rows[y + j] + X + c);
-        Write12(run, _mm256_castsi256_si128(rows[j]));
-        Write12(run + 12, _mm256_extracti128_si256(rows[j], 1));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(run), _mm256_castsi256_si128(rows[j]));
+        if (pixelsAfter)
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(run + 12), _mm256_extracti128_si256(rows[j], 1));
+        else
+          Write12(run + 12, _mm256_extracti128_si256(rows[j], 1));
       }
     }
     WriteBandRows(Band + size_t(c) * size_t(Stride), Stride, 8, y, H - 1, Rows, X + c);
@@ -276,8 +353,8 @@ PLASHBOX_AVX2 void StreamBandAVX2(const uint32_t* Band, int32_t Stride, int32_t 
       std::memcpy(Carry + size_t(y) * CarryValues, reinterpret_cast<const uint8_t*>(Rows[y] + X) + 64, 32);
 }
 
-const TStepKernels AVX2Kernels{&StepColumnAVX2, &DisplaceColumnAVX2, &ColourColumnAVX2, &WriteBandAVX2, nullptr,
-                               &StreamBandAVX2, "avx2"};
+const TStepKernels AVX2Kernels{&StepColumnAVX2, &DisplaceColumnAVX2, &ColourColumnAVX2, &WriteBandAVX2,
+                               &StepTwoColumnsAVX2, &StreamBandAVX2, "avx2"};
 
 // Eight rows at a time: eight singles of one value widen to one vector of doubles. The rows
 // after the last whole block go as one more block, its loads and stores masked to its rows; a
