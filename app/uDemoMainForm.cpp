@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 #include <QSpinBox>
 #include <QSettings>
 #include <QHeaderView>
@@ -679,6 +680,22 @@ void TMainForm::ChooseTankSize(int Width, int Height) {
   FCore->ChooseTankSize(Width, Height);
   PlaceBox();
   RebuildPanels();
+  KeepOnScreen();
+}
+
+void TMainForm::KeepOnScreen() {
+  const QScreen* screen = this->screen();
+  if (!screen || isFullScreen()) return;
+  // A window grown past the screen's edge moves back as far as it fits, its top left corner
+  // kept on the screen when it is bigger than the screen. The frame is the new size with the
+  // window system's margins: its geometry may not have caught up with the growth yet.
+  const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  const QSize frame = size().grownBy(margins);
+  const QRect area = screen->availableGeometry();
+  const QPoint corner = pos();
+  const int x = std::max(area.left(), std::min(corner.x(), area.right() + 1 - frame.width()));
+  const int y = std::max(area.top(), std::min(corner.y(), area.bottom() + 1 - frame.height()));
+  if (x != corner.x() || y != corner.y()) move(x, y);
 }
 
 void TMainForm::ChooseRememberedTankSize(int Width, int Height) {

@@ -178,6 +178,7 @@ class TMainForm : public QWidget {
   // The paint area, the frame behind it, the panel column and the page sized for the tank.
   void PlaceBox();
   void CentrePage();
+  void KeepOnScreen();
   void ShowSlideName();
   void ShowDataList();
   void SetDebugPanelVisible(bool Visible);

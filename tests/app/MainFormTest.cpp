@@ -624,6 +624,23 @@ TEST_F(MainForm, BigTanksGrowTheWindowAndAreRemembered) {
   QSettings().clear();
 }
 
+TEST_F(MainForm, AWindowGrownPastTheScreenMovesBackOntoIt) {
+  QSettings().clear();
+  auto form = Make();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  const QRect area = form->screen()->availableGeometry();
+  form->move(area.left() + 40, area.top() + 30);
+  QApplication::processEvents();
+  form->ChooseTankSize(401, 401);
+  EXPECT_EQ(form->pos(), QPoint(area.left() + 40, area.top() + 30)) << "a window that fits stays where it is";
+  form->ChooseTankSize(1201, 801);
+  QApplication::processEvents();
+  EXPECT_GT(form->frameGeometry().width(), area.width());
+  EXPECT_EQ(form->frameGeometry().topLeft(), area.topLeft()) << "bigger than the screen: its corner on it";
+  QSettings().clear();
+}
+
 TEST_F(MainForm, TheWallButtonAddsAWallWithItsPanel) {
   auto form = Make();
   form->show();
