@@ -61,15 +61,15 @@ using TWriteBandFn = void (*)(const uint32_t* Band, int32_t Stride, int32_t Colu
 
 // A band of StreamColumns columns from pixel X, a multiple of them, into a picture whose rows
 // start on cache lines, the same as a TWriteBandFn but past the caches. The bands come in
-// twos from a multiple of 2 x StreamColumns: the first keeps part of every row in Carry (H x 8
-// values) for the second, which must follow it.
+// twos from a multiple of 2 x StreamColumns: the first keeps part of every row in Carry (row y
+// at Carry + y x CarryValues) for the second, which must follow it.
 inline constexpr int32_t StreamColumns = 32;
+inline constexpr int32_t CarryValues = 8;
 using TStreamBandFn = void (*)(const uint32_t* Band, int32_t Stride, int32_t H, TPixelColor* const* Rows, int32_t X,
                                uint32_t* Carry);
 // The part of every row that the first of two streamed bands from X keeps in Carry, written
 // out as it is when no second follows.
 void WriteCarry(const uint32_t* Carry, int32_t H, TPixelColor* const* Rows, int32_t X);
-inline constexpr int32_t CarryValues = 8;
 
 struct TStepKernels {
   TStepColumnFn StepColumn;

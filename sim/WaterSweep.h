@@ -9,7 +9,8 @@
 // The cells then come out the same whatever the number of strips.
 //
 // The picture is coloured a band of columns at a time into a small buffer of packed pixels and
-// written out row by row, so that no column of a tall picture strides through every row.
+// written out row by row, so that no column of a tall picture strides through every row; a
+// big picture in bands cut to whole cache lines, stored past the caches.
 #pragma once
 
 #include <cstddef>
