@@ -4,9 +4,15 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+
+#include "sim/WorkerPool.h"
 
 namespace plashbox {
 
@@ -36,29 +42,70 @@ void TPaintBox::paintEvent(QPaintEvent*) {
   painter.drawImage(Target.topLeft() + (part.topLeft() - SourceRect.topLeft()), Shown, part);
 }
 
+namespace {
+
+// N stored pixels (blue, green, red bytes) as opaque screen pixels, the same order of bytes.
+void CopyRow(const TPixelColor* From, QRgb* To, int N) {
+  int x = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    // Four bytes read at a time and the fourth (the next pixel's blue) made opaque alpha; the
+    // row's last pixel is left to the loop below, so no read runs past the row.
+    for (; x + 1 < N; ++x) {
+      uint32_t bytes;
+      std::memcpy(&bytes, &From[x], sizeof bytes);
+      To[x] = bytes | 0xFF000000u;
+    }
+  }
+  for (; x < N; ++x) To[x] = qRgb(From[x].Red, From[x].Green, From[x].Blue);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Four pixels a shuffle: sixteen bytes read (the last four belong to the pixels after, so the
+// row's last six pixels go the plain way), each pixel's three bytes spread to four, alpha set.
+__attribute__((target("ssse3"))) void CopyRowSSSE3(const TPixelColor* From, QRgb* To, int N) {
+  const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  const __m128i opaque = _mm_set1_epi32(int32_t(0xFF000000u));
+  int x = 0;
+  for (; x + 6 <= N; x += 4) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(From + x));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(To + x), _mm_or_si128(_mm_shuffle_epi8(bytes, spread), opaque));
+  }
+  CopyRow(From + x, To + x, N - x);
+}
+#endif
+
+using TCopyRowFn = void (*)(const TPixelColor*, QRgb*, int);
+TCopyRowFn BestCopyRow() {
+#if defined(__x86_64__) || defined(__i386__)
+  if (__builtin_cpu_supports("ssse3")) return &CopyRowSSSE3;
+#endif
+  return &CopyRow;
+}
+
+// Below this many pixels a copy is not worth sharing out.
+constexpr int64_t SharedCopyPixels = int64_t{1} << 20;
+
+}  // namespace
+
 void CopyUpright(const TFastDIB& Source, QImage& Picture, const QRect& Part) {
   const int w = Source.Width(), h = Source.AbsHeight();
   if (Picture.size() != QSize(w, h) || Picture.format() != QImage::Format_RGB32)
     Picture = QImage(w, h, QImage::Format_RGB32);
   const QRect part = Part.intersected(QRect(0, 0, w, h));
-  const int n = part.width();
-  for (int r = part.top(); r <= part.bottom(); ++r) {
-    const TPixelColor* from = Source.Rows24()[h - 1 - r] + part.left();
-    auto* to = reinterpret_cast<QRgb*>(Picture.scanLine(r)) + part.left();
-    int x = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-      // A stored pixel's bytes are blue, green, red: a screen pixel's own order here. Four bytes
-      // read at a time and the fourth (the next pixel's blue) made opaque alpha is a plain copy
-      // that the compiler vectorises; the row's last pixel is left to the loop below, so no read
-      // runs past the row.
-      for (; x + 1 < n; ++x) {
-        uint32_t bytes;
-        std::memcpy(&bytes, &from[x], sizeof bytes);
-        to[x] = bytes | 0xFF000000u;
-      }
-    }
-    for (; x < n; ++x) to[x] = qRgb(from[x].Red, from[x].Green, from[x].Blue);
-  }
+  if (part.isEmpty()) return;
+  static const TCopyRowFn copyRow = BestCopyRow();
+  const int n = part.width(), rows = part.height();
+  TPixelColor* const* stored = Source.Rows24();
+  // Stored rows run bottom-up. The scan lines are reached once, here: bits() detaches a shared
+  // image, which must not happen on several threads at once.
+  uchar* const lines = Picture.bits();
+  const qsizetype pitch = Picture.bytesPerLine();
+  const int parts = int64_t(n) * rows >= SharedCopyPixels ? HardwareThreads() : 1;
+  auto job = [&](int32_t Index) {
+    for (int r = part.top() + rows * Index / parts; r < part.top() + rows * (Index + 1) / parts; ++r)
+      copyRow(stored[h - 1 - r] + part.left(), reinterpret_cast<QRgb*>(lines + r * pitch) + part.left(), n);
+  };
+  SharedWorkerPool().Run(parts, job);
 }
 
 QImage UprightPicture(const TFastDIB& Source) {

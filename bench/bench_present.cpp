@@ -8,6 +8,7 @@
 
 #include "app/QtDIBPlatform.h"
 #include "raster/FastDIB.h"
+#include "sim/WorkerPool.h"
 
 using namespace plashbox;
 
@@ -16,6 +17,7 @@ namespace {
 void PresentFrame(benchmark::State& State) {
   const auto w = static_cast<int32_t>(State.range(0)), h = static_cast<int32_t>(State.range(1));
   SetDIBPlatform(&TQtDIBPlatform::Instance());
+  SharedWorkerPool().Reserve(HardwareThreads() - 1);  // as the window's water does
   TPaintBox box;
   box.resize(w, h);
   box.show();
@@ -29,7 +31,12 @@ void PresentFrame(benchmark::State& State) {
   for (auto _ : State) surface.Draw(box.Handle(), 0, 0, w, h, 0, 0);
   State.SetItemsProcessed(State.iterations() * int64_t(w) * h);
 }
-BENCHMARK(PresentFrame)->Args({401, 401})->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
+BENCHMARK(PresentFrame)
+    ->Args({401, 401})
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->UseRealTime()  // a big frame's copy is shared out on the pool
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -38,6 +38,7 @@
 #include "panels/uWaterViewPanel.h"
 #include "panels/CustomTrackBar.h"
 #include "app/QtDIBPlatform.h"
+#include "sim/WorkerPool.h"
 #include "app/uDemoMainForm.h"
 #include "app/uDemoSplash.h"
 #include "frame/ClassRegistration.h"
@@ -371,6 +372,26 @@ TEST(QtDIBPlatform, UprightCopyKeepsEveryPixelAndOnlyThePartAsked) {
     CopyUpright(surface, part, QRect(0, 1, w, 1));
     EXPECT_EQ(part.pixel(w - 1, 0), qRgb(0, 0, 0)) << "rows outside the part stay as they were";
     EXPECT_EQ(part.pixel(w - 1, 1), upright.pixel(w - 1, 1));
+  }
+}
+
+// A big picture is copied in parts on the worker pool, a row of it four pixels a shuffle where
+// the processor has one: every pixel still lands upright and opaque.
+TEST(QtDIBPlatform, BigUprightCopyIsSharedOutWholly) {
+  SharedWorkerPool().Reserve(3);
+  const int w = 1283, h = 1001;
+  TFastDIB surface;
+  surface.SetSize(w, h, 24);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      surface.Rows24()[y][x] = TPixelColor{uint8_t(x * 7 + y), uint8_t(x ^ y), uint8_t(x * 3 + y * 5)};
+  const QImage upright = UprightPicture(surface);
+  for (int r = 0; r < h; ++r) {
+    const auto* line = reinterpret_cast<const QRgb*>(upright.constScanLine(r));
+    for (int x = 0; x < w; ++x) {
+      const TPixelColor c = surface.Rows24()[h - 1 - r][x];
+      ASSERT_EQ(line[x], qRgba(c.Red, c.Green, c.Blue, 255)) << x << "," << r;
+    }
   }
 }
 
