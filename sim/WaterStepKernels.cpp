@@ -64,12 +64,22 @@ void WriteBandRows(const uint32_t* Band, int32_t Stride, int32_t Columns, int32_
   }
 }
 
+// Where, in the 96 bytes a row of a streamed first band, the part it keeps in Carry starts.
+constexpr int32_t CarriedFromByte = 64;
+
 void WriteBandPortable(const uint32_t* Band, int32_t Stride, int32_t Columns, int32_t H, TPixelColor* const* Rows,
                        int32_t X) {
   WriteBandRows(Band, Stride, Columns, 1, H - 1, Rows, X);
 }
 
 #if PLASHBOX_X86
+
+// Whether a two-column step reads all the medium it needs from the grid's shared doubles: the
+// speed factors of Centre and Next, the damping of Centre and of Left when it is displaced.
+inline bool PairSharesMedium(const TWaveColumn& Left, const TWaveColumn& Centre, const TWaveColumn& Next,
+                             bool DisplaceLeft) {
+  return Centre.WideDamping && Next.WideSpeedFactor && Centre.WideSpeedFactor && (!DisplaceLeft || Left.WideDamping);
+}
 
 // The byte shuffles, per 128-bit lane, that make pixels: a grey pixel from a red level in the
 // low byte of each of four 32-bit lanes; and four packed pixels squeezed into twelve bytes.
@@ -159,12 +169,11 @@ PLASHBOX_AVX2 inline int32_t StepTwoColumnsRowsAVX2(const TWaveColumn& Left, con
     sumC = _mm256_sub_pd(sumC, _mm256_mul_pd(four, cD));
     __m256d sumN = _mm256_add_pd(_mm256_add_pd(_mm256_add_pd(cD, Wide4(n + y - 1)), Wide4(r + y)), Wide4(n + y + 1));
     sumN = _mm256_sub_pd(sumN, _mm256_mul_pd(four, nD));
-    const __m128 vC = _mm256_cvtpd_ps(_mm256_add_pd(
-        Wide4(Centre.Velocity + y), _mm256_mul_pd(Medium4<WideMedium>(Centre.SpeedFactor, Centre.WideSpeedFactor, y), sumC)));
-    _mm_storeu_ps(Next.Velocity + y,
-                  _mm256_cvtpd_ps(_mm256_add_pd(
-                      Wide4(Next.Velocity + y),
-                      _mm256_mul_pd(Medium4<WideMedium>(Next.SpeedFactor, Next.WideSpeedFactor, y), sumN))));
+    const __m256d sC = Medium4<WideMedium>(Centre.SpeedFactor, Centre.WideSpeedFactor, y);
+    const __m256d sN = Medium4<WideMedium>(Next.SpeedFactor, Next.WideSpeedFactor, y);
+    const __m128 vC = _mm256_cvtpd_ps(_mm256_add_pd(Wide4(Centre.Velocity + y), _mm256_mul_pd(sC, sumC)));
+    const __m128 vN = _mm256_cvtpd_ps(_mm256_add_pd(Wide4(Next.Velocity + y), _mm256_mul_pd(sN, sumN)));
+    _mm_storeu_ps(Next.Velocity + y, vN);
     if (DisplaceLeft)
       _mm_storeu_ps(Left.Displacement + y, Displaced4(lD, Wide4(Left.Velocity + y),
                                                       Medium4<WideMedium>(Left.Damping, Left.WideDamping, y)));
@@ -185,8 +194,7 @@ PLASHBOX_AVX2 void StepTwoColumnsAVX2(const TWaveColumn& LeftColumn, const TWave
   // By value, as in the AVX-512 kernels: the compiler need not reload the pointers after stores.
   const TWaveColumn Left = LeftColumn, Centre = CentreColumn, Next = NextColumn;
   const TConstWaterColumn Right = RightColumn;
-  const bool shared =
-      Centre.WideDamping && Next.WideSpeedFactor && Centre.WideSpeedFactor && (!DisplaceLeft || Left.WideDamping);
+  const bool shared = PairSharesMedium(Left, Centre, Next, DisplaceLeft);
   float oldBelow = 0;
   const int32_t from = shared ? StepTwoColumnsRowsAVX2<true>(Left, Centre, Next, Right, H, DisplaceLeft, oldBelow)
                               : StepTwoColumnsRowsAVX2<false>(Left, Centre, Next, Right, H, DisplaceLeft, oldBelow);
@@ -350,7 +358,8 @@ PLASHBOX_AVX2 void StreamBandAVX2(const uint32_t* Band, int32_t Stride, int32_t 
   WriteBandRows(Band, Stride, StreamColumns, y, H - 1, Rows, X);
   if (firstOfTwo)
     for (; y < H - 1; ++y)
-      std::memcpy(Carry + size_t(y) * CarryValues, reinterpret_cast<const uint8_t*>(Rows[y] + X) + 64, 32);
+      std::memcpy(Carry + size_t(y) * CarryValues, reinterpret_cast<const uint8_t*>(Rows[y] + X) + CarriedFromByte,
+                  CarryValues * sizeof(uint32_t));
 }
 
 const TStepKernels AVX2Kernels{&StepColumnAVX2, &DisplaceColumnAVX2, &ColourColumnAVX2, &WriteBandAVX2,
@@ -587,9 +596,7 @@ PLASHBOX_AVX512 void StepTwoColumnsAVX512(const TWaveColumn& LeftColumn, const T
   const TWaveColumn Left = LeftColumn, Centre = CentreColumn, Next = NextColumn;
   const TConstWaterColumn Right = RightColumn;
   // Most pairs of most tanks lie in open water, where all three columns share the medium.
-  const bool shared = Centre.WideDamping && Next.WideSpeedFactor && Centre.WideSpeedFactor &&
-                      (!DisplaceLeft || Left.WideDamping);
-  if (shared)
+  if (PairSharesMedium(Left, Centre, Next, DisplaceLeft))
     StepTwoColumnsRows<true>(Left, Centre, Next, Right, H, DisplaceLeft);
   else
     StepTwoColumnsRows<false>(Left, Centre, Next, Right, H, DisplaceLeft);
@@ -702,13 +709,17 @@ PLASHBOX_AVX512 void StreamBandAVX512(const uint32_t* Band, int32_t Stride, int3
       auto* run = reinterpret_cast<uint8_t*>(Rows[y + j] + X);
       uint32_t* carried = Carry + size_t(y + j) * CarryValues;
       if (firstOfTwo) {
-        _mm512_stream_si512(reinterpret_cast<__m512i*>(run), _mm512_permutex2var_epi32(left[j], Indices(FirstLine), right));
+        const __m512i first = _mm512_permutex2var_epi32(left[j], Indices(FirstLine), right);
+        _mm512_stream_si512(reinterpret_cast<__m512i*>(run), first);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(carried),
                             _mm512_castsi512_si256(_mm512_permutexvar_epi32(Indices(CarriedHalf), right)));
       } else {
+        // The run starts half a line in: the line it completes, then the last one.
         const __m512i half = _mm512_castsi256_si512(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(carried)));
-        _mm512_stream_si512(reinterpret_cast<__m512i*>(run - 32), _mm512_permutex2var_epi32(half, Indices(MiddleLine), left[j]));
-        _mm512_stream_si512(reinterpret_cast<__m512i*>(run + 32), _mm512_permutex2var_epi32(left[j], Indices(LastLine), right));
+        const __m512i middle = _mm512_permutex2var_epi32(half, Indices(MiddleLine), left[j]);
+        const __m512i last = _mm512_permutex2var_epi32(left[j], Indices(LastLine), right);
+        _mm512_stream_si512(reinterpret_cast<__m512i*>(run - 32), middle);
+        _mm512_stream_si512(reinterpret_cast<__m512i*>(run + 32), last);
       }
     }
   }
@@ -780,9 +791,9 @@ const TStepKernels PortableKernels{&StepColumnPortable, &DisplaceColumnPortable,
 }  // namespace
 
 void WriteCarry(const uint32_t* Carry, int32_t H, TPixelColor* const* Rows, int32_t X) {
-  // The kept part is the last 32 of the band's 96 bytes a row.
   for (int32_t y = 1; y < H - 1; ++y)
-    std::memcpy(reinterpret_cast<uint8_t*>(Rows[y] + X) + 64, Carry + size_t(y) * CarryValues, 32);
+    std::memcpy(reinterpret_cast<uint8_t*>(Rows[y] + X) + CarriedFromByte, Carry + size_t(y) * CarryValues,
+                CarryValues * sizeof(uint32_t));
 }
 
 TColouring MakeColouring(float Exposure) {

@@ -10,7 +10,8 @@ namespace plashbox::detail {
 namespace {
 
 // Streaming needs kernels that stream and every picture row on a cache line of its own.
-bool StreamsPicture(TPictureStores Stores, int32_t W, int32_t H, TPixelColor* const* Rows, const TStepKernels& Kernels) {
+bool StreamsPicture(TPictureStores Stores, int32_t W, int32_t H, TPixelColor* const* Rows,
+                    const TStepKernels& Kernels) {
   const bool wanted = Stores == TPictureStores::Streamed ||
                       (Stores == TPictureStores::BySize && size_t(W) * size_t(H) * 3 >= StreamedPictureBytes);
   if (!wanted || !Kernels.StreamBand) return false;
@@ -58,7 +59,8 @@ void TWaterSweep::Step(TWaterGrid& Cells, const TColouring* Paint, TPixelColor* 
                        const TSweepLayout& Layout, const TStepKernels& Kernels, const TSweepExtras& Extras) {
   const int32_t W = Cells.Width(), H = Cells.Height();
   if (W < 3 || H < 3) return;
-  Prepare(W, H, Layout, Layout.Threads > 1, Paint != nullptr, Paint && StreamsPicture(Layout.Stores, W, H, Rows, Kernels));
+  const bool streams = Paint && StreamsPicture(Layout.Stores, W, H, Rows, Kernels);
+  Prepare(W, H, Layout, Layout.Threads > 1, Paint != nullptr, streams);
   // The halos, taken before any strip moves a displacement.
   for (int32_t t = 1; t < Count; ++t) {
     const int32_t border = Strips[size_t(t)].From;
