@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
@@ -23,15 +25,24 @@ class TQtTestApplication : public ::testing::Environment {
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     App = std::make_unique<QApplication>(argc, argv);
-    // Settings the program remembers go to a test folder, never the user's.
+    // Settings the program remembers go to a test folder, never the user's; and one of this
+    // process's own, since CTest runs the cases of one program side by side and a case that
+    // clears the settings would otherwise clear them under another.
     QStandardPaths::setTestModeEnabled(true);
+    Settings = std::make_unique<QTemporaryDir>();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Settings->path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Settings->path());
     if (AfterStart) AfterStart();
   }
-  void TearDown() override { App.reset(); }
+  void TearDown() override {
+    App.reset();
+    Settings.reset();
+  }
 
  private:
   std::function<void()> AfterStart;
   std::unique_ptr<QApplication> App;
+  std::unique_ptr<QTemporaryDir> Settings;
 };
 
 inline ::testing::Environment* InstallQtTestApplication(std::function<void()> AfterStart = {}) {

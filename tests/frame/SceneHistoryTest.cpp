@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "frame/ClassRegistration.h"
 #include "frame/SceneEditing.h"
 #include "frame/SceneFiles.h"
@@ -237,14 +239,15 @@ TEST_F(SceneHistory, SlidesAndOpenedScenesAreUndone) {
     show->add(water.get());
   }
   show->ActiveID = show->GetSlideID(0);
-  const std::filesystem::path file = std::filesystem::temp_directory_path() / "plashbox-history-test.xml";
+  const std::string name = "plashbox-history-" + std::to_string(::getpid()) + ".xml";
+  const std::filesystem::path file = std::filesystem::temp_directory_path() / name;
   SaveScene(*show, file.string());
 
   TWaterCollection* demo = Core.GetSlideshow();
   PanelSets("TGeneralExciter.Wavelength=50");
   Core.OpenScene(file.string());
   std::filesystem::remove(file);
-  EXPECT_EQ(Core.UndoText(), "open plashbox-history-test.xml");
+  EXPECT_EQ(Core.UndoText(), "open " + name);
   ASSERT_EQ(Core.SlideCount(), 2);
   EXPECT_EQ(Water().GetName(), "Reflection");
 
@@ -355,7 +358,8 @@ TEST_F(SceneHistory, ProbesAndScreensAreSavedWithTheirPlacesAndColours) {
   Probes(Water())[1]->SetY1Percent(75);
   Core.AddScreen();
   LastChildOf<TIntensityScreen>(Water())->SetX2Percent(60);
-  const std::string file = (std::filesystem::temp_directory_path() / "plashbox-probes-test.xml").string();
+  const std::string file = 
+      (std::filesystem::temp_directory_path() / ("plashbox-probes-" + std::to_string(::getpid()) + ".xml")).string();
   Core.SaveScene(file);
   const TRef<TWaterCollection> loaded = LoadScene(file);
   std::filesystem::remove(file);

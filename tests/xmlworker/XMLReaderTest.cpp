@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "XMLFuzzHarness.h"
 #include "XMLSampleNodes.h"
 #include "xmlworker/XMLWorker.h"
@@ -156,7 +158,8 @@ TEST(Reader, TreeComesBackInChildOrderAndFromFiles) {
   EXPECT_EQ(root->GetChildren(0)->GetChildCount(), 1);
   EXPECT_EQ(Saved(*root), WrittenSeeds().front().second);
 
-  const std::filesystem::path file = std::filesystem::temp_directory_path() / "plashbox-xmlio-test.xml";
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / ("plashbox-xmlio-" + std::to_string(::getpid()) + ".xml");
   SaveNodeToFile(*root, file.string());
   const XMLNodeRef parent = NewNode<TXMLNode>();
   LoadNodesFromFile(*parent, file.string());
