@@ -88,21 +88,26 @@ void BM_SimulateStepKernel(benchmark::State& state, const detail::TStepKernels* 
   CountCellSteps(state, size);
 }
 
+// Sweeps Water into a surface of its size with the given layout and kernels, past the water's
+// own choice of them, for the whole benchmark.
+void RunSweep(benchmark::State& state, TWater& Water, int32_t Size, const detail::TSweepLayout& Layout,
+              const detail::TStepKernels& Kernels) {
+  TFastDIB surface;
+  surface.SetSize(Size, Size, 24);
+  const detail::TColouring paint = detail::MakeColouring(Water.Exposure());
+  detail::TWaterSweep sweep;
+  for (auto _ : state) {
+    sweep.Step(*Water.Cells(), &paint, surface.Rows24(), Layout, Kernels);
+    benchmark::ClobberMemory();
+  }
+  CountCellSteps(state, Size);
+}
+
 // The whole sweep, step and picture, on one thread with each kernel variant: what a processor
 // that lacks the faster ones gets of BM_StepAndRender.
 void BM_StepAndRenderKernel(benchmark::State& state, const detail::TStepKernels* k) {
   const auto size = static_cast<int32_t>(state.range(0));
-  const TRef<TWater> water = WavyWater(size);
-  TWaterGrid& c = *water->Cells();
-  TFastDIB surface;
-  surface.SetSize(size, size, 24);
-  const detail::TColouring paint = detail::MakeColouring(water->Exposure());
-  detail::TWaterSweep sweep;
-  for (auto _ : state) {
-    sweep.Step(c, &paint, surface.Rows24(), detail::TSweepLayout{}, *k);
-    benchmark::ClobberMemory();
-  }
-  CountCellSteps(state, size);
+  RunSweep(state, *WavyWater(size), size, detail::TSweepLayout{}, *k);
 }
 
 [[maybe_unused]] const bool KernelBenchmarksRegistered = [] {
@@ -151,19 +156,10 @@ BENCHMARK(BM_StepAndRender)
 // lines (1): from detail::StreamedPictureBytes on, the water streams it.
 void BM_StepAndRenderStores(benchmark::State& state) {
   const auto size = static_cast<int32_t>(state.range(0));
-  const TRef<TWater> water = WaterWithBeam(size);
-  TFastDIB surface;
-  surface.SetSize(size, size, 24);
-  const detail::TColouring paint = detail::MakeColouring(water->Exposure());
-  detail::TWaterSweep sweep;
   SharedWorkerPool().Reserve(HardwareThreads() - 1);
   const detail::TSweepLayout layout{HardwareThreads(), detail::DefaultBandColumns,
                                     state.range(1) ? detail::TPictureStores::Streamed : detail::TPictureStores::Cached};
-  for (auto _ : state) {
-    sweep.Step(*water->Cells(), &paint, surface.Rows24(), layout, detail::BestStepKernels());
-    benchmark::ClobberMemory();
-  }
-  CountCellSteps(state, size);
+  RunSweep(state, *WaterWithBeam(size), size, layout, detail::BestStepKernels());
 }
 BENCHMARK(BM_StepAndRenderStores)
     ->ArgsProduct({{1024, 1280, 2048}, {0, 1}})

@@ -16,6 +16,9 @@
 
 namespace plashbox {
 
+// The memory of a bitmap's pixels: a big picture on huge pages, its rows on cache lines.
+using TPixelMemory = std::vector<std::uint8_t, THugePageAllocator<std::uint8_t>>;
+
 struct TBitmapInfo;
 class TFastDIB;
 
@@ -76,7 +79,7 @@ class THeadlessDIBPlatform final : public iDIBPlatform {
 
  private:
   std::uintptr_t NextHandle_ = 1;
-  std::map<std::uintptr_t, std::vector<std::uint8_t, THugePageAllocator<std::uint8_t>>> Bitmaps_;
+  std::map<std::uintptr_t, TPixelMemory> Bitmaps_;
   std::set<std::uintptr_t> DCs_;
 };
 

@@ -57,7 +57,7 @@ int THeadlessDIBPlatform::ProbeGreenBits() { return 6; }
 TDIBSection THeadlessDIBPlatform::CreateBitmap(const TBitmapInfo& info) {
   const std::uintptr_t bitmap = NextHandle_++;
   const std::uintptr_t dc = NextHandle_++;
-  auto& memory = Bitmaps_[bitmap];
+  TPixelMemory& memory = Bitmaps_[bitmap];
   memory.assign(info.Header.biSizeImage, 0);
   DCs_.insert(dc);
   return TDIBSection{memory.data(), static_cast<TDIBHandle>(bitmap), static_cast<TDIBHandle>(dc)};
@@ -208,7 +208,7 @@ void TFastDIB::AttachPixels(iDIBPlatform& platform, std::uint8_t* memory, std::i
   Borrowed_ = false;
   GiveBackHandles();
   if (UsePlatformBitmap_) {
-    decltype(OwnedPixels_)().swap(OwnedPixels_);
+    TPixelMemory().swap(OwnedPixels_);
     const TDIBSection section = platform.CreateBitmap(Info_);
     Platform_ = &platform;
     PixelData_ = section.Pixels;
@@ -262,7 +262,7 @@ void TFastDIB::Release() {
   std::vector<std::uint16_t*>().swap(Rows16_);
   std::vector<TPixelColor*>().swap(Rows24_);
   std::vector<TPixel32*>().swap(Rows32_);
-  decltype(OwnedPixels_)().swap(OwnedPixels_);
+  TPixelMemory().swap(OwnedPixels_);
   PixelData_ = nullptr;
   Borrowed_ = false;
   OwnsPixelData_ = false;

@@ -9,7 +9,6 @@
 #include <span>
 #include <vector>
 
-#include "grid/HugePageAllocator.h"
 #include "raster/DIBPlatform.h"
 
 namespace plashbox {
@@ -180,7 +179,7 @@ class TFastDIB {
   int AbsHeight_ = 0;
   int RowPadding_ = 0;
   std::uint8_t* PixelData_ = nullptr;
-  std::vector<std::uint8_t, THugePageAllocator<std::uint8_t>> OwnedPixels_;
+  TPixelMemory OwnedPixels_;
   TBitmapInfo Info_{};
   std::uint8_t BlueBits_ = 0;
   std::uint8_t GreenBits_ = 0;

@@ -326,7 +326,7 @@ PLASHBOX_AVX2 void WriteBandAVX2(const uint32_t* Band, int32_t Stride, int32_t C
 // staged rows to the picture. The rows beyond whole blocks go through the caches.
 PLASHBOX_AVX2 void StreamBandAVX2(const uint32_t* Band, int32_t Stride, int32_t H, TPixelColor* const* Rows,
                                   int32_t X, uint32_t* Carry) {
-  const bool firstOfTwo = X % (2 * StreamColumns) == 0;
+  const bool firstOfTwo = FirstOfStreamedPair(X);
   alignas(32) uint8_t staged[8][StreamColumns * 3 + 32];
   int32_t y = 1;
   for (; y + 7 <= H - 2; y += 8) {
@@ -691,7 +691,7 @@ PLASHBOX_AVX512 inline __m512i Indices(const int32_t (&Values)[16]) { return _mm
 PLASHBOX_AVX512 void StreamBandAVX512(const uint32_t* Band, int32_t Stride, int32_t H, TPixelColor* const* Rows,
                                       int32_t X, uint32_t* Carry) {
   const __m512i squeeze = _mm512_maskz_broadcast_i32x4(static_cast<__mmask16>(0xFFFF), LanePattern(SqueezePixels));
-  const bool firstOfTwo = X % (2 * StreamColumns) == 0;
+  const bool firstOfTwo = FirstOfStreamedPair(X);
   __m512i left[16];  // the rows of the band's left sixteen columns, squeezed
   for (int32_t y = 1; y < H - 1; y += 16) {
     const int32_t rows = std::min(H - 1 - y, 16);

@@ -65,6 +65,7 @@ using TWriteBandFn = void (*)(const uint32_t* Band, int32_t Stride, int32_t Colu
 // at Carry + y x CarryValues) for the second, which must follow it.
 inline constexpr int32_t StreamColumns = 32;
 inline constexpr int32_t CarryValues = 8;
+inline constexpr bool FirstOfStreamedPair(int32_t X) { return X % (2 * StreamColumns) == 0; }
 using TStreamBandFn = void (*)(const uint32_t* Band, int32_t Stride, int32_t H, TPixelColor* const* Rows, int32_t X,
                                uint32_t* Carry);
 // The part of every row that the first of two streamed bands from X keeps in Carry, written

@@ -98,7 +98,7 @@ void TWaterSweep::StepStrip(TWaterGrid& Cells, int32_t Index, const TColouring* 
   const auto writeBand = [&](int32_t Columns) {
     if (Streaming && Columns == StreamColumns) {
       // A first band only where its second will be whole; a second only after its first.
-      const bool first = bandFrom % (2 * StreamColumns) == 0;
+      const bool first = FirstOfStreamedPair(bandFrom);
       if (first ? bandFrom + 2 * StreamColumns <= x1 : carried == bandFrom - StreamColumns) {
         K.StreamBand(band, Stride, H, Rows, bandFrom, s.Carry.data());
         carried = first ? bandFrom : -1;
