@@ -57,15 +57,17 @@ void TBarrierCP::Bind(TBarrier& Wall) {
   ShowValues();
 }
 
+// The wall's own values, which may lie outside the sliders' ranges (set by name).
 void TBarrierCP::ShowValues() {
-  const bool slits = SlitsBar->value() > 0;
-  SlitsValue->setText(slits ? QString::number(SlitsBar->value()) : "none");
-  SlitWidthValue->setText(QString::number(SlitWidthBar->value()) + " cells");
-  SlitSpacingValue->setText(QString::number(SlitSpacingBar->value()) + " cells");
-  ThicknessValue->setText(QString::number(ThicknessBar->value()) + " cells");
+  const int32_t slits = FWall ? FWall->Slits : SlitsBar->value();
+  const auto cells = [](int32_t Value) { return QString::number(Value) + " cells"; };
+  SlitsValue->setText(slits > 0 ? QString::number(slits) : "none");
+  SlitWidthValue->setText(cells(FWall ? FWall->SlitWidth : SlitWidthBar->value()));
+  SlitSpacingValue->setText(cells(FWall ? FWall->SlitSpacing : SlitSpacingBar->value()));
+  ThicknessValue->setText(cells(FWall ? FWall->Thickness : ThicknessBar->value()));
   // Width and spacing mean nothing without slits, spacing nothing with one.
-  SlitWidthBar->setEnabled(slits);
-  SlitSpacingBar->setEnabled(SlitsBar->value() > 1);
+  SlitWidthBar->setEnabled(slits > 0);
+  SlitSpacingBar->setEnabled(slits > 1);
 }
 
 }  // namespace plashbox

@@ -1,6 +1,7 @@
 #include "panels/uControlPanelRefractiveIndex.h"
 
 #include <QLabel>
+#include <QSignalBlocker>
 
 #include <cmath>
 
@@ -53,6 +54,7 @@ void TRefractiveIndexCP::Bind(TBaseRIControlRIMapper& Map) {
 }
 
 void TRefractiveIndexCP::SetSpeedFactor(float N) {
+  const QSignalBlocker quiet(RfIndex);
   RfIndex->setValue(Round((1 - double(N)) * 11));
   RefreshIndexLabel();
 }
@@ -62,8 +64,10 @@ void TRefractiveIndexCP::RfIndexChange() {
   RefreshIndexLabel();
 }
 
+// The index of the map's own n, which may lie between the slider's steps.
 void TRefractiveIndexCP::RefreshIndexLabel() {
-  RefractiveIndexLabel->setText(QString::asprintf("%1.2f", std::sqrt(1 / double(NOfPosition(RfIndex->value())))));
+  const double n = FMapper ? double(FMapper->GetN()) : double(NOfPosition(RfIndex->value()));
+  RefractiveIndexLabel->setText(QString::asprintf("%1.2f", std::sqrt(1 / n)));
 }
 
 }  // namespace plashbox

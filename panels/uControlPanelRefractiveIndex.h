@@ -22,7 +22,8 @@ class TRefractiveIndexCP : public QFrame, public TControlPanel {
 
   void Bind(TBaseRIControlRIMapper& Map);
   TBaseRIControlRIMapper* Mapper() const { return FMapper.get(); }
-  // Moves the slider to the step nearest N (its change writes the step's n back).
+  // Moves the slider to the step nearest N and shows N's index; nothing is written back until
+  // the user moves the slider.
   void SetSpeedFactor(float N);
 
   QLabel* Label1;

@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QLabel>
 #include <QMenu>
+#include <QSignalBlocker>
 
 #include <string>
 
@@ -38,7 +39,13 @@ QLabel* MakeLabel(QWidget* Parent, const QString& Text, int Left, int Top) {
 }
 
 // The panel's number texts: one decimal place ("0.6", "1.4").
-QString OneDecimal(double Value) { return QString::asprintf("%1.1f", Value); }
+// A value as it is, not as the slider's step: one decimal at least, three at most ("1.0",
+// "1.15").
+QString ShownDecimal(double Value) {
+  QString text = QString::asprintf("%1.3f", Value);
+  while (text.endsWith('0') && text.indexOf('.') < text.size() - 2) text.chop(1);
+  return text;
+}
 
 }  // namespace
 
@@ -213,19 +220,18 @@ void TGeneralExciterCP::ShowLayout(bool Doppler, bool Detune) {
 
 float TGeneralExciterCP::Detune() const { return static_cast<float>(DetuneSlider->value() / 10.0); }
 
+// The slider stands at the nearest step; the source keeps its value until the slider moves.
 void TGeneralExciterCP::SetDetune(float Value) {
-  const int p = Round(double(Value) * 10);
-  if (p == DetuneSlider->value()) return;
-  DetuneSlider->setValue(p);
+  const QSignalBlocker quiet(DetuneSlider);
+  DetuneSlider->setValue(Round(double(Value) * 10));
   RefreshDetuneLabel();
 }
 
 float TGeneralExciterCP::DopplerSpeed() const { return static_cast<float>(MachSlider->value() / 10.0); }
 
 void TGeneralExciterCP::SetDopplerSpeed(float Value) {
-  const int p = Round(double(Value) * 10);
-  if (p == MachSlider->value()) return;
-  MachSlider->setValue(p);
+  const QSignalBlocker quiet(MachSlider);
+  MachSlider->setValue(Round(double(Value) * 10));
   RefreshMachLabel();
 }
 
@@ -354,10 +360,12 @@ void TGeneralExciterCP::RefreshWavelengthLabels() {
 }
 
 void TGeneralExciterCP::RefreshMachLabel() {
-  MachLabel->setText("Mach " + OneDecimal(MachSlider->value() / 10.0));
+  MachLabel->setText("Mach " + ShownDecimal(FExciter ? double(FExciter->DopplerSpeed) : MachSlider->value() / 10.0));
   MachLabel->adjustSize();
 }
 
-void TGeneralExciterCP::RefreshDetuneLabel() { DetuneAmountLabel->setText(OneDecimal(DetuneSlider->value() / 10.0) + "x"); }
+void TGeneralExciterCP::RefreshDetuneLabel() {
+  DetuneAmountLabel->setText(ShownDecimal(FExciter ? double(FExciter->Detune) : DetuneSlider->value() / 10.0) + "x");
+}
 
 }  // namespace plashbox

@@ -29,14 +29,16 @@ class TGeneralExciterCP : public QFrame, public TControlPanel {
   explicit TGeneralExciterCP(QWidget* Parent = nullptr);
   ~TGeneralExciterCP() override;
 
-  // Binds the panel to a source and shows its settings; a detune or Doppler speed off the
-  // sliders' steps is written back rounded.
+  // Binds the panel to a source and shows its settings. Nothing is written back: a detune or
+  // Doppler speed between the sliders' steps is shown as it is, with the slider at the nearest
+  // step, until the user moves the slider.
   void Bind(TGeneralExciter& Source);
   TGeneralExciter* Exciter() const { return FExciter.get(); }
 
   int32_t BeamType() const { return FBeamType; }
   // Shows the type's name, picture and layout; values outside 0 .. 4 are only stored.
   void ShowBeamType(int32_t Value);
+  // The sliders' values; the Set calls only show a value and write nothing.
   float Detune() const;
   void SetDetune(float Value);
   float DopplerSpeed() const;

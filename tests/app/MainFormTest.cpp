@@ -748,6 +748,46 @@ TEST_F(MainForm, TheExperimentsChooserShowsEverySlideAndRunsTheOneChosen) {
   EXPECT_TRUE(form->SlideName().text().startsWith("11/14"));
 }
 
+// Opening a slide in the window shows its objects' panels and changes none of its values: the
+// page and the driver run the same physics.
+TEST_F(MainForm, ShowingAnExperimentKeepsItsValues) {
+  const TRef<TSlideshow> experiments = MakeExperiments();
+  QTemporaryDir dir;
+  const std::string file = dir.filePath("experiments.xml").toStdString();
+  SaveScene(*experiments, file);
+  auto form = Make();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  const auto values = [](TWater& Water) {
+    std::vector<std::string> shown;
+    for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(Water))
+      for (const char* name : {"n", "Detune", "DopplerSpeed", "Wavelength", "SlitWidth", "SlitSpacing", "Slits"})
+        if (object->ClassType().FindProperty(name)) shown.push_back(name + ("=" + GetPublishedValue(*object, name)));
+    return shown;
+  };
+  for (int32_t i = 0; i < experiments->SlideCount(); ++i) {
+    form->ChooseExperiment(*experiments, file, i);
+    TWater& water = *form->Core().ActiveWater();
+    // Each object selected in turn, so that its panel is made and bound.
+    const std::vector<std::string> before = values(water);
+    for (TBaseControl* control : ChildrenOf<TBaseControl>(water)) {
+      for (TBaseControl* other : ChildrenOf<TBaseControl>(water)) other->ActiveTool = other == control;
+      form->Core().Tick();
+      QApplication::processEvents();
+    }
+    EXPECT_EQ(values(water), before) << water.GetName();
+  }
+  // The glass of the total internal reflection slide shows its own index.
+  form->ChooseExperiment(*experiments, file, 8);
+  for (TBaseControl* control : ChildrenOf<TBaseControl>(*form->Core().ActiveWater()))
+    control->ActiveTool = dynamic_cast<TBaseRIControlRIMapper*>(control) != nullptr;
+  form->Core().Tick();
+  QApplication::processEvents();
+  const auto* panel = form->findChild<TRefractiveIndexCP*>();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->RefractiveIndexLabel->text(), "1.83");
+}
+
 TEST_F(MainForm, ProbesAndTheScreenComeFromTheToolBarWithLivePanels) {
   auto form = Make();
   form->show();

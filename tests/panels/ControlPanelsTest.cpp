@@ -114,16 +114,24 @@ TEST(GeneralExciterCP, ATypeChangedElsewhereShowsWithinTheTimerPeriod) {
   EXPECT_EQ(p.Panel.Type1->Caption(), "Doppler Source");
 }
 
-TEST(GeneralExciterCP, SlidersWriteBackRoundedValues) {
+// A panel shows the source's values as they are and writes one only when the user moves its
+// slider: opening a slide never changes the physics.
+TEST(GeneralExciterCP, BindingShowsValuesBetweenStepsAndWritesNothing) {
   const TRef<TGeneralExciter> source = NewNode<TGeneralExciter>();
   source->DopplerSpeed = 0;
-  source->Detune = 1.26f;
+  source->Detune = 1.15f;
   TGeneralExciterCP panel;
   panel.Bind(*source);
-  EXPECT_FLOAT_EQ(source->DopplerSpeed, 0.2f) << "clamped to the slider's lowest step";
-  EXPECT_FLOAT_EQ(source->Detune, 1.3f);
-  EXPECT_EQ(panel.DetuneAmountLabel->text(), "1.3x");
-  EXPECT_EQ(panel.MachLabel->text(), "Mach 0.2");
+  EXPECT_EQ(source->DopplerSpeed, 0.0f) << "below the slider's lowest step, kept";
+  EXPECT_EQ(source->Detune, 1.15f);
+  EXPECT_EQ(panel.DetuneSlider->value(), 11) << "the nearest step (1.15 is a little less as a float)";
+  EXPECT_EQ(panel.DetuneAmountLabel->text(), "1.15x");
+  EXPECT_EQ(panel.MachLabel->text(), "Mach 0.0");
+  panel.SetDetune(1.26f);
+  EXPECT_EQ(source->Detune, 1.15f) << "showing a value writes nothing";
+  panel.DetuneSlider->setValue(14);
+  EXPECT_FLOAT_EQ(source->Detune, 1.4f) << "the user's move writes its step";
+  EXPECT_EQ(panel.DetuneAmountLabel->text(), "1.4x");
   panel.MachSlider->setValue(6);
   EXPECT_EQ(panel.MachLabel->text(), "Mach 0.6");
   panel.MachSlider->setValue(14);
@@ -170,7 +178,7 @@ TEST(GeneralExciterCP, PowerAndPulseReleaseEachOther) {
   EXPECT_FALSE(p.Panel.Timer1.isActive());
 }
 
-TEST(RefractiveIndexCP, BindingRoundsNToASliderStep) {
+TEST(RefractiveIndexCP, BindingShowsTheMapsOwnIndexAndTheNearestStep) {
   const TRef<TBlockRIMapper> map = NewNode<TBlockRIMapper>();
   map->SetN(1);
   TRefractiveIndexCP panel;
@@ -184,8 +192,15 @@ TEST(RefractiveIndexCP, BindingRoundsNToASliderStep) {
   TRefractiveIndexCP half;
   half.Bind(*map);
   EXPECT_EQ(half.RfIndex->value(), 6) << "5.5 goes to the even neighbour";
-  EXPECT_EQ(GetPublishedValue(*map, "n"), "0.4545455");
-  EXPECT_EQ(half.RefractiveIndexLabel->text(), "1.48");
+  EXPECT_EQ(GetPublishedValue(*map, "n"), "0.5") << "binding writes nothing back";
+  EXPECT_EQ(half.RefractiveIndexLabel->text(), "1.41") << "the map's own index, between two steps";
+
+  // The total internal reflection slide's glass: n 0.3, index 1.83, stays so.
+  map->SetN(0.3f);
+  TRefractiveIndexCP dense;
+  dense.Bind(*map);
+  EXPECT_EQ(map->GetN(), 0.3f);
+  EXPECT_EQ(dense.RefractiveIndexLabel->text(), "1.83");
 
   half.RfIndex->setValue(5);
   EXPECT_FLOAT_EQ(map->GetN(), float(1 - 5 / 11.0));
