@@ -105,6 +105,9 @@ void TBaseExciter::GridAttached() {
   TBaseControl::GridAttached();
   // A plain fraction of the width, not a percent position: column 40 on a 401-wide grid.
   BeamColumn = Round(GridWidth * double(BeamColumnPercent) * 0.01);
+  // A source kept with its burst requested (a scene file, a slide) sends it when its tank is
+  // built, whatever the order in which the file set ON and OneShot.
+  if (OneShot) StartBurst();
 }
 
 void TBaseExciter::Restart() {
@@ -130,12 +133,18 @@ void TBaseExciter::SetOneShot(bool Value) {
     RampingUp = false;
     RampingDown = true;
   } else {
-    ON = true;
-    RampingUp = true;
-    RampingDown = false;
-    Signal1 = 0;
-    Phase = 0;
+    StartBurst();
   }
+}
+
+void TBaseExciter::StartBurst() {
+  OneShot = true;
+  ON = true;
+  RampingUp = true;
+  RampingDown = false;
+  Envelope = 0;  // a silent source's already; a burst restarted on a new grid starts afresh
+  Signal1 = 0;
+  Phase = 0;
 }
 
 void TBaseExciter::Step() {

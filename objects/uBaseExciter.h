@@ -72,6 +72,8 @@ class TBaseExciter : public TBaseControl {
 
  private:
   static void DeclareProperties(TPropertyBuilder<TBaseExciter>& P);
+  // A burst from silence: fade in, hold, fade out, then ON and OneShot clear themselves.
+  void StartBurst();
   void ApplyDrip();
 };
 

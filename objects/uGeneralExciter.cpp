@@ -96,6 +96,13 @@ void TGeneralExciter::ResetDoppler() {
   DopplerY = static_cast<float>(Y1);
 }
 
+void TGeneralExciter::GridAttached() {
+  TBaseExciter::GridAttached();
+  if (BeamType != btDoppler) return;
+  DopplerX = static_cast<float>(PercentToGridX(5));
+  DopplerY = static_cast<float>(Y1);
+}
+
 void TGeneralExciter::DriveWater() {
   if (BeamType < btPoint || BeamType > btDoppler) {
     SetBeamType(btBeam);  // an unknown type becomes a beam and writes nothing this step

@@ -28,6 +28,9 @@ class TGeneralExciter : public TBaseExciter {
   void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) override;
   void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
   void Paint(TFastDIB& Surface) override;
+  // A moving source set off on a new grid (a scene opened, a slide shown, the tank resized)
+  // starts where ResetDoppler puts it, at the left and the height of its target.
+  void GridAttached() override;
 
   int32_t GetBeamType() const { return BeamType; }
   void SetBeamType(int32_t Value);
