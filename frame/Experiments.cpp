@@ -95,14 +95,19 @@ TRef<TSlideshow> MakeExperiments(int32_t Width, int32_t Height) {
              {Source({{"BeamType", "3"}, {"X1Percent", "40"}, {"Y1Percent", "35"}, {"X2Percent", "40"},
                       {"Y2Percent", "65"}, {"Wavelength", "20"}, {"Detune", "1.15"}})})
       .Slide("Total internal reflection",
-             "Inside the dense block the beam meets the edge so steeply that it cannot get out: all of it is "
-             "reflected back into the block. Lower the refractive index and some of it escapes.",
+             "The beam starts inside the dense block and meets its edge at 45 degrees, steeper than the "
+             "critical angle (about 33 degrees here), so none of it gets out: all of it is reflected back into "
+             "the block, and the corner of open water beyond stays calm. Lower the refractive index below 1.41 "
+             "and some of it escapes.",
+             // Turned by 45 degrees and lowered so that the whole beam meets one face, never a corner;
+             // the block reaches past the tank's edges, where the border takes the reflected beam.
              {Made<TBlockRIMapper>({{"n", "0.3"},
                                     {"Cs", "0.7071068"},
                                     {"Sn", "0.7071068"},
-                                    {"WidthPercentage", "70"},
-                                    {"HeightPercentage", "70"},
-                                    {"CentreXPercent", "22"}})
+                                    {"WidthPercentage", "100"},
+                                    {"HeightPercentage", "100"},
+                                    {"CentreXPercent", "24.4"},
+                                    {"CentreYPercent", "21.8"}})
                   .get(),
               Source({{"BeamType", "1"}, {"Wavelength", "12"}})})
       .Slide("A convex lens",
@@ -114,7 +119,10 @@ TRef<TSlideshow> MakeExperiments(int32_t Width, int32_t Height) {
               Source({{"BeamType", "1"}, {"Wavelength", "12"}})})
       .Slide("Refraction through a prism",
              "The beam bends twice, going into the prism and coming out, and leaves it turned towards the base.",
-             {Made<TPrismRIMapper>({{"n", "0.4"}, {"SizePercent", "45"}, {"CentreXPercent", "45"}}).get(),
+             // An index of 1.29: at 1.58 the beam met the second face past the critical angle and
+             // left through the base instead.
+             {Made<TPrismRIMapper>({{"n", "0.6"}, {"SizePercent", "60"}, {"CentreXPercent", "45"}, {"CentreYPercent", "45"}})
+                  .get(),
               Source({{"BeamType", "1"}, {"Wavelength", "14"}})})
       .Slide("Doppler effect",
              "The source moves at half the wave speed: ahead of it the waves are squeezed together (higher "
