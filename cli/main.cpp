@@ -446,10 +446,12 @@ int main(int argc, char** argv) {
       "--gif", o.GifFile, "every N-th tick's picture (ticks N, 2N, ...) as an animated GIF at the window's 62.5 ticks a second");
   app.add_option("--every", o.GifEvery, "N of --gif")->check(CLI::Range(1, 100000000))->needs(gifOption)->capture_default_str();
   app.add_option("--cells", o.CellsFile,
-                 "after the last tick, the grid as little-endian float32, x outer, y inner; - for standard output");
+                 "after the last tick, the grid as little-endian float32, x outer, y inner, rows bottom-up (point X,Y "
+                 "of a WxH tank is cell X*H + H-1-Y), four values a cell; - for standard output");
   app.add_option("--intensity", o.IntensityFile,
                  "after the last tick, the mean of the squared height of every cell over the ticks from "
-                 "--average-from on, as little-endian float32, x outer, y inner; - for standard output");
+                 "--average-from on, as little-endian float32, x outer, y inner, rows bottom-up like --cells; - for "
+                 "standard output");
   app.add_option("--average-from", o.AverageFrom, "the first tick of the --intensity mean (default: half the run, "
                                                    "steps / 2 + 1)");
   app.add_option("--save", o.SaveFile, "after the last tick, the slideshow as XML text; - for standard output");

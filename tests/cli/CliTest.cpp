@@ -107,6 +107,29 @@ TEST_F(Cli, ADripRingsTheWater) {
   EXPECT_EQ(Pixel(Read(Path("n.ppm")), 300, 60), std::string(3, char(128))) << "without drip the press only selects";
 }
 
+// The README's index of a point in the cell and intensity dumps: x outer, rows bottom-up.
+TEST_F(Cli, TheDumpsIndexAPointFromTheBottomRow) {
+  constexpr size_t W = 301, H = 211, X = 250, Y = 40;
+  ASSERT_EQ(Run("--size 301x211 --steps 4 --event 1:down:250,40,right,drip --cells " + Path("c.raw") +
+                " --intensity " + Path("i.raw") + " --average-from 4")
+                .Status,
+            0);
+  const auto floats = [](const std::string& Bytes) {
+    std::vector<float> values(Bytes.size() / sizeof(float));
+    std::memcpy(values.data(), Bytes.data(), values.size() * sizeof(float));
+    return values;
+  };
+  const std::vector<float> cells = floats(Read(Path("c.raw"))), intensity = floats(Read(Path("i.raw")));
+  ASSERT_EQ(cells.size(), W * H * 4);
+  ASSERT_EQ(intensity.size(), W * H);
+  // The held drip pins the cell under the pointer highest of all.
+  size_t highest = 0;
+  for (size_t i = 0; i < W * H; ++i)
+    if (cells[i * 4] > cells[highest * 4]) highest = i;
+  EXPECT_EQ(highest, X * H + (H - 1 - Y));
+  EXPECT_EQ(intensity[X * H + (H - 1 - Y)], cells[highest * 4] * cells[highest * 4]);
+}
+
 TEST_F(Cli, ErrorsExitWithTwoAndWriteNothing) {
   const std::string frame = " --frame " + Path("never.ppm");
   for (const std::string& bad : {
