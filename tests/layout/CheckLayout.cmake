@@ -1,0 +1,47 @@
+# The layers of the README's layout table: a folder includes only folders above it in the
+# table (or itself), the first six use no window toolkit, and frame/ reaches neither app/ nor
+# panels/. Fails naming every include that breaks a rule.
+#   cmake -DROOT=<source dir> -P CheckLayout.cmake
+cmake_minimum_required(VERSION 3.25)
+
+# The table's folders in order, read from the README itself so that the rule and the text
+# cannot drift apart.
+file(STRINGS "${ROOT}/README.md" _rows REGEX "^\\| `[a-z]+/` \\|")
+set(_layers)
+foreach(row IN LISTS _rows)
+  string(REGEX REPLACE "^\\| `([a-z]+)/` \\|.*" "\\1" _folder "${row}")
+  list(APPEND _layers "${_folder}")
+endforeach()
+set(_core grid xmlworker raster objects sim frame)
+foreach(folder IN LISTS _core)
+  if(NOT folder IN_LIST _layers)
+    message(FATAL_ERROR "README.md: the layout table has no row for ${folder}/")
+  endif()
+endforeach()
+
+set(_found)
+foreach(folder IN LISTS _layers)
+  list(FIND _layers "${folder}" _level)
+  file(GLOB_RECURSE _sources "${ROOT}/${folder}/*.cpp" "${ROOT}/${folder}/*.h")
+  foreach(source IN LISTS _sources)
+    file(RELATIVE_PATH _name "${ROOT}" "${source}")
+    file(STRINGS "${source}" _includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+    foreach(line IN LISTS _includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*)[>\"].*" "\\1" _target "${line}")
+      if(folder IN_LIST _core AND _target MATCHES "^Qt|^Q[A-Z][A-Za-z]*$|^Q[A-Z][A-Za-z]*\\.h$")
+        list(APPEND _found "${_name}: ${folder}/ uses no window toolkit: #include ${_target}")
+        continue()
+      endif()
+      string(REGEX MATCH "^[a-z]+/" _prefix "${_target}")
+      string(REGEX REPLACE "/$" "" _prefix "${_prefix}")
+      list(FIND _layers "${_prefix}" _targetLevel)
+      if(_targetLevel GREATER _level)
+        list(APPEND _found "${_name}: ${folder}/ is below ${_prefix}/ in the layout table: #include ${_target}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(_found)
+  list(JOIN _found "\n  " _report)
+  message(FATAL_ERROR "includes across the layers:\n  ${_report}")
+endif()
