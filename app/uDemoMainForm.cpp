@@ -65,10 +65,12 @@ const QSize ContentSize(466 + PanelColumnWidth, 506 + ViewStripHeight);
 // The biggest tank "Fill the screen" makes.
 constexpr int MaxFilledWidth = 3840, MaxFilledHeight = 2160;
 // Everything on the page beside the tank's view: left of it and above it the tool bar's
-// margins, round it the frame's border (8 a side), right of it the panel column, below it the
-// slide's line and the view strip.
-const QSize PageAroundTank(TMainFormCore::TankBack.Left + 16 + PanelColumnGap + PanelColumnWidth + PanelColumnMargin,
-                           TMainFormCore::TankBack.Top + 16 + BottomMargin + ViewStripHeight);
+// margins, round it the frame's border, right of it the panel column, below it the slide's
+// line and the view strip.
+constexpr int FrameBorders = 2 * TMainFormCore::TankBorder;
+const QSize PageAroundTank(TMainFormCore::TankBack.Left + FrameBorders + PanelColumnGap + PanelColumnWidth +
+                               PanelColumnMargin,
+                           TMainFormCore::TankBack.Top + FrameBorders + BottomMargin + ViewStripHeight);
 
 QFrame* MakePanel(QWidget* Parent, const QRect& Geometry, const QColor& Colour, bool Border) {
   auto* panel = new QFrame(Parent);

@@ -69,8 +69,11 @@ class TMainFormCore {
   // The frame behind the paint area, in client pixels; the paint area is centred on it. It is
   // this size for every tank up to 401 x 401 and grows with a bigger one.
   static constexpr TRect TankBack{24, 66, 417, 417};
+  // The frame's margin round a tank that outgrows it.
+  static constexpr int32_t TankBorder = 8;
   static constexpr TRect TankBackFor(int32_t Width, int32_t Height) {
-    return {TankBack.Left, TankBack.Top, std::max(TankBack.Width, Width + 16), std::max(TankBack.Height, Height + 16)};
+    return {TankBack.Left, TankBack.Top, std::max(TankBack.Width, Width + 2 * TankBorder),
+            std::max(TankBack.Height, Height + 2 * TankBorder)};
   }
   TRect TankFrame() const { return TankBackFor(ViewRect.Width, ViewRect.Height); }
   // The tank's view when a tank of Width x Height must fit within Room (a side of 0 or less: no
