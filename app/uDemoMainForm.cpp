@@ -929,7 +929,13 @@ void TMainForm::PaintContent() {
 
 void TMainForm::showEvent(QShowEvent* Event) {
   QWidget::showEvent(Event);
-  // The window system's frame may be known now: the tank's view is fitted again with it.
+  // The window system's frame may be known now, and the window may later go to another screen:
+  // the tank's view is fitted again each time.
+  connect(windowHandle(), &QWindow::screenChanged, this, &TMainForm::FitToScreen, Qt::UniqueConnection);
+  FitToScreen();
+}
+
+void TMainForm::FitToScreen() {
   PlaceBox();
   KeepOnScreen();
 }

@@ -183,6 +183,7 @@ class TMainForm : public QWidget {
   // panels stay on the screen.
   void PlaceBox();
   void SetViewRoom();
+  void FitToScreen();
   void CentrePage();
   void KeepOnScreen();
   void ShowSlideName();
