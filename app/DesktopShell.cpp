@@ -22,9 +22,18 @@ QString WhatToInstall(const QString& Path) {
   return "a web browser and the desktop's opener (for example: apt install xdg-utils firefox-esr)";
 }
 
+// The message of a document that did not open: what, the reason when one is known, and what to
+// install.
+struct TOpenFailure {
+  QString What, Advice;
+  std::string Text(const QString& Why = {}) const {
+    return (What + (Why.isEmpty() ? QString() : ": " + Why) + ". " + Advice).toStdString();
+  }
+};
+
 #if defined(_WIN32) || defined(__APPLE__)
-void OpenUrl(const QUrl& Url, const QString& Failure, const TShellFailure&) {
-  if (!QDesktopServices::openUrl(Url)) throw EShellOpenError(Failure.toStdString());
+void OpenUrl(const QUrl& Url, const TOpenFailure& Failure, const TShellFailure&) {
+  if (!QDesktopServices::openUrl(Url)) throw EShellOpenError(Failure.Text());
 }
 #else
 // The last line the opener wrote on its error output (of its last bytes, kept in Errors), or
@@ -38,9 +47,9 @@ QString Complaint(QProcess& Opener, const QByteArray& Errors) {
 
 // xdg-open, watched for OpenerWatchSeconds: QDesktopServices would say yes as soon as it had
 // started it, whatever became of the document.
-void OpenUrl(const QUrl& Url, const QString& Failure, const TShellFailure& Failed) {
+void OpenUrl(const QUrl& Url, const TOpenFailure& Failure, const TShellFailure& Failed) {
   const QString opener = QStandardPaths::findExecutable("xdg-open");
-  if (opener.isEmpty()) throw EShellOpenError((Failure + " (xdg-open is not installed)").toStdString());
+  if (opener.isEmpty()) throw EShellOpenError(Failure.Text("xdg-open is not installed"));
   auto* process = new QProcess(QCoreApplication::instance());
   process->setProgram(opener);
   process->setArguments({Url.toString(QUrl::FullyEncoded)});
@@ -58,7 +67,7 @@ void OpenUrl(const QUrl& Url, const QString& Failure, const TShellFailure& Faile
   });
   QTimer::singleShot(OpenerWatchSeconds * 1000, process, [watching] { *watching = false; });
   const auto fail = [process, watching, Failure, Failed](const QString& Why) {
-    if (*watching && Failed) Failed((Failure + " (" + Why + ")").toStdString());
+    if (*watching && Failed) Failed(Failure.Text(Why));
     *watching = false;
   };
   QObject::connect(process, &QProcess::finished, process, [process, fail, errors](int Code, QProcess::ExitStatus Status) {
@@ -79,7 +88,7 @@ void OpenWithDesktop(const std::string& Target, const TShellFailure& Failed) {
   QString target = QString::fromStdString(Target);
   const QUrl url(target);
   if (url.isValid() && !url.scheme().isEmpty() && url.scheme().size() > 1) {  // not a drive letter
-    OpenUrl(url, "No program could open " + target + ". Install " + WhatToInstall(target) + ".", Failed);
+    OpenUrl(url, {"No program could open " + target, "Install " + WhatToInstall(target) + "."}, Failed);
     return;
   }
   QString anchor;
@@ -106,8 +115,8 @@ void OpenWithDesktop(const std::string& Target, const TShellFailure& Failed) {
   QUrl file = QUrl::fromLocalFile(path);
   if (!anchor.isEmpty()) file.setFragment(anchor);
   OpenUrl(file,
-          "No program could open " + name + " (" + QDir::toNativeSeparators(path) + "). Install " + WhatToInstall(path) +
-              ".",
+          {"No program could open " + name + " (" + QDir::toNativeSeparators(path) + ")",
+           "Install " + WhatToInstall(path) + "."},
           Failed);
 }
 
