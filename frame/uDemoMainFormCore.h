@@ -66,8 +66,8 @@ class TBaseControl;
 
 class TMainFormCore {
  public:
-  // The frame behind the paint area, in client pixels; the paint area is centred on it. It is
-  // this size for every tank up to 401 x 401 and grows with a bigger one.
+  // The frame behind the paint area, in client pixels; the tank's view is centred on it. It is
+  // this size for every view up to 401 x 401 and grows with a bigger one.
   static constexpr TRect TankBack{24, 66, 417, 417};
   // The frame's margin round a tank that outgrows it.
   static constexpr int32_t TankBorder = 8;
