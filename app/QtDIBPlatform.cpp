@@ -26,7 +26,21 @@ void TPaintBox::Present(const TFastDIB& NewSource, int X, int Y, int W, int H, i
   Source = &NewSource;
   Target = QRect(X, Y, W, H);
   SourceRect = QRect(SrcX, SrcY, W, H);
-  repaint(Target);
+  repaint(OnBox(Target));
+}
+
+QRect TPaintBox::OnBox(const QRect& SurfacePart) const {
+  const int w = Source->Width(), h = Source->AbsHeight();
+  if (size() == QSize(w, h) || w <= 0 || h <= 0) return SurfacePart;
+  // Every box pixel the part touches, rounded outwards.
+  const auto scale = [](int V, int Box, int Surface, bool Up) {
+    const int64_t n = int64_t(V) * Box;
+    return int((n + (Up ? Surface - 1 : 0)) / Surface);
+  };
+  const int left = scale(SurfacePart.left(), width(), w, false), top = scale(SurfacePart.top(), height(), h, false);
+  const int right = scale(SurfacePart.left() + SurfacePart.width(), width(), w, true);
+  const int bottom = scale(SurfacePart.top() + SurfacePart.height(), height(), h, true);
+  return QRect(left, top, right - left, bottom - top);
 }
 
 void TPaintBox::paintEvent(QPaintEvent*) {
@@ -39,7 +53,16 @@ void TPaintBox::paintEvent(QPaintEvent*) {
   // own format, so that painting it is a plain copy, not a conversion under a mirror transform.
   const QRect part = SourceRect.intersected(QRect(0, 0, Source->Width(), Source->AbsHeight()));
   CopyUpright(*Source, Shown, part);
-  painter.drawImage(Target.topLeft() + (part.topLeft() - SourceRect.topLeft()), Shown, part);
+  const QRect shownAt(Target.topLeft() + (part.topLeft() - SourceRect.topLeft()), part.size());
+  if (size() == Shown.size()) {
+    painter.drawImage(shownAt.topLeft(), Shown, part);
+    return;
+  }
+  // Scaled to the box: each box pixel shows the surface under its centre, blended with its
+  // neighbours. The pointer is mapped the same way (TMainFormCore::ViewToPaintArea).
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  const double sx = double(width()) / Shown.width(), sy = double(height()) / Shown.height();
+  painter.drawImage(QRectF(shownAt.x() * sx, shownAt.y() * sy, shownAt.width() * sx, shownAt.height() * sy), Shown, part);
 }
 
 namespace {

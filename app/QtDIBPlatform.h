@@ -15,7 +15,8 @@
 namespace plashbox {
 
 // A widget that shows a surface copied to it. Its handle stands for it in Draw; the picture
-// it shows is the surface's memory at the time of the copy, painted at once.
+// it shows is the surface's memory at the time of the copy, painted at once. A box of another
+// size than the surface shows it scaled to the box, smoothly (a tank bigger than the screen).
 class TPaintBox : public QWidget {
   Q_OBJECT
 
@@ -24,13 +25,16 @@ class TPaintBox : public QWidget {
   ~TPaintBox() override;
 
   TDIBHandle Handle() const { return FHandle; }
-  // Paints the w x h block at (SrcX, SrcY) of Source at (X, Y), now.
+  // Paints the w x h block at (SrcX, SrcY) of Source at (X, Y), now; all in the surface's
+  // pixels, which the box's own size scales.
   void Present(const TFastDIB& Source, int X, int Y, int W, int H, int SrcX, int SrcY);
 
  protected:
   void paintEvent(QPaintEvent* Event) override;
 
  private:
+  // The box's pixels for a rectangle of the surface's.
+  QRect OnBox(const QRect& SurfacePart) const;
   TDIBHandle FHandle;
   // What the last copy showed; a repaint asked for by the window system shows it again.
   const TFastDIB* Source = nullptr;

@@ -43,6 +43,7 @@
 #include "frame/ToolReadings.h"
 #include "panels/uProbeControlPanel.h"
 #include "panels/Palette.h"
+#include "panels/Shading.h"
 #include "panels/SpeedButton.h"
 
 namespace plashbox {
@@ -63,6 +64,13 @@ constexpr int ViewStripHeight = 40 + 6;
 const QSize ContentSize(466 + PanelColumnWidth, 506 + ViewStripHeight);
 // The biggest tank "Fill the screen" makes.
 constexpr int MaxFilledWidth = 3840, MaxFilledHeight = 2160;
+// Everything on the page beside the tank's view: left of it and above it the tool bar's
+// margins, round it the frame's border, right of it the panel column, below it the slide's
+// line and the view strip.
+constexpr int FrameBorders = 2 * TMainFormCore::TankBorder;
+const QSize PageAroundTank(TMainFormCore::TankBack.Left + FrameBorders + PanelColumnGap + PanelColumnWidth +
+                               PanelColumnMargin,
+                           TMainFormCore::TankBack.Top + FrameBorders + BottomMargin + ViewStripHeight);
 
 QFrame* MakePanel(QWidget* Parent, const QRect& Geometry, const QColor& Colour, bool Border) {
   auto* panel = new QFrame(Parent);
@@ -114,7 +122,7 @@ TMainForm::TMainForm(const QStringList& Arguments, iMillisecondClock& Clock, QWi
 
   // The frame logic copies its picture to the paint area at the start of every tick.
   FCore->Present = [this](const TFastDIB& Surface) {
-    Surface.Draw(FBox->Handle(), 0, 0, FBox->width(), FBox->height(), 0, 0);
+    Surface.Draw(FBox->Handle(), 0, 0, Surface.Width(), Surface.AbsHeight(), 0, 0);
   };
   // Another scene, an undo or an object added or removed: new panels for what is there now.
   FCore->SceneChanged = [this] {
@@ -143,6 +151,7 @@ TMainForm::TMainForm(const QStringList& Arguments, iMillisecondClock& Clock, QWi
 
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
+  FBox->setFocus();  // the keys go to the tank first, not to a slider
 }
 
 // An animation still recording is not finished: its partial file goes with the recorder.
@@ -187,7 +196,10 @@ void TMainForm::CreateTank() {
   FBox = new TPaintBox(FContent);
   FBox->setObjectName("Box");
   FBox->setMouseTracking(true);
+  // The first stop of Tab; its focus mark is drawn on the frame round it.
+  FBox->setFocusPolicy(Qt::StrongFocus);
   FBox->installEventFilter(this);
+  FTankBack->installEventFilter(this);
 }
 
 // The drip, clear and menu buttons above the tank.
@@ -594,8 +606,18 @@ void TMainForm::CreateMenu() {
     QAction* item = shapes->addAction(DisplayShapeIcon(tag), DisplayShapes[tag].Caption);
     item->setObjectName(names[tag]);
     item->setData(tag);
+    item->setCheckable(true);
     connect(item, &QAction::triggered, this, [this, tag] { ChooseDisplayShape(tag); });
   }
+  // The shape and the size the tank has carry a tick; a size of neither menu (a scene's own)
+  // none.
+  const auto tickSize = [this](QMenu* Menu, const auto& Sizes) {
+    const TRect& box = FCore->Box();
+    for (size_t i = 0; i < std::size(Sizes); ++i)
+      Menu->actions()[qsizetype(i)]->setChecked(!isFullScreen() && Sizes[i].Width == box.Width &&
+                                                 Sizes[i].Height == box.Height);
+  };
+  connect(shapes, &QMenu::aboutToShow, this, [shapes, tickSize] { tickSize(shapes, DisplayShapes); });
   // The scene's refractive map: block, lens or prism, the index kept.
   QMenu* maps = FSlideshowMenu->addMenu("Refractive Map");
   maps->setObjectName("RefractiveMap1");
@@ -630,13 +652,19 @@ void TMainForm::CreateMenu() {
   sizes->setObjectName("TankSize1");
   for (const TDisplayShape& size : TankSizes) {
     QAction* item = sizes->addAction(size.Caption);
+    item->setCheckable(true);
     connect(item, &QAction::triggered, this, [this, size] { ChooseRememberedTankSize(size.Width, size.Height); });
   }
   sizes->addSeparator();
   QAction* fill = sizes->addAction("Fill the screen");
   fill->setShortcut(Qt::Key_F11);  // shown; the window's own key action does it
   fill->setShortcutContext(Qt::WidgetShortcut);
+  fill->setCheckable(true);
   connect(fill, &QAction::triggered, this, [this] { FillTheScreen(true); });
+  connect(sizes, &QMenu::aboutToShow, this, [this, sizes, fill, tickSize] {
+    tickSize(sizes, TankSizes);
+    fill->setChecked(isFullScreen());
+  });
   FSlideshowMenu->addAction("Open Scene...", this, &TMainForm::OpenSceneDialog)->setObjectName("OpenScene1");
   FSlideshowMenu->addAction("Save Scene...", this, &TMainForm::SaveSceneDialog)->setObjectName("SaveScene1");
   FSlideshowMenu->addSeparator();
@@ -649,9 +677,21 @@ QPoint TMainForm::MenuAnchor() const {
   return FContent->mapToGlobal(corner);
 }
 
+void TMainForm::SetViewRoom() {
+  const QScreen* screen = this->screen();
+  if (!screen) return;
+  // The screen's free area (all of it in full screen) less the window system's frame, once it
+  // is known, and the page round the tank.
+  QSize area = isFullScreen() ? screen->geometry().size() : screen->availableGeometry().size();
+  if (!isFullScreen() && windowHandle()) area = area.shrunkBy(windowHandle()->frameMargins());
+  const QSize room = (area - PageAroundTank).expandedTo(QSize(MinTankSide, MinTankSide));
+  FCore->SetViewRoom(room.width(), room.height());
+}
+
 void TMainForm::PlaceBox() {
-  const TRect& box = FCore->Box();
-  FBox->setGeometry(box.Left, box.Top, box.Width, box.Height);
+  SetViewRoom();
+  const TRect& view = FCore->View();
+  FBox->setGeometry(view.Left, view.Top, view.Width, view.Height);
   // The frame behind the tank, and whatever sits at its right or its foot, follow its size.
   const TRect frame = FCore->TankFrame();
   FTankBack->setGeometry(frame.Left, frame.Top, frame.Width, frame.Height);
@@ -709,17 +749,16 @@ void TMainForm::FillTheScreen(bool On) {
   if (On == isFullScreen()) return;
   if (On) {
     FSizeBeforeFill = QSize(FCore->Box().Width, FCore->Box().Height);
-    const QRect screen = this->screen()->geometry();
     // The page of the full screen: the tank takes what the tool bar, the frame and the panel
-    // column leave.
-    const TRect frame = TMainFormCore::TankBack;
-    const int w = screen.width() - frame.Left - 16 - PanelColumnGap - PanelColumnWidth - PanelColumnMargin;
-    const int h = screen.height() - frame.Top - 16 - BottomMargin - ViewStripHeight;
-    ChooseTankSize(std::min(w, MaxFilledWidth), std::min(h, MaxFilledHeight));
+    // column leave, at full size (the room is the whole screen's from here on).
+    const QSize room = this->screen()->geometry().size() - PageAroundTank;
     SetFullScreen(true);
+    ChooseTankSize(std::min(room.width(), MaxFilledWidth), std::min(room.height(), MaxFilledHeight));
   } else {
-    SetFullScreen(false);
+    // The tank and the page shrink first, still in full screen: the window never has the full
+    // screen's size out of it, which a window system would pin to the screen's corner.
     ChooseTankSize(FSizeBeforeFill.width(), FSizeBeforeFill.height());
+    SetFullScreen(false);
   }
 }
 
@@ -820,10 +859,15 @@ bool TMainForm::SaveSceneFile(const QString& FileName) {
 }
 
 void TMainForm::OpenDocument(const std::string& Name) {
+  // A failure may come seconds later, from the desktop's opener; the window may be gone by then.
+  const QPointer<TMainForm> form(this);
+  const auto show = [form](const std::string& Message) {
+    if (form) form->ShowError(QString::fromStdString(PrintableText(Message)));
+  };
   try {
-    ShellOpen(Name);
+    ShellOpen(Name, show);
   } catch (const std::exception& e) {
-    ShowError(QString::fromStdString(PrintableText(e.what())));
+    show(e.what());
   }
 }
 
@@ -883,6 +927,19 @@ void TMainForm::PaintContent() {
   PaintFrame(painter, FPanel2->geometry());
 }
 
+void TMainForm::showEvent(QShowEvent* Event) {
+  QWidget::showEvent(Event);
+  // The window system's frame may be known now, and the window may later go to another screen:
+  // the tank's view is fitted again each time.
+  connect(windowHandle(), &QWindow::screenChanged, this, &TMainForm::FitToScreen, Qt::UniqueConnection);
+  FitToScreen();
+}
+
+void TMainForm::FitToScreen() {
+  PlaceBox();
+  KeepOnScreen();
+}
+
 void TMainForm::resizeEvent(QResizeEvent* Event) {
   QWidget::resizeEvent(Event);
   CentrePage();
@@ -891,12 +948,17 @@ void TMainForm::resizeEvent(QResizeEvent* Event) {
 void TMainForm::SetFullScreen(bool On) {
   if (On == isFullScreen()) return;
   if (On) {
+    FPlaceBeforeFullScreen = geometry().topLeft();
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     showFullScreen();
   } else {
     showNormal();
-    setFixedSize(FContent->size());
+    PlaceBox();  // fixed at the page's size, the tank fitted to the window's room again
+    // Where it was, not the screen's corner where some window systems leave it. The place is
+    // the inside's: the frame, gone in full screen, may come back only later.
+    if (windowHandle()) windowHandle()->setPosition(FPlaceBeforeFullScreen);
+    KeepOnScreen();
   }
 }
 
@@ -906,6 +968,16 @@ bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
     PaintContent();
     return true;
   }
+  if (Watched == FTankBack && type == QEvent::Paint) {
+    // The focus mark round the tank, on the frame's margin.
+    if (FBox->hasFocus()) {
+      QPainter painter(FTankBack);
+      const QRect box(FBox->geometry().translated(-FTankBack->pos()));
+      DrawFocusMark(painter, box.adjusted(-FocusMarkWidth - 1, -FocusMarkWidth - 1, FocusMarkWidth + 1, FocusMarkWidth + 1));
+    }
+    return true;
+  }
+  if (Watched == FBox && (type == QEvent::FocusIn || type == QEvent::FocusOut)) FTankBack->update();
   if (Watched != FBox) {
     WatchPanelGesture(*Event);
     return QWidget::eventFilter(Watched, Event);
@@ -914,14 +986,16 @@ bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
                        type == QEvent::MouseMove || type == QEvent::MouseButtonRelease;
   if (Watched != FBox || !pointer) return QWidget::eventFilter(Watched, Event);
   const auto& e = static_cast<QMouseEvent&>(*Event);
-  const QPoint p = e.position().toPoint();
+  // The pixel of the tank under the pointer, also on a view scaled down.
+  const QPoint at = e.position().toPoint();
+  const auto [x, y] = FCore->ViewToPaintArea(at.x(), at.y());
   if (type == QEvent::MouseMove) {
-    FCore->BoxMouseMove(ShiftOf(e), p.x(), p.y());
+    FCore->BoxMouseMove(ShiftOf(e), x, y);
     if (!FDebugPanel->isHidden()) ShowDataList();
   } else if (type == QEvent::MouseButtonRelease) {
-    FCore->BoxMouseUp(ButtonOf(e), ShiftOf(e), p.x(), p.y());
+    FCore->BoxMouseUp(ButtonOf(e), ShiftOf(e), x, y);
   } else {
-    FCore->BoxMouseDown(ButtonOf(e), ShiftOf(e), p.x(), p.y(), FDripButton->Down());
+    FCore->BoxMouseDown(ButtonOf(e), ShiftOf(e), x, y, FDripButton->Down());
   }
   return true;
 }

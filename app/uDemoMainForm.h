@@ -70,7 +70,7 @@ class TMainForm : public QWidget {
   // The menu's commands, also reached through SlideshowMenu.
   void ChooseDisplayShape(int Tag);
   // The documents open through the desktop; one that cannot is named in a message box with
-  // its full path and what to install.
+  // its full path and what to install, also when the desktop's opener fails only seconds later.
   void OpenHelp();
   void OpenManual();
   // F1: the help page of the selected object's panel.
@@ -81,13 +81,15 @@ class TMainForm : public QWidget {
   void Undo();
   void Redo();
   void DeleteSelected();
-  // Full screen with the window's page centred on it, as it is.
+  // Full screen with the window's page centred on it, as it is; back, the window returns to
+  // where it was.
   void SetFullScreen(bool On);
   // F11 and the Tank Size menu's last item: full screen with a tank as big as the screen
   // allows beside the panel column; F11 again or Esc go back to the size before.
   void FillTheScreen(bool On);
-  // The Tank Size menu: the window grows with the tank. The menu's choice is remembered for
-  // the next start.
+  // The Tank Size menu: the window grows with the tank, up to the screen's free area; a bigger
+  // tank is shown scaled down to fit, its cells and picture at full size. The menu's choice is
+  // remembered for the next start (QSettings: Tank/Width and Tank/Height).
   void ChooseTankSize(int Width, int Height);
   void ChooseRememberedTankSize(int Width, int Height);
   // Where the menu's top-right corner goes, on the screen.
@@ -151,6 +153,7 @@ class TMainForm : public QWidget {
   void Closed();
 
  protected:
+  void showEvent(QShowEvent* Event) override;
   void resizeEvent(QResizeEvent* Event) override;
   void closeEvent(QCloseEvent* Event) override;
   bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -175,8 +178,12 @@ class TMainForm : public QWidget {
   void WatchPanelGesture(const QEvent& Event);
   void EndPanelEdit(bool Merge);
   void OpenDocument(const std::string& Name);
-  // The paint area, the frame behind it, the panel column and the page sized for the tank.
+  // The paint area, the frame behind it, the panel column and the page sized for the tank; a
+  // tank too big for the screen is shown scaled down (SetViewRoom), so that the window and its
+  // panels stay on the screen.
   void PlaceBox();
+  void SetViewRoom();
+  void FitToScreen();
   void CentrePage();
   void KeepOnScreen();
   void ShowSlideName();
@@ -203,6 +210,7 @@ class TMainForm : public QWidget {
   QWidget* FContent = nullptr;  // the page that holds every widget
   QLabel* FSlideLabel = nullptr;
   QSize FSizeBeforeFill{401, 401};
+  QPoint FPlaceBeforeFullScreen;  // of the window's inside, without its frame
   QAction* FUndoAction = nullptr;
   QAction* FRedoAction = nullptr;
   QAction* FDeleteAction = nullptr;

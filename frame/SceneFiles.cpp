@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "frame/FileWriting.h"
 #include "xmlworker/XMLWorker.h"
@@ -25,7 +27,35 @@ TRef<TWaterCollection> LoadScene(const std::string& FileName) {
   return LoadScene(in, FileName);
 }
 
+namespace {
+
+// What a file that is no scene most likely is, told by its first bytes: a picture or a document
+// opened by mistake. Empty when it may be XML, which the reader then judges.
+std::string KindOfForeignFile(std::istream& Stream) {
+  const std::istream::pos_type start = Stream.tellg();
+  if (start == std::istream::pos_type(-1)) return {};
+  char bytes[8] = {};
+  Stream.read(bytes, sizeof bytes);
+  const auto read = size_t(Stream.gcount());
+  Stream.clear();
+  Stream.seekg(start);
+  if (read == 0) return "it is empty";
+  const std::string_view head(bytes, read);
+  static const std::pair<std::string_view, const char*> Signatures[] = {
+      {"\x89PNG\r\n\x1a\n", "it looks like a PNG picture"}, {"\xFF\xD8\xFF", "it looks like a JPEG picture"},
+      {"GIF87a", "it looks like a GIF picture"},           {"GIF89a", "it looks like a GIF picture"},
+      {"%PDF-", "it looks like a PDF document"},           {"PK\x03\x04", "it looks like a ZIP archive"},
+      {"PK\x05\x06", "it looks like a ZIP archive"}};
+  for (const auto& [signature, kind] : Signatures)
+    if (head.starts_with(signature)) return kind;
+  return {};
+}
+
+}  // namespace
+
 TRef<TWaterCollection> LoadScene(std::istream& Stream, const std::string& FileName) {
+  if (const std::string kind = KindOfForeignFile(Stream); !kind.empty())
+    throw TXMLNodeParsingError(FileName + " is not a Plashbox scene file (" + kind + ")");
   // Read into a container of its own: nothing running is touched until the whole file is in.
   // Slides read in hold no cells yet (the collection sizes them), so even a long file costs
   // little before its slides are counted.

@@ -16,8 +16,10 @@ namespace plashbox {
 void SaveScene(TWaterCollection& Collection, const std::string& FileName);
 
 // Reads a collection written by SaveScene. Raises the reader's errors, TXMLNodeError when the
-// file cannot be opened, and TXMLNodeParsingError when it holds no collection or more than one. The classes are
-// found by name in the node registry (RegisterClasses).
+// file cannot be opened, and TXMLNodeParsingError when it holds no collection or more than one,
+// or when its first bytes say it is no scene at all: an empty file, a PNG, JPEG or GIF picture,
+// a PDF document or a ZIP archive ("x.png is not a Plashbox scene file (it looks like a PNG
+// picture)"). The classes are found by name in the node registry (RegisterClasses).
 TRef<TWaterCollection> LoadScene(const std::string& FileName);
 // The same from a stream; FileName names it in every message.
 TRef<TWaterCollection> LoadScene(std::istream& Stream, const std::string& FileName);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <iterator>
 #include <stdexcept>
+#include <tuple>
 
 #include "frame/SceneFiles.h"
 #include "objects/uBarrier.h"
@@ -82,10 +83,7 @@ void TMainFormCore::StartFrames() {
   Hold = false;
 }
 
-void TMainFormCore::SetPaintAreaSize(int32_t Width, int32_t Height) {
-  BoxRect.Width = Width;
-  BoxRect.Height = Height;
-}
+void TMainFormCore::SetPaintAreaSize(int32_t Width, int32_t Height) { PlaceTank(Width, Height); }
 
 void TMainFormCore::BuildScene() {
   const TRef<TWater> water = NewNode<TWater>();
@@ -192,9 +190,42 @@ void TMainFormCore::ChooseTankSize(int32_t Width, int32_t Height) {
 void TMainFormCore::PlaceTank(int32_t Width, int32_t Height) {
   BoxRect.Width = Width;
   BoxRect.Height = Height;
+  std::tie(ViewRect.Width, ViewRect.Height) = FitView(Width, Height, RoomWidth, RoomHeight);
   const TRect frame = TankFrame();
-  BoxRect.Top = frame.Top - (BoxRect.Height - frame.Height) / 2;
-  BoxRect.Left = frame.Left - (BoxRect.Width - frame.Width) / 2;
+  ViewRect.Top = frame.Top - (ViewRect.Height - frame.Height) / 2;
+  ViewRect.Left = frame.Left - (ViewRect.Width - frame.Width) / 2;
+  BoxRect.Left = ViewRect.Left;
+  BoxRect.Top = ViewRect.Top;
+}
+
+std::pair<int32_t, int32_t> TMainFormCore::FitView(int32_t Width, int32_t Height, int32_t RoomWidth,
+                                                   int32_t RoomHeight) {
+  const int64_t w = Width, h = Height;
+  int64_t roomW = RoomWidth > 0 ? RoomWidth : w, roomH = RoomHeight > 0 ? RoomHeight : h;
+  if (w <= roomW && h <= roomH) return {Width, Height};
+  // The side that is shorter of room sets the scale: roomW / w against roomH / h, compared
+  // without division.
+  if (roomW * h <= roomH * w)
+    roomH = roomW * h / w;
+  else
+    roomW = roomH * w / h;
+  return {int32_t(std::max<int64_t>(roomW, 1)), int32_t(std::max<int64_t>(roomH, 1))};
+}
+
+void TMainFormCore::SetViewRoom(int32_t Width, int32_t Height) {
+  RoomWidth = Width;
+  RoomHeight = Height;
+  PlaceTank(BoxRect.Width, BoxRect.Height);
+}
+
+std::pair<int32_t, int32_t> TMainFormCore::ViewToPaintArea(int32_t X, int32_t Y) const {
+  // floor((2 V + 1) * Paint / (2 * View)), rounded down also for a position left of the view.
+  const auto map = [](int32_t V, int32_t Paint, int32_t View) {
+    if (Paint == View) return V;
+    const int64_t n = (2 * int64_t(V) + 1) * Paint, d = 2 * int64_t(View);
+    return int32_t(n >= 0 ? n / d : -((-n + d - 1) / d));
+  };
+  return {map(X, BoxRect.Width, ViewRect.Width), map(Y, BoxRect.Height, ViewRect.Height)};
 }
 
 void TMainFormCore::SaveScene(const std::string& FileName) {
@@ -307,9 +338,46 @@ TBaseControl* TMainFormCore::DeletableSelection() {
   return selected;
 }
 
+namespace {
+
+// The places, in percent of the tank's width, where the tool bar stands a new upright line (a
+// wall, a screen): First, then by turns right and left of it, PlaceStep apart, inside the tank.
+constexpr float PlaceStep = 5;
+std::vector<float> UprightPlaces(float First) {
+  std::vector<float> places{First};
+  for (float offset = PlaceStep; offset < 100; offset += PlaceStep)
+    for (const float place : {First + offset, First - offset})
+      if (place >= PlaceStep && place <= 100 - PlaceStep) places.push_back(place);
+  return places;
+}
+
+// The first of Places where no T stands (both its ends within half a step of it), so that a new
+// one never hides another; with every place taken, the one after the newest T's, so that it
+// leaves at least that one in sight.
+template <class T>
+float FreePlace(TWater& Water, const std::vector<float>& Places) {
+  const auto standsAt = [](const T& Object, float Place) {
+    return std::abs(Object.GetX1Percent() - Place) < PlaceStep / 2 &&
+           std::abs(Object.GetX2Percent() - Place) < PlaceStep / 2;
+  };
+  for (const float place : Places) {
+    bool taken = false;
+    for (T* object : ChildrenOf<T>(Water)) taken = taken || standsAt(*object, place);
+    if (!taken) return place;
+  }
+  T* newest = LastChildOf<T>(Water);
+  const auto at = std::find_if(Places.begin(), Places.end(), [&](float Place) { return standsAt(*newest, Place); });
+  return at == Places.end() || at + 1 == Places.end() ? Places.front() : *(at + 1);
+}
+
+}  // namespace
+
 void TMainFormCore::AddWall() {
+  TWater* water = ActiveWater();
+  if (!water) return;
   const TRef<TBarrier> wall = NewNode<TBarrier>();
   wall->Slits = 2;
+  wall->X1Percent = wall->X2Percent = FreePlace<TBarrier>(*water, UprightPlaces(wall->X1Percent));
   AddObject(wall);
 }
 
@@ -363,7 +431,13 @@ bool TMainFormCore::AddProbe() {
   return true;
 }
 
-void TMainFormCore::AddScreen() { AddObject(NewNode<TIntensityScreen>()); }
+void TMainFormCore::AddScreen() {
+  TWater* water = ActiveWater();
+  if (!water) return;
+  const TRef<TIntensityScreen> screen = NewNode<TIntensityScreen>();
+  screen->X1Percent = screen->X2Percent = FreePlace<TIntensityScreen>(*water, UprightPlaces(screen->X1Percent));
+  AddObject(screen);
+}
 
 bool TMainFormCore::ChooseMap(const TNodeClass& Class) {
   TWater* water = ActiveWater();

@@ -66,13 +66,20 @@ class TBaseControl;
 
 class TMainFormCore {
  public:
-  // The frame behind the paint area, in client pixels; the paint area is centred on it. It is
-  // this size for every tank up to 401 x 401 and grows with a bigger one.
+  // The frame behind the paint area, in client pixels; the tank's view is centred on it. It is
+  // this size for every view up to 401 x 401 and grows with a bigger one.
   static constexpr TRect TankBack{24, 66, 417, 417};
+  // The frame's margin round a tank that outgrows it.
+  static constexpr int32_t TankBorder = 8;
   static constexpr TRect TankBackFor(int32_t Width, int32_t Height) {
-    return {TankBack.Left, TankBack.Top, std::max(TankBack.Width, Width + 16), std::max(TankBack.Height, Height + 16)};
+    return {TankBack.Left, TankBack.Top, std::max(TankBack.Width, Width + 2 * TankBorder),
+            std::max(TankBack.Height, Height + 2 * TankBorder)};
   }
-  TRect TankFrame() const { return TankBackFor(BoxRect.Width, BoxRect.Height); }
+  TRect TankFrame() const { return TankBackFor(ViewRect.Width, ViewRect.Height); }
+  // The tank's view when a tank of Width x Height must fit within Room (a side of 0 or less: no
+  // bound): the tank itself when it fits, else scaled down to the largest size that does with
+  // its shape kept (whole pixels, rounded down; never below one pixel a side).
+  static std::pair<int32_t, int32_t> FitView(int32_t Width, int32_t Height, int32_t RoomWidth, int32_t RoomHeight);
 
   explicit TMainFormCore(iMillisecondClock& Clock = SteadyMillisecondClock());
 
@@ -117,6 +124,10 @@ class TMainFormCore {
   // Any size, each side taken into MinTankSide .. MaxTankSide; the objects keep their percent
   // positions, the waves are lost.
   void ChooseTankSize(int32_t Width, int32_t Height);
+  // The room the front end has for the tank's view (a side of 0 or less: no bound, the start):
+  // a bigger tank is shown scaled down to fit (FitView), so that the window never outgrows the
+  // screen, while its cells and its picture keep their size.
+  void SetViewRoom(int32_t Width, int32_t Height);
   // A scene that says what size it was saved at runs at that size (the driver's --size wins
   // over it when given).
   bool AdoptSceneSize = true;
@@ -145,7 +156,9 @@ class TMainFormCore {
   bool Redo();
   // Adds an object to the active water as one edit.
   void AddObject(const TRef<TBaseWaterObject>& Object);
-  // The tool bar's wall: upright across the tank at 40 % of its width, with two slits.
+  // The tool bar's wall: upright across the tank at 40 % of its width, with two slits. Where a
+  // wall stands already, the next free place 5 % of the width to the right, then to the left,
+  // and so on: a new wall never hides one already there (nor, with every place taken, the last).
   void AddWall();
   // The active water's picture: the waves or their time-averaged intensity, in one of the
   // colour schemes. Each change is one edit (or part of the one open).
@@ -157,7 +170,8 @@ class TMainFormCore {
   // edit); refused (false) while the water holds MaxProbes probes.
   bool AddProbe();
   bool CanAddProbe();
-  // The tool bar's screen: upright near the right-hand side (one edit).
+  // The tool bar's screen: upright near the right-hand side at 85 % of the width, or at the next
+  // free place as for a wall (one edit).
   void AddScreen();
   // The active water's map made anew of Class (one of the map class list), in its place, with
   // its index and centre kept; one edit. False when the water has no map or it is of Class.
@@ -181,7 +195,17 @@ class TMainFormCore {
   void BoxMouseMove(TShiftState Shift, int32_t X, int32_t Y);
   void BoxMouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
 
+  // The paint area: the tank's size in cells and pixels, at the view's corner on the page.
   const TRect& Box() const { return BoxRect; }
+  // The tank's view on the page: the paint area, or less where the room is smaller; the frame
+  // behind the tank is centred on it. Pointer positions on the view reach the tank through
+  // ViewToPaintArea.
+  const TRect& View() const { return ViewRect; }
+  bool ViewScaled() const { return ViewRect.Width != BoxRect.Width || ViewRect.Height != BoxRect.Height; }
+  // The paint-area pixel under the centre of the view's pixel (X, Y): the same pixel when the
+  // view is not scaled, else floor((X + 1/2) * paint width / view width), and so for Y, in
+  // integers; positions off the view (a drag past its edge) follow the same line.
+  std::pair<int32_t, int32_t> ViewToPaintArea(int32_t X, int32_t Y) const;
   TFastDIB& GetSurface() { return Surface; }
   TWaterCollection* GetSlideshow() const { return Slideshow.get(); }
   const TNameValueRows& DataList() const { return Rows; }
@@ -211,7 +235,7 @@ class TMainFormCore {
   void Settle();
   // An undo, or with Forward a redo, as Undo and Redo describe.
   bool StepHistory(bool Forward);
-  // The box of that size, centred on the frame behind it; the surface follows.
+  // The box of that size and its view, centred on the frame behind it; the surface follows.
   void PlaceTank(int32_t Width, int32_t Height);
   TBaseControl* DeletableSelection();
   // Change applied to the active water as an edit named Text, unless an edit is open already.
@@ -219,6 +243,8 @@ class TMainFormCore {
 
   iMillisecondClock& Clock;
   TRect BoxRect{32, 74, 401, 401};
+  TRect ViewRect = BoxRect;
+  int32_t RoomWidth = 0, RoomHeight = 0;
   TFastDIB Surface;
   TRef<TWaterCollection> Slideshow;
   TRef<TSceneHistory> History;

@@ -1,7 +1,6 @@
 #include "panels/CustomTrackBar.h"
 
 #include <QPainter>
-#include <QStyleOptionFocusRect>
 #include <QStyleOptionSlider>
 #include <algorithm>
 
@@ -105,22 +104,17 @@ void TCustomTrackBar::paintEvent(QPaintEvent*) {
   Painter.setBrush(Qt::NoBrush);
   Painter.setPen(QPen(palette().color(backgroundRole()), 1));
   Painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  // The keys move the thumb: the bar that takes them says so plainly.
+  if (hasFocus()) DrawFocusMark(Painter, rect());
 }
 
 void TCustomTrackBar::DrawChannel(QPainter& Painter, const QStyleOptionSlider& Option) {
   QRect Channel = style()->subControlRect(QStyle::CC_Slider, &Option, QStyle::SC_SliderGroove, this);
   if (!OwnerDrew(tbiChannel, Channel, Option.state)) Painter.fillRect(Channel, FChannelColor);
-  // The sunken frames and the focus belong to the bar, whoever filled the channel.
+  // The sunken frames belong to the bar, whoever filled the channel.
   const TColorShades Back = ShadesOf(palette().color(backgroundRole()));
   Channel = Frame3D(Painter, Channel, Back.Dark, Back.Light);
-  Channel = Frame3D(Painter, Channel, Back.Half, Back.VeryLight);
-  if (hasFocus()) {
-    QStyleOptionFocusRect Focus;
-    Focus.initFrom(this);
-    Focus.rect = Channel;
-    Focus.backgroundColor = FChannelColor;
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &Focus, &Painter, this);
-  }
+  Frame3D(Painter, Channel, Back.Half, Back.VeryLight);
 }
 
 void TCustomTrackBar::DrawThumb(QPainter& Painter, const QStyleOptionSlider& Option) {

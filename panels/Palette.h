@@ -17,6 +17,9 @@ inline const QColor WaterBlue(52, 120, 196);
 inline const QColor RecordingRed(214, 40, 40);
 // The background of the control panels and of the panel column.
 inline const QColor PanelColour(0xF7, 0xF7, 0xF7);
+// The ring round the control, or the tank, that has the keyboard's focus: an orange that no
+// control, picture or selection rim of the program uses.
+inline const QColor FocusColour(255, 128, 0);
 // The grey of captions that are switched off, of sliders' thumbs and of drawn lines.
 inline const QColor MidGrey(0x80, 0x80, 0x80);
 // The splash window's ground and the track bars' thumb.

@@ -32,4 +32,9 @@ TColorShades ShadesOf(const QColor& Base);
 // corners). Returns Rect shrunk by one pixel on each side.
 QRect Frame3D(QPainter& Canvas, const QRect& Rect, const QColor& TopLeft, const QColor& BottomRight);
 
+// The mark of the keyboard's focus on the program's own controls and round the tank: a ring
+// FocusMarkWidth pixels wide in FocusColour just inside Rect.
+inline constexpr int FocusMarkWidth = 2;
+void DrawFocusMark(QPainter& Canvas, const QRect& Rect);
+
 }  // namespace plashbox

@@ -6,6 +6,7 @@
 #include <QEnterEvent>
 #include <QFontMetrics>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
@@ -70,6 +71,8 @@ TCustomSpeedButton::TCustomSpeedButton(QWidget* Parent) : QWidget(Parent) {
   resize(22, 23);
   // Moves without a held button drive the hot tracking.
   setMouseTracking(true);
+  // Tab reaches it; a click leaves the focus where it was (in the tank, say).
+  setFocusPolicy(Qt::TabFocus);
   FGlyph.OnChange = [this] { update(); };
 }
 
@@ -204,7 +207,34 @@ void TCustomSpeedButton::UpdateTracking(QPointF GlobalPos) {
   update();
 }
 
+namespace {
+bool PressesAButton(const QKeyEvent& Event) {
+  const int key = Event.key();
+  return (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
+         (Event.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+}  // namespace
+
+void TCustomSpeedButton::keyPressEvent(QKeyEvent* Event) {
+  if (!PressesAButton(*Event) || !isEnabled()) {
+    QWidget::keyPressEvent(Event);
+    return;
+  }
+  if (Event->isAutoRepeat()) return;
+  // As a click that ends inside: a latching button changes its state, then the click fires.
+  if (FGroupIndex != 0) SetDown(!FDown);
+  update();
+  Click();
+}
+
 bool TCustomSpeedButton::event(QEvent* Event) {
+  // The key that presses the focused button is the button's, not a window shortcut's (Space
+  // pauses the tank everywhere else).
+  if (Event->type() == QEvent::ShortcutOverride && hasFocus() && isEnabled() &&
+      PressesAButton(*static_cast<QKeyEvent*>(Event))) {
+    Event->accept();
+    return true;
+  }
   if (Event->type() == QEvent::Shortcut) {
     auto* Shortcut = static_cast<QShortcutEvent*>(Event);
     if (ShortcutId != 0 && Shortcut->shortcutId() == ShortcutId) {
@@ -373,6 +403,7 @@ void TCustomSpeedButton::paintEvent(QPaintEvent*) {
     Painter.drawImage(Place.GlyphPos, Picture);
   }
   if (!FCaption.isEmpty()) DrawCaption(Painter, Place.TextBounds, Shades);
+  if (hasFocus()) DrawFocusMark(Painter, rect());
 }
 
 void TCustomSpeedButton::DrawCaption(QPainter& Painter, const QRect& Bounds, const TColorShades& Shades) {

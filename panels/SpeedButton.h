@@ -17,6 +17,7 @@
 #include "panels/ButtonLayout.h"
 
 class QAction;
+class QKeyEvent;
 class QMouseEvent;
 
 namespace plashbox {
@@ -115,6 +116,8 @@ class TCustomSpeedButton : public QWidget {
   void enterEvent(QEnterEvent* Event) override;
   void leaveEvent(QEvent* Event) override;
   void changeEvent(QEvent* Event) override;
+  // Reached with Tab, the button is pressed by Space, Enter or Return as by a click.
+  void keyPressEvent(QKeyEvent* Event) override;
 
  private:
   friend class TSpeedButtonActionLink;

@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QTest>
 
+#include <QFile>
+#include <QProcess>
 #include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -37,6 +39,7 @@
 #include "panels/uGeneralExciterControlPanel.h"
 #include "panels/uWaterViewPanel.h"
 #include "panels/CustomTrackBar.h"
+#include "panels/Palette.h"
 #include "app/QtDIBPlatform.h"
 #include "sim/WorkerPool.h"
 #include "app/uDemoMainForm.h"
@@ -476,6 +479,83 @@ TEST_F(MainForm, HelpOpensAsHtmlAndSaysWhatToInstallWhenNothingOpensIt) {
   EXPECT_TRUE(errors[0].contains("Install a PDF viewer"));
 }
 
+// The desktop's opener may start and fail a moment later (Chromium run as root, xdg-open's "no
+// method available" for the PDF): the message comes then, with the document's path and the
+// opener's complaint, and the window does not wait for it meanwhile. An opener that succeeds
+// says nothing.
+TEST_F(MainForm, AnOpenerThatFailsLaterIsReportedWithTheDocumentsPath) {
+  SetShellOpen({});
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir(dir.path()).mkpath("bin") && QDir(dir.path()).mkpath("help"));
+  const QString opener = dir.filePath("bin/xdg-open");
+  std::ofstream(opener.toStdString()) << "#!/bin/sh\n"
+                                         "case \"$1\" in *index.html*) exit 0;; esac\n"
+                                         "echo \"xdg-open: no method available for opening '$1'\" >&2\n"
+                                         "exit 3\n";
+  QFile(opener).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  std::ofstream(dir.filePath("Plashbox Manual.pdf").toStdString()) << "%PDF-1.4";
+  std::ofstream(dir.filePath("help/index.html").toStdString()) << "<html></html>";
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", dir.filePath("bin").toLocal8Bit() + ":" + path);
+  const QString previous = QDir::currentPath();
+  QDir::setCurrent(dir.path());
+
+  auto form = Make();
+  std::vector<QString> errors;
+  form->ShowError = [&](const QString& Message) { errors.push_back(Message); };
+  form->OpenManual();
+  EXPECT_TRUE(errors.empty()) << "nothing waits for the opener";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !errors.empty(); }, 10000));
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_TRUE(errors[0].contains(QDir::toNativeSeparators(QDir::current().absoluteFilePath("Plashbox Manual.pdf"))))
+      << errors[0].toStdString();
+  EXPECT_TRUE(errors[0].contains("no method available")) << "the opener's own words";
+  EXPECT_TRUE(errors[0].contains("Install a PDF viewer"));
+  form->OpenHelp();
+  EXPECT_TRUE(QTest::qWaitFor([] { return QCoreApplication::instance()->findChildren<QProcess*>().isEmpty(); }, 10000))
+      << "the opener ended and was freed";
+  QApplication::processEvents();
+  EXPECT_EQ(errors.size(), 1u) << "the help opened";
+
+  QDir::setCurrent(previous);
+  qputenv("PATH", path);
+}
+
+// The keys go to the tank first. Whichever of the program's own controls has the focus, the
+// tank among them, wears an orange ring; Tab moves it on, and Space presses the button it is on.
+TEST_F(MainForm, TheFocusIsMarkedOnTheTankAndOnEveryControl) {
+  auto form = Make();
+  form->show();
+  QApplication::setActiveWindow(form.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  EXPECT_EQ(QApplication::focusWidget(), &form->Box()) << "not the brightness slider";
+  const auto ringed = [](QWidget& Widget, QPoint At) { return Widget.grab().toImage().pixelColor(At) == FocusColour; };
+  QWidget& page = *form->findChild<QWidget*>("Content");
+  const QPoint besideTheTank = form->Box().geometry().topLeft() + QPoint(-3, 40);
+  EXPECT_TRUE(ringed(page, besideTheTank)) << "round the tank, on its frame";
+  EXPECT_FALSE(ringed(form->DripButton(), QPoint(0, 15)));
+
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), &form->DripButton()) << "on to the tool bar";
+  EXPECT_FALSE(ringed(page, besideTheTank));
+  EXPECT_TRUE(ringed(form->DripButton(), QPoint(0, 15)));
+  EXPECT_TRUE(ringed(form->DripButton(), QPoint(form->DripButton().width() - 1, 15)));
+  QTest::keyClick(&form->DripButton(), Qt::Key_Space);
+  EXPECT_TRUE(form->DripButton().Down()) << "Space presses the button with the focus";
+  EXPECT_FALSE(form->Core().Paused()) << "and does not pause as well";
+  QTest::keyClick(&form->DripButton(), Qt::Key_Return);
+  EXPECT_FALSE(form->DripButton().Down());
+
+  auto* brightness = form->findChild<TCustomTrackBar*>("BrightnessBar");
+  ASSERT_NE(brightness, nullptr);
+  const QPoint edge(0, brightness->height() / 2);
+  EXPECT_FALSE(ringed(*brightness, edge));
+  brightness->setFocus(Qt::TabFocusReason);
+  EXPECT_TRUE(ringed(*brightness, edge)) << "a slider the arrow keys move says so";
+  QTest::mouseClick(&form->Box(), Qt::LeftButton, {}, QPoint(390, 390));
+  EXPECT_EQ(QApplication::focusWidget(), &form->Box()) << "a click in the tank takes the focus back";
+}
+
 TEST_F(MainForm, EveryShortcutReachesItsAction) {
   auto form = Make();
   form->show();
@@ -599,6 +679,9 @@ TEST_F(MainForm, F11FillsTheScreenAndEscapeGoesBack) {
   form->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   const QSize normal = form->size();
+  const QPoint place = form->screen()->availableGeometry().topLeft() + QPoint(40, 30);
+  form->move(place);
+  QApplication::processEvents();
   QTest::keyClick(form.get(), Qt::Key_F11);
   EXPECT_TRUE(form->windowState() & Qt::WindowFullScreen);
   QApplication::processEvents();
@@ -609,39 +692,85 @@ TEST_F(MainForm, F11FillsTheScreenAndEscapeGoesBack) {
   EXPECT_EQ(form->Core().Box().Width, screen.width() - 24 - 16 - 17 - 208);
   EXPECT_EQ(form->Core().ActiveWater()->GridHeight(), screen.height() - 66 - 16 - 23 - 46);
   EXPECT_EQ(form->Box().mapTo(page, QPoint(0, 0)), QPoint(32, 74));
+  form->move(form->screen()->geometry().topLeft());  // where a full screen is
+  QApplication::processEvents();
   QTest::keyClick(form.get(), Qt::Key_Escape);
   EXPECT_FALSE(form->windowState() & Qt::WindowFullScreen);
   QApplication::processEvents();
   EXPECT_EQ(form->Core().Box().Width, 401) << "the size before";
   EXPECT_EQ(form->size(), normal);
   EXPECT_EQ(form->minimumSize(), normal) << "fixed again";
+  EXPECT_EQ(form->pos(), place) << "where it was, not the screen's corner";
 }
 
-TEST_F(MainForm, BigTanksGrowTheWindowAndAreRemembered) {
+// A tank bigger than the screen (1920 x 1080 on Qt's offscreen screen of 800 x 800) is shown
+// scaled down, so that the window, its panels and the view strip stay on the screen; the cells
+// and the picture keep the tank's size, a pointer reaches the pixel under it, and the size is
+// remembered for the next start, which fits it the same way.
+TEST_F(MainForm, BigTanksAreScaledDownToTheScreenAndRemembered) {
   QSettings().clear();
+  const auto fitsTheScreen = [](TMainForm& Form) {
+    const QRect area = Form.screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(Form.frameGeometry())) << "the window on the screen";
+    for (QWidget* part : {Form.SourcePanel()->parentWidget(), Form.MapPanel()->parentWidget(),
+                          static_cast<QWidget*>(Form.findChild<TWaterViewCP*>("ViewPanel"))})
+      EXPECT_TRUE(Form.rect().contains(QRect(part->mapTo(&Form, QPoint(0, 0)), part->size())))
+          << part->objectName().toStdString() << ": every panel inside the window";
+  };
   {
     auto form = Make();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    const QRect area = form->screen()->availableGeometry();
+    ASSERT_LT(area.width(), 1920 + 265) << "a screen smaller than the tank";
     QMenu* sizes = form->SlideshowMenu().findChild<QMenu*>("TankSize1");
     ASSERT_NE(sizes, nullptr);
     ASSERT_EQ(sizes->actions().size(), 6);
     EXPECT_EQ(sizes->actions()[5]->text(), "Fill the screen");
     sizes->actions()[3]->trigger();  // 1920 x 1080
-    EXPECT_EQ(form->Box().geometry(), QRect(32, 74, 1920, 1080));
-    EXPECT_EQ(form->size(), QSize(24 + 1936 + 17 + 208, 66 + 1096 + 23 + 46));
-    EXPECT_EQ(form->SourcePanel()->parentWidget()->x(), 24 + 1936 + 17) << "the panels stay beside the tank";
-    EXPECT_EQ(form->ShowDebugPanelButton().pos(), QPoint(24 + 1936 + 2, 66 + 1096));
+    QApplication::processEvents();
     TWater& water = *form->Core().ActiveWater();
-    EXPECT_EQ(water.GridWidth(), 1920);
+    EXPECT_EQ(water.GridWidth(), 1920) << "the tank keeps its cells";
+    EXPECT_EQ(water.GridHeight(), 1080);
+    EXPECT_EQ(form->Core().GetSurface().Width(), 1920);
+    const QRect view = form->Box().geometry();
+    EXPECT_EQ(form->frameGeometry().width(), area.width()) << "as wide as the screen allows";
+    EXPECT_EQ(view.width(), form->width() - 265);
+    EXPECT_EQ(view.height(), view.width() * 1080 / 1920) << "its shape kept";
+    EXPECT_EQ(view.left(), 32);
+    fitsTheScreen(*form);
+    EXPECT_EQ(form->SourcePanel()->parentWidget()->x(), 24 + view.width() + 16 + 17) << "beside the view";
     auto* block = LastChildOf<TBlockRIMapper>(water);
     EXPECT_NEAR(block->BlockWidth, 1920 * 0.4, 1) << "objects keep their share of the tank";
     form->Tick();
-    // The picture fills the paint area: the middle of the block is the block's tint.
-    const QColor middle = Shown(*form, 960, 540);
-    EXPECT_GT(middle.red(), middle.green());
+    form->Tick();
+    // The whole picture in the view: the block's tint in the middle, open water near the right.
+    const QColor middle = Shown(*form, view.width() / 2, view.height() / 2);
+    EXPECT_GT(middle.red(), middle.green() + 20);
+    EXPECT_EQ(Shown(*form, view.width() - 10, view.height() / 2), QColor(128, 128, 128));
+
+    // The source's handle, pressed where the view shows it, is taken and dragged in tank pixels.
+    auto* source = LastChildOf<TGeneralExciter>(water);
+    const QPoint handle(source->X3 * view.width() / 1920, (1079 - source->Y3) * view.height() / 1080);
+    EXPECT_LE(std::abs(form->Core().ViewToPaintArea(handle.x(), handle.y()).first - source->X3), 2);
+    QTest::mousePress(&form->Box(), Qt::LeftButton, {}, handle);
+    EXPECT_TRUE(water.IsGrabbed()) << "the press reaches the handle";
+    const QPoint lower = handle + QPoint(0, 100);
+    QMouseEvent move(QEvent::MouseMove, QPointF(lower), form->Box().mapToGlobal(QPointF(lower)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&form->Box(), &move);
+    ASSERT_TRUE(source->GrabbedP3) << "the beam's handle";
+    QTest::mouseRelease(&form->Box(), Qt::LeftButton, {}, lower);
+    EXPECT_EQ(1079 - source->Y3, form->Core().ViewToPaintArea(lower.x(), lower.y()).second)
+        << "the handle went to the tank's pixel under the pointer";
   }
   auto again = Make();
+  again->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(again.get()));
   EXPECT_EQ(again->Core().Box().Width, 1920) << "the size chosen last time";
   EXPECT_EQ(again->Core().ActiveWater()->GridHeight(), 1080);
+  EXPECT_TRUE(again->Core().ViewScaled());
+  fitsTheScreen(*again);
   QSettings().clear();
 }
 
@@ -657,8 +786,32 @@ TEST_F(MainForm, AWindowGrownPastTheScreenMovesBackOntoIt) {
   EXPECT_EQ(form->pos(), QPoint(area.left() + 40, area.top() + 30)) << "a window that fits stays where it is";
   form->ChooseTankSize(1201, 801);
   QApplication::processEvents();
-  EXPECT_GT(form->frameGeometry().width(), area.width());
-  EXPECT_EQ(form->frameGeometry().topLeft(), area.topLeft()) << "bigger than the screen: its corner on it";
+  EXPECT_TRUE(area.contains(form->frameGeometry())) << "grown, it moved back onto the screen";
+  QSettings().clear();
+}
+
+// The Tank Size and Display Shape menus tick what the tank has; a size of neither none.
+TEST_F(MainForm, TheSizeMenusTickTheTanksSize) {
+  auto form = Make();
+  QMenu* sizes = form->SlideshowMenu().findChild<QMenu*>("TankSize1");
+  QMenu* shapes = form->SlideshowMenu().findChild<QMenu*>("DisplayShape1");
+  ASSERT_NE(sizes, nullptr);
+  ASSERT_NE(shapes, nullptr);
+  const auto ticked = [](QMenu* Menu) {
+    emit Menu->aboutToShow();
+    QStringList names;
+    for (QAction* a : Menu->actions())
+      if (a->isChecked()) names << a->text();
+    return names.join(",");
+  };
+  EXPECT_EQ(ticked(sizes), "401 x 401");
+  EXPECT_EQ(ticked(shapes), "Normal");
+  sizes->actions()[1]->trigger();
+  EXPECT_EQ(ticked(sizes), "801 x 801");
+  EXPECT_EQ(ticked(shapes), "");
+  shapes->actions()[2]->trigger();
+  EXPECT_EQ(ticked(sizes), "");
+  EXPECT_EQ(ticked(shapes), "Long and thin");
   QSettings().clear();
 }
 

@@ -191,6 +191,12 @@ TEST_F(Cli, ABrokenSceneFileIsRefusedWithTheReadersMessage) {
   run = Run("--scene " + Path("missing.xml"));
   EXPECT_EQ(run.Status, 2);
   EXPECT_EQ(std::count(run.Output.begin(), run.Output.end(), '\n'), 1) << run.Output;
+  // A picture opened as a scene is named for what it is.
+  std::ofstream(Path("tank.png"), std::ios::binary) << "\x89PNG\r\n\x1a\n";
+  run = Run("--scene " + Path("tank.png"));
+  EXPECT_EQ(run.Status, 2);
+  EXPECT_NE(run.Output.find("tank.png is not a Plashbox scene file (it looks like a PNG picture)"), std::string::npos)
+      << run.Output;
 }
 
 TEST_F(Cli, HelpListsEveryOption) {

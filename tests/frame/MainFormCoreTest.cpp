@@ -236,6 +236,51 @@ TEST_F(MainFormCore, BigTanksGrowTheFrameAndKeepTheObjectsWhereTheyWere) {
   EXPECT_EQ(form.Box().Height, MaxTankSide);
 }
 
+// A tank bigger than the room the window has (a 1920 x 1080 tank on a 1600 x 1200 screen) is
+// shown scaled down with its shape kept; its cells and picture keep their size, and a pointer
+// on the view reaches the paint-area pixel under it.
+TEST_F(MainFormCore, ATankBiggerThanTheRoomIsShownScaledDownAndPointedAtExactly) {
+  using TSize = std::pair<int32_t, int32_t>;
+  EXPECT_EQ(TMainFormCore::FitView(1920, 1080, 1335, 1019), TSize(1335, 750)) << "the width sets the scale";
+  EXPECT_EQ(TMainFormCore::FitView(1200, 1200, 1000, 500), TSize(500, 500)) << "the height sets it";
+  EXPECT_EQ(TMainFormCore::FitView(401, 401, 1335, 1019), TSize(401, 401)) << "a tank that fits as it is";
+  EXPECT_EQ(TMainFormCore::FitView(1920, 1080, 0, 0), TSize(1920, 1080)) << "no bound";
+  EXPECT_EQ(TMainFormCore::FitView(8192, 12, 100, 100), TSize(100, 1)) << "never below a pixel";
+
+  TMainFormCore form(Clock);
+  form.Create();
+  form.SetViewRoom(1335, 1019);
+  EXPECT_FALSE(form.ViewScaled());
+  form.ChooseTankSize(1920, 1080);
+  EXPECT_TRUE(form.ViewScaled());
+  EXPECT_EQ(form.View(), (TRect{32, 74, 1335, 750}));
+  EXPECT_EQ(form.Box(), (TRect{32, 74, 1920, 1080}));
+  EXPECT_EQ(form.TankFrame(), (TRect{24, 66, 1335 + 16, 750 + 16})) << "the frame follows the view";
+  EXPECT_EQ(form.ActiveWater()->GridWidth(), 1920);
+  EXPECT_EQ(form.GetSurface().Width(), 1920);
+  EXPECT_EQ(form.ViewToPaintArea(0, 0), TSize(0, 0));
+  EXPECT_EQ(form.ViewToPaintArea(1334, 749), TSize(1919, 1079));
+  // Every view pixel reaches the pixel under its centre, one or two paint pixels on from the last.
+  for (int32_t v = 0; v < 1335; ++v) {
+    const int32_t x = form.ViewToPaintArea(v, 0).first;
+    ASSERT_LE(double(x), (v + 0.5) * 1920 / 1335) << v;
+    ASSERT_GT(double(x + 1), (v + 0.5) * 1920 / 1335) << v;
+  }
+  EXPECT_EQ(form.ViewToPaintArea(-1, 750), TSize(-1, 1080)) << "a drag past the edges goes on alike";
+
+  // Halved exactly: the lower right of each two-by-two block (its centre rounds that way).
+  form.ChooseTankSize(2670, 1500);
+  EXPECT_EQ(form.View(), (TRect{32, 74, 1335, 750}));
+  EXPECT_EQ(form.ViewToPaintArea(10, 20), TSize(21, 41));
+  EXPECT_EQ(form.ViewToPaintArea(-3, -1), TSize(-5, -1));
+
+  // With room enough again the view is the tank and a pointer reaches the same pixel.
+  form.SetViewRoom(4000, 4000);
+  EXPECT_FALSE(form.ViewScaled());
+  EXPECT_EQ(form.View(), form.Box());
+  EXPECT_EQ(form.ViewToPaintArea(123, 456), TSize(123, 456));
+}
+
 TEST_F(MainFormCore, AScenePlaysAtTheSizeItWasSavedAt) {
   TMainFormCore saved(Clock);
   saved.Create();

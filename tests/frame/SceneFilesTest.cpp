@@ -27,9 +27,12 @@ std::vector<std::pair<std::string, std::string>> Values(TBasicXMLNode& Object) {
 }
 
 // A slideshow of two slides, the second one active.
+std::string WriteTwoSlidesText() {
+  return "<TSlideshow ActiveID=\"2\"><TWater UniqueID=\"1\"/><TWater UniqueID=\"2\"/></TSlideshow>";
+}
 std::string WriteTwoSlides(const fs::path& Dir) {
   const std::string file = (Dir / "two.xml").string();
-  std::ofstream(file) << "<TSlideshow ActiveID=\"2\"><TWater UniqueID=\"1\"/><TWater UniqueID=\"2\"/></TSlideshow>";
+  std::ofstream(file) << WriteTwoSlidesText();
   return file;
 }
 
@@ -121,6 +124,45 @@ TEST_F(SceneFiles, FilesThatAreNoScenesAreRefused) {
   for (const auto& entry : fs::directory_iterator(dir)) files += entry.is_regular_file();
   EXPECT_EQ(files, 3u) << "water, cut, kept and nothing else";
   fs::remove_all(dir);
+}
+
+// A picture, a document or an empty file opened as a scene by mistake is named for what it
+// looks like, not by the XML reader's complaint about its first byte; real XML keeps the
+// reader's own message.
+TEST_F(SceneFiles, FilesOfAnotherKindAreNamedForWhatTheyLookLike) {
+  const std::pair<std::string, const char*> files[] = {
+      {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "it looks like a PNG picture"},
+      {"\xFF\xD8\xFF\xE0\0\x10JFIF", "it looks like a JPEG picture"},
+      {"GIF89a\x01\0\x01\0", "it looks like a GIF picture"},
+      {"GIF87a", "it looks like a GIF picture"},
+      {"%PDF-1.7\n%\xE2\xE3", "it looks like a PDF document"},
+      {"PK\x03\x04\x14\0", "it looks like a ZIP archive"},
+      {"", "it is empty"}};
+  for (const auto& [bytes, kind] : files) {
+    std::istringstream in(bytes);
+    try {
+      LoadScene(in, "lesson.png");
+      ADD_FAILURE() << kind;
+    } catch (const TXMLNodeParsingError& e) {
+      EXPECT_EQ(std::string(e.what()), std::string("lesson.png is not a Plashbox scene file (") + kind + ")");
+    }
+  }
+  for (const char* text : {"<TSlideshow ActiveID=\"3\"><TWater Exposure=\"2", "PNG, but as text", " \x89"}) {
+    std::istringstream in(text);
+    try {
+      LoadScene(in, "text.xml");
+      ADD_FAILURE() << text;
+    } catch (const std::exception& e) {
+      EXPECT_EQ(std::string(e.what()).find("not a Plashbox scene file"), std::string::npos) << e.what();
+    }
+  }
+  // From a file too, read from its start after the look at its first bytes.
+  const fs::path file = fs::temp_directory_path() / ("plashbox-picture-" + std::to_string(::getpid()) + ".xml");
+  std::ofstream(file, std::ios::binary) << "\x89PNG\r\n\x1a\n";
+  EXPECT_THROW(LoadScene(file.string()), TXMLNodeParsingError);
+  fs::remove(file);
+  std::istringstream two(WriteTwoSlidesText());
+  EXPECT_EQ(LoadScene(two, "two.xml")->SlideCount(), 2) << "a scene is read whole after the look";
 }
 
 TEST_F(SceneFiles, ScenesTooLargeForTheMachineAreRefusedBeforeTheyTakeIt) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "frame/uDemoMainFormCore.h"
 #include "grid/Rounding.h"
 #include "objects/UniqueIDs.h"
+#include "objects/uBarrier.h"
 #include "objects/uBlockRIMapper.h"
 #include "objects/uIntensityScreen.h"
 #include "objects/uProbe.h"
@@ -410,6 +412,49 @@ TEST_F(SceneHistory, ProbesAreSampledOnceAStepAtEverySpeedAndReadInHertzOfIt) {
   EXPECT_EQ(PhaseText(TProbeReport{}), "");
   TProbeReading unknown;
   EXPECT_EQ(ProbeReadingText(unknown), "- steps, - Hz, p-p 0");
+}
+
+}  // namespace
+
+namespace {
+
+// W pressed again and again, and the screen button: each new one stands clear of the ones there,
+// so none hides under another; with every place taken, at least clear of the last one.
+TEST_F(SceneHistory, NewWallsAndScreensStandClearOfTheOnesThere) {
+  // The cell of a percent of the tank's width.
+  const auto cell = [&](float Percent) { return Source().PercentToGridX(Percent); };
+  std::vector<int32_t> places;
+  for (int i = 0; i < 25; ++i) {
+    Core.AddWall();
+    places.push_back(LastChildOf<TBarrier>(Water())->X1);
+    EXPECT_EQ(LastChildOf<TBarrier>(Water())->X2, places.back()) << "upright";
+  }
+  EXPECT_EQ(places[0], cell(40)) << "the first where it always was";
+  EXPECT_EQ(places[1], cell(45));
+  EXPECT_EQ(places[2], cell(35));
+  const std::set<int32_t> distinct(places.begin(), places.begin() + 19);
+  EXPECT_EQ(distinct.size(), 19u) << "nineteen places across the tank, five per cent apart";
+  for (size_t i = 1; i < places.size(); ++i) EXPECT_NE(places[i], places[i - 1]) << i;
+  for (const int32_t x : places) {
+    EXPECT_GE(x, cell(5));
+    EXPECT_LE(x, cell(95));
+  }
+  // A place left free is taken again by the next one.
+  std::vector<TBarrier*> walls;
+  for (TBarrier* wall : ChildrenOf<TBarrier>(Water())) walls.push_back(wall);
+  walls[10]->Select(false);  // the only one at its place (the six after the nineteenth stand at the first six)
+  ASSERT_TRUE(Core.DeleteSelected());
+  Core.AddWall();
+  EXPECT_EQ(LastChildOf<TBarrier>(Water())->X1, places[10]);
+
+  std::vector<int32_t> screens;
+  for (int i = 0; i < 3; ++i) {
+    Core.AddScreen();
+    screens.push_back(LastChildOf<TIntensityScreen>(Water())->X1);
+  }
+  EXPECT_EQ(screens, (std::vector<int32_t>{cell(85), cell(90),
+                                           cell(80)}));
+  EXPECT_EQ(Core.UndoText(), "add screen") << "still one edit each";
 }
 
 }  // namespace

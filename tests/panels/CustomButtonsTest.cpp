@@ -15,6 +15,7 @@
 #include <tuple>
 
 #include "panels/CustomTrackBar.h"
+#include "panels/Palette.h"
 
 namespace plashbox {
 namespace {
@@ -443,6 +444,47 @@ TEST_F(SpeedButton, AcceleratorKeyClicksWithoutLatching) {
   B->setEnabled(false);
   QTest::keyClick(&Panel, Qt::Key_B, Qt::AltModifier);
   EXPECT_EQ(Clicks[B], 1);
+}
+
+// Tab reaches a button, a click does not take the focus; the focused one wears the focus ring
+// and Space, Enter or Return press it like a click, latching one of a group.
+TEST_F(SpeedButton, TabReachesAButtonThatShowsItAndTakesSpaceAndEnter) {
+  TCustomSpeedButton* Momentary = Make(0);
+  TCustomSpeedButton* Latching = Make(7);
+  Latching->SetAllowAllUp(true);
+  Momentary->setGeometry(0, 0, 30, 30);
+  Latching->setGeometry(40, 0, 30, 30);
+  EXPECT_EQ(Momentary->focusPolicy(), Qt::TabFocus);
+  Panel.show();
+  Panel.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Panel));
+  const Rgb Ring{FocusColour.red(), FocusColour.green(), FocusColour.blue()};
+  Latching->setFocus(Qt::TabFocusReason);
+  EXPECT_NE(PixelOf(Shot(*Momentary), 0, 15), Ring);
+  Momentary->setFocus(Qt::TabFocusReason);
+  const QImage Focused = Shot(*Momentary);
+  for (const QPoint At : {QPoint(0, 15), QPoint(1, 15), QPoint(29, 15), QPoint(15, 0), QPoint(15, 29)})
+    EXPECT_EQ(PixelOf(Focused, At.x(), At.y()), Ring) << At.x() << "," << At.y();
+  QTest::keyClick(Momentary, Qt::Key_Space);
+  QTest::keyClick(Momentary, Qt::Key_Return);
+  EXPECT_EQ(Clicks[Momentary], 2);
+  EXPECT_FALSE(Momentary->Down());
+  QTest::keyClick(Momentary, Qt::Key_A);
+  EXPECT_EQ(Clicks[Momentary], 2) << "other keys are not clicks";
+
+  Latching->setFocus(Qt::TabFocusReason);
+  EXPECT_NE(PixelOf(Shot(*Momentary), 0, 15), Ring) << "the ring went with the focus";
+  QTest::keyClick(Latching, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_TRUE(Latching->Down());
+  EXPECT_EQ(Clicks[Latching], 1);
+  QTest::keyClick(Latching, Qt::Key_Space);
+  EXPECT_FALSE(Latching->Down());
+  Latching->setEnabled(false);
+  QTest::keyClick(Latching, Qt::Key_Space);
+  EXPECT_EQ(Clicks[Latching], 2) << "a disabled button takes no key";
+  Latching->setEnabled(true);
+  Click(*Latching);
+  EXPECT_NE(QApplication::focusWidget(), Latching) << "a click leaves the focus where it was";
 }
 
 TEST_F(SpeedButton, ActionLinkCarriesCaptionCheckAndTrigger) {
