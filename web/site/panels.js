@@ -57,19 +57,30 @@ export class Panels {
     $('mach').addEventListener('input', (e) => this.edit(Source, 'DopplerSpeed', Number(e.target.value) / 10, true));
     $('detune').addEventListener('input', (e) => this.edit(Source, 'Detune', Number(e.target.value) / 10, true));
     $('index').addEventListener('input', (e) => this.edit(Map, 'n', nOfPosition(Number(e.target.value)), true));
-    for (const [id, prop] of [['wall-slits', 'Slits'], ['wall-width', 'SlitWidth'], ['wall-spacing', 'SlitSpacing'],
-      ['wall-thickness', 'Thickness']])
-      $(id).addEventListener('change', (e) => this.edit(Wall, prop, e.target.value));
+    // The wall's sliders over the window's ranges; the width and the spacing can be typed too.
+    // A value the wall refuses (a slit as long as the wall) is named under the panel, and
+    // the field shows the wall's value again.
+    const ranges = this.module.wallRanges();
+    this.wallRows = [['wall-slits', 'Slits', 0, ranges.maxSlits], ['wall-width', 'SlitWidth', 1, ranges.maxSlitWidth],
+      ['wall-spacing', 'SlitSpacing', ranges.minSpacing, ranges.maxSpacing],
+      ['wall-thickness', 'Thickness', ranges.minThickness, ranges.maxThickness]];
+    for (const [id, prop, min, max] of this.wallRows) {
+      const slider = $(`${id}-slider`);
+      Object.assign(slider, { min, max });
+      slider.addEventListener('input', (e) => this.editWall(prop, e.target.value, true));
+      $(id)?.addEventListener('change', (e) => this.editWall(prop, e.target.value, false));
+    }
     $('intensity').addEventListener('click', () => this.toggleIntensity());
     $('colour-scheme').addEventListener('change', (e) => this.edit(Water, 'ColourScheme', e.target.value));
     $('brightness').addEventListener('input', (e) => this.edit(Water, 'Exposure', exposureOfPosition(Number(e.target.value)), true));
     $('averaging').addEventListener('input', (e) => this.edit(Water, 'AveragingPeriods', e.target.value, true));
-    // I switches the view, as in the window, unless a text field has the keys.
-    document.addEventListener('keydown', (e) => {
-      if (e.key !== 'i' || e.ctrlKey || e.altKey || e.metaKey) return;
-      if (['INPUT', 'SELECT', 'TEXTAREA'].includes(document.activeElement?.tagName)) return;
-      this.toggleIntensity();
-    });
+  }
+
+  editWall(prop, value, merge) {
+    const error = this.tank.edit(`${Wall}.${prop}=${value}`, merge);
+    $('wall-message').textContent = error;
+    this.refresh();
+    if (error) for (const [id, shown] of this.wallRows) if (shown === prop && $(id)) $(id).value = this.value(Wall, prop);
   }
 
   toggleIntensity() { this.edit(Water, 'IntensityView', String(!this.flag(Water, 'IntensityView'))); }
@@ -120,10 +131,21 @@ export class Panels {
     const hasWall = tank.has(Wall);
     $('wall-panel').hidden = !hasWall;
     if (hasWall) {
-      this.show('wall-slits', this.value(Wall, 'Slits'));
-      this.show('wall-width', this.value(Wall, 'SlitWidth'));
-      this.show('wall-spacing', this.value(Wall, 'SlitSpacing'));
-      this.show('wall-thickness', this.value(Wall, 'Thickness'));
+      // No wider than the wall: the slider ends where the wall does.
+      const widest = tank.maxSlitWidth();
+      $('wall-width-slider').max = Math.min(this.module.wallRanges().maxSlitWidth, widest);
+      $('wall-width').max = widest;
+      for (const [id, prop] of this.wallRows) {
+        const value = this.value(Wall, prop);
+        this.show(`${id}-slider`, value);
+        if ($(id)) this.show(id, value);
+      }
+      const slits = Number(this.value(Wall, 'Slits'));
+      $('wall-slits-label').value = slits > 0 ? String(slits) : 'none';
+      $('wall-thickness-label').value = `${this.value(Wall, 'Thickness')} cells`;
+      // Width and spacing mean nothing without slits, spacing nothing with one.
+      $('wall-width-slider').disabled = $('wall-width').disabled = slits === 0;
+      $('wall-spacing-slider').disabled = $('wall-spacing').disabled = slits < 2;
     }
     $('intensity').setAttribute('aria-pressed', String(this.flag(Water, 'IntensityView')));
     this.show('colour-scheme', this.value(Water, 'ColourScheme'));
