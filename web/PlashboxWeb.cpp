@@ -27,6 +27,7 @@
 #include "objects/uGeneralExciter.h"
 #include "objects/uIntensityScreen.h"
 #include "objects/uProbe.h"
+#include "sim/WaterPalettes.h"
 #include "sim/uWater.h"
 #include "xmlworker/XMLProperties.h"
 
@@ -341,6 +342,23 @@ emscripten::val SpeedCaptions() {
   for (const TSimulationSpeed& speed : SimulationSpeeds) list.call<void>("push", std::string(speed.Caption));
   return list;
 }
+// The beam types by their values (the source's BeamType), as the window's panel names them.
+emscripten::val BeamTypeNames() {
+  emscripten::val list = emscripten::val::array();
+  for (int32_t type = btPoint; type <= btDoppler; ++type) list.call<void>("push", TGeneralExciter::BeamTypeName(type));
+  return list;
+}
+// The colour schemes: {caption, name}, the name as the water's ColourScheme takes it.
+emscripten::val ColourSchemes() {
+  emscripten::val list = emscripten::val::array();
+  for (int32_t i = 0; i < ColourSchemeCount; ++i) {
+    emscripten::val entry = emscripten::val::object();
+    entry.set("caption", std::string(ColourSchemeCaptions[i]));
+    entry.set("name", std::string(ColourSchemeIdentifiers[i]));
+    list.call<void>("push", entry);
+  }
+  return list;
+}
 // The maps a scene may take, by their type names, as the window's Refractive Map menu.
 emscripten::val MapChoices() {
   RegisterClasses();
@@ -449,6 +467,8 @@ EMSCRIPTEN_BINDINGS(plashbox) {
   emscripten::function("tankSizes", &plashbox::TankSizeTable);
   emscripten::function("speeds", &plashbox::SpeedCaptions);
   emscripten::function("mapChoices", &plashbox::MapChoices);
+  emscripten::function("beamTypes", &plashbox::BeamTypeNames);
+  emscripten::function("colourSchemes", &plashbox::ColourSchemes);
   emscripten::function("wallRanges", &plashbox::WallRanges);
   emscripten::function("experimentPreview", &plashbox::ExperimentPreview);
   emscripten::function("mathDigest", &plashbox::MathDigest);

@@ -32,7 +32,7 @@ function logPointer(entry) {
   if (pointerLog.length > 1000) pointerLog.shift();
 }
 
-const report = (text) => { $('message').textContent = text; };
+const report = (text) => { $('message').textContent = text; fitTank(); };  // its lines take from the tank's room
 
 // The picture that the last tick left in the module's memory.
 function draw() {
@@ -133,6 +133,18 @@ module.mapChoices().forEach((name, i) => $('map').add(new Option(name, i)));
 $('map').addEventListener('change', (e) => { tank.chooseMap(Number(e.target.value)); refresh(); });
 
 // --- the tank in the window: shown whole, or made as big as the window ---
+// What the page holds under the tank and the panels: the foot of their area and the message
+// lines.
+function heightBelow() {
+  const main = document.querySelector('main');
+  let below = parseFloat(getComputedStyle(main).paddingBottom);
+  for (let e = main.nextElementSibling; e; e = e.nextElementSibling) {
+    const style = getComputedStyle(e);
+    if (style.display !== 'none' && style.position !== 'fixed' && e.tagName !== 'DIALOG')
+      below += e.offsetHeight + parseFloat(style.marginTop) + parseFloat(style.marginBottom);
+  }
+  return below;
+}
 // The room the tank has: the width of its column and the height from its frame's top to the
 // window's foot, less the frame and the slide's line.
 function tankRoom() {
@@ -142,14 +154,7 @@ function tankRoom() {
   const top = frame.getBoundingClientRect().top + window.scrollY;
   const slide = $('slide'), slideStyle = getComputedStyle(slide);
   const slideHeight = slide.offsetHeight + parseFloat(slideStyle.marginTop);
-  // What the page holds under the tank's frame: the foot of its area and the message lines.
-  const main = document.querySelector('main');
-  let below = parseFloat(getComputedStyle(main).paddingBottom);
-  for (let e = main.nextElementSibling; e; e = e.nextElementSibling) {
-    const style = getComputedStyle(e);
-    if (style.display !== 'none' && style.position !== 'fixed' && e.tagName !== 'DIALOG')
-      below += e.offsetHeight + parseFloat(style.marginTop) + parseFloat(style.marginBottom);
-  }
+  const main = document.querySelector('main'), below = heightBelow();
   const mainStyle = getComputedStyle(main), beside = mainStyle.gridTemplateColumns.split(' ').length > 1;
   const width = main.clientWidth - parseFloat(mainStyle.paddingLeft) - parseFloat(mainStyle.paddingRight) -
     (beside ? $('panels').offsetWidth + parseFloat(mainStyle.columnGap) : 0);
@@ -166,7 +171,8 @@ function fitTank() {
   canvas.classList.toggle('scaled', scale < 1);
   const beside = getComputedStyle(document.querySelector('main')).gridTemplateColumns.split(' ').length > 1;
   $('slide').style.maxWidth = canvas.style.width;
-  $('panels').style.maxHeight = beside ? `${$('tank-frame').offsetHeight}px` : '';
+  const panelsTop = $('panels').getBoundingClientRect().top + window.scrollY;
+  $('panels').style.maxHeight = beside ? `${Math.max(MinFilledSide, window.innerHeight - panelsTop - heightBelow() - 1)}px` : '';
 }
 window.addEventListener('resize', fitTank);
 // Filled, the tank takes its whole room at one cell a pixel; the size before comes back after.

@@ -36,6 +36,9 @@ export class Panels {
   flag(cls, prop) { return this.value(cls, prop).toLowerCase() === 'true'; }
 
   bind() {
+    // The window's names for the beam types and the colour schemes.
+    this.module.beamTypes().forEach((name, type) => $('beam-type').add(new Option(name, type)));
+    for (const { caption, name } of this.module.colourSchemes()) $('colour-scheme').add(new Option(caption, name));
     $('beam-type').addEventListener('change', (e) => {
       this.edit(Source, 'BeamType', e.target.value);
       // Chosen here, the moving source sets off at once.
