@@ -136,10 +136,11 @@ class TTank {
       for (TGeneralExciter* source : ChildrenOf<TGeneralExciter>(*water)) source->ResetDoppler();
   }
 
-  // The wall's slit width refused above this (a slit as long as the wall would open it all).
+  // The slit width the wall of the panel (the first, as Get reads) refuses above: a slit as
+  // long as the wall would open it all.
   int32_t MaxSlitWidth() {
     TWater* water = Form.ActiveWater();
-    TBarrier* wall = water ? SelectedOrLastChild<TBarrier>(*water) : nullptr;
+    auto* wall = water ? static_cast<TBarrier*>(FirstOfClass(*water, TBarrier::StaticClass())) : nullptr;
     return wall ? wall->MaxSlitWidth() : MaxSlitSize;
   }
   // The map's place in MapChoices, or -1 without a map; choosing one is an edit.

@@ -12,7 +12,7 @@ const TickMs = 16;        // the window's frame timer: 62.5 ticks a second
 const MaxTicksPerFrame = 4;  // a stalled tab catches up this far, then drops the rest
 const FramesPerToolGraph = 3;  // the tools' graphs at 20 a second on a 60 Hz screen are smooth
 const Seed = 1;
-const MinFilledSide = 120;  // a tank filling a tiny window is still this big
+const MinShownSide = 120;  // the tank and the panels are never shown smaller, however small the window
 const $ = (id) => document.getElementById(id);
 
 const module = await createPlashbox();
@@ -145,6 +145,8 @@ function heightBelow() {
   }
   return below;
 }
+// The panels stand beside the tank unless the screen is narrow (style.css), then under it.
+const panelsBeside = () => getComputedStyle(document.querySelector('main')).gridTemplateColumns.split(' ').length > 1;
 // The room the tank has: the width of its column and the height from its frame's top to the
 // window's foot, less the frame and the slide's line.
 function tankRoom() {
@@ -154,32 +156,31 @@ function tankRoom() {
   const top = frame.getBoundingClientRect().top + window.scrollY;
   const slide = $('slide'), slideStyle = getComputedStyle(slide);
   const slideHeight = slide.offsetHeight + parseFloat(slideStyle.marginTop);
-  const main = document.querySelector('main'), below = heightBelow();
-  const mainStyle = getComputedStyle(main), beside = mainStyle.gridTemplateColumns.split(' ').length > 1;
+  const main = document.querySelector('main'), mainStyle = getComputedStyle(main);
   const width = main.clientWidth - parseFloat(mainStyle.paddingLeft) - parseFloat(mainStyle.paddingRight) -
-    (beside ? $('panels').offsetWidth + parseFloat(mainStyle.columnGap) : 0);
+    (panelsBeside() ? $('panels').offsetWidth + parseFloat(mainStyle.columnGap) : 0);
   // A pixel kept spare for the fractions of the lines' heights.
-  return [Math.floor(width - across), Math.floor(window.innerHeight - top - down - slideHeight - below) - 1];
+  return [Math.floor(width - across), Math.floor(window.innerHeight - top - down - slideHeight - heightBelow()) - 1];
 }
 // A tank bigger than its room is shown smaller (its cells and pointer positions stay the
 // tank's); the panels beside it keep to the window's height and scroll by themselves.
 function fitTank() {
   const [width, height] = tankRoom();
-  const scale = Math.min(1, width / canvas.width, Math.max(height, MinFilledSide) / canvas.height);
+  const scale = Math.min(1, width / canvas.width, Math.max(height, MinShownSide) / canvas.height);
   canvas.style.width = `${Math.floor(canvas.width * scale)}px`;
   canvas.style.height = `${Math.floor(canvas.height * scale)}px`;
   canvas.classList.toggle('scaled', scale < 1);
-  const beside = getComputedStyle(document.querySelector('main')).gridTemplateColumns.split(' ').length > 1;
   $('slide').style.maxWidth = canvas.style.width;
   const panelsTop = $('panels').getBoundingClientRect().top + window.scrollY;
-  $('panels').style.maxHeight = beside ? `${Math.max(MinFilledSide, window.innerHeight - panelsTop - heightBelow() - 1)}px` : '';
+  $('panels').style.maxHeight =
+    panelsBeside() ? `${Math.max(MinShownSide, window.innerHeight - panelsTop - heightBelow() - 1)}px` : '';
 }
 window.addEventListener('resize', fitTank);
 // Filled, the tank takes its whole room at one cell a pixel; the size before comes back after.
 let sizeBeforeFill = null;
 function fillWindow(on) {
   if (on === (sizeBeforeFill !== null)) return;
-  const [width, height] = on ? tankRoom().map((side) => Math.max(MinFilledSide, side)) : sizeBeforeFill;
+  const [width, height] = on ? tankRoom().map((side) => Math.max(MinShownSide, side)) : sizeBeforeFill;
   sizeBeforeFill = on ? [tank.width(), tank.height()] : null;
   setPressed('fill', on);
   chooseSize(() => tank.chooseTankSize(width, height));
@@ -344,6 +345,7 @@ function refresh() {
   $('redo').disabled = !tank.canRedo();
   $('redo').title = tank.canRedo() ? `Redo ${tank.redoText()}` : '';
   const slide = tank.slideIndex();
+  $('experiment').value = isExperiments ? slide : '';
   const slideLine = tank.slideCount() > 1 ? `${tank.slideName(slide)}: ${tank.slideDescription(slide)}` : '';
   // One line cut short as the window's, the whole description in its tooltip.
   $('slide').textContent = slideLine;

@@ -410,8 +410,17 @@ class PageTest(unittest.TestCase):
         first = self.js('return plashboxTest.slideIndex()')
         self.press(Keys.PAGE_DOWN)
         self.assertEqual(self.js('return plashboxTest.slideIndex()'), first + 1)
+        self.assertEqual(self.driver.find_element(By.ID, 'experiment').get_attribute('value'), str(first + 1))
         self.press(Keys.PAGE_UP)
         self.assertEqual(self.js('return plashboxTest.slideIndex()'), first)
+        # Ctrl+S downloads the scene; F11 fills the screen with the tank, and again gives it back.
+        saved = self.js('return plashboxTest.sceneXml()')
+        self.press_with([Keys.CONTROL], 's')
+        self.assertEqual(self.downloaded('scene.xml').decode('utf-8'), saved)
+        self.press(Keys.F11)
+        WebDriverWait(self.driver, 10).until(lambda d: d.execute_script('return plashboxTest.size()') != [401, 401])
+        self.press(Keys.F11)
+        WebDriverWait(self.driver, 10).until(lambda d: d.execute_script('return plashboxTest.size()') == [401, 401])
 
     def test_f1_opens_the_help_and_the_help_and_about_are_pages_of_the_site(self):
         self.open('?hold')
@@ -618,10 +627,7 @@ class PageTest(unittest.TestCase):
         self.open('?hold')
         saved = self.js('return plashboxTest.sceneXml()')
         self.driver.find_element(By.ID, 'save').click()
-        target = os.path.join(self.downloads.name, 'scene.xml')
-        WebDriverWait(self.driver, 10).until(lambda d: os.path.exists(target))
-        with open(target, encoding='utf-8', newline='') as f:
-            self.assertEqual(f.read(), saved)
+        self.assertEqual(self.downloaded('scene.xml').decode('utf-8'), saved)
 
     def downloaded(self, name):
         """The bytes of the file the page downloads as name, once it is there whole."""
