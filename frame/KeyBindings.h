@@ -39,6 +39,7 @@ struct TKeyBinding {
   const char* Description;
 };
 
+// One binding a line: the help's keys table is made of them (docs/help/HelpPages.cmake).
 inline constexpr TKeyBinding KeyBindings[] = {
     {TKeyCommand::Pause, "PauseKey", "Space", "Pause and resume"},
     {TKeyCommand::Step, "StepKey", ".", "One step while paused"},
@@ -52,7 +53,7 @@ inline constexpr TKeyBinding KeyBindings[] = {
     {TKeyCommand::SavePicture, "SavePictureKey", "Ctrl+P", "Save the frame shown as a PNG picture"},
     {TKeyCommand::Help, "HelpKey", "F1", "The help, at the selected panel's page"},
     {TKeyCommand::FillScreen, "FullScreenKey", "F11", "Fill the screen with the tank, and back"},
-    {TKeyCommand::LeaveFillScreen, "LeaveFullScreenKey", "Esc", "Leave full screen"},
+    {TKeyCommand::LeaveFillScreen, "LeaveFullScreenKey", "Esc", "Leave full screen, or close the About window"},
     {TKeyCommand::Wall, "WallKey", "W", "Add a wall with two slits"},
     {TKeyCommand::Intensity, "IntensityKey", "I", "Switch between the waves and their time-averaged intensity"},
     {TKeyCommand::Probe, "ProbeKey", "P", "Add a probe (up to four)"},

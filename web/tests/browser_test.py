@@ -437,11 +437,15 @@ class PageTest(unittest.TestCase):
         finally:
             self.driver.close()
             self.driver.switch_to.window(main)
+        bindings = self.js('return plashboxTest.keyBindings()')
         for page in ('help/index.html', 'help/about.html', 'help/controls.html'):
             self.driver.get(self.base + page)
             body = self.driver.find_element(By.TAG_NAME, 'body').text
-            self.assertNotIn('@PROJECT_VERSION@', self.driver.page_source, page)
+            self.assertNotIn('@', self.driver.page_source, f'{page} has a blank left unfilled')
             self.assertIn('Plashbox', body, page)
+        # The help's keys table is the table the page takes its keys from.
+        for binding in bindings:
+            self.assertIn(binding['description'], body)
         self.open('?hold')
         self.assertEqual(self.driver.find_element(By.ID, 'about').get_attribute('href'), self.base + 'help/about.html')
 
