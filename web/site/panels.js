@@ -64,14 +64,15 @@ export class Panels {
     // A value the wall refuses (a slit as long as the wall) is named under the panel, and
     // the field shows the wall's value again.
     const ranges = this.module.wallRanges();
-    this.wallRows = [['wall-slits', 'Slits', 0, ranges.maxSlits], ['wall-width', 'SlitWidth', 1, ranges.maxSlitWidth],
-      ['wall-spacing', 'SlitSpacing', ranges.minSpacing, ranges.maxSpacing],
-      ['wall-thickness', 'Thickness', ranges.minThickness, ranges.maxThickness]];
-    for (const [id, prop, min, max] of this.wallRows) {
-      const slider = $(`${id}-slider`);
-      Object.assign(slider, { min, max });
-      slider.addEventListener('input', (e) => this.editWall(prop, e.target.value, true));
-      $(id)?.addEventListener('change', (e) => this.editWall(prop, e.target.value, false));
+    this.widestPanelSlit = ranges.maxSlitWidth;
+    this.wallRows = [{ prop: 'Slits', slider: 'wall-slits-slider', min: 0, max: ranges.maxSlits },
+      { prop: 'SlitWidth', slider: 'wall-width-slider', field: 'wall-width', min: 1, max: ranges.maxSlitWidth },
+      { prop: 'SlitSpacing', slider: 'wall-spacing-slider', field: 'wall-spacing', min: ranges.minSpacing, max: ranges.maxSpacing },
+      { prop: 'Thickness', slider: 'wall-thickness-slider', min: ranges.minThickness, max: ranges.maxThickness }];
+    for (const row of this.wallRows) {
+      Object.assign($(row.slider), { min: row.min, max: row.max });
+      $(row.slider).addEventListener('input', (e) => this.editWall(row, e.target.value, true));
+      if (row.field) $(row.field).addEventListener('change', (e) => this.editWall(row, e.target.value, false));
     }
     $('intensity').addEventListener('click', () => this.toggleIntensity());
     $('colour-scheme').addEventListener('change', (e) => this.edit(Water, 'ColourScheme', e.target.value));
@@ -79,11 +80,11 @@ export class Panels {
     $('averaging').addEventListener('input', (e) => this.edit(Water, 'AveragingPeriods', e.target.value, true));
   }
 
-  editWall(prop, value, merge) {
-    const error = this.tank.edit(`${Wall}.${prop}=${value}`, merge);
+  editWall(row, value, merge) {
+    const error = this.tank.edit(`${Wall}.${row.prop}=${value}`, merge);
     $('wall-message').textContent = error;
     this.refresh();
-    if (error) for (const [id, shown] of this.wallRows) if (shown === prop && $(id)) $(id).value = this.value(Wall, prop);
+    if (error && row.field) $(row.field).value = this.value(Wall, row.prop);  // the focused field too
   }
 
   toggleIntensity() { this.edit(Water, 'IntensityView', String(!this.flag(Water, 'IntensityView'))); }
@@ -136,12 +137,12 @@ export class Panels {
     if (hasWall) {
       // No wider than the wall: the slider ends where the wall does.
       const widest = tank.maxSlitWidth();
-      $('wall-width-slider').max = Math.min(this.module.wallRanges().maxSlitWidth, widest);
+      $('wall-width-slider').max = Math.min(this.widestPanelSlit, widest);
       $('wall-width').max = widest;
-      for (const [id, prop] of this.wallRows) {
-        const value = this.value(Wall, prop);
-        this.show(`${id}-slider`, value);
-        if ($(id)) this.show(id, value);
+      for (const row of this.wallRows) {
+        const value = this.value(Wall, row.prop);
+        this.show(row.slider, value);
+        if (row.field) this.show(row.field, value);
       }
       const slits = Number(this.value(Wall, 'Slits'));
       $('wall-slits-label').value = slits > 0 ? String(slits) : 'none';
