@@ -6,6 +6,7 @@
 #include <emscripten/val.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -320,24 +321,21 @@ emscripten::val KeyBindingTable() {
   }
   return list;
 }
-// {caption, width, height} of each display shape (a menu tag by its place), then each tank size.
-emscripten::val SizeTable(bool TankSizeList) {
+// {caption, width, height} of each display shape (a menu tag by its place) or tank size.
+template <size_t N>
+emscripten::val SizeTable(const TDisplayShape (&Shapes)[N]) {
   emscripten::val list = emscripten::val::array();
-  const auto add = [&](const TDisplayShape& shape) {
+  for (const TDisplayShape& shape : Shapes) {
     emscripten::val entry = emscripten::val::object();
     entry.set("caption", std::string(shape.Caption));
     entry.set("width", shape.Width);
     entry.set("height", shape.Height);
     list.call<void>("push", entry);
-  };
-  if (TankSizeList)
-    for (const TDisplayShape& size : TankSizes) add(size);
-  else
-    for (const TDisplayShape& shape : DisplayShapes) add(shape);
+  }
   return list;
 }
-emscripten::val DisplayShapeTable() { return SizeTable(false); }
-emscripten::val TankSizeTable() { return SizeTable(true); }
+emscripten::val DisplayShapeTable() { return SizeTable(DisplayShapes); }
+emscripten::val TankSizeTable() { return SizeTable(TankSizes); }
 emscripten::val SpeedCaptions() {
   emscripten::val list = emscripten::val::array();
   for (const TSimulationSpeed& speed : SimulationSpeeds) list.call<void>("push", std::string(speed.Caption));

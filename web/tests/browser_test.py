@@ -379,7 +379,8 @@ class PageTest(unittest.TestCase):
         time.sleep(0.2)
         self.assertTrue(still == self.canvas_bytes(), 'the paused water moved')
         self.press('.')
-        self.assertFalse(still == self.canvas_bytes(), '"." did not step the water')
+        # The step shows with the next frame's picture.
+        WebDriverWait(self.driver, 5).until(lambda d: self.canvas_bytes() != still, '"." did not step the water')
         self.press(Keys.SPACE)
         self.assertFalse(self.js('return plashboxTest.paused()'))
         self.js('plashboxTest.hold(true)')
