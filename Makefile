@@ -40,7 +40,8 @@ test: build
 # system libraries prebuilt in a frozen cache, so nothing is built into it.
 web:
 	@scripts/install-deps.sh $(WEB_PACKAGES)
-	@emcmake cmake -S . -B $(WEB_DIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@emcmake cmake -S . -B $(WEB_DIR) -DCMAKE_BUILD_TYPE=Release \
+	         -DPLASHBOX_HELP_PICTURES_DIR=$(CURDIR)/$(BUILD_DIR)/bin/help >/dev/null
 	@cmake --build $(WEB_DIR) -j $(JOBS)
 
 web-run: web

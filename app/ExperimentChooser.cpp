@@ -9,30 +9,18 @@
 #include <sstream>
 
 #include "app/QtDIBPlatform.h"
-#include "frame/SceneFiles.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/Experiments.h"
 
 namespace plashbox {
 
 namespace {
 
-constexpr int PreviewSide = 161;
+constexpr int PreviewSide = ExperimentPreviewSide;
 
-// Slide Index after PreviewSteps of its own, in a small tank of its own.
 QImage Preview(const std::string& Text, int32_t Index) {
-  TMainFormCore core;
-  core.SetPaintAreaSize(PreviewSide, PreviewSide);
-  core.AdoptSceneSize = false;
-  core.SetThreads(1);
-  std::istringstream in(Text);
-  core.CreateScene(LoadScene(in, "experiments.xml"));
-  core.ShowSlide(Index);
-  for (int i = 0; i < TExperimentChooser::PreviewSteps; ++i) core.Tick();
-  // The slide's own picture with its objects over it.
-  TFastDIB& surface = core.GetSurface();
-  core.GetSlideshow()->DrawSlidePreview(Index, surface);
-  if (TWater* water = core.ActiveWater()) water->DrawObjects(surface, false);
-  return UprightPicture(surface);
+  QImage picture;
+  DrawExperimentPreview(Text, Index, [&](const TFastDIB& Surface) { picture = UprightPicture(Surface); });
+  return picture;
 }
 
 }  // namespace

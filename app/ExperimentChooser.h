@@ -26,9 +26,6 @@ class TExperimentChooser : public QDialog {
   QLabel& Description() const { return *FDescription; }
   std::function<void(int Index)> OnChoose;
 
-  // Steps each slide runs before its picture is taken.
-  static constexpr int PreviewSteps = 300;
-
  private:
   void Choose();
 

@@ -29,6 +29,7 @@
 #include "app/ExperimentChooser.h"
 #include "frame/Experiments.h"
 #include "frame/GifAnimation.h"
+#include "frame/KeyBindings.h"
 #include "frame/SceneFiles.h"
 #include "sim/WorkerPool.h"
 #include "app/QtDIBPlatform.h"
@@ -321,46 +322,55 @@ void TMainForm::ShowToolPanel() {
   FProbeButton->setEnabled(FCore->CanAddProbe());
 }
 
-// Keys of the window, whichever of its widgets has the focus.
+// Keys of the window, whichever of its widgets has the focus: the shared table's.
 void TMainForm::CreateShortcuts() {
-  const auto key = [this](const QKeySequence& Key, const char* Name, std::function<void()> Do) {
-    auto* action = new QAction(this);
-    action->setObjectName(Name);
-    action->setShortcut(Key);
-    action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, std::move(Do));
-    addAction(action);
-    return action;
+  const auto command = [this](TKeyCommand Command) -> std::function<void()> {
+    switch (Command) {
+      case TKeyCommand::Pause: return [this] { SetPaused(!FCore->Paused()); };
+      case TKeyCommand::Step: return [this] { SingleStep(); };
+      case TKeyCommand::Slower: return [this] { SetSpeed(FCore->Speed() - 1); };
+      case TKeyCommand::Faster: return [this] { SetSpeed(FCore->Speed() + 1); };
+      case TKeyCommand::Clear: return [this] { ClearWaves(); };
+      case TKeyCommand::Drip:
+        return [this] {
+          FDripButton->SetDown(!FDripButton->Down());
+          FDripButton->Click();
+        };
+      case TKeyCommand::Open: return [this] { OpenSceneDialog(); };
+      case TKeyCommand::Save: return [this] { SaveScene(); };
+      case TKeyCommand::SaveAs: return [this] { SaveSceneDialog(); };
+      case TKeyCommand::SavePicture: return [this] { SavePictureDialog(); };
+      case TKeyCommand::Help: return [this] { OpenContextHelp(); };
+      case TKeyCommand::FillScreen: return [this] { FillTheScreen(!isFullScreen()); };
+      case TKeyCommand::LeaveFillScreen: return [this] { FillTheScreen(false); };
+      case TKeyCommand::Wall: return [this] { FCore->AddWall(); };
+      case TKeyCommand::Intensity:
+        return [this] {
+          FCore->SetIntensityView(!FCore->IntensityView());
+          ShowView();
+        };
+      case TKeyCommand::Probe: return [this] { FCore->AddProbe(); };
+      case TKeyCommand::Screen: return [this] { FCore->AddScreen(); };
+      case TKeyCommand::PreviousSlide: return [this] { FCore->PreviousSlide(); };
+      case TKeyCommand::NextSlide: return [this] { FCore->NextSlide(); };
+      case TKeyCommand::Undo: return [this] { Undo(); };
+      case TKeyCommand::Redo: return [this] { Redo(); };
+      case TKeyCommand::Delete: return [this] { DeleteSelected(); };
+    }
+    return {};
   };
-  key(Qt::Key_Space, "PauseKey", [this] { SetPaused(!FCore->Paused()); });
-  key(Qt::Key_Period, "StepKey", [this] { SingleStep(); });
-  key(Qt::Key_BracketLeft, "SlowerKey", [this] { SetSpeed(FCore->Speed() - 1); });
-  key(Qt::Key_BracketRight, "FasterKey", [this] { SetSpeed(FCore->Speed() + 1); });
-  key(Qt::Key_C, "ClearKey", [this] { ClearWaves(); });
-  key(Qt::Key_D, "DripKey", [this] {
-    FDripButton->SetDown(!FDripButton->Down());
-    FDripButton->Click();
-  });
-  key(QKeySequence::Open, "OpenKey", [this] { OpenSceneDialog(); });
-  key(QKeySequence::Save, "SaveKey", [this] { SaveScene(); });
-  key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), "SaveAsKey", [this] { SaveSceneDialog(); });
-  key(Qt::Key_F1, "HelpKey", [this] { OpenContextHelp(); });
-  key(Qt::Key_F11, "FullScreenKey", [this] { FillTheScreen(!isFullScreen()); });
-  key(Qt::Key_Escape, "LeaveFullScreenKey", [this] { FillTheScreen(false); });
-  key(Qt::Key_W, "WallKey", [this] { FCore->AddWall(); });
-  key(Qt::Key_I, "IntensityKey", [this] {
-    FCore->SetIntensityView(!FCore->IntensityView());
-    ShowView();
-  });
-  key(Qt::Key_P, "ProbeKey", [this] { FCore->AddProbe(); });
-  key(Qt::Key_S, "ScreenKey", [this] { FCore->AddScreen(); });
-  key(Qt::Key_PageUp, "PreviousSlideKey", [this] { FCore->PreviousSlide(); });
-  key(Qt::Key_PageDown, "NextSlideKey", [this] { FCore->NextSlide(); });
-  // These three are the Edit menu's items too, which show the keys.
-  FUndoAction = key(QKeySequence(Qt::CTRL | Qt::Key_Z), "UndoKey", [this] { Undo(); });
-  FRedoAction = key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), "RedoKey", [this] { Redo(); });
-  FRedoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-  FDeleteAction = key(Qt::Key_Delete, "DeleteKey", [this] { DeleteSelected(); });
+  for (const TKeyBinding& binding : KeyBindings) {
+    auto* action = new QAction(this);
+    action->setObjectName(binding.Name);
+    action->setShortcuts(QKeySequence::listFromString(binding.Keys, QKeySequence::PortableText));
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, command(binding.Command));
+    addAction(action);
+    // These three are the Edit menu's items too, which show the keys.
+    if (binding.Command == TKeyCommand::Undo) FUndoAction = action;
+    if (binding.Command == TKeyCommand::Redo) FRedoAction = action;
+    if (binding.Command == TKeyCommand::Delete) FDeleteAction = action;
+  }
   FDeleteAction->setText("Delete");
 }
 

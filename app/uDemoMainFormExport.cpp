@@ -109,13 +109,6 @@ void TMainForm::CreateRecordControls() {
   record->setObjectName("Record1");
   connect(record, &QAction::triggered, this, &TMainForm::RecordDialog);
   FSlideshowMenu->insertActions(before, {picture, record});
-
-  auto* key = new QAction(this);
-  key->setObjectName("SavePictureKey");
-  key->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-  key->setShortcutContext(Qt::WindowShortcut);
-  connect(key, &QAction::triggered, this, &TMainForm::SavePictureDialog);
-  addAction(key);
 }
 
 void TMainForm::SavePictureDialog() {

@@ -2,8 +2,11 @@
 
 #include <filesystem>
 #include <initializer_list>
+#include <sstream>
 #include <utility>
 
+#include "frame/SceneFiles.h"
+#include "frame/uDemoMainFormCore.h"
 #include "objects/uBarrier.h"
 #include "objects/uBlockRIMapper.h"
 #include "objects/uGeneralExciter.h"
@@ -149,6 +152,22 @@ std::string FindExperimentsFile(const std::string& ProgramFolder) {
     if (fs::exists(file, failed)) return file.lexically_normal().string();
   }
   return ExperimentsFileName;
+}
+
+void DrawExperimentPreview(const std::string& SceneText, int32_t Index, const std::function<void(const TFastDIB&)>& Show) {
+  TMainFormCore core;
+  core.SetPaintAreaSize(ExperimentPreviewSide, ExperimentPreviewSide);
+  core.AdoptSceneSize = false;
+  core.SetThreads(1);
+  std::istringstream in(SceneText);
+  core.CreateScene(LoadScene(in, ExperimentsFileName));
+  core.ShowSlide(Index);
+  for (int32_t i = 0; i < ExperimentPreviewSteps; ++i) core.Tick();
+  // The slide's own picture with its objects over it.
+  TFastDIB& surface = core.GetSurface();
+  core.GetSlideshow()->DrawSlidePreview(Index, surface);
+  if (TWater* water = core.ActiveWater()) water->DrawObjects(surface, false);
+  Show(surface);
 }
 
 }  // namespace plashbox

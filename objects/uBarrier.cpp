@@ -1,6 +1,7 @@
 #include "objects/uBarrier.h"
 
 #include <algorithm>
+#include <string>
 
 #include "grid/ExactMath.h"
 #include "xmlworker/XMLFormat.h"
@@ -56,8 +57,25 @@ void TBarrier::SetSlits(int32_t Value) {
 }
 
 void TBarrier::SetSlitWidth(int32_t Value) {
-  SlitWidth = Checked("SlitWidth", Value, 1, MaxSlitSize, "1 to 1000 cells");
+  const int32_t widest = MaxSlitWidth();
+  const std::string accepted = widest == MaxSlitSize
+                                   ? std::string("1 to 1000 cells")
+                                   : "1 to " + std::to_string(widest) + " cells, narrower than the wall";
+  SlitWidth = Checked("SlitWidth", Value, 1, widest, accepted.c_str());
   ApplyToWater();
+}
+
+double TBarrier::Length() const {
+  const double dx = double(X2) - X1, dy = double(Y2) - Y1;
+  return exact::Sqrt(dx * dx + dy * dy);
+}
+
+int32_t TBarrier::MaxSlitWidth() const {
+  if (!HasGrid()) return MaxSlitSize;
+  const double length = Length();
+  if (!(length <= MaxSlitSize)) return MaxSlitSize;
+  const int32_t whole = int32_t(length);  // the widest whole width below the length
+  return std::max(1, whole < length ? whole : whole - 1);
 }
 
 void TBarrier::SetSlitSpacing(int32_t Value) {
@@ -67,7 +85,7 @@ void TBarrier::SetSlitSpacing(int32_t Value) {
 
 bool TBarrier::Covers(int32_t x, int32_t y) const {
   const double dx = double(X2) - X1, dy = double(Y2) - Y1;
-  const double length = exact::Sqrt(dx * dx + dy * dy);
+  const double length = Length();
   if (length < 1) return false;
   const double ux = dx / length, uy = dy / length;
   const double rx = double(x) - X1, ry = double(y) - Y1;

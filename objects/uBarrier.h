@@ -18,6 +18,9 @@ inline constexpr TPixelColor WallEdgeColour{215, 210, 200};
 
 // The ranges a wall takes by name; other values are refused.
 inline constexpr int32_t MinWallThickness = 1, MaxWallThickness = 20, MaxSlits = 12, MaxSlitSize = 1000;
+// The wall panels' slider ranges (the window's and the page's): what a lesson needs, inside
+// what the wall takes by name.
+inline constexpr int32_t MaxPanelSlitWidth = 60, MinPanelSpacing = 4, MaxPanelSpacing = 120;
 
 class TBarrier : public TBaseControl {
  public:
@@ -49,6 +52,10 @@ class TBarrier : public TBaseControl {
   void SetSlits(int32_t Value);
   void SetSlitWidth(int32_t Value);
   void SetSlitSpacing(int32_t Value);
+  // The widest slit the wall takes by name while it stands in a tank: one as long as the wall
+  // or longer would open all of it, and the wall would vanish. A wall not in a tank yet (one
+  // being read from a file, its handles perhaps not placed) is held to MaxSlitSize alone.
+  int32_t MaxSlitWidth() const;
 
   int32_t Thickness = 3;
   int32_t Slits = 0;  // 0: a plain wall
@@ -60,6 +67,8 @@ class TBarrier : public TBaseControl {
 
  private:
   static void DeclareProperties(TPropertyBuilder<TBarrier>& P);
+  // From handle 1 to handle 2, in cells.
+  double Length() const;
   // The cells last written, and which of them lie on the wall's edge (for painting).
   std::vector<std::pair<int32_t, int32_t>> WallCells;
   std::vector<bool> OnEdge;

@@ -2,18 +2,13 @@
 
 #include <QLabel>
 
+#include <algorithm>
+
 #include "panels/CustomTrackBar.h"
 #include "panels/PanelParts.h"
 #include "panels/Palette.h"
 
 namespace plashbox {
-
-namespace {
-
-// The sliders' ranges: what a lesson needs, inside what the wall takes by name.
-constexpr int MaxPanelSlitWidth = 60, MinPanelSpacing = 4, MaxPanelSpacing = 120;
-
-}  // namespace
 
 TBarrierCP::TBarrierCP(QWidget* Parent) : QFrame(Parent) {
   setFixedSize(177, 152);
@@ -50,6 +45,8 @@ void TBarrierCP::Bind(TBarrier& Wall) {
   FWall = &Wall;
   Binding = true;  // showing the wall's values writes nothing back
   SlitsBar->setValue(Wall.Slits);
+  // No wider than the wall: a slit as long as it would open all of it.
+  SlitWidthBar->setMaximum(std::min(MaxPanelSlitWidth, Wall.MaxSlitWidth()));
   SlitWidthBar->setValue(Wall.SlitWidth);
   SlitSpacingBar->setValue(Wall.SlitSpacing);
   ThicknessBar->setValue(Wall.Thickness);

@@ -6,6 +6,7 @@
 #include <emscripten/val.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -15,6 +16,7 @@
 
 #include "frame/ClassRegistration.h"
 #include "frame/Experiments.h"
+#include "frame/KeyBindings.h"
 #include "frame/SceneEditing.h"
 #include "frame/ToolReadings.h"
 #include "frame/uDemoMainFormCore.h"
@@ -22,9 +24,11 @@
 #include "objects/ToolMeasures.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uBarrier.h"
+#include "objects/uBaseRefractiveIndexMap.h"
 #include "objects/uGeneralExciter.h"
 #include "objects/uIntensityScreen.h"
 #include "objects/uProbe.h"
+#include "sim/WaterPalettes.h"
 #include "sim/uWater.h"
 #include "xmlworker/XMLProperties.h"
 
@@ -48,6 +52,22 @@ TBasicXMLNode* FirstOfClass(TWater& Water, const TNodeClass& Class) {
   for (TBasicXMLNode* child : ChildrenOf<TBasicXMLNode>(Water))
     if (child->ClassType().InheritsFrom(Class)) return child;
   return nullptr;
+}
+
+// The surface's picture, top row first, four bytes a pixel (alpha 255): an ImageData's layout.
+void CopyRgba(const TFastDIB& Surface, std::vector<uint8_t>& Rgba) {
+  const int32_t w = Surface.Width(), h = Surface.AbsHeight();
+  Rgba.resize(size_t(w) * size_t(h) * 4);
+  uint8_t* out = Rgba.data();
+  for (int32_t row = h - 1; row >= 0; --row) {  // the top line of the picture is the last row
+    const TPixelColor* line = Surface.Rows24()[row];
+    for (int32_t x = 0; x < w; ++x, out += 4) {
+      out[0] = line[x].Red;
+      out[1] = line[x].Green;
+      out[2] = line[x].Blue;
+      out[3] = 255;
+    }
+  }
 }
 
 class TTank {
@@ -115,6 +135,38 @@ class TTank {
   void ResetDoppler() {
     if (TWater* water = Form.ActiveWater())
       for (TGeneralExciter* source : ChildrenOf<TGeneralExciter>(*water)) source->ResetDoppler();
+  }
+
+  // The slit width the wall of the panel (the first, as Get reads) refuses above: a slit as
+  // long as the wall would open it all.
+  int32_t MaxSlitWidth() {
+    TWater* water = Form.ActiveWater();
+    auto* wall = water ? static_cast<TBarrier*>(FirstOfClass(*water, TBarrier::StaticClass())) : nullptr;
+    return wall ? wall->MaxSlitWidth() : MaxSlitSize;
+  }
+  // The map's place in MapChoices, or -1 without a map; choosing one is an edit.
+  int32_t MapIndex() {
+    TWater* water = Form.ActiveWater();
+    const TBaseRIMap* map = water ? water->GetRIMap() : nullptr;
+    for (int32_t i = 0; map && i < RIMapClassCount(); ++i)
+      if (&map->ClassType() == GetRIMapClass(i)) return i;
+    return -1;
+  }
+  bool ChooseMap(int32_t Index) {
+    const TNodeClass* cls = GetRIMapClass(Index);
+    return cls && Form.ChooseMap(*cls);
+  }
+  // Which help page the selected object's panel has, as the window's F1: "source", "index",
+  // "probes" or empty.
+  std::string SelectedPanel() {
+    TWater* water = Form.ActiveWater();
+    if (!water) return {};
+    for (TBaseTool* tool : ChildrenOf<TBaseTool>(*water))
+      if (tool->ActiveTool) return "probes";
+    if (TBaseRIMap* map = water->GetRIMap(); map && map->ActiveTool) return "index";
+    for (TGeneralExciter* source : ChildrenOf<TGeneralExciter>(*water))
+      if (source->ActiveTool) return "source";
+    return {};
   }
 
   void ClearWaves() { Form.ClearWaves(); }
@@ -235,21 +287,7 @@ class TTank {
     return text;
   }
 
-  void CopyPicture() {
-    const TFastDIB& surface = Form.GetSurface();
-    const int32_t w = surface.Width(), h = surface.AbsHeight();
-    Rgba.resize(size_t(w) * size_t(h) * 4);
-    uint8_t* out = Rgba.data();
-    for (int32_t row = h - 1; row >= 0; --row) {  // the top line of the picture is the last row
-      const TPixelColor* line = surface.Rows24()[row];
-      for (int32_t x = 0; x < w; ++x, out += 4) {
-        out[0] = line[x].Red;
-        out[1] = line[x].Green;
-        out[2] = line[x].Blue;
-        out[3] = 255;
-      }
-    }
-  }
+  void CopyPicture() { CopyRgba(Form.GetSurface(), Rgba); }
 
   TIntensityScreen* ShownScreen() {
     TWater* water = Form.ActiveWater();
@@ -269,6 +307,94 @@ std::string ExperimentsXml(int32_t Width, int32_t Height) {
   std::ostringstream text;
   MakeExperiments(Width, Height)->SaveToStream(text, true, 0);
   return text.str();
+}
+
+// The window's tables, for the page to build its controls from rather than list them again.
+emscripten::val KeyBindingTable() {
+  emscripten::val list = emscripten::val::array();
+  for (const TKeyBinding& binding : KeyBindings) {
+    emscripten::val entry = emscripten::val::object();
+    entry.set("name", std::string(binding.Name));
+    entry.set("keys", std::string(binding.Keys));
+    entry.set("description", std::string(binding.Description));
+    list.call<void>("push", entry);
+  }
+  return list;
+}
+// {caption, width, height} of each display shape (a menu tag by its place) or tank size.
+template <size_t N>
+emscripten::val SizeTable(const TDisplayShape (&Shapes)[N]) {
+  emscripten::val list = emscripten::val::array();
+  for (const TDisplayShape& shape : Shapes) {
+    emscripten::val entry = emscripten::val::object();
+    entry.set("caption", std::string(shape.Caption));
+    entry.set("width", shape.Width);
+    entry.set("height", shape.Height);
+    list.call<void>("push", entry);
+  }
+  return list;
+}
+emscripten::val DisplayShapeTable() { return SizeTable(DisplayShapes); }
+emscripten::val TankSizeTable() { return SizeTable(TankSizes); }
+emscripten::val SpeedCaptions() {
+  emscripten::val list = emscripten::val::array();
+  for (const TSimulationSpeed& speed : SimulationSpeeds) list.call<void>("push", std::string(speed.Caption));
+  return list;
+}
+// The beam types by their values (the source's BeamType), as the window's panel names them.
+emscripten::val BeamTypeNames() {
+  emscripten::val list = emscripten::val::array();
+  for (int32_t type = btPoint; type <= btDoppler; ++type) list.call<void>("push", TGeneralExciter::BeamTypeName(type));
+  return list;
+}
+// The colour schemes: {caption, name}, the name as the water's ColourScheme takes it.
+emscripten::val ColourSchemes() {
+  emscripten::val list = emscripten::val::array();
+  for (int32_t i = 0; i < ColourSchemeCount; ++i) {
+    emscripten::val entry = emscripten::val::object();
+    entry.set("caption", std::string(ColourSchemeCaptions[i]));
+    entry.set("name", std::string(ColourSchemeIdentifiers[i]));
+    list.call<void>("push", entry);
+  }
+  return list;
+}
+// The maps a scene may take, by their type names, as the window's Refractive Map menu.
+emscripten::val MapChoices() {
+  RegisterClasses();
+  emscripten::val list = emscripten::val::array();
+  for (int32_t i = 0; i < RIMapClassCount(); ++i) {
+    const TNodeClass* cls = GetRIMapClass(i);
+    const XMLNodeRef sample = cls->Create();
+    auto* object = NodeAs<TBaseWaterObject>(sample);
+    list.call<void>("push", object ? object->GetTypeName() : cls->ClassName());
+  }
+  return list;
+}
+// The ranges of the wall panel's sliders, the window's.
+emscripten::val WallRanges() {
+  emscripten::val out = emscripten::val::object();
+  out.set("maxSlits", MaxSlits);
+  out.set("maxSlitWidth", MaxPanelSlitWidth);
+  out.set("minSpacing", MinPanelSpacing);
+  out.set("maxSpacing", MaxPanelSpacing);
+  out.set("minThickness", MinWallThickness);
+  out.set("maxThickness", MaxWallThickness);
+  return out;
+}
+// The chooser's picture of slide Index of a scene's text, as the window's chooser draws it:
+// {width, height, rgba} with the top row first.
+emscripten::val ExperimentPreview(const std::string& SceneText, int32_t Index) {
+  RegisterClasses();
+  emscripten::val out = emscripten::val::object();
+  DrawExperimentPreview(SceneText, Index, [&](const TFastDIB& Surface) {
+    std::vector<uint8_t> rgba;
+    CopyRgba(Surface, rgba);
+    out.set("width", Surface.Width());
+    out.set("height", Surface.AbsHeight());
+    out.set("rgba", emscripten::val::global("Uint8ClampedArray")
+                        .call<emscripten::val>("from", emscripten::val(emscripten::typed_memory_view(rgba.size(), rgba.data()))));
+  });
+  return out;
 }
 
 // The bits of the maths over Count arguments, for the browser tests to compare with the native
@@ -299,6 +425,10 @@ EMSCRIPTEN_BINDINGS(plashbox) {
       .function("get", &TTank::Get)
       .function("has", &TTank::Has)
       .function("resetDoppler", &TTank::ResetDoppler)
+      .function("maxSlitWidth", &TTank::MaxSlitWidth)
+      .function("mapIndex", &TTank::MapIndex)
+      .function("chooseMap", &TTank::ChooseMap)
+      .function("selectedPanel", &TTank::SelectedPanel)
       .function("clearWaves", &TTank::ClearWaves)
       .function("chooseDisplayShape", &TTank::ChooseDisplayShape)
       .function("chooseTankSize", &TTank::ChooseTankSize)
@@ -331,6 +461,15 @@ EMSCRIPTEN_BINDINGS(plashbox) {
       .function("sceneXml", &TTank::SceneXml)
       .function("openScene", &TTank::OpenScene);
   emscripten::function("experimentsXml", &plashbox::ExperimentsXml);
+  emscripten::function("keyBindings", &plashbox::KeyBindingTable);
+  emscripten::function("displayShapes", &plashbox::DisplayShapeTable);
+  emscripten::function("tankSizes", &plashbox::TankSizeTable);
+  emscripten::function("speeds", &plashbox::SpeedCaptions);
+  emscripten::function("mapChoices", &plashbox::MapChoices);
+  emscripten::function("beamTypes", &plashbox::BeamTypeNames);
+  emscripten::function("colourSchemes", &plashbox::ColourSchemes);
+  emscripten::function("wallRanges", &plashbox::WallRanges);
+  emscripten::function("experimentPreview", &plashbox::ExperimentPreview);
   emscripten::function("mathDigest", &plashbox::MathDigest);
   emscripten::function("frequencyOfWavelength", &plashbox::FrequencyOfWavelength);
   emscripten::function("wavelengthOfTenthHertz", &plashbox::WavelengthOfTenthHertz);

@@ -1,6 +1,7 @@
 // The main window on Qt's offscreen platform: layout, first frame, pointer, menu, debug panel.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 
 #include "tests/ManualClock.h"
@@ -25,12 +26,14 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/DesktopShell.h"
 #include "app/ExperimentChooser.h"
 #include "frame/Experiments.h"
+#include "frame/KeyBindings.h"
 #include "frame/SceneFiles.h"
 #include "panels/ControlPanels.h"
 #include "panels/uBarrierControlPanel.h"
@@ -443,6 +446,25 @@ TEST_F(MainForm, TimeControlsOnTheToolBarAndTheirKeys) {
   form->ChooseDisplayShape(1);
   EXPECT_TRUE(core.Paused());
   EXPECT_TRUE(form->PauseButton().Down());
+}
+
+// The page takes its keys from the same table (frame/KeyBindings.h): each of its keys is a
+// window action of the binding's name, and no key does two things.
+TEST_F(MainForm, EveryKeyOfTheSharedTableIsOneOfTheWindowsActions) {
+  auto form = Make();
+  std::set<QString> keys;
+  for (const TKeyBinding& binding : KeyBindings) {
+    const auto* action = form->findChild<QAction*>(binding.Name);
+    ASSERT_NE(action, nullptr) << binding.Name;
+    const QList<QKeySequence> expected = QKeySequence::listFromString(binding.Keys, QKeySequence::PortableText);
+    ASSERT_FALSE(expected.isEmpty()) << binding.Keys;
+    EXPECT_EQ(action->shortcuts(), expected) << binding.Name;
+    for (const QKeySequence& key : expected) {
+      EXPECT_FALSE(key.toString().isEmpty()) << binding.Keys << " is not a key Qt reads";
+      EXPECT_TRUE(keys.insert(key.toString()).second) << key.toString().toStdString() << " is bound twice";
+    }
+  }
+  EXPECT_TRUE(keys.count("Ctrl+P")) << "Save Picture's key is the table's too";
 }
 
 TEST_F(MainForm, HelpOpensAsHtmlAndSaysWhatToInstallWhenNothingOpensIt) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 #include <utility>
 
 #include "objects/uBarrier.h"
@@ -93,10 +94,38 @@ TEST(Barrier, HandlesOffTheTankAndShortWallsNeverWritePastTheGrid) {
   EXPECT_TRUE(s.WallCells().empty());
   s.Place(30, 20, 30, 20);  // no length: no wall
   EXPECT_TRUE(s.WallCells().empty());
-  s.Wall->SetSlitWidth(1000);  // wider than the wall: all of it open
+  s.Wall->SlitWidth = 1000;  // wider than the wall (as a file may hold it): all of it open
   s.Wall->SetSlits(12);
   s.Place(30, 5, 30, 35);
   EXPECT_TRUE(s.WallCells().empty());
+}
+
+TEST(Barrier, ASlitAsLongAsTheWallIsRefusedInATankButReadFromAFile) {
+  TWallScene s;
+  s.Place(20, 5, 20, 35);  // 30 cells long
+  EXPECT_EQ(s.Wall->MaxSlitWidth(), 29);
+  SetPublishedValue(*s.Wall, "Slits", "1");
+  SetPublishedValue(*s.Wall, "SlitWidth", "29");
+  EXPECT_EQ(s.WallCells().size(), 3u * 2) << "one cell at each end of the wall stays";
+  try {
+    SetPublishedValue(*s.Wall, "SlitWidth", "30");
+    ADD_FAILURE() << "a slit as long as the wall was taken";
+  } catch (const EConvertError& e) {
+    EXPECT_NE(std::string(e.what()).find("1 to 29 cells, narrower than the wall"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(s.Wall->SlitWidth, 29) << "the refused value left the wall as it was";
+  EXPECT_EQ(s.WallCells().size(), 3u * 2);
+  s.Place(20, 5, 45, 5);
+  EXPECT_EQ(s.Wall->MaxSlitWidth(), 24) << "a shorter wall, a narrower slit";
+  s.Place(0, 0, 33, 56);  // 65 cells long, on the slant
+  EXPECT_EQ(s.Wall->MaxSlitWidth(), 64);
+  s.Place(0, 0, 30, 56);  // 63.53 cells long: a slit of 63 leaves some wall
+  EXPECT_EQ(s.Wall->MaxSlitWidth(), 63);
+  // Outside a tank the handles may not be placed yet: the width is held to the plain range.
+  const TRef<TBarrier> unplaced = NewNode<TBarrier>();
+  SetPublishedValue(*unplaced, "SlitWidth", "610");
+  EXPECT_EQ(unplaced->SlitWidth, 610);
+  EXPECT_THROW(SetPublishedValue(*unplaced, "SlitWidth", "1001"), EConvertError);
 }
 
 TEST(Barrier, ValuesByNameOutsideTheirRangesAreRefused) {

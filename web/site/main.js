@@ -5,11 +5,14 @@ import createPlashbox from './plashbox.js';
 import { Panels } from './panels.js';
 import { ToolPanels } from './tools.js';
 import { encodeScene, decodeScene } from './scenelink.js';
+import { bindKeys, keysOf } from './keys.js';
+import { ExperimentChooser } from './chooser.js';
 
 const TickMs = 16;        // the window's frame timer: 62.5 ticks a second
 const MaxTicksPerFrame = 4;  // a stalled tab catches up this far, then drops the rest
 const FramesPerToolGraph = 3;  // the tools' graphs at 20 a second on a 60 Hz screen are smooth
 const Seed = 1;
+const MinShownSide = 120;  // the tank and the panels are never shown smaller, however small the window
 const $ = (id) => document.getElementById(id);
 
 const module = await createPlashbox();
@@ -29,14 +32,14 @@ function logPointer(entry) {
   if (pointerLog.length > 1000) pointerLog.shift();
 }
 
-const report = (text) => { $('message').textContent = text; };
+const report = (text) => { $('message').textContent = text; fitTank(); };  // its lines take from the tank's room
 
 // The picture that the last tick left in the module's memory.
 function draw() {
   const w = tank.width(), h = tank.height(), address = tank.frameAddress();
   if (!image || image.data.buffer !== module.HEAPU8.buffer || image.data.byteOffset !== address ||
       image.width !== w || image.height !== h) {
-    if (canvas.width !== w || canvas.height !== h) { canvas.width = w; canvas.height = h; }
+    if (canvas.width !== w || canvas.height !== h) { canvas.width = w; canvas.height = h; fitTank(); }
     image = new ImageData(new Uint8ClampedArray(module.HEAPU8.buffer, address, w * h * 4), w, h);
   }
   context.putImageData(image, 0, 0);
@@ -109,43 +112,108 @@ $('wall').addEventListener('click', () => { tank.addWall(); refresh(); });
 $('delete').addEventListener('click', () => { tank.deleteSelected(); refresh(); });
 $('probe').addEventListener('click', () => { tank.addProbe(); refresh(); });
 $('screen').addEventListener('click', () => { tank.addScreen(); refresh(); });
-// The window's keys: Ctrl+P saves the picture wherever the focus is; the tools' keys and Delete
-// act unless a text field or a list has the keys.
-document.addEventListener('keydown', (e) => {
-  if ((e.ctrlKey || e.metaKey) && !e.altKey && !e.shiftKey && e.key.toLowerCase() === 'p') {
-    e.preventDefault();  // the window's key for Save Picture, not the browser's printing
-    savePicture();
-    return;
-  }
-  if (e.ctrlKey || e.altKey || e.metaKey || pointerButton >= 0) return;
-  if (['INPUT', 'SELECT', 'TEXTAREA'].includes(document.activeElement?.tagName)) return;
-  const act = { p: () => tank.addProbe(), s: () => tank.addScreen(), Delete: () => tank.deleteSelected() }[e.key];
-  if (!act) return;
-  e.preventDefault();
-  act();
-  refresh();
-});
-const speeds = ['1/4x', '1/2x', '1x', '2x', '4x', '8x'];
-speeds.forEach((caption, i) => $('speed').add(new Option(caption, i)));
+module.speeds().forEach((caption, i) => $('speed').add(new Option(caption, i)));
 $('speed').addEventListener('change', (e) => tank.setSpeed(Number(e.target.value)));
-const shapes = [['Normal', 0], ['Small', 1], ['Long and thin', 2], ['Tall and Narrow', 3],
-  ['801 x 801', [801, 801]], ['1201 x 801', [1201, 801]], ['1920 x 1080', [1920, 1080]]];
-shapes.forEach(([caption], i) => $('shape').add(new Option(caption, i)));
-$('shape').addEventListener('change', (e) => {
-  const [, what] = shapes[Number(e.target.value)];
-  if (Array.isArray(what)) tank.chooseTankSize(...what); else tank.chooseDisplayShape(what);
+// The window's display shapes by their menu tags, then its tank sizes.
+const shapes = [...module.displayShapes().map((shape, tag) => ({ ...shape, tag })), ...module.tankSizes()];
+shapes.forEach(({ caption }, i) => $('shape').add(new Option(caption, i)));
+function chooseSize(choose) {
+  choose();
   tank.tick();
   draw();
+  refresh();
+}
+$('shape').addEventListener('change', (e) => {
+  const shape = shapes[Number(e.target.value)];
+  fillWindow(false);
+  chooseSize(() => (shape.tag !== undefined ? tank.chooseDisplayShape(shape.tag) : tank.chooseTankSize(shape.width, shape.height)));
 });
+// The scene's refractive map, as the window's Refractive Map menu.
+module.mapChoices().forEach((name, i) => $('map').add(new Option(name, i)));
+$('map').addEventListener('change', (e) => { tank.chooseMap(Number(e.target.value)); refresh(); });
+
+// --- the tank in the window: shown whole, or made as big as the window ---
+// What the page holds under the tank and the panels: the foot of their area and the message
+// lines.
+function heightBelow() {
+  const main = document.querySelector('main');
+  let below = parseFloat(getComputedStyle(main).paddingBottom);
+  for (let e = main.nextElementSibling; e; e = e.nextElementSibling) {
+    const style = getComputedStyle(e);
+    if (style.display !== 'none' && style.position !== 'fixed' && e.tagName !== 'DIALOG')
+      below += e.offsetHeight + parseFloat(style.marginTop) + parseFloat(style.marginBottom);
+  }
+  return below;
+}
+// The panels stand beside the tank unless the screen is narrow (style.css), then under it.
+const panelsBeside = () => getComputedStyle(document.querySelector('main')).gridTemplateColumns.split(' ').length > 1;
+// The room the tank has: the width of its column and the height from its frame's top to the
+// window's foot, less the frame and the slide's line.
+function tankRoom() {
+  const frame = $('tank-frame'), style = getComputedStyle(frame);
+  const across = parseFloat(style.paddingLeft) + parseFloat(style.paddingRight);
+  const down = parseFloat(style.paddingTop) + parseFloat(style.paddingBottom);
+  const top = frame.getBoundingClientRect().top + window.scrollY;
+  const slide = $('slide'), slideStyle = getComputedStyle(slide);
+  const slideHeight = slide.offsetHeight + parseFloat(slideStyle.marginTop);
+  const main = document.querySelector('main'), mainStyle = getComputedStyle(main);
+  const width = main.clientWidth - parseFloat(mainStyle.paddingLeft) - parseFloat(mainStyle.paddingRight) -
+    (panelsBeside() ? $('panels').offsetWidth + parseFloat(mainStyle.columnGap) : 0);
+  // A pixel kept spare for the fractions of the lines' heights.
+  return [Math.floor(width - across), Math.floor(window.innerHeight - top - down - slideHeight - heightBelow()) - 1];
+}
+// A tank bigger than its room is shown smaller (its cells and pointer positions stay the
+// tank's); the panels beside it keep to the window's height and scroll by themselves.
+function fitTank() {
+  const [width, height] = tankRoom();
+  const scale = Math.min(1, width / canvas.width, Math.max(height, MinShownSide) / canvas.height);
+  canvas.style.width = `${Math.floor(canvas.width * scale)}px`;
+  canvas.style.height = `${Math.floor(canvas.height * scale)}px`;
+  canvas.classList.toggle('scaled', scale < 1);
+  $('slide').style.maxWidth = canvas.style.width;
+  const panelsTop = $('panels').getBoundingClientRect().top + window.scrollY;
+  $('panels').style.maxHeight =
+    panelsBeside() ? `${Math.max(MinShownSide, window.innerHeight - panelsTop - heightBelow() - 1)}px` : '';
+}
+window.addEventListener('resize', fitTank);
+// Filled, the tank takes its whole room at one cell a pixel; the size before comes back after.
+let sizeBeforeFill = null;
+function fillWindow(on) {
+  if (on === (sizeBeforeFill !== null)) return;
+  const [width, height] = on ? tankRoom().map((side) => Math.max(MinShownSide, side)) : sizeBeforeFill;
+  sizeBeforeFill = on ? [tank.width(), tank.height()] : null;
+  setPressed('fill', on);
+  chooseSize(() => tank.chooseTankSize(width, height));
+}
+$('fill').addEventListener('click', () => fillWindow(sizeBeforeFill === null));
+// F11 as the window's: the whole screen, the tank filling it; leaving it gives the size back.
+function toggleFullScreen() {
+  if (document.fullscreenElement) { document.exitFullscreen(); return; }
+  const element = document.documentElement;
+  if (!element.requestFullscreen) { fillWindow(sizeBeforeFill === null); return; }
+  element.requestFullscreen().catch(() => fillWindow(sizeBeforeFill === null));
+}
+document.addEventListener('fullscreenchange', () => {
+  fillWindow(false);
+  // The new window size is laid out in the next frame.
+  if (document.fullscreenElement) requestAnimationFrame(() => fillWindow(true));
+});
+
 // The shipped experiments, opened as the window opens experiments.xml, then the chosen slide.
 let isExperiments = false;
-$('experiment').addEventListener('change', (e) => {
-  if (e.target.value === '') return;
-  if (!isExperiments && !openText(module.experimentsXml(tank.width(), tank.height()), 'experiments.xml')) return;
+const experiments = [];  // {name, description} of every shipped experiment
+const experimentsXml = () => module.experimentsXml(tank.width(), tank.height());
+function chooseExperiment(index) {
+  if (!isExperiments && !openText(experimentsXml(), 'experiments.xml')) return;
   isExperiments = true;
-  tank.showSlide(Number(e.target.value));
+  tank.showSlide(index);
   refresh();
+}
+$('experiment').addEventListener('change', (e) => {
+  if (e.target.value !== '') chooseExperiment(Number(e.target.value));
 });
+const chooser = new ExperimentChooser(module, experiments, experimentsXml, chooseExperiment);
+$('experiments').addEventListener('click', () => chooser.open());
 
 // --- scene files and links ---
 // A scene's text opened as the window opens a file: the running scene stays on any error.
@@ -223,6 +291,44 @@ $('link').addEventListener('click', async () => {
 // --- the panels and the buttons that follow the scene ---
 const panels = new Panels(module, () => tank, report);
 const tools = new ToolPanels(() => tank);
+
+// --- the keys: the window's, whatever control has the focus ---
+// F1 opens the help at the selected object's panel, as the window's.
+function openHelp() {
+  const panel = tank.selectedPanel();
+  window.open(panel ? `help/panels.html#${panel}` : 'help/index.html', '_blank', 'noopener');
+}
+const act = (command) => () => { command(); refresh(); };
+const keyBindings = module.keyBindings();
+bindKeys(keyBindings, {
+  PauseKey: act(() => tank.setPaused(!tank.paused())),
+  StepKey: () => { tank.singleStep(); draw(); },
+  SlowerKey: act(() => tank.setSpeed(tank.speed() - 1)),
+  FasterKey: act(() => tank.setSpeed(tank.speed() + 1)),
+  ClearKey: () => tank.clearWaves(),
+  DripKey: () => $('drip').click(),
+  OpenKey: () => $('open').click(),
+  SaveKey: () => $('save').click(),
+  SaveAsKey: () => $('save').click(),  // a download asks for its name where the browser does
+  SavePictureKey: savePicture,
+  HelpKey: openHelp,
+  FullScreenKey: toggleFullScreen,
+  LeaveFullScreenKey: () => { if (!document.fullscreenElement) fillWindow(false); },
+  WallKey: act(() => tank.addWall()),
+  IntensityKey: () => panels.toggleIntensity(),
+  ProbeKey: act(() => tank.addProbe()),
+  ScreenKey: act(() => tank.addScreen()),
+  PreviousSlideKey: act(() => tank.showSlide(tank.slideIndex() - 1)),
+  NextSlideKey: act(() => tank.showSlide(tank.slideIndex() + 1)),
+  UndoKey: act(() => tank.undo()),
+  RedoKey: act(() => tank.redo()),
+  DeleteKey: act(() => tank.deleteSelected()),
+}, () => pointerButton >= 0 || $('chooser').open);
+// Each button's tooltip names its key, from the same table.
+for (const [id, name] of [['drip', 'DripKey'], ['clear', 'ClearKey'], ['pause', 'PauseKey'], ['step', 'StepKey'],
+  ['wall', 'WallKey'], ['probe', 'ProbeKey'], ['screen', 'ScreenKey'], ['delete', 'DeleteKey'],
+  ['fill', 'FullScreenKey'], ['save', 'SaveKey'], ['save-picture', 'SavePictureKey'], ['help', 'HelpKey']])
+  $(id).title += ` (${keysOf(keyBindings, name)})`;
 function refresh() {
   panels.refresh();
   tools.show();
@@ -231,12 +337,19 @@ function refresh() {
   setPressed('pause', tank.paused());
   $('step').disabled = !tank.paused();
   $('speed').value = tank.speed();
+  const map = tank.mapIndex();
+  $('map').disabled = map < 0;
+  if (map >= 0) $('map').value = map;
   $('undo').disabled = !tank.canUndo();
   $('undo').title = tank.canUndo() ? `Undo ${tank.undoText()}` : '';
   $('redo').disabled = !tank.canRedo();
   $('redo').title = tank.canRedo() ? `Redo ${tank.redoText()}` : '';
   const slide = tank.slideIndex();
-  $('slide').textContent = tank.slideCount() > 1 ? `${tank.slideName(slide)}: ${tank.slideDescription(slide)}` : '';
+  $('experiment').value = isExperiments ? slide : '';
+  const slideLine = tank.slideCount() > 1 ? `${tank.slideName(slide)}: ${tank.slideDescription(slide)}` : '';
+  // One line cut short as the window's, the whole description in its tooltip.
+  $('slide').textContent = slideLine;
+  $('slide').title = tank.slideCount() > 1 ? tank.slideDescription(slide) : '';
 }
 function sceneChanged() {
   refresh();
@@ -246,7 +359,10 @@ setInterval(() => { if (tank && pointerButton < 0) refresh(); }, 200);
 // --- start: the experiments' names, then the demonstration or the scene of the link ---
 tank = new module.Tank(401, 401, Seed);
 if (openText(module.experimentsXml(401, 401), 'experiments.xml'))
-  for (let i = 0; i < tank.slideCount(); ++i) $('experiment').add(new Option(tank.slideName(i), i));
+  for (let i = 0; i < tank.slideCount(); ++i) {
+    experiments.push({ name: tank.slideName(i), description: tank.slideDescription(i) });
+    $('experiment').add(new Option(tank.slideName(i), i));
+  }
 tank.delete();
 tank = new module.Tank(401, 401, Seed);
 tick();
@@ -258,6 +374,7 @@ try {
 }
 draw();
 refresh();
+fitTank();
 requestAnimationFrame(frame);
 
 // What the browser tests drive: the same settings and events as the driver's --set and
@@ -308,6 +425,15 @@ window.plashboxTest = {
   probes: () => tank.probes(),
   probeTrace: (i, n) => Array.from(tank.probeTrace(i, n)),
   screen: () => tank.screen(),
+  size: () => [tank.width(), tank.height()],
+  paused: () => tank.paused(),
+  speed: () => tank.speed(),
+  slideIndex: () => tank.slideIndex(),
+  canUndo: () => tank.canUndo(),
+  canRedo: () => tank.canRedo(),
+  has: (cls) => tank.has(cls),
+  mapIndex: () => tank.mapIndex(),
+  keyBindings: () => module.keyBindings(),
   mathDigest: (count) => module.mathDigest(count),
   frequencyOfWavelength: (lambda) => module.frequencyOfWavelength(lambda),
   // Ticks and pictures on the canvas, timed in the page: milliseconds per frame.

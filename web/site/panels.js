@@ -36,6 +36,9 @@ export class Panels {
   flag(cls, prop) { return this.value(cls, prop).toLowerCase() === 'true'; }
 
   bind() {
+    // The window's names for the beam types and the colour schemes.
+    this.module.beamTypes().forEach((name, type) => $('beam-type').add(new Option(name, type)));
+    for (const { caption, name } of this.module.colourSchemes()) $('colour-scheme').add(new Option(caption, name));
     $('beam-type').addEventListener('change', (e) => {
       this.edit(Source, 'BeamType', e.target.value);
       // Chosen here, the moving source sets off at once.
@@ -57,19 +60,31 @@ export class Panels {
     $('mach').addEventListener('input', (e) => this.edit(Source, 'DopplerSpeed', Number(e.target.value) / 10, true));
     $('detune').addEventListener('input', (e) => this.edit(Source, 'Detune', Number(e.target.value) / 10, true));
     $('index').addEventListener('input', (e) => this.edit(Map, 'n', nOfPosition(Number(e.target.value)), true));
-    for (const [id, prop] of [['wall-slits', 'Slits'], ['wall-width', 'SlitWidth'], ['wall-spacing', 'SlitSpacing'],
-      ['wall-thickness', 'Thickness']])
-      $(id).addEventListener('change', (e) => this.edit(Wall, prop, e.target.value));
+    // The wall's sliders over the window's ranges; the width and the spacing can be typed too.
+    // A value the wall refuses (a slit as long as the wall) is named under the panel, and
+    // the field shows the wall's value again.
+    const ranges = this.module.wallRanges();
+    this.widestPanelSlit = ranges.maxSlitWidth;
+    this.wallRows = [{ prop: 'Slits', slider: 'wall-slits-slider', min: 0, max: ranges.maxSlits },
+      { prop: 'SlitWidth', slider: 'wall-width-slider', field: 'wall-width', min: 1, max: ranges.maxSlitWidth },
+      { prop: 'SlitSpacing', slider: 'wall-spacing-slider', field: 'wall-spacing', min: ranges.minSpacing, max: ranges.maxSpacing },
+      { prop: 'Thickness', slider: 'wall-thickness-slider', min: ranges.minThickness, max: ranges.maxThickness }];
+    for (const row of this.wallRows) {
+      Object.assign($(row.slider), { min: row.min, max: row.max });
+      $(row.slider).addEventListener('input', (e) => this.editWall(row, e.target.value, true));
+      if (row.field) $(row.field).addEventListener('change', (e) => this.editWall(row, e.target.value, false));
+    }
     $('intensity').addEventListener('click', () => this.toggleIntensity());
     $('colour-scheme').addEventListener('change', (e) => this.edit(Water, 'ColourScheme', e.target.value));
     $('brightness').addEventListener('input', (e) => this.edit(Water, 'Exposure', exposureOfPosition(Number(e.target.value)), true));
     $('averaging').addEventListener('input', (e) => this.edit(Water, 'AveragingPeriods', e.target.value, true));
-    // I switches the view, as in the window, unless a text field has the keys.
-    document.addEventListener('keydown', (e) => {
-      if (e.key !== 'i' || e.ctrlKey || e.altKey || e.metaKey) return;
-      if (['INPUT', 'SELECT', 'TEXTAREA'].includes(document.activeElement?.tagName)) return;
-      this.toggleIntensity();
-    });
+  }
+
+  editWall(row, value, merge) {
+    const error = this.tank.edit(`${Wall}.${row.prop}=${value}`, merge);
+    $('wall-message').textContent = error;
+    this.refresh();
+    if (error && row.field) $(row.field).value = this.value(Wall, row.prop);  // the focused field too
   }
 
   toggleIntensity() { this.edit(Water, 'IntensityView', String(!this.flag(Water, 'IntensityView'))); }
@@ -120,10 +135,21 @@ export class Panels {
     const hasWall = tank.has(Wall);
     $('wall-panel').hidden = !hasWall;
     if (hasWall) {
-      this.show('wall-slits', this.value(Wall, 'Slits'));
-      this.show('wall-width', this.value(Wall, 'SlitWidth'));
-      this.show('wall-spacing', this.value(Wall, 'SlitSpacing'));
-      this.show('wall-thickness', this.value(Wall, 'Thickness'));
+      // No wider than the wall: the slider ends where the wall does.
+      const widest = tank.maxSlitWidth();
+      $('wall-width-slider').max = Math.min(this.widestPanelSlit, widest);
+      $('wall-width').max = widest;
+      for (const row of this.wallRows) {
+        const value = this.value(Wall, row.prop);
+        this.show(row.slider, value);
+        if (row.field) this.show(row.field, value);
+      }
+      const slits = Number(this.value(Wall, 'Slits'));
+      $('wall-slits-label').value = slits > 0 ? String(slits) : 'none';
+      $('wall-thickness-label').value = `${this.value(Wall, 'Thickness')} cells`;
+      // Width and spacing mean nothing without slits, spacing nothing with one.
+      $('wall-width-slider').disabled = $('wall-width').disabled = slits === 0;
+      $('wall-spacing-slider').disabled = $('wall-spacing').disabled = slits < 2;
     }
     $('intensity').setAttribute('aria-pressed', String(this.flag(Water, 'IntensityView')));
     this.show('colour-scheme', this.value(Water, 'ColourScheme'));

@@ -23,7 +23,7 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
-from selenium.webdriver.support.ui import WebDriverWait
+from selenium.webdriver.support.ui import Select, WebDriverWait
 
 SITE = CLI = None
 SEED = 1
@@ -119,6 +119,13 @@ class PageTest(unittest.TestCase):
         return self.js("const c = document.getElementById('tank');"
                        "return c.getContext('2d').getImageData(0, 0, c.width, c.height).data.join(',');")
 
+    def choose(self, id, start):
+        """Picks the first option of list id whose text starts so, as a click on it does (typing
+        into a list would be the tank's keys)."""
+        select = Select(self.driver.find_element(By.ID, id))
+        select.select_by_visible_text(next(o.text for o in select.options if o.text.startswith(start)))
+        return select
+
     def message(self):
         return self.driver.find_element(By.ID, 'message').text
 
@@ -173,8 +180,7 @@ class PageTest(unittest.TestCase):
 
     def test_the_beam_type_shows_its_own_controls(self):
         self.open()
-        select = self.driver.find_element(By.ID, 'beam-type')
-        select.send_keys('Double')
+        self.choose('beam-type', 'Double')
         self.assertEqual(self.js("return plashboxTest.get('TGeneralExciter', 'BeamType')"), '3')
         time.sleep(0.3)
         self.assertTrue(self.driver.find_element(By.ID, 'detune').is_displayed())
@@ -187,7 +193,7 @@ class PageTest(unittest.TestCase):
         self.assertEqual(get('IntensityView'), 'True')
         self.driver.find_element(By.TAG_NAME, 'body').send_keys('i')
         self.assertEqual(get('IntensityView'), 'False', 'the I key switches back')
-        self.driver.find_element(By.ID, 'colour-scheme').send_keys('High')
+        self.choose('colour-scheme', 'High')
         self.assertEqual(get('ColourScheme'), 'csHighContrast')
         brightness = self.driver.find_element(By.ID, 'brightness')
         brightness.send_keys(Keys.END)
@@ -272,7 +278,7 @@ class PageTest(unittest.TestCase):
 
     def test_the_screen_shows_the_maxima_of_the_double_slit(self):
         self.open('?hold')
-        self.driver.find_element(By.ID, 'experiment').send_keys('Double')
+        self.choose('experiment', 'Double')
         self.assertIn('Double slit', self.driver.find_element(By.ID, 'slide').text)
         self.driver.find_element(By.TAG_NAME, 'body').send_keys('s')
         self.js('plashboxTest.runTicks(900)')
@@ -318,6 +324,291 @@ class PageTest(unittest.TestCase):
         self.open('?hold')
         self.assertEqual(self.js('return plashboxTest.mathDigest(200000)'), '3201e02e734efb74')
 
+    # --- the window's keys, whatever has the focus ---
+    def press(self, *keys):
+        """Keys pressed into whatever has the focus, as a user types them."""
+        ActionChains(self.driver).send_keys(*keys).perform()
+
+    def press_with(self, modifiers, key):
+        chain = ActionChains(self.driver)
+        for m in modifiers:
+            chain.key_down(m)
+        chain.send_keys(key)
+        for m in reversed(modifiers):
+            chain.key_up(m)
+        chain.perform()
+
+    def test_after_a_list_is_used_s_and_p_add_a_screen_and_a_probe_not_pick_an_item(self):
+        self.open('?hold')
+        self.choose('experiment', 'Double')
+        experiment = self.driver.find_element(By.ID, 'experiment')
+        slide = self.js('return plashboxTest.slideIndex()')
+        self.driver.execute_script("document.getElementById('experiment').focus()")  # as a choice by mouse leaves it
+        self.assertEqual(self.driver.switch_to.active_element.get_attribute('id'), 'experiment')
+        self.press('s')
+        self.press('p')
+        self.assertIsNotNone(self.js('return plashboxTest.screen()'), 'S picked an experiment instead')
+        self.assertEqual(len(self.js('return plashboxTest.probes()')['probes']), 1, 'P picked an experiment instead')
+        self.assertEqual(self.js('return plashboxTest.slideIndex()'), slide)
+        self.assertEqual(experiment.get_attribute('value'), str(slide))
+        # A focused button takes Space as the pause key, not as its own click.
+        self.driver.find_element(By.ID, 'clear').click()
+        self.press(Keys.SPACE)
+        self.assertTrue(self.js('return plashboxTest.paused()'))
+        # A text field keeps the keys it types with.
+        field = self.driver.find_element(By.ID, 'wall-width')
+        self.driver.find_element(By.ID, 'wall').click()
+        field.click()
+        self.press('p', Keys.DELETE)
+        self.assertEqual(len(self.js('return plashboxTest.probes()')['probes']), 1, 'typing into a field added a probe')
+        self.assertTrue(self.js("return plashboxTest.has('TBarrier')"), 'Delete in a field removed the wall')
+
+    def test_the_windows_keys_drive_the_page(self):
+        self.open('?hold')
+        names = {b['name'] for b in self.js('return plashboxTest.keyBindings()')}
+        self.assertLessEqual({'PauseKey', 'StepKey', 'SlowerKey', 'FasterKey', 'WallKey', 'ClearKey', 'DripKey',
+                              'UndoKey', 'RedoKey', 'PreviousSlideKey', 'NextSlideKey', 'HelpKey', 'FullScreenKey'},
+                             names)
+        self.driver.find_element(By.ID, 'tank').click()
+        self.js('plashboxTest.runTicks(100)')  # waves that show a step
+        self.press(Keys.SPACE)
+        self.assertTrue(self.js('return plashboxTest.paused()'))
+        self.js('plashboxTest.hold(false)')  # the page runs, the water paused: only "." moves it
+        time.sleep(0.1)  # a paused frame drawn (the running ones drew as they stepped)
+        still = self.canvas_bytes()
+        time.sleep(0.2)
+        self.assertTrue(still == self.canvas_bytes(), 'the paused water moved')
+        self.press('.')
+        # The step shows with the next frame's picture.
+        WebDriverWait(self.driver, 5).until(lambda d: self.canvas_bytes() != still, '"." did not step the water')
+        self.press(Keys.SPACE)
+        self.assertFalse(self.js('return plashboxTest.paused()'))
+        self.js('plashboxTest.hold(true)')
+        self.press('[')
+        self.assertEqual(self.js('return plashboxTest.speed()'), 1)
+        self.press(']', ']')
+        self.assertEqual(self.js('return plashboxTest.speed()'), 3)
+        self.assertEqual(self.driver.find_element(By.ID, 'speed').get_attribute('value'), '3')
+        self.press('d')
+        self.assertEqual(self.driver.find_element(By.ID, 'drip').get_attribute('aria-pressed'), 'true')
+        self.press('d')
+        self.assertEqual(self.driver.find_element(By.ID, 'drip').get_attribute('aria-pressed'), 'false')
+        self.press('w')
+        self.assertTrue(self.js("return plashboxTest.has('TBarrier')"))
+        self.press_with([Keys.CONTROL], 'z')
+        self.assertFalse(self.js("return plashboxTest.has('TBarrier')"), 'Ctrl+Z kept the wall')
+        self.press_with([Keys.CONTROL, Keys.SHIFT], 'z')
+        self.assertTrue(self.js("return plashboxTest.has('TBarrier')"), 'Ctrl+Shift+Z did not bring it back')
+        self.press_with([Keys.CONTROL], 'z')
+        self.press_with([Keys.CONTROL], 'y')
+        self.assertTrue(self.js("return plashboxTest.has('TBarrier')"), 'Ctrl+Y did not bring it back')
+        # C clears the waves: the probe in the middle, long reached by the beam, reads still water.
+        self.press('p')
+        self.js('plashboxTest.runTicks(600)')
+        self.assertNotEqual(self.js('return plashboxTest.probeTrace(0, 1)'), [0])
+        self.press('c')
+        self.js('plashboxTest.runTicks(1)')
+        self.assertEqual(self.js('return plashboxTest.probeTrace(0, 1)'), [0])
+        self.choose('experiment', 'Double')
+        first = self.js('return plashboxTest.slideIndex()')
+        self.press(Keys.PAGE_DOWN)
+        self.assertEqual(self.js('return plashboxTest.slideIndex()'), first + 1)
+        self.assertEqual(self.driver.find_element(By.ID, 'experiment').get_attribute('value'), str(first + 1))
+        self.press(Keys.PAGE_UP)
+        self.assertEqual(self.js('return plashboxTest.slideIndex()'), first)
+        # Ctrl+S downloads the scene; F11 fills the screen with the tank, and again gives it back.
+        saved = self.js('return plashboxTest.sceneXml()')
+        self.press_with([Keys.CONTROL], 's')
+        self.assertEqual(self.downloaded('scene.xml').decode('utf-8'), saved)
+        self.press(Keys.F11)
+        WebDriverWait(self.driver, 10).until(lambda d: d.execute_script('return plashboxTest.size()') != [401, 401])
+        self.press(Keys.F11)
+        WebDriverWait(self.driver, 10).until(lambda d: d.execute_script('return plashboxTest.size()') == [401, 401])
+
+    def test_f1_opens_the_help_and_the_help_and_about_are_pages_of_the_site(self):
+        self.open('?hold')
+        before = set(self.driver.window_handles)
+        self.driver.find_element(By.ID, 'tank').click()
+        self.press(Keys.F1)
+        WebDriverWait(self.driver, 10).until(lambda d: len(d.window_handles) > len(before))
+        main = self.driver.current_window_handle
+        (opened,) = set(self.driver.window_handles) - before
+        self.driver.switch_to.window(opened)
+        try:
+            WebDriverWait(self.driver, 10).until(lambda d: d.title != '')
+            self.assertTrue(self.driver.current_url.startswith(self.base + 'help/'), self.driver.current_url)
+        finally:
+            self.driver.close()
+            self.driver.switch_to.window(main)
+        bindings = self.js('return plashboxTest.keyBindings()')
+        for page in ('help/index.html', 'help/about.html', 'help/controls.html'):
+            self.driver.get(self.base + page)
+            body = self.driver.find_element(By.TAG_NAME, 'body').text
+            self.assertNotIn('@', self.driver.page_source, f'{page} has a blank left unfilled')
+            self.assertIn('Plashbox', body, page)
+        # The help's keys table is the table the page takes its keys from.
+        for binding in bindings:
+            self.assertIn(binding['description'], body)
+        self.open('?hold')
+        self.assertEqual(self.driver.find_element(By.ID, 'about').get_attribute('href'), self.base + 'help/about.html')
+
+    # --- the wall's slits ---
+    def test_a_slit_as_long_as_the_wall_is_refused_and_the_field_keeps_the_old_width(self):
+        self.open('?hold')
+        self.driver.find_element(By.ID, 'wall').click()
+        get = lambda prop: self.js(f"return plashboxTest.get('TBarrier', '{prop}')")
+        slits = self.driver.find_element(By.ID, 'wall-slits-slider')
+        slits.send_keys(Keys.HOME, Keys.ARROW_RIGHT)
+        self.assertEqual(get('Slits'), '1')
+        field = self.driver.find_element(By.ID, 'wall-width')
+        self.assertEqual(field.get_attribute('value'), '6')
+        # A stale digit before what was meant: 6 then 10 typed gives 610.
+        field.click()
+        field.send_keys(Keys.END, '10', Keys.TAB)
+        self.assertEqual(get('SlitWidth'), '6', 'a slit wider than the wall was taken')
+        self.assertEqual(field.get_attribute('value'), '6', 'the refused value stayed in the field')
+        message = self.driver.find_element(By.ID, 'wall-message')
+        self.assertTrue(message.is_displayed())
+        self.assertIn('narrower than the wall', message.text)
+        # The widest slit the field offers still leaves a wall, and the message goes.
+        widest = field.get_attribute('max')
+        self.assertLess(int(widest), 401)
+        field.click()
+        field.send_keys(Keys.CONTROL, 'a')
+        field.send_keys(widest, Keys.TAB)
+        self.assertEqual(get('SlitWidth'), widest)
+        self.assertFalse(message.is_displayed())
+        self.assertTrue(self.js("return plashboxTest.has('TBarrier')"))
+
+    def test_the_walls_sliders_set_its_slits_with_the_windows_ranges(self):
+        self.open('?hold')
+        self.driver.find_element(By.ID, 'wall').click()
+        get = lambda prop: self.js(f"return plashboxTest.get('TBarrier', '{prop}')")
+        for id, end, prop, value in (('wall-slits-slider', Keys.END, 'Slits', '12'),
+                                     ('wall-width-slider', Keys.END, 'SlitWidth', '60'),
+                                     ('wall-spacing-slider', Keys.HOME, 'SlitSpacing', '4'),
+                                     ('wall-thickness-slider', Keys.END, 'Thickness', '20')):
+            with self.subTest(prop):
+                self.driver.find_element(By.ID, id).send_keys(end)
+                self.assertEqual(get(prop), value)
+        self.assertEqual(self.driver.find_element(By.ID, 'wall-width').get_attribute('value'), '60')
+        self.assertIn('12', self.driver.find_element(By.ID, 'wall-slits-label').text)
+        # A slider's drag is one edit: one undo takes the thickness back.
+        self.driver.find_element(By.ID, 'undo').click()
+        self.assertEqual(get('Thickness'), '3')
+
+    # --- the map, the size of the tank and the layout ---
+    def test_the_map_list_makes_a_lens_or_a_prism_of_the_block(self):
+        self.open('?hold')
+        maps = [o.text for o in Select(self.driver.find_element(By.ID, 'map')).options]
+        self.assertEqual(len(maps), 3)
+        self.assertEqual(self.js('return plashboxTest.mapIndex()'), 0)
+        n = self.js("return plashboxTest.get('TBaseRIControlRIMapper', 'n')")
+        Select(self.driver.find_element(By.ID, 'map')).select_by_index(1)
+        self.assertEqual(self.js('return plashboxTest.mapIndex()'), 1)
+        self.assertTrue(self.js("return plashboxTest.has('TLensRIMapper')"))
+        self.assertEqual(self.js("return plashboxTest.get('TBaseRIControlRIMapper', 'n')"), n, 'the index was lost')
+        Select(self.driver.find_element(By.ID, 'map')).select_by_index(2)
+        self.assertTrue(self.js("return plashboxTest.has('TPrismRIMapper')"))
+        self.driver.find_element(By.ID, 'undo').click()
+        self.driver.find_element(By.ID, 'undo').click()
+        self.assertEqual(self.js('return plashboxTest.mapIndex()'), 0)
+        self.assertEqual(self.driver.find_element(By.ID, 'map').get_attribute('value'), '0')
+
+    def layout(self):
+        return self.js("""
+            const box = (id) => document.getElementById(id).getBoundingClientRect().toJSON();
+            const c = document.getElementById('tank');
+            return { scrollWidth: document.documentElement.scrollWidth, scrollHeight: document.documentElement.scrollHeight,
+                     width: innerWidth, height: innerHeight, tank: box('tank'), panels: box('panels'),
+                     cells: [c.width, c.height],
+                     smallest: Math.min(...[...document.querySelectorAll('nav button, nav select')]
+                                            .map((e) => e.getBoundingClientRect().height)) };""")
+
+    def at_window_size(self, width, height):
+        self.driver.set_window_size(width, height)
+        self.addCleanup(self.driver.set_window_size, 1100, 760)
+        WebDriverWait(self.driver, 5).until(lambda d: d.execute_script('return innerWidth') <= width)
+        self.open('?hold')
+
+    def screenshot(self, name):
+        """With PLASHBOX_SCREENSHOTS=dir, the page as it looks, for a person to see."""
+        folder = os.environ.get('PLASHBOX_SCREENSHOTS')
+        if folder:
+            self.driver.save_screenshot(os.path.join(folder, name))
+
+    def test_a_1920_by_1080_tank_is_shown_whole_in_a_1920_by_1080_window(self):
+        self.at_window_size(1920, 1080)
+        self.choose('shape', '1920 x 1080')
+        time.sleep(0.2)
+        view = self.layout()
+        self.assertEqual(view['cells'], [1920, 1080])
+        self.assertLessEqual(view['scrollWidth'], view['width'], 'the page scrolls sideways')
+        self.assertLessEqual(view['scrollHeight'], view['height'], 'the page scrolls down')
+        self.assertLessEqual(view['panels']['right'], view['width'], 'the panels are off the right')
+        self.assertLessEqual(view['tank']['right'], view['panels']['left'])
+        self.assertAlmostEqual(view['tank']['width'] / view['tank']['height'], 1920 / 1080, delta=0.01)
+        self.screenshot('page-1920x1080-big-tank.png')
+        # A pointer on the smaller picture reaches the tank's cell under it.
+        canvas = self.driver.find_element(By.ID, 'tank')
+        ActionChains(self.driver).move_to_element_with_offset(canvas, 0, 0).click().perform()
+        log = self.js('return plashboxTest.pointerLog()')
+        self.assertAlmostEqual(log[0]['x'], 960, delta=3)
+        self.assertAlmostEqual(log[0]['y'], 540, delta=3)
+
+    def test_the_layout_fits_a_laptop_a_projector_and_a_tablet(self):
+        for width, height, beside in ((1366, 768, True), (1920, 1080, True), (800, 1280, False)):
+            with self.subTest(f'{width}x{height}'):
+                self.at_window_size(width, height)
+                self.driver.find_element(By.ID, 'wall').click()
+                view = self.layout()
+                self.assertLessEqual(view['scrollWidth'], view['width'], 'the page scrolls sideways')
+                self.assertLessEqual(view['panels']['right'], view['width'])
+                if beside:
+                    self.assertLessEqual(view['tank']['right'], view['panels']['left'])
+                else:
+                    self.assertGreaterEqual(view['panels']['top'], view['tank']['bottom'], 'the panels are not under the tank')
+                self.assertGreaterEqual(view['smallest'], 32, 'a control too small to touch')
+                self.screenshot(f'page-{width}x{height}.png')
+
+    def test_fill_window_makes_the_tank_as_big_as_the_window_and_back(self):
+        self.at_window_size(1366, 768)
+        self.driver.find_element(By.ID, 'fill').click()
+        view = self.layout()
+        width, height = view['cells']
+        self.assertGreater(width, 800)
+        self.assertGreater(height, 401)
+        self.assertLess(view['height'] - view['tank']['bottom'], 80, 'the tank stops short of the foot')
+        self.assertEqual((view['tank']['width'], view['tank']['height']), (width, height), 'the filled tank is scaled')
+        self.assertLessEqual(view['scrollWidth'], view['width'])
+        self.assertLessEqual(view['scrollHeight'], view['height'])
+        self.screenshot('page-1366x768-filled.png')
+        self.driver.find_element(By.ID, 'fill').click()
+        self.assertEqual(self.js('return plashboxTest.size()'), [401, 401])
+
+    # --- the experiments chooser ---
+    def test_the_experiments_chooser_shows_pictures_and_descriptions_and_opens_the_chosen(self):
+        self.open('?hold')
+        self.driver.find_element(By.ID, 'experiments').click()
+        dialog = self.driver.find_element(By.ID, 'chooser')
+        self.assertTrue(dialog.is_displayed())
+        items = dialog.find_elements(By.CSS_SELECTOR, '#chooser-list button')
+        names = [o.text for o in Select(self.driver.find_element(By.ID, 'experiment')).options][1:]
+        self.assertEqual([i.text for i in items], [f'{n + 1}. {name}' for n, name in enumerate(names)])
+        # Every picture is drawn, the last one too, and they differ from one another.
+        pictures = lambda: self.js("return [...document.querySelectorAll('#chooser-list canvas')].map((c) =>"
+                                   " c.width === 161 ? c.getContext('2d').getImageData(0, 0, 161, 161).data.join() : '')")
+        WebDriverWait(self.driver, 60).until(lambda d: all(pictures()))
+        self.assertEqual(len(set(pictures())), len(items))
+        items[2].click()
+        description = self.driver.find_element(By.ID, 'chooser-description').text
+        self.assertNotEqual(description, '')
+        ActionChains(self.driver).double_click(items[2]).perform()
+        self.assertFalse(dialog.is_displayed())
+        self.assertEqual(self.js('return plashboxTest.slideIndex()'), 2)
+        self.assertIn(description, self.driver.find_element(By.ID, 'slide').text)
+        self.screenshot('page-chooser.png')
+
     # --- scene files and links ---
     def write_scene(self, text):
         path = os.path.join(self.downloads.name, f'scene{time.monotonic_ns()}.xml')
@@ -327,7 +618,7 @@ class PageTest(unittest.TestCase):
 
     def test_a_saved_scene_opened_again_gives_the_drivers_frame(self):
         self.open('?hold')
-        self.driver.find_element(By.ID, 'beam-type').send_keys('Point')
+        self.choose('beam-type', 'Point')
         saved = self.js('return plashboxTest.sceneXml()')
         path = self.write_scene(saved)
         self.driver.find_element(By.ID, 'open').send_keys(path)
@@ -343,10 +634,7 @@ class PageTest(unittest.TestCase):
         self.open('?hold')
         saved = self.js('return plashboxTest.sceneXml()')
         self.driver.find_element(By.ID, 'save').click()
-        target = os.path.join(self.downloads.name, 'scene.xml')
-        WebDriverWait(self.driver, 10).until(lambda d: os.path.exists(target))
-        with open(target, encoding='utf-8', newline='') as f:
-            self.assertEqual(f.read(), saved)
+        self.assertEqual(self.downloaded('scene.xml').decode('utf-8'), saved)
 
     def downloaded(self, name):
         """The bytes of the file the page downloads as name, once it is there whole."""
@@ -408,7 +696,7 @@ class PageTest(unittest.TestCase):
 
     def test_a_shared_link_opens_the_same_scene(self):
         self.open('?hold')
-        self.driver.find_element(By.ID, 'beam-type').send_keys('Double')
+        self.choose('beam-type', 'Double')
         saved = self.js('return plashboxTest.sceneXml()')
         self.driver.find_element(By.ID, 'link').click()
         WebDriverWait(self.driver, 10).until(lambda d: d.execute_script("return location.hash.startsWith('#scene=')"))
