@@ -15,7 +15,7 @@ constexpr double TwoPi = 2 * std::numbers::pi;
 constexpr double RestLevel = 1e-6;
 // A beat's weaker tone is at least this part of the stronger, and the two are within this part
 // of their mean frequency of each other; the spectrum's side lobes stay far below the first.
-constexpr double BeatStrength = 0.25, BeatCloseness = 0.2;
+constexpr double BeatStrength = 0.4, BeatCloseness = 0.2;
 
 // The Hann window over N samples, taken at the middle of each.
 double HannWeight(size_t I, size_t N) { return 0.5 - 0.5 * exact::Cos(TwoPi * (double(I) + 0.5) / double(N)); }
@@ -82,8 +82,16 @@ TTone ToneAt(const std::vector<double>& Spectrum, size_t K, size_t Size) {
 
 TTraceMeasure MeasureTrace(std::span<const float> Trace) {
   TTraceMeasure m;
+  if (Trace.size() < 8 || !(PeakToPeak(Trace) > RestLevel)) return m;
+  // The still water before a wave reaches the probe is left out: its sudden start would make
+  // the tone look like two.
+  double reach = 0;
+  for (const float v : Trace) reach = std::max(reach, exact::Abs(double(v) - double(Trace[0])));
+  size_t start = 0;
+  while (exact::Abs(double(Trace[start]) - double(Trace[0])) <= 0.1 * reach) ++start;
+  Trace = Trace.subspan(start > 0 ? start - 1 : 0);
   const size_t n = Trace.size();
-  if (n < 8 || !(PeakToPeak(Trace) > RestLevel)) return m;
+  if (n < 8) return m;
   size_t size = 2;
   while (size < 2 * n) size <<= 1;  // at least twice the trace: lines half a period's worth apart
   const std::vector<double> spectrum = Magnitudes(Windowed(Trace), size);

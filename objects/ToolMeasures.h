@@ -16,15 +16,16 @@ struct TTraceMeasure {
   bool Valid = false;
   // In steps: of the strongest tone; of the wave under the beat while the trace beats.
   double PeriodSteps = 0;
-  // Two tones of nearly one frequency (within a fifth of their mean, the weaker at least a
-  // quarter as strong): the trace swells and fades with the difference of their frequencies.
+  // Two tones of nearly one frequency (within a fifth of their mean, the weaker at least 40%
+  // as strong): the trace swells and fades with the difference of their frequencies.
   bool Beats = false;
   double BeatPeriodSteps = 0;  // from one loudest moment to the next; 0 unless Beats
 };
 
-// Trace holds one sample per step, the oldest first. The tones are the peaks of its spectrum
-// (Hann-windowed, about its mean, refined between the lines); a beat's wave has the two tones'
-// frequencies averaged, weighted by their amplitudes, as its crests come in the loud part.
+// Trace holds one sample per step, the oldest first; the still water before a wave first moves
+// it is left out. The tones are the peaks of its spectrum (Hann-windowed, about its mean,
+// refined between the lines); a beat's wave has the two tones' frequencies averaged, weighted
+// by their amplitudes, as its crests come in the loud part.
 TTraceMeasure MeasureTrace(std::span<const float> Trace);
 
 // From the lowest sample to the highest; 0 for an empty trace.

@@ -7,6 +7,7 @@
 
 #include "frame/ClassRegistration.h"
 #include "frame/Experiments.h"
+#include "frame/SceneEditing.h"
 #include "frame/ToolReadings.h"
 #include "frame/uDemoMainFormCore.h"
 #include "grid/Rounding.h"
@@ -93,6 +94,23 @@ TEST_F(ToolReadings, TheBeatsSlideReadsTheWaveUnderTheBeatAndTheBeat) {
   EXPECT_NEAR(beats.Hertz, (f1 + 0.5 * f2) / 1.5, 0.02);
   EXPECT_NEAR(beats.BeatHertz, f2 - f1, 0.01);
   EXPECT_EQ(ProbeReadingText(beats).substr(0, 22), "2.32 Hz, beat 0.33 Hz,") << ProbeReadingText(beats);
+}
+
+// One source makes no beat: not where its wave has only just arrived, nor where the waves
+// reflected by the block come in later and change the height.
+TEST_F(ToolReadings, APointSourceNeverReadsAsBeating) {
+  Open();
+  ApplySetting(Water(), ParsePropertySetting("TGeneralExciter.BeamType=0"));
+  AddProbeAt(180, 200);
+  AddProbeAt(240, 260);
+  AddProbeAt(280, 200);
+  const double hertz = TBaseExciter::FrequencyOfWavelength(25);
+  for (int32_t ticks = 0; ticks < 1100; ticks += 50) {
+    Run(50);
+    for (const TProbeReading& reading : Read().Probes)
+      EXPECT_FALSE(reading.Measure.Beats) << ticks << ": " << ProbeReadingText(reading);
+  }
+  for (const TProbeReading& reading : Read().Probes) EXPECT_NEAR(reading.Hertz, hertz, 0.02);
 }
 
 // No phase between probes of different frequencies, nor between beating ones: it would drift.
