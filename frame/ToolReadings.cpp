@@ -1,7 +1,8 @@
 #include "frame/ToolReadings.h"
 
-#include <array>
+#include <algorithm>
 #include <cmath>
+#include <span>
 
 #include "objects/uBaseExciter.h"
 #include "objects/uIntensityScreen.h"
@@ -14,47 +15,85 @@ double StepsPerSecond(const TSimulationSpeed& Speed) {
   return double(Speed.StepsPerTick) / (double(Speed.TicksPerStep) * TBaseExciter::StepSeconds);
 }
 
-TProbeReport ReadProbes(TWater& Water, double StepsPerSecond, int32_t Steps) {
+TProbeReport ReadProbes(TWater& Water, double StepsPerSecond, int32_t GraphSteps) {
   TProbeReport report;
-  std::array<float, TProbe::TraceLength> trace{};
+  std::vector<std::vector<float>> traces;
   for (const TProbe* probe : ChildrenOf<TProbe>(Water)) {
+    std::vector<float>& trace = traces.emplace_back(size_t(TProbe::TraceLength));
+    trace.resize(size_t(probe->CopyTrace(trace, TProbe::TraceLength)));
     TProbeReading reading;
     reading.Probe = probe;
-    const int32_t n = probe->CopyTrace(trace, Steps);
-    reading.Measure = MeasureTrace(std::span<const float>(trace.data(), size_t(n)));
-    if (reading.Measure.Valid) reading.Hertz = StepsPerSecond / reading.Measure.PeriodSteps;
+    reading.Measure = MeasureTrace(trace);
+    const TTraceMeasure& m = reading.Measure;
+    if (m.Valid) reading.Hertz = StepsPerSecond / m.PeriodSteps;
+    if (m.Valid && m.Beats) reading.BeatHertz = StepsPerSecond / m.BeatPeriodSteps;
+    const size_t shown = std::min(trace.size(), size_t(std::max(GraphSteps, 0)));
+    reading.PeakToPeak = PeakToPeak(std::span<const float>(trace).last(shown));
     report.Probes.push_back(reading);
   }
-  // Both traces end at the same step, so their rises compare when they hold as many samples.
-  if (report.Probes.size() >= 2) {
-    const TProbeReading &a = report.Probes[0], &b = report.Probes[1];
-    if (a.Measure.Valid && b.Measure.Valid && a.Probe->Samples() == b.Probe->Samples()) {
-      report.HasPhase = true;
-      report.PhaseDegrees = PhaseLag(a.Measure, b.Measure);
-    }
+  const std::vector<TProbeReading>& probes = report.Probes;
+  const auto steady = [](const TProbeReading& R) { return R.Measure.Valid && !R.Measure.Beats; };
+  const auto reference = std::find_if(probes.begin(), probes.end(), steady);
+  if (reference == probes.end()) return report;
+  report.Reference = size_t(reference - probes.begin());
+  const TTraceMeasure& base = reference->Measure;
+  for (size_t i = report.Reference + 1; i < probes.size(); ++i) {
+    const TTraceMeasure& m = probes[i].Measure;
+    if (!SameFrequency(base, m)) continue;
+    const double period = (base.PeriodSteps + m.PeriodSteps) / 2;
+    report.Phases.push_back({i, PhaseLag(traces[report.Reference], traces[i], period)});
   }
   return report;
 }
 
 std::string ProbeReadingText(const TProbeReading& Reading) {
   const TTraceMeasure& m = Reading.Measure;
-  const std::string period = m.Valid ? FormatReadout("%.1f", m.PeriodSteps) : "-";
-  const std::string hertz = m.Valid ? FormatReadout("%.2f", Reading.Hertz) : "-";
-  return period + " steps, " + hertz + " Hz, p-p " + FormatReadout("%.3g", m.PeakToPeak);
+  const std::string amplitude = "p-p " + FormatReadout("%.3g", Reading.PeakToPeak);
+  if (!m.Valid) return "- steps, - Hz, " + amplitude;
+  const std::string hertz = FormatReadout("%.2f", Reading.Hertz) + " Hz, ";
+  // Beating, the wave's period in steps gives way to the beat: the row has room for one of them.
+  if (m.Beats) return hertz + "beat " + FormatReadout("%.2f", Reading.BeatHertz) + " Hz, " + amplitude;
+  return FormatReadout("%.1f", m.PeriodSteps) + " steps, " + hertz + amplitude;
 }
 
 std::string PhaseText(const TProbeReport& Report) {
-  if (!Report.HasPhase) return {};
-  const double lag = Report.PhaseDegrees;
-  return (lag < 0 ? "2 leads 1 by " : "2 lags 1 by ") + FormatReadout("%.0f", std::abs(lag)) + "\u00b0";
+  std::string text;
+  const std::string reference = std::to_string(Report.Reference + 1);
+  for (const TProbePhase& phase : Report.Phases) {
+    const double lag = phase.LagDegrees;
+    text += (text.empty() ? "" : ", ") + std::to_string(phase.Probe + 1) + (lag < 0 ? " leads " : " lags ") +
+            reference + " by " + FormatReadout("%.0f", std::abs(lag)) + "\u00b0";
+  }
+  const auto valid = std::count_if(Report.Probes.begin(), Report.Probes.end(),
+                                   [](const TProbeReading& R) { return R.Measure.Valid; });
+  if (text.empty() && valid >= 2) return "no phase: the frequencies differ";
+  return text;
 }
 
+namespace {
+
+// A distance along the screen: three figures, whole cells from 100 on.
+std::string CellsText(double Cells) { return FormatReadout(Cells < 100 ? "%.3g" : "%.0f", Cells); }
+
+}  // namespace
+
 std::string MaximaText(const TIntensityScreen& Screen) {
-  const std::vector<double> maxima = Screen.Maxima();
+  std::vector<TProfileMaximum> maxima = Screen.ProfileMaxima();
   if (maxima.empty()) return "no maxima yet";
+  const size_t weaker = maxima.size() > ListedMaxima ? maxima.size() - ListedMaxima : 0;
+  if (weaker) {
+    // The highest, back in their order along the line.
+    std::stable_sort(maxima.begin(), maxima.end(),
+                     [](const TProfileMaximum& A, const TProfileMaximum& B) { return A.Height > B.Height; });
+    maxima.resize(ListedMaxima);
+    std::sort(maxima.begin(), maxima.end(),
+              [](const TProfileMaximum& A, const TProfileMaximum& B) { return A.At < B.At; });
+  }
+  const double cells = Screen.CellsPerSample();
   std::string text = maxima.size() == 1 ? "maximum at " : "maxima at ";
-  for (size_t i = 0; i < maxima.size(); ++i) text += (i ? ", " : "") + FormatReadout("%.3g", maxima[i]);
-  return text + " cells";
+  for (size_t i = 0; i < maxima.size(); ++i) text += (i ? ", " : "") + CellsText(maxima[i].At * cells);
+  text += " cells";
+  return weaker ? text + " and " + std::to_string(weaker) + " weaker" : text;
 }
 
 std::string ScreenReadingText(TIntensityScreen& Screen) {

@@ -5,7 +5,6 @@
 
 #include "grid/ExactMath.h"
 #include "grid/Rounding.h"
-#include "objects/ToolMeasures.h"
 
 namespace plashbox {
 
@@ -73,10 +72,15 @@ double TIntensityScreen::CellsPerSample() const {
   return exact::Sqrt(dx * dx + dy * dy) / double(Samples.size() - 1);
 }
 
+std::vector<TProfileMaximum> TIntensityScreen::ProfileMaxima() const {
+  const double cells = CellsPerSample();
+  return FindMaxima(Samples, cells > 0 ? MinMaximaCells / cells : 0);
+}
+
 std::vector<double> TIntensityScreen::Maxima() const {
-  std::vector<double> found = FindMaxima(Samples);
+  std::vector<double> found;
   const double scale = CellsPerSample();
-  for (double& at : found) at *= scale;
+  for (const TProfileMaximum& m : ProfileMaxima()) found.push_back(m.At * scale);
   return found;
 }
 

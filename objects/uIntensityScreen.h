@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "objects/ToolMeasures.h"
 #include "objects/uBaseTool.h"
 
 namespace plashbox {
@@ -32,7 +33,12 @@ class TIntensityScreen : public TBaseTool {
   // One sample per cell along the line from handle 1 to handle 2 (the longer of its two
   // extents, plus one), each at the nearest cell; all 0 outside a water that keeps intensity.
   std::span<const float> Profile() const { return Samples; }
-  // The maxima along the line, in cells from handle 1.
+  // Two maxima of the profile closer than this along the line count as one: no fringes come
+  // closer than half a wavelength, and no wave on the grid is much shorter than eight cells.
+  static constexpr double MinMaximaCells = 4;
+  // The maxima of the profile (FindMaxima), in samples from handle 1.
+  std::vector<TProfileMaximum> ProfileMaxima() const;
+  // Their positions in cells from handle 1.
   std::vector<double> Maxima() const;
   // Whether the water it is in keeps an intensity to read.
   bool HasIntensity();

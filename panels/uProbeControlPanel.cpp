@@ -19,6 +19,16 @@ namespace {
 
 QColor Colour(TPixelColor C) { return {C.Red, C.Green, C.Blue}; }
 
+// Each probe's row starts with a swatch of its colour, close to the edge to leave the row room.
+constexpr int SwatchLeft = 5;
+
+// The small type of the readings, so that the longest fit their lines.
+void MakeSmall(QLabel& Label) {
+  QFont small = Label.font();
+  small.setPointSize(7);
+  Label.setFont(small);
+}
+
 QLabel* MakeTitle(QWidget* Parent, const QString& Text) {
   QLabel* title = MakePanelLabel(Parent, Text, QRect(7, 3, 160, 16), Qt::AlignLeft);
   QFont bold = title->font();
@@ -56,14 +66,20 @@ TProbeCP::TProbeCP(QWidget* Parent) : QFrame(Parent) {
   setFixedSize(177, 152);
   FillBackground(*this, PanelColour);
   MakeTitle(this, "Probes");
+  const int rowsTop = GraphRect().bottom() + 4;
   for (int i = 0; i < MaxProbes; ++i) {
-    Rows[size_t(i)] = MakePanelLabel(this, "", QRect(20, 75 + 13 * i, 155, 13), Qt::AlignLeft);
-    QFont small = Rows[size_t(i)]->font();
-    small.setPointSize(7);  // the longest reading fits beside its swatch
-    Rows[size_t(i)]->setFont(small);
-    SetTextColour(*Rows[size_t(i)], Ink);
+    QLabel* row = MakePanelLabel(this, "", QRect(SwatchLeft + 10, rowsTop + 13 * i, 161, 13), Qt::AlignLeft);
+    row->setObjectName(QString("reading%1").arg(i));
+    MakeSmall(*row);
+    SetTextColour(*row, Ink);
+    Rows[size_t(i)] = row;
   }
-  Phase = MakePanelLabel(this, "", QRect(9, 75 + 13 * MaxProbes + 2, 160, 13), Qt::AlignLeft);
+  // The phases of three probes against the first take two lines.
+  const int phaseTop = rowsTop + 13 * MaxProbes;
+  Phase = MakePanelLabel(this, "", QRect(9, phaseTop, 164, height() - 1 - phaseTop), Qt::AlignLeft);
+  Phase->setObjectName("phase");
+  MakeSmall(*Phase);
+  Phase->setWordWrap(true);
 }
 
 TProbeCP::~TProbeCP() = default;
@@ -110,7 +126,7 @@ void TProbeCP::paintEvent(QPaintEvent* Event) {
   for (size_t i = 0; i < traces.size(); ++i) {
     PaintCurve(p, graph, traces[i], top, zero, inks[i]);
     // The row's swatch in the probe's colour.
-    if (i < Rows.size()) p.fillRect(QRect(9, Rows[i]->y() + 3, 8, 8), inks[i]);
+    if (i < Rows.size()) p.fillRect(QRect(SwatchLeft, Rows[i]->y() + 3, 8, 8), inks[i]);
   }
 }
 
@@ -118,7 +134,11 @@ TIntensityScreenCP::TIntensityScreenCP(QWidget* Parent) : QFrame(Parent) {
   setFixedSize(177, 152);
   FillBackground(*this, PanelColour);
   MakeTitle(this, "Screen intensity");
-  Maxima = MakePanelLabel(this, "", QRect(7, 120, 165, 28), Qt::AlignLeft);
+  // Three lines below the graph: the longest list of maxima wraps into them.
+  const int top = GraphRect().bottom() + 3;
+  Maxima = MakePanelLabel(this, "", QRect(7, top, 165, height() - 1 - top), Qt::AlignLeft);
+  Maxima->setObjectName("maxima");
+  MakeSmall(*Maxima);
   Maxima->setWordWrap(true);
 }
 
@@ -153,8 +173,8 @@ void TIntensityScreenCP::paintEvent(QPaintEvent* Event) {
   if (values.size() < 2 || !(top > 0)) return;
   const double dx = double(graph.width() - 3) / double(values.size() - 1);
   p.setPen(QPen(Ink, 1));
-  for (const double at : FindMaxima(profile)) {
-    const double x = graph.left() + 1 + dx * at;
+  for (const TProfileMaximum& at : FScreen->ProfileMaxima()) {
+    const double x = graph.left() + 1 + dx * at.At;
     p.drawLine(QPointF(x, bottom - 4), QPointF(x, bottom));
   }
 }

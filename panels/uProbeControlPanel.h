@@ -1,8 +1,8 @@
 // panels/: the Qt widgets and the tank objects' control panels.
 // The panels of the measuring tools. The probes' panel graphs the last steps of every probe of
-// the water in its colour, with each probe's period, frequency and peak-to-peak amplitude and
-// the phase between the first two; the screen's panel graphs the intensity along its line with
-// its maxima. The window refreshes them once a frame; what they show is measured in frame/.
+// the water in its colour, with each probe's period, frequency (or beat) and peak-to-peak
+// amplitude and the probes' phases against the first; the screen's panel graphs the intensity
+// along its line with its maxima. The window refreshes them once a frame; what they show is measured in frame/.
 #pragma once
 
 #include <QFrame>
@@ -38,7 +38,7 @@ class TProbeCP : public QFrame, public TControlPanel, public TLiveReadings {
   QString RowText(int I) const;
   QString PhaseLine() const;
   // Where the traces are drawn, in the panel's pixels.
-  static QRect GraphRect() { return {5, 20, 167, 52}; }
+  static QRect GraphRect() { return {5, 20, 167, 46}; }
 
  protected:
   void paintEvent(QPaintEvent* Event) override;

@@ -193,8 +193,8 @@ class TTank {
   bool CanAddProbe() { return Form.CanAddProbe(); }
   void AddScreen() { Form.AddScreen(); }
   // The active water's probes in its child order, each {colour: "#rrggbb", reading, x, y (its
-  // paint-area pixel, y downward), selected}, measured over the graph's steps at the present
-  // speed as the window's panel does; with phase, the line under them.
+  // paint-area pixel, y downward), selected}, measured at the present speed as the window's
+  // panel does; with phase, the line of their phases under them.
   emscripten::val Probes() {
     emscripten::val out = emscripten::val::object(), list = emscripten::val::array();
     TWater* water = Form.ActiveWater();
@@ -238,7 +238,7 @@ class TTank {
     if (!screen) return emscripten::val::null();
     emscripten::val out = emscripten::val::object(), maxima = emscripten::val::array();
     out.set("reading", ScreenReadingText(*screen));
-    for (const double at : FindMaxima(screen->Profile())) maxima.call<void>("push", at);
+    for (const TProfileMaximum& at : screen->ProfileMaxima()) maxima.call<void>("push", at.At);
     out.set("maxima", maxima);
     out.set("selected", screen->ActiveTool);
     const int32_t h = Form.ActiveWater()->GridHeight();

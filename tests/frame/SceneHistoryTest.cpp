@@ -404,11 +404,13 @@ TEST_F(SceneHistory, ProbesAreSampledOnceAStepAtEverySpeedAndReadInHertzOfIt) {
   ASSERT_TRUE(report.Probes[0].Measure.Valid);
   EXPECT_NEAR(report.Probes[0].Measure.PeriodSteps, 25 / 0.7071, 1);
   EXPECT_NEAR(report.Probes[0].Hertz, 500 / (25 / 0.7071), 0.5);
-  ASSERT_TRUE(report.HasPhase);
-  EXPECT_NEAR(report.PhaseDegrees, 0, 1) << "two probes on one cell";
+  ASSERT_EQ(report.Phases.size(), 1u);
+  EXPECT_NEAR(report.Phases[0].LagDegrees, 0, 1) << "two probes on one cell";
   EXPECT_EQ(ProbeReadingText(report.Probes[0]).substr(0, 3), "35.");
-  EXPECT_EQ(PhaseText(TProbeReport{{}, true, -30.4}), "2 leads 1 by 30\u00b0");
-  EXPECT_EQ(PhaseText(TProbeReport{{}, true, 90}), "2 lags 1 by 90\u00b0");
+  TProbeReport phases{report.Probes, 0, {{1, -30.4}}};
+  EXPECT_EQ(PhaseText(phases), "2 leads 1 by 30\u00b0");
+  phases.Phases[0].LagDegrees = 90;
+  EXPECT_EQ(PhaseText(phases), "2 lags 1 by 90\u00b0");
   EXPECT_EQ(PhaseText(TProbeReport{}), "");
   TProbeReading unknown;
   EXPECT_EQ(ProbeReadingText(unknown), "- steps, - Hz, p-p 0");

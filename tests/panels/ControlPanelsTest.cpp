@@ -21,6 +21,7 @@
 #include "panels/uBaseExciterControlPanel.h"
 #include "panels/uControlPanelRefractiveIndex.h"
 #include "panels/uGeneralExciterControlPanel.h"
+#include "frame/ToolReadings.h"
 #include "panels/uProbeControlPanel.h"
 #include "sim/uWater.h"
 #include "xmlworker/XMLProperties.h"
@@ -250,8 +251,8 @@ TEST(ProbeCP, RowsFollowTheWatersProbes) {
   }
   TProbeCP panel;
   panel.Bind(*second);
-  panel.Refresh(62.5);
-  EXPECT_EQ(panel.RowText(0), "20.0 steps, 3.12 Hz, p-p 1");
+  panel.Refresh(50);
+  EXPECT_EQ(panel.RowText(0), "20.0 steps, 2.50 Hz, p-p 1");
   EXPECT_EQ(panel.RowText(1), "- steps, - Hz, p-p 0");
   EXPECT_EQ(panel.RowText(2), "");
   EXPECT_EQ(panel.PhaseLine(), "");
@@ -267,6 +268,74 @@ TEST(ProbeCP, RowsFollowTheWatersProbes) {
   screenPanel.Bind(*screen);
   EXPECT_EQ(screenPanel.MaximaLine(), water->KeepsIntensity() ? "no maxima yet" : "no intensity kept yet");
   screenPanel.grab();
+}
+
+// Whether Text, in Label's font and its wrapping, fits the label's box.
+bool Fits(const QLabel& Label, const std::string& Text) {
+  const int flags = int(Label.alignment()) | (Label.wordWrap() ? int(Qt::TextWordWrap) : 0);
+  const QRect needed = Label.fontMetrics().boundingRect(Label.contentsRect(), flags, QString::fromStdString(Text));
+  return needed.width() <= Label.contentsRect().width() && needed.height() <= Label.contentsRect().height();
+}
+
+// Fringes every 16 cells along y, each brighter than the one before.
+class TFringeHost : public TXMLNode, public TIntensityHost {
+ public:
+  static const TNodeClass& StaticClass() {
+    static const TNodeClass cls = TNodeClass::Make<TFringeHost>("TFringeHost", &TXMLNode::StaticClass());
+    return cls;
+  }
+  const TNodeClass& ClassType() const override { return StaticClass(); }
+  float IntensityAt(int32_t, int32_t y) const override {
+    return static_cast<float>((1 + y / 2000.0) * std::pow(std::cos(3.14159265358979 * (y - 20) / 16), 2));
+  }
+  bool KeepsIntensity() const override { return true; }
+};
+
+// The longest readings of the probes and the screen fit their lines: nothing is cut off.
+TEST(ProbeCP, TheLongestReadingsFitTheirLines) {
+  TProbeCP panel;
+  TProbeReading reading;
+  reading.Measure.Valid = true;
+  // Waves 70 cells long at 8x; a probe far out.
+  reading.Measure.PeriodSteps = 99.9;
+  reading.Hertz = 17.86;
+  reading.PeakToPeak = 0.000888;
+  const std::string steady = ProbeReadingText(reading);
+  reading.Measure.Beats = true;
+  reading.BeatHertz = 2.62;
+  reading.PeakToPeak = 0.0888;
+  const std::string beating = ProbeReadingText(reading);
+  const auto* row = panel.findChild<QLabel*>("reading3");
+  ASSERT_NE(row, nullptr);
+  EXPECT_TRUE(Fits(*row, steady)) << steady;
+  EXPECT_TRUE(Fits(*row, beating)) << beating;
+  const TProbeReport report{std::vector<TProbeReading>(4, reading), 0, {{1, -178}, {2, -178}, {3, -178}}};
+  const std::string phases = PhaseText(report);
+  const auto* phase = panel.findChild<QLabel*>("phase");
+  ASSERT_NE(phase, nullptr);
+  EXPECT_GE(phase->y(), row->geometry().bottom()) << "under the last row";
+  EXPECT_TRUE(Fits(*phase, phases)) << phases;
+  EXPECT_TRUE(Fits(*phase, "no phase: the frequencies differ"));
+
+  // A screen 1,600 cells long across a hundred fringes.
+  const TRef<TFringeHost> host = NewNode<TFringeHost>();
+  const TRef<TIntensityScreen> screen = NewNode<TIntensityScreen>();
+  host->add(screen.get());
+  const auto cells = std::make_shared<TWaterGrid>(3, 1701);
+  screen->AttachGrid(cells, 3, 1701);
+  screen->X1 = screen->X2 = 1;
+  screen->Y1 = 20;
+  screen->Y2 = 1620;
+  screen->GeometryChanged();
+  screen->SampleWater();
+  TIntensityScreenCP screenPanel;
+  screenPanel.Bind(*screen);
+  const std::string maxima = MaximaText(*screen);
+  EXPECT_EQ(maxima, "maxima at 1520, 1536, 1552, 1568, 1584 cells and 94 weaker");
+  const auto* line = screenPanel.findChild<QLabel*>("maxima");
+  ASSERT_NE(line, nullptr);
+  EXPECT_TRUE(Fits(*line, maxima)) << maxima;
+  host->Remove(screen.get());
 }
 
 TEST(BaseExciterCP, EditsByPropertyName) {

@@ -1,6 +1,6 @@
 // The measuring tools' panels, as the window's: the probes' graph with a reading per probe and
-// the phase between the first two, and the screen's intensity profile with its maxima. The
-// numbers and their texts are the frame logic's; this file only draws them.
+// the phases of the probes against the first, and the screen's intensity profile with its
+// maxima. The numbers and their texts are the frame logic's; this file only draws them.
 const $ = (id) => document.getElementById(id);
 const GraphSteps = 400;  // the window's probe graph: the last 400 steps
 const Rule = '#c0c0c0';

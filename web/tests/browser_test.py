@@ -264,6 +264,35 @@ class PageTest(unittest.TestCase):
         self.assertEqual(count(), 0)
         self.assertFalse(self.driver.find_element(By.ID, 'probe-panel').is_displayed())
 
+    def test_probes_added_apart_show_their_phase_and_the_beats_slide_its_beat(self):
+        self.open('?hold')
+        body = self.driver.find_element(By.TAG_NAME, 'body')
+        body.send_keys('p')
+        self.js('plashboxTest.runTicks(250)')
+        body.send_keys('p')  # its trace is 250 steps shorter than the first one's
+        self.js('plashboxTest.runTicks(250)')
+        report = self.js('return plashboxTest.probes()')
+        self.assertRegex(report['phase'], r'^2 (lags|leads) 1 by \d+\u00b0$')
+        self.assertEqual(self.driver.find_element(By.ID, 'probe-phase').text, report['phase'])
+        # Between the beats slide's two sources, as strong as each other: the wave under the beat
+        # at the mean of their frequencies, the beat at their difference, and no phase.
+        self.driver.find_element(By.ID, 'experiment').send_keys('Beats')
+        self.assertIn('Beats', self.driver.find_element(By.ID, 'slide').text)
+        body.send_keys('p')
+        body.send_keys('p')
+        self.js('plashboxTest.runTicks(1100)')
+        report = self.js('return plashboxTest.probes()')
+        row = report['probes'][0]['reading']
+        match = re.fullmatch(r'([\d.]+) Hz, beat ([\d.]+) Hz, p-p [\d.e+-]+', row)
+        self.assertIsNotNone(match, row)
+        first = self.js("return plashboxTest.frequencyOfWavelength("
+                        "Number(plashboxTest.get('TGeneralExciter', 'Wavelength')))")
+        second = first * float(self.js("return plashboxTest.get('TGeneralExciter', 'Detune')"))
+        self.assertAlmostEqual(float(match.group(1)), (first + second) / 2, delta=0.03)
+        self.assertAlmostEqual(float(match.group(2)), second - first, delta=0.02)
+        self.assertEqual(report['phase'], 'no phase: the frequencies differ')
+        self.assertEqual(self.driver.find_element(By.ID, 'probe-phase').text, report['phase'])
+
     def test_the_tool_buttons_are_reached_by_tab(self):
         self.open('?hold')
         self.driver.find_element(By.ID, 'wall').click()
