@@ -33,6 +33,16 @@ function fieldKeeps(pressed) {
   return !pressed.ctrl || ['Z', 'Y'].includes(pressed.key);
 }
 
+// Space on a button reached with Tab presses that button, as a focused button of the window
+// does; after a click (the browser leaves the focus on the clicked button) Space is still the
+// pause key.
+let focusFromKeyboard = false;
+window.addEventListener('pointerdown', () => { focusFromKeyboard = false; }, true);
+function pressesButton(element, pressed) {
+  return focusFromKeyboard && !!element && element.tagName === 'BUTTON' && pressed.key === 'Space' &&
+         !pressed.ctrl && !pressed.alt;
+}
+
 // bindings: [{name, keys, description}]; commands: name -> function. Busy() true holds every key
 // (a drag in the tank, a dialog open).
 export function bindKeys(bindings, commands, busy) {
@@ -44,8 +54,10 @@ export function bindKeys(bindings, commands, busy) {
   window.addEventListener('keydown', (e) => {
     if (busy()) return;
     const pressed = pressedKey(e);
+    if (pressed.key === 'Tab') focusFromKeyboard = true;
     const entry = table.find((t) => same(t.key, pressed));
-    if (!entry || (isTextField(document.activeElement) && fieldKeeps(pressed))) return;
+    const focused = document.activeElement;
+    if (!entry || (isTextField(focused) && fieldKeeps(pressed)) || pressesButton(focused, pressed)) return;
     e.preventDefault();
     e.stopPropagation();
     entry.command();

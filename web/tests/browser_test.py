@@ -380,16 +380,26 @@ class PageTest(unittest.TestCase):
         self.assertEqual(len(self.js('return plashboxTest.probes()')['probes']), 1, 'P picked an experiment instead')
         self.assertEqual(self.js('return plashboxTest.slideIndex()'), slide)
         self.assertEqual(experiment.get_attribute('value'), str(slide))
-        # A focused button takes Space as the pause key, not as its own click.
+        # A button clicked keeps the focus unseen: Space is still the pause key.
         self.driver.find_element(By.ID, 'clear').click()
         self.press(Keys.SPACE)
         self.assertTrue(self.js('return plashboxTest.paused()'))
+        # A button reached with Tab shows its focus and takes Space itself, as in the window.
+        probes = len(self.js('return plashboxTest.probes()')['probes'])
+        self.driver.execute_script("document.getElementById('probe').focus()")
+        self.press_with([Keys.SHIFT], Keys.TAB)
+        self.press(Keys.TAB)
+        self.assertEqual(self.driver.switch_to.active_element.get_attribute('id'), 'probe')
+        self.press(Keys.SPACE)
+        self.assertTrue(self.js('return plashboxTest.paused()'), 'Space on a focused button paused or resumed')
+        self.assertEqual(len(self.js('return plashboxTest.probes()')['probes']), probes + 1)
         # A text field keeps the keys it types with.
         field = self.driver.find_element(By.ID, 'wall-width')
         self.driver.find_element(By.ID, 'wall').click()
         field.click()
         self.press('p', Keys.DELETE)
-        self.assertEqual(len(self.js('return plashboxTest.probes()')['probes']), 1, 'typing into a field added a probe')
+        self.assertEqual(len(self.js('return plashboxTest.probes()')['probes']), probes + 1,
+                         'typing into a field added a probe')
         self.assertTrue(self.js("return plashboxTest.has('TBarrier')"), 'Delete in a field removed the wall')
 
     def test_the_windows_keys_drive_the_page(self):
