@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QSignalBlocker>
 
-#include <cmath>
 
+#include "frame/ValueText.h"
 #include "grid/Rounding.h"
 #include "panels/CustomTrackBar.h"
 #include "panels/PanelParts.h"
@@ -67,7 +67,7 @@ void TRefractiveIndexCP::RfIndexChange() {
 // The index of the map's own n, which may lie between the slider's steps.
 void TRefractiveIndexCP::RefreshIndexLabel() {
   const double n = FMapper ? double(FMapper->GetN()) : double(NOfPosition(RfIndex->value()));
-  RefractiveIndexLabel->setText(QString::asprintf("%1.2f", std::sqrt(1 / n)));
+  RefractiveIndexLabel->setText(QString::fromStdString(IndexText(n)));
 }
 
 }  // namespace plashbox

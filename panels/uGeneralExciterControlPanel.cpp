@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "frame/ValueText.h"
 #include "grid/Rounding.h"
 #include "panels/CustomTrackBar.h"
 #include "panels/PanelArtwork.h"
@@ -39,13 +40,8 @@ QLabel* MakeLabel(QWidget* Parent, const QString& Text, int Left, int Top) {
 }
 
 // The panel's number texts: one decimal place ("0.6", "1.4").
-// A value as it is, not as the slider's step: one decimal at least, three at most ("1.0",
-// "1.15").
-QString ShownDecimal(double Value) {
-  QString text = QString::asprintf("%1.3f", Value);
-  while (text.endsWith('0') && text.indexOf('.') < text.size() - 2) text.chop(1);
-  return text;
-}
+// A value as the source holds it, not as the slider's step.
+QString Shown(double Value) { return QString::fromStdString(ShownDecimal(Value)); }
 
 }  // namespace
 
@@ -360,12 +356,12 @@ void TGeneralExciterCP::RefreshWavelengthLabels() {
 }
 
 void TGeneralExciterCP::RefreshMachLabel() {
-  MachLabel->setText("Mach " + ShownDecimal(FExciter ? double(FExciter->DopplerSpeed) : MachSlider->value() / 10.0));
+  MachLabel->setText("Mach " + Shown(FExciter ? double(FExciter->DopplerSpeed) : MachSlider->value() / 10.0));
   MachLabel->adjustSize();
 }
 
 void TGeneralExciterCP::RefreshDetuneLabel() {
-  DetuneAmountLabel->setText(ShownDecimal(FExciter ? double(FExciter->Detune) : DetuneSlider->value() / 10.0) + "x");
+  DetuneAmountLabel->setText(Shown(FExciter ? double(FExciter->Detune) : DetuneSlider->value() / 10.0) + "x");
 }
 
 }  // namespace plashbox

@@ -19,6 +19,7 @@
 #include "frame/KeyBindings.h"
 #include "frame/SceneEditing.h"
 #include "frame/ToolReadings.h"
+#include "frame/ValueText.h"
 #include "frame/uDemoMainFormCore.h"
 #include "grid/ExactMathDigest.h"
 #include "objects/ToolMeasures.h"
@@ -472,5 +473,7 @@ EMSCRIPTEN_BINDINGS(plashbox) {
   emscripten::function("experimentPreview", &plashbox::ExperimentPreview);
   emscripten::function("mathDigest", &plashbox::MathDigest);
   emscripten::function("frequencyOfWavelength", &plashbox::FrequencyOfWavelength);
+  emscripten::function("shownDecimal", &plashbox::ShownDecimal);
+  emscripten::function("indexText", &plashbox::IndexText);
   emscripten::function("wavelengthOfTenthHertz", &plashbox::WavelengthOfTenthHertz);
 }

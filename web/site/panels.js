@@ -119,18 +119,19 @@ export class Panels {
       $('detune-controls').hidden = type !== BeamDouble;
       const mach = Number(this.value(Source, 'DopplerSpeed'));
       this.show('mach', Math.round(mach * 10));
-      $('mach-label').value = `Mach ${mach.toFixed(1)}`;
+      $('mach-label').value = `Mach ${this.module.shownDecimal(mach)}`;
       $('harmonics').setAttribute('aria-pressed', String(this.flag(Source, 'Harmonics')));
       const detune = Number(this.value(Source, 'Detune'));
       this.show('detune', Math.round(detune * 10));
-      $('detune-label').value = `${detune.toFixed(1)}x`;
+      $('detune-label').value = `${this.module.shownDecimal(detune)}x`;
     }
     const hasMap = tank.has(Map);
     $('index-panel').hidden = !hasMap;
     if (hasMap) {
-      const position = Math.round((1 - Number(this.value(Map, 'n'))) * 11);
-      this.show('index', position);
-      $('index-label').value = Math.sqrt(1 / nOfPosition(position)).toFixed(2);
+      // The map's own index beside the slider's nearest step, as in the window.
+      const n = Number(this.value(Map, 'n'));
+      this.show('index', Math.round((1 - n) * 11));
+      $('index-label').value = this.module.indexText(n);
     }
     const hasWall = tank.has(Wall);
     $('wall-panel').hidden = !hasWall;

@@ -402,6 +402,17 @@ class PageTest(unittest.TestCase):
                          'typing into a field added a probe')
         self.assertTrue(self.js("return plashboxTest.has('TBarrier')"), 'Delete in a field removed the wall')
 
+    def test_the_panels_show_an_experiments_values_as_they_are(self):
+        """The glass of total internal reflection is n 0.3 (index 1.83), the beats' detune 1.15:
+        between two slider steps, shown as they are and kept, as in the window."""
+        self.open('?hold')
+        self.choose('experiment', 'Total internal')
+        self.assertEqual(self.driver.find_element(By.ID, 'index-label').get_attribute('value'), '1.83')
+        self.choose('experiment', 'Beats')
+        self.assertEqual(self.driver.find_element(By.ID, 'detune-label').get_attribute('value'), '1.15x')
+        self.choose('experiment', 'Total internal')
+        self.assertEqual(self.driver.find_element(By.ID, 'index-label').get_attribute('value'), '1.83')
+
     def test_the_windows_keys_drive_the_page(self):
         self.open('?hold')
         names = {b['name'] for b in self.js('return plashboxTest.keyBindings()')}
