@@ -3,7 +3,12 @@
 BUILD_DIR  := build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
-PACKAGES   := g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libjpeg-dev libpng-dev libgif-dev libcli11-dev qt6-base-dev fp-utils
+PACKAGES   := g++ ccache make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libjpeg-dev libpng-dev libgif-dev libcli11-dev qt6-base-dev fp-utils
+# Compilers run through ccache, keyed on paths relative to this folder: a second clone (CI's)
+# or a rebuild after switching branches compiles only what changed.
+LAUNCHER := -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
 # The sanitizer build and the fuzz targets use clang with its run-time libraries.
 SANITIZE_PACKAGES := clang-14 libclang-rt-14-dev
 SANITIZE_DIR := build-sanitize
@@ -23,7 +28,7 @@ deps:
 	@scripts/install-deps.sh $(PACKAGES)
 
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(LAUNCHER) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -57,7 +62,7 @@ test-web: build web
 # (no documents, no benchmarks). Leaks are reported too.
 test-sanitize:
 	@scripts/install-deps.sh $(PACKAGES) $(SANITIZE_PACKAGES)
-	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 $(LAUNCHER) \
 	       -DPLASHBOX_SANITIZE=ON -DPLASHBOX_BUILD_DOCS=OFF -DPLASHBOX_BUILD_BENCH=OFF >/dev/null
 	@ASAN_OPTIONS=detect_leaks=0 cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	@cd $(SANITIZE_DIR) && UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
