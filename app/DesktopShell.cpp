@@ -66,7 +66,7 @@ void OpenUrl(const QUrl& Url, const TOpenFailure& Failure, const TShellFailure& 
     if (errors->size() > Kept) errors->remove(0, errors->size() - Kept);
   });
   QTimer::singleShot(OpenerWatchSeconds * 1000, process, [watching] { *watching = false; });
-  const auto fail = [process, watching, Failure, Failed](const QString& Why) {
+  const auto fail = [watching, Failure, Failed](const QString& Why) {
     if (*watching && Failed) Failed(Failure.Text(Why));
     *watching = false;
   };
