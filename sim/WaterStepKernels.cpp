@@ -147,10 +147,11 @@ PLASHBOX_AVX2 void StepColumnAVX2(const TWaveColumn& Left, const TWaveColumn& Ce
   if (DisplaceLeft && Paint) ColourColumnAVX2(Left, H, *Paint, LeftPixels);  // the column is still in the cache
 }
 
-// The vector rows of the two-column step, as StepTwoColumnsAVX512 does them four rows at a
-// time. Centre is displaced block by block, so the row below each block comes from the old
-// values of the block before, kept in a register; the rows above are not yet displaced. Returns
-// the first row left over and, in Below, the old displacement of the row before it.
+// The vector rows of the two-column step, four at a time. Centre is displaced block by block,
+// so the row below each of its blocks comes from the old values of the block before, kept in a
+// register; its row above is not yet displaced and is read shifted from memory, and so are
+// Next's rows below and above, which this kernel never moves. Returns the first row left over
+// and, in Below, the old displacement of the row before it.
 template <bool WideMedium>
 PLASHBOX_AVX2 inline int32_t StepTwoColumnsRowsAVX2(const TWaveColumn& Left, const TWaveColumn& Centre,
                                                     const TWaveColumn& Next, const TConstWaterColumn& Right,

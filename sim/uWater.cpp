@@ -11,6 +11,7 @@
 #include "objects/uBaseTool.h"
 #include "objects/uBarrier.h"
 #include "sim/WaterStepKernels.h"
+#include "sim/WaterSweep.h"
 #include "sim/WorkerPool.h"
 #include "sim/uWaterCollection.h"
 
@@ -48,6 +49,12 @@ const TNodeClass& TWater::StaticClass() {
   static const TNodeClass cls = TNodeClass::Make<TWater>("TWater", &TXMLNode::StaticClass(), &DeclareProperties);
   return cls;
 }
+
+TWater::TWater() : FBandColumns(detail::DefaultBandColumns), Sweep(std::make_unique<detail::TWaterSweep>()) {}
+
+TWater::~TWater() = default;
+
+detail::TSweepLayout TWater::SweepLayout() const { return detail::TSweepLayout{FThreads, FBandColumns}; }
 
 void TWater::Initialise() {
   TXMLNode::Initialise();
@@ -209,7 +216,7 @@ void TWater::StepCells(TFastDIB* Surface) {
   const bool fused =
       Surface && Surface->BitsPerPixel() == 24 && Surface->Width() == Width && Surface->AbsHeight() == Height;
   const detail::TColouring colouring = detail::MakeColouring(FExposure);
-  Sweep.Step(*Grid, fused ? &colouring : nullptr, fused ? Surface->Rows24() : nullptr, Layout,
+  Sweep->Step(*Grid, fused ? &colouring : nullptr, fused ? Surface->Rows24() : nullptr, SweepLayout(),
              detail::BestStepKernels(), PictureExtras(true));
   if (Surface && !fused) RenderGrid(*Surface);
 }
@@ -219,8 +226,8 @@ void TWater::RenderGrid(TFastDIB& Surface) {
   FollowIntensityWanted();
   // Never past the grid nor the surface, whichever is smaller.
   const int32_t W = std::min(Width, Surface.Width()), H = std::min(Height, Surface.AbsHeight());
-  Sweep.Colour(*Grid, W, H, detail::MakeColouring(FExposure), Surface.Rows24(), Layout, detail::BestStepKernels(),
-               PictureExtras(false));
+  Sweep->Colour(*Grid, W, H, detail::MakeColouring(FExposure), Surface.Rows24(), SweepLayout(),
+                detail::BestStepKernels(), PictureExtras(false));
 }
 
 void TWater::FollowIntensityWanted() {
@@ -251,11 +258,11 @@ detail::TSweepExtras TWater::PictureExtras(bool Stepping) {
 }
 
 void TWater::SetThreads(int32_t Count) {
-  Layout.Threads = std::clamp(Count, 1, MaxThreads);
-  SharedWorkerPool().Reserve(Layout.Threads - 1);
+  FThreads = std::clamp(Count, 1, MaxThreads);
+  SharedWorkerPool().Reserve(FThreads - 1);
 }
 
-void TWater::SetBandColumns(int32_t Columns) { Layout.BandColumns = std::clamp(Columns, 1, detail::MaxBandColumns); }
+void TWater::SetBandColumns(int32_t Columns) { FBandColumns = std::clamp(Columns, 1, detail::MaxBandColumns); }
 
 void TWater::DrawObjects(TFastDIB& Surface, bool Sample) {
   for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this)) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,7 +13,6 @@
 #include "objects/uWaterBaseClasses.h"
 #include "grid/WaterGrid.h"
 #include "sim/WaterPalettes.h"
-#include "sim/WaterSweep.h"
 #include "xmlworker/XMLNode.h"
 #include "xmlworker/XMLProperties.h"
 
@@ -22,6 +22,13 @@ class TBaseExciter;
 class TBaseRIMap;
 class TBaseWaterObject;
 
+namespace detail {
+// The sweep and its kernels are the water's own business (sim/WaterSweep.h).
+class TWaterSweep;
+struct TSweepExtras;
+struct TSweepLayout;
+}  // namespace detail
+
 // The exposures a water takes by name: brightness gains of the picture.
 inline constexpr float MinExposure = 0.01f, MaxExposure = 100;
 // The intensity's time constant in periods of the source.
@@ -29,6 +36,7 @@ inline constexpr int32_t MinAveragingPeriods = 1, MaxAveragingPeriods = 50, Defa
 
 class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
  public:
+  TWater();
   static const TNodeClass& StaticClass();
   const TNodeClass& ClassType() const override { return StaticClass(); }
 
@@ -56,11 +64,11 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   // The threads that share each step and each picture (1 to MaxThreads; 1, the default, keeps
   // the whole sweep on the calling thread). Cells and picture are the same for every count.
   void SetThreads(int32_t Count);
-  int32_t Threads() const { return Layout.Threads; }
+  int32_t Threads() const { return FThreads; }
   // How many columns are coloured together before they go to the picture; any width gives the
   // same picture, only the speed differs.
   void SetBandColumns(int32_t Columns);
-  int32_t BandColumns() const { return Layout.BandColumns; }
+  int32_t BandColumns() const { return FBandColumns; }
   // Zeroes displacement and velocity everywhere; the medium stays.
   void ClearWaves();
   // Open water with its border, then the refractive index map's region, then every wall in
@@ -133,6 +141,7 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   TBaseWaterObject* GetMouseTarget() const { return MouseTarget; }
 
  protected:
+  ~TWater() override;
   void Initialise() override;
 
  private:
@@ -152,6 +161,7 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   // Starts or stops keeping the mean as the view and the tools want it.
   void FollowIntensityWanted();
   detail::TSweepExtras PictureExtras(bool Stepping);
+  detail::TSweepLayout SweepLayout() const;
 
   int32_t FUniqueID = 0;
   mutable std::string NameText;  // the getters fill in the default text
@@ -166,8 +176,11 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   std::vector<float> IntensityField;  // column x at x * Height; empty while no mean is kept
   bool DripActive = false;
   TCellsRef Grid;
-  detail::TSweepLayout Layout;
-  detail::TWaterSweep Sweep;  // the sweep's buffers, kept from step to step
+  int32_t FThreads = 1;
+  int32_t FBandColumns;
+  // The sweep's buffers, kept from step to step; behind a pointer, so that the includers of
+  // this header see neither the sweep nor the kernels. One load a step is all it costs.
+  std::unique_ptr<detail::TWaterSweep> Sweep;
   bool Grabbed = false;
   bool Awake = true;
   TBaseWaterObject* MouseTarget = nullptr;  // not counted: a child of this water
