@@ -24,6 +24,7 @@
 #include "frame/SceneFiles.h"
 #include "frame/uDemoMainFormCore.h"
 #include "objects/UniqueIDs.h"
+#include "objects/uGeneralExciter.h"
 #include "raster/FastDIB.h"
 #include "sim/WorkerPool.h"
 #include "sim/uWater.h"
@@ -422,6 +423,15 @@ int Run(const TOptions& O) {
 
 }  // namespace
 
+// The kinds of source that TGeneralExciter.BeamType numbers, as the help lists them.
+std::string SourceKindsHelp() {
+  std::string text = "TGeneralExciter.BeamType, the kind of source:";
+  const int32_t count = TGeneralExciter::BeamTypeCount();
+  for (int32_t type = 0; type < count; ++type)
+    text += " " + std::to_string(type) + " " + TGeneralExciter::BeamTypeName(type) + (type + 1 < count ? "," : ".");
+  return text;
+}
+
 int main(int argc, char** argv) {
   CLI::App app{"plashbox-cli: the Plashbox water tank without a window. It builds the demonstration scene "
                "(a beam source and a glass block in a W x H tank) and runs frame ticks exactly as the window "
@@ -466,6 +476,7 @@ int main(int argc, char** argv) {
       ->take_all()->allow_extra_args(false);
   app.add_option("--probe-out", o.ProbeFile, "the probes' CSV into this file (written whole at the end) instead of standard output");
   app.add_flag("--stats", o.Stats, "print the frame statistics at the end");
+  app.footer(SourceKindsHelp());
   try {
     app.parse(argc, argv);
     o.SizeGiven = sizeOption->count() > 0;

@@ -101,7 +101,7 @@ bool TBarrier::Covers(int32_t x, int32_t y) const {
   return true;
 }
 
-void TBarrier::WriteMedium() {
+void TBarrier::VisitCoveredCells(const TCoveredCellVisitor& Visit) {
   WallCells.clear();
   OnEdge.clear();
   if (!HasGrid()) return;
@@ -112,26 +112,16 @@ void TBarrier::WriteMedium() {
   for (int32_t x = left; x <= right; ++x)
     for (int32_t y = low; y <= high; ++y) {
       if (!Covers(x, y)) continue;
-      const TCellRef c = MediumCell(x, y);
-      c.SpeedFactor = 0;
-      c.Displacement = 0;
-      c.Velocity = 0;
+      Visit(x, y);
       WallCells.emplace_back(x, y);
       OnEdge.push_back(!Covers(x - 1, y) || !Covers(x + 1, y) || !Covers(x, y - 1) || !Covers(x, y + 1));
     }
 }
 
-void TBarrier::Paint(TFastDIB& Surface) {
-  for (size_t i = 0; i < WallCells.size(); ++i) {
-    const auto [x, y] = WallCells[i];
-    const int32_t screen = ScreenRow(GridHeight, y);
-    // The surface stores a bottom-up picture upside down.
-    const int32_t row = Surface.Height() > 0 ? Surface.AbsHeight() - 1 - screen : screen;
-    if (InsidePicture(Surface, row, x)) Surface.SetPixel(row, x, OnEdge[i] ? WallEdgeColour : WallColour);
-  }
-  const TPixelColor handle = GetHandleColour();
-  DrawHandle(Surface, X1, Y1, handle);
-  DrawHandle(Surface, X2, Y2, handle);
+void TBarrier::Draw(TDrawingSink& Sink) {
+  for (size_t i = 0; i < WallCells.size(); ++i)
+    Sink.Cell(WallCells[i].first, WallCells[i].second, OnEdge[i] ? WallEdgeColour : WallColour);
+  DrawHandles(Sink);
 }
 
 }  // namespace plashbox

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "objects/MediumRegion.h"
 #include "objects/uBaseControl.h"
 
 namespace plashbox {
@@ -22,7 +23,7 @@ inline constexpr int32_t MinWallThickness = 1, MaxWallThickness = 20, MaxSlits =
 // what the wall takes by name.
 inline constexpr int32_t MaxPanelSlitWidth = 60, MinPanelSpacing = 4, MaxPanelSpacing = 120;
 
-class TBarrier : public TBaseControl {
+class TBarrier : public TBaseControl, public TMediumRegion {
  public:
   static const TNodeClass& StaticClass();
   const TNodeClass& ClassType() const override { return StaticClass(); }
@@ -33,10 +34,11 @@ class TBarrier : public TBaseControl {
   TPixelColor GetHandleColour() override;
   void ApplyToWater() override { RecomposeMedium(); }
   void GeometryChanged() override { ApplyToWater(); }
-  // Sets the wall's cells to speed factor 0 with displacement and velocity 0.
-  void WriteMedium() override;
+  // The wall's cells have speed factor 0 and are held at rest.
+  TRegionMedium RegionMedium() const override { return {0, true}; }
+  void VisitCoveredCells(const TCoveredCellVisitor& Visit) override;
   // The wall's cells in slate with a light outline, then its two handles.
-  void Paint(TFastDIB& Surface) override;
+  void Draw(TDrawingSink& Sink) override;
 
   // Whether the cell at grid position (x, y), y upward, is wall. The cell's centre must project
   // onto the segment from handle 1 to handle 2, both ends included, and lie across it at a
@@ -69,7 +71,7 @@ class TBarrier : public TBaseControl {
   static void DeclareProperties(TPropertyBuilder<TBarrier>& P);
   // From handle 1 to handle 2, in cells.
   double Length() const;
-  // The cells last written, and which of them lie on the wall's edge (for painting).
+  // The cells last visited, and which of them lie on the wall's edge (for painting).
   std::vector<std::pair<int32_t, int32_t>> WallCells;
   std::vector<bool> OnEdge;
 };

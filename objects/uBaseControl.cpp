@@ -1,6 +1,5 @@
 #include "objects/uBaseControl.h"
 
-#include "raster/FastDraw.h"
 #include "grid/Rounding.h"
 
 namespace plashbox {
@@ -77,16 +76,16 @@ void TBaseControl::GridAttached() {
 void TBaseControl::MouseDown(TMouseButton, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) {
   Handled = false;
   const int32_t y = GridRow(GridHeight, Y);
+  const int32_t handle = HandleUnder(X, y);
   switch (GetShapeKind()) {
-    case skPoint1:
-      GrabbedP1 = HitTestPoint(X, y, X1, Y1);
-      Handled = GrabbedP1;
+    case skPoint1: Handled = GrabbedP1 = handle == 0; break;
+    case skLine12:
+      GrabbedP1 = handle == 0;
+      GrabbedP2 = handle == 1;
+      GrabbedBody = handle < 0 && HitTestSegment(X, y, X1, Y1, X2, Y2);
+      Handled = GrabbedP1 || GrabbedP2 || GrabbedBody;
       break;
-    case skLine12: Handled = HitTestLine(X, y, X1, Y1, X2, Y2, GrabbedP1, GrabbedP2, GrabbedBody); break;
-    case skPoint3:
-      GrabbedP3 = HitTestPoint(X, y, X3, Y3);
-      Handled = GrabbedP3;
-      break;
+    case skPoint3: Handled = GrabbedP3 = handle == 0; break;
     default: break;
   }
   if (!Handled && HitTestBody(X, y)) {
@@ -177,18 +176,37 @@ void TBaseControl::Select(bool Additive) {
     if (other != this) other->ActiveTool = false;
 }
 
-void TBaseControl::Paint(TFastDIB& Surface) {
-  const TPixelColor C = GetHandleColour();
+std::vector<TGridPoint> TBaseControl::Handles() {
   switch (GetShapeKind()) {
-    case skPoint1: DrawHandle(Surface, X1, Y1, C); break;
-    case skLine12:
-      SmoothLine(Surface, X1, ScreenRow(GridHeight, Y1), X2, ScreenRow(GridHeight, Y2), C);
-      DrawHandle(Surface, X1, Y1, C);
-      DrawHandle(Surface, X2, Y2, C);
-      break;
-    case skPoint3: DrawHandle(Surface, X3, Y3, C); break;
-    default: break;
+    case skPoint1: return {{X1, Y1}};
+    case skLine12: return {{X1, Y1}, {X2, Y2}};
+    case skPoint3: return {{X3, Y3}};
+    default: return {};
   }
+}
+
+int32_t TBaseControl::HandleUnder(int32_t X, int32_t y) {
+  const std::vector<TGridPoint> handles = Handles();
+  int32_t found = -1;
+  int64_t nearest = 0;
+  for (size_t i = 0; i < handles.size(); ++i) {
+    if (!HitTestPoint(X, y, handles[i].X, handles[i].Y)) continue;
+    const int64_t dx = int64_t(X) - handles[i].X, dy = int64_t(y) - handles[i].Y, d = dx * dx + dy * dy;
+    if (found >= 0 && d > nearest) continue;
+    found = int32_t(i);
+    nearest = d;
+  }
+  return found;
+}
+
+void TBaseControl::DrawHandles(TDrawingSink& Sink) {
+  const TPixelColor colour = GetHandleColour();
+  for (const TGridPoint& h : Handles()) Sink.Handle(h, colour);
+}
+
+void TBaseControl::Draw(TDrawingSink& Sink) {
+  if (GetShapeKind() == skLine12) Sink.Line({X1, Y1}, {X2, Y2}, GetHandleColour());
+  DrawHandles(Sink);
 }
 
 }  // namespace plashbox

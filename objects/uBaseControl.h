@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <vector>
 
 #include "objects/uWaterBaseClasses.h"
 
@@ -38,7 +39,18 @@ class TBaseControl : public TBaseWaterObject {
   void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) override;
   void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
-  void Paint(TFastDIB& Surface) override;
+  // The line between handles 1 and 2 of a two-handle control, then every handle.
+  void Draw(TDrawingSink& Sink) override;
+
+  // The handles the control shows and the pointer grabs, in grid positions (y upward): the one
+  // list serves the drawing and the hit test. By the shape kind: handle 1; handles 1 and 2;
+  // handle 3; none.
+  virtual std::vector<TGridPoint> Handles();
+  // The handle of Handles() under grid position (X, y): the nearest within reach, ties to the
+  // later one; -1 when none is.
+  int32_t HandleUnder(int32_t X, int32_t y);
+  // Each handle of Handles() in the handle colour.
+  void DrawHandles(TDrawingSink& Sink);
 
   virtual void SetY1Percent(float P);
   virtual void Select(bool Additive);

@@ -1,10 +1,11 @@
 // objects/: the tank objects placed in the water: sources, maps and their controls.
-// Refractive index maps: objects that write the wave speed (SpeedFactor) of the cells. Whenever
-// a map or the grid changes, the water composes the medium again (open water, the map's region,
-// the walls); the time step only reads the medium.
+// Refractive index maps: objects whose region has another wave speed (SpeedFactor). Whenever a
+// map or the grid changes, the water composes the medium again from all of its regions; the
+// time step only reads the medium.
 #pragma once
 
 #include "objects/ClassList.h"
+#include "objects/MediumRegion.h"
 #include "objects/uBaseControl.h"
 
 namespace plashbox {
@@ -38,7 +39,7 @@ inline constexpr float MinSpeedRatio = 0.01f, MaxSpeedRatio = 1;
 // Its region is placed by a centre, published in percent of the tank: 50/50 is the middle cell
 // (W / 2, H / 2), and a percent moves it by its distance from 50, so a region at 50/50 is exactly
 // where a centred one has always been, at every tank size. Dragging the region's body moves it.
-class TBaseRIControlRIMapper : public TBaseRIMap {
+class TBaseRIControlRIMapper : public TBaseRIMap, public TMediumRegion {
  public:
   static const TNodeClass& StaticClass();
   const TNodeClass& ClassType() const override { return StaticClass(); }
@@ -53,6 +54,7 @@ class TBaseRIControlRIMapper : public TBaseRIMap {
   void SetCentreYPercent(float Value);
   // The region lies at least 6 cells inside the grid; a drag that breaks it is refused.
   virtual bool FitsInTank() const { return true; }
+  TRegionMedium RegionMedium() const override { return {RegionSpeedFactor, false}; }
 
   void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
 
@@ -62,7 +64,7 @@ class TBaseRIControlRIMapper : public TBaseRIMap {
 
  protected:
   void Initialise() override;
-  // The centre's cells from the stored percents: at the start of writing the medium.
+  // The centre's cells from the stored percents: at the start of visiting the covered cells.
   void PlaceCentre();
   // The body dragged to (X, y), grid position: the centre follows the pointer's movement.
   void MoveBody(int32_t X, int32_t y);

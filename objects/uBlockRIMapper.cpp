@@ -127,19 +127,19 @@ void TBlockRIMapper::UpdateEdgeHandles(const std::array<TFloatPoint, 4>& K) {
   }
 }
 
-void TBlockRIMapper::FillCell(int32_t x, int32_t y) {
-  // A block set through its properties may reach past the grid; only cells on it are written.
+void TBlockRIMapper::FillCell(int32_t x, int32_t y, const TCoveredCellVisitor& Visit) const {
+  // A block set through its properties may reach past the grid; only cells on it are covered.
   const int32_t cx = CentreX + x, cy = CentreY + y;
-  if (cx >= 0 && cx < GridWidth && cy >= 0 && cy < GridHeight) MediumCell(cx, cy).SpeedFactor = RegionSpeedFactor;
+  if (cx >= 0 && cx < GridWidth && cy >= 0 && cy < GridHeight) Visit(cx, cy);
 }
 
-void TBlockRIMapper::FillUpright(int32_t HalfX, int32_t HalfY) {
+void TBlockRIMapper::FillUpright(int32_t HalfX, int32_t HalfY, const TCoveredCellVisitor& Visit) const {
   // 2a x 2b cells: with an odd size the last cell is dropped, half a cell off towards -x, -y.
   for (int32_t x = -HalfX; x <= HalfX - 1; ++x)
-    for (int32_t y = -HalfY; y <= HalfY - 1; ++y) FillCell(x, y);
+    for (int32_t y = -HalfY; y <= HalfY - 1; ++y) FillCell(x, y, Visit);
 }
 
-void TBlockRIMapper::FillTurned(const std::array<TFloatPoint, 4>& K) {
+void TBlockRIMapper::FillTurned(const std::array<TFloatPoint, 4>& K, const TCoveredCellVisitor& Visit) const {
   const auto lower = [](TFloatPoint p, TFloatPoint q) { return p.Y < q.Y; };
   const auto higher = [](TFloatPoint p, TFloatPoint q) { return p.Y > q.Y; };
   const TFloatPoint bottom = PickCorner(K, {0, 1, 2, 3}, lower);
@@ -158,7 +158,7 @@ void TBlockRIMapper::FillTurned(const std::array<TFloatPoint, 4>& K) {
     for (int32_t j = 0; j <= Trunc(h); ++j) {
       const int32_t xl = Round(l.Start.X + double(j) * l.Slope);
       const int32_t xr = Round(r.Start.X + double(j) * r.Slope);
-      for (int32_t x = xl; x <= xr; ++x) FillCell(x, firstRow + j);
+      for (int32_t x = xl; x <= xr; ++x) FillCell(x, firstRow + j, Visit);
     }
     TEdge& reached = rightFirst ? r : l;
     TEdge& going = rightFirst ? l : r;
@@ -181,7 +181,7 @@ bool TBlockRIMapper::HitTestBody(int32_t X, int32_t y) {
   return exact::Abs(u) <= BlockWidth / 2 && exact::Abs(v) <= BlockHeight / 2;
 }
 
-void TBlockRIMapper::WriteMedium() {
+void TBlockRIMapper::VisitCoveredCells(const TCoveredCellVisitor& Visit) {
   if (!HasGrid()) return;
   PlaceCentre();
   const std::array<TFloatPoint, 4> corners = TurnedCorners();
@@ -190,11 +190,11 @@ void TBlockRIMapper::WriteMedium() {
   // Within about 1.4 degrees of upright (or of a quarter turn) the block is filled exactly.
   const auto [cs, sn] = Turn();
   if (exact::Abs(sn) < 0.025f)
-    FillUpright(a, b);
+    FillUpright(a, b, Visit);
   else if (exact::Abs(cs) < 0.025f)
-    FillUpright(b, a);
+    FillUpright(b, a, Visit);
   else
-    FillTurned(corners);
+    FillTurned(corners, Visit);
 }
 
 bool TBlockRIMapper::FitsInTank() const {
@@ -207,13 +207,9 @@ bool TBlockRIMapper::FitsInTank() const {
 
 void TBlockRIMapper::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) {
   TBaseRIControlRIMapper::MouseDown(Button, Shift, X, Y, Handled);
-  HandleGrabbed = false;
-  const int32_t y = GridRow(GridHeight, Y);
-  for (int32_t i = 0; i < 4; ++i)  // the highest index within reach wins
-    if (HitTestPoint(X, y, Round(EdgeHandles[size_t(i)].X), Round(EdgeHandles[size_t(i)].Y))) {
-      HandleGrabbed = true;
-      GrabbedHandle = i;
-    }
+  const int32_t handle = HandleUnder(X, GridRow(GridHeight, Y));
+  HandleGrabbed = handle >= 0;
+  if (HandleGrabbed) GrabbedHandle = handle;
   // A handle wins over the body it lies on; the base has selected the block for the body.
   if (HandleGrabbed) GrabbedBody = false;
   Handled = HandleGrabbed || GrabbedBody;
@@ -266,9 +262,10 @@ void TBlockRIMapper::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, 
   TBaseRIControlRIMapper::MouseUp(Button, Shift, X, Y);
 }
 
-void TBlockRIMapper::Paint(TFastDIB& Surface) {
-  const TPixelColor C = GetHandleColour();
-  for (const TFloatPoint& h : EdgeHandles) DrawHandle(Surface, Round(h.X), Round(h.Y), C);
+std::vector<TGridPoint> TBlockRIMapper::Handles() {
+  std::vector<TGridPoint> handles;
+  for (const TFloatPoint& h : EdgeHandles) handles.push_back({Round(h.X), Round(h.Y)});
+  return handles;
 }
 
 }  // namespace plashbox

@@ -23,11 +23,13 @@ class TBlockRIMapper : public TBaseRIControlRIMapper {
   TShapeKind GetShapeKind() override;
   void GridAttached() override;
   void ApplyToWater() override;
-  void WriteMedium() override;
+  void VisitCoveredCells(const TCoveredCellVisitor& Visit) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) override;
   void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
-  void Paint(TFastDIB& Surface) override;
+  void Draw(TDrawingSink& Sink) override { DrawHandles(Sink); }
+  // The edge handles, rounded to cells.
+  std::vector<TGridPoint> Handles() override;
   // Inside the turned rectangle (grid position, y upward): a press there moves the block.
   bool HitTestBody(int32_t X, int32_t y) override;
 
@@ -60,9 +62,10 @@ class TBlockRIMapper : public TBaseRIControlRIMapper {
   TTurn Turn() const;
   // The corners K0 .. K3, turned, relative to the centre.
   std::array<TFloatPoint, 4> TurnedCorners() const;
-  void FillUpright(int32_t HalfX, int32_t HalfY);
-  void FillTurned(const std::array<TFloatPoint, 4>& Corners);
-  void FillCell(int32_t x, int32_t y);
+  // Each calls Visit for the cells of the block, relative to its centre.
+  void FillUpright(int32_t HalfX, int32_t HalfY, const TCoveredCellVisitor& Visit) const;
+  void FillTurned(const std::array<TFloatPoint, 4>& Corners, const TCoveredCellVisitor& Visit) const;
+  void FillCell(int32_t x, int32_t y, const TCoveredCellVisitor& Visit) const;
 };
 
 }  // namespace plashbox

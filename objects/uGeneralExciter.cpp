@@ -12,7 +12,7 @@ namespace plashbox {
 void TGeneralExciter::DeclareProperties(TPropertyBuilder<TGeneralExciter>& P) {
   P.Integer("BeamType", &TGeneralExciter::GetBeamType,
             [](TGeneralExciter& E, int32_t V) {
-              if (V < btPoint || V > btDoppler) RefuseValue("BeamType", V, "0 to 4");
+              if (!Kind(V)) RefuseValue("BeamType", V, BeamTypeRange().c_str());
               E.SetBeamType(V);
             },
             1)
@@ -39,16 +39,33 @@ const TNodeClass& TGeneralExciter::StaticClass() {
   return cls;
 }
 
-std::string TGeneralExciter::BeamTypeName(int32_t Type) {
-  switch (Type) {
-    case btPoint: return "Point Source";
-    case btBeam: return "Beam Source";
-    case btLine: return "Line Source";
-    case btDouble: return "Double Source";
-    case btDoppler: return "Doppler Source";
-    default: return "";
-  }
+std::span<const TSourceKind> TGeneralExciter::Kinds() {
+  using E = TGeneralExciter;
+  // Row n is BeamType n, as scene files store it: append new kinds, never reorder.
+  static const TSourceKind kinds[] = {
+      {"Point Source", skPoint1, &E::DrivePoint, &E::DrawHandlesOnly, nullptr},
+      // The beam is held by its arrow (handle 3 at its middle, and the arrow's length).
+      {"Beam Source", skPoint3, &E::DriveBeam, &E::DrawBeam, &E::HitBeam},
+      // The line source's handles are its ends, which it handles itself (none of the base's).
+      {"Line Source", skOwnHandles, &E::DriveLine, &E::DrawNothing, nullptr},
+      {"Double Source", skLine12, &E::DriveDouble, &E::DrawHandlesOnly, nullptr},
+      {"Doppler Source", skPoint1, &E::DriveDoppler, &E::DrawDoppler, nullptr},
+  };
+  static_assert(std::size(kinds) == btDoppler + 1);
+  return kinds;
 }
+
+const TSourceKind* TGeneralExciter::Kind(int32_t Type) {
+  const std::span<const TSourceKind> kinds = Kinds();
+  return Type >= 0 && Type < int32_t(kinds.size()) ? &kinds[size_t(Type)] : nullptr;
+}
+
+std::string TGeneralExciter::BeamTypeName(int32_t Type) {
+  const TSourceKind* kind = Kind(Type);
+  return kind ? kind->Name : "";
+}
+
+std::string TGeneralExciter::BeamTypeRange() { return "0 to " + std::to_string(BeamTypeCount() - 1); }
 
 void TGeneralExciter::Initialise() {
   TBaseExciter::Initialise();
@@ -67,14 +84,8 @@ std::string TGeneralExciter::GetTypeName() { return "Wave Source"; }
 std::string TGeneralExciter::GetDescription() { return "Can make different widths of wave "; }
 
 TShapeKind TGeneralExciter::GetShapeKind() {
-  switch (BeamType) {
-    case btPoint:
-    case btDoppler: return skPoint1;
-    case btBeam: return skPoint3;
-    case btLine: return skOwnHandles;
-    case btDouble: return skLine12;
-    default: return skNoHandles;  // no handles until the next step turns it into a beam
-  }
+  const TSourceKind* kind = Kind(BeamType);
+  return kind ? kind->Shape : skNoHandles;  // no handles until the next step turns it into a beam
 }
 
 TPixelColor TGeneralExciter::GetHandleColour() {
@@ -104,19 +115,12 @@ void TGeneralExciter::GridAttached() {
 }
 
 void TGeneralExciter::DriveWater() {
-  if (BeamType < btPoint || BeamType > btDoppler) {
+  const TSourceKind* kind = Kind(BeamType);
+  if (!kind) {
     SetBeamType(btBeam);  // an unknown type becomes a beam and writes nothing this step
     return;
   }
-  if (!HasGrid()) return;
-  switch (BeamType) {
-    case btPoint: DrivePoint(); break;
-    case btBeam: DriveBeam(); break;
-    case btLine: DriveLine(); break;
-    case btDouble: DriveDouble(); break;
-    case btDoppler: DriveDoppler(); break;
-    default: break;
-  }
+  if (HasGrid()) (this->*kind->Drive)();
 }
 
 // The published percents accept any number, so a handle may lie off the grid; the writers
@@ -200,7 +204,12 @@ void TGeneralExciter::DriveDoppler() {
 }
 
 bool TGeneralExciter::HitTestBody(int32_t X, int32_t y) {
-  return BeamType == btBeam && HitTestSegment(X, y, BeamColumn, Y3 - 90, BeamColumn, Y3 + 90);
+  const TSourceKind* kind = Kind(BeamType);
+  return kind && kind->HitBody && (this->*kind->HitBody)(X, y);
+}
+
+bool TGeneralExciter::HitBeam(int32_t X, int32_t y) const {
+  return HitTestSegment(X, y, BeamColumn, Y3 - 90, BeamColumn, Y3 + 90);
 }
 
 void TGeneralExciter::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) {
@@ -217,25 +226,21 @@ void TGeneralExciter::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
   if (BeamType == btBeam) X3 = BeamColumn;  // the beam moves only up and down
 }
 
-void TGeneralExciter::Paint(TFastDIB& Surface) {
-  const TPixelColor C = GetHandleColour();
-  switch (BeamType) {
-    case btPoint: DrawHandle(Surface, X1, Y1, C); break;
-    case btBeam:
-      X3 = BeamColumn;
-      if (GridHeight < 151) break;
-      DrawDoubleArrow(Surface, BeamColumn, std::max(1, Y3 - 78), BeamColumn, std::min(GridHeight - 1, Y3 + 78), 3, C);
-      break;
-    case btDouble:
-      DrawHandle(Surface, X1, Y1, C);
-      DrawHandle(Surface, X2, Y2, C);
-      break;
-    case btDoppler:
-      DrawHandle(Surface, X1, Y1, C);
-      FillDisc(Surface, Round(DopplerX), Round(DopplerY), 1, C);
-      break;
-    default: break;
-  }
+void TGeneralExciter::Draw(TDrawingSink& Sink) {
+  if (const TSourceKind* kind = Kind(BeamType)) (this->*kind->Draw)(Sink);
+}
+
+void TGeneralExciter::DrawBeam(TDrawingSink& Sink) {
+  X3 = BeamColumn;
+  if (GridHeight < 151) return;
+  Sink.DoubleArrow({BeamColumn, std::max(1, Y3 - 78)}, {BeamColumn, std::min(GridHeight - 1, Y3 + 78)}, 3,
+                   GetHandleColour());
+}
+
+void TGeneralExciter::DrawDoppler(TDrawingSink& Sink) {
+  // The target's handle, then the moving source as a small dot on top.
+  DrawHandles(Sink);
+  Sink.Disc(Round(DopplerX), Round(DopplerY), 1, GetHandleColour());
 }
 
 }  // namespace plashbox

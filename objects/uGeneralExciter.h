@@ -1,7 +1,11 @@
 // objects/: the tank objects placed in the water: sources, maps and their controls.
 // The wave source of every scene: a point, a beam, a line, a detuned pair of points or a point
-// moving at a chosen Mach number, chosen by BeamType.
+// moving at a chosen Mach number, chosen by BeamType. Each kind is one row of the source's kind
+// table (TSourceKind), found by the number BeamType stores in scene files.
 #pragma once
+
+#include <span>
+#include <string>
 
 #include "objects/uBaseExciter.h"
 
@@ -11,13 +15,32 @@ enum TBeamType : int32_t { btPoint = 0, btBeam = 1, btLine = 2, btDouble = 3, bt
 // The fastest moving source, in multiples of the wave speed.
 inline constexpr float MaxDopplerSpeed = 10;
 
+class TGeneralExciter;
+
+// One kind of source: its name, the handles the pointer takes (by shape kind), how it drives the
+// water each step and how it draws; hits on its body, where it has one beyond its handles.
+struct TSourceKind {
+  const char* Name;
+  TShapeKind Shape;
+  void (TGeneralExciter::*Drive)();
+  void (TGeneralExciter::*Draw)(TDrawingSink& Sink);
+  bool (TGeneralExciter::*HitBody)(int32_t X, int32_t y) const;  // nil: the handles only
+};
+
 class TGeneralExciter : public TBaseExciter {
  public:
   static const TNodeClass& StaticClass();
   const TNodeClass& ClassType() const override { return StaticClass(); }
 
+  // The kinds, in the order of the numbers BeamType gives them.
+  static std::span<const TSourceKind> Kinds();
+  static int32_t BeamTypeCount() { return int32_t(Kinds().size()); }
+  // The kind numbered Type, or nil.
+  static const TSourceKind* Kind(int32_t Type);
   // The display name of a beam type ("Point Source" ... "Doppler Source"); empty for others.
   static std::string BeamTypeName(int32_t Type);
+  // The range of numbers BeamType takes, as a refusal names it ("0 to 4").
+  static std::string BeamTypeRange();
 
   std::string GetTypeName() override;
   std::string GetDescription() override;
@@ -27,7 +50,7 @@ class TGeneralExciter : public TBaseExciter {
   bool HitTestBody(int32_t X, int32_t y) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) override;
   void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
-  void Paint(TFastDIB& Surface) override;
+  void Draw(TDrawingSink& Sink) override;
   // A moving source set off on a new grid (a scene opened, a slide shown, the tank resized)
   // starts where ResetDoppler puts it, at the left and the height of its target.
   void GridAttached() override;
@@ -54,6 +77,11 @@ class TGeneralExciter : public TBaseExciter {
   void DriveLine();
   void DriveDouble();
   void DriveDoppler();
+  void DrawHandlesOnly(TDrawingSink& Sink) { DrawHandles(Sink); }
+  void DrawBeam(TDrawingSink& Sink);
+  void DrawDoppler(TDrawingSink& Sink);
+  void DrawNothing(TDrawingSink&) {}
+  bool HitBeam(int32_t X, int32_t y) const;
 };
 
 }  // namespace plashbox

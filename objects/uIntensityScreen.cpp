@@ -84,18 +84,14 @@ std::vector<double> TIntensityScreen::Maxima() const {
   return found;
 }
 
-void TIntensityScreen::Paint(TFastDIB& Surface) {
+void TIntensityScreen::Draw(TDrawingSink& Sink) {
   // Every other cell of the line, so the waves under it stay visible.
   for (size_t i = 0; i < Samples.size(); i += 2) {
     int32_t x = 0, y = 0;
     SamplePoint(i, x, y);
-    const int32_t screen = ScreenRow(GridHeight, y);
-    const int32_t row = Surface.Height() > 0 ? Surface.AbsHeight() - 1 - screen : screen;
-    if (InsidePicture(Surface, row, x)) Surface.SetPixel(row, x, ScreenColour);
+    Sink.Cell(x, y, ScreenColour);
   }
-  const TPixelColor handle = GetHandleColour();
-  DrawHandle(Surface, X1, Y1, handle);
-  DrawHandle(Surface, X2, Y2, handle);
+  DrawHandles(Sink);
 }
 
 }  // namespace plashbox

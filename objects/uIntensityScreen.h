@@ -28,7 +28,7 @@ class TIntensityScreen : public TBaseTool {
   void SampleWater() override;
   void Restart() override;
   // A dotted line between the handles, then the handles.
-  void Paint(TFastDIB& Surface) override;
+  void Draw(TDrawingSink& Sink) override;
 
   // One sample per cell along the line from handle 1 to handle 2 (the longer of its two
   // extents, plus one), each at the nearest cell; all 0 outside a water that keeps intensity.

@@ -58,10 +58,10 @@ int32_t TProbe::CopyTrace(std::span<float> Out, int32_t Steps) const {
   return n;
 }
 
-void TProbe::Paint(TFastDIB& Surface) {
+void TProbe::Draw(TDrawingSink& Sink) {
   // The selected probe has a rim of its colour around the handle's light ring.
-  if (ActiveTool) FillDisc(Surface, X1, Y1, 7, GetHandleColour());
-  DrawHandle(Surface, X1, Y1, GetHandleColour());
+  if (ActiveTool) Sink.Disc(X1, Y1, 7, GetHandleColour());
+  DrawHandles(Sink);
 }
 
 }  // namespace plashbox

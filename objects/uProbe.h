@@ -36,7 +36,7 @@ class TProbe : public TBaseTool {
   void Restart() override { Count = 0; }
   void GridAttached() override;
   // A disc of the probe's colour with a light ring, larger while selected.
-  void Paint(TFastDIB& Surface) override;
+  void Draw(TDrawingSink& Sink) override;
 
   // The last Steps samples (at most those kept), the oldest first, copied into Out, which
   // must have room for them; returns how many were copied.

@@ -24,7 +24,7 @@ void TShapeRIMapper::SetAngle(float Value) {
 double TShapeRIMapper::Cos() const { return exact::Cos(double(Angle) * std::numbers::pi / 180); }
 double TShapeRIMapper::Sin() const { return exact::Sin(double(Angle) * std::numbers::pi / 180); }
 
-void TShapeRIMapper::WriteMedium() {
+void TShapeRIMapper::VisitCoveredCells(const TCoveredCellVisitor& Visit) {
   if (!HasGrid()) return;
   PlaceCentre();
   const auto reach = static_cast<int32_t>(exact::Ceil(Reach())) + 1;
@@ -33,7 +33,7 @@ void TShapeRIMapper::WriteMedium() {
   const int32_t low = std::max(0, CentreY - reach), high = std::min(GridHeight - 1, CentreY + reach);
   for (int32_t x = left; x <= right; ++x)
     for (int32_t y = low; y <= high; ++y)
-      if (Covers(x, y)) MediumCell(x, y).SpeedFactor = RegionSpeedFactor;
+      if (Covers(x, y)) Visit(x, y);
 }
 
 bool TShapeRIMapper::FitsInTank() const {
@@ -44,11 +44,7 @@ bool TShapeRIMapper::FitsInTank() const {
 void TShapeRIMapper::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) {
   TBaseRIControlRIMapper::MouseDown(Button, Shift, X, Y, Handled);  // the body, selected
   Grabbed = -1;
-  const int32_t y = GridRow(GridHeight, Y);
-  for (int i = 0; i < HandleCount; ++i) {  // the highest index within reach wins
-    const auto [hx, hy] = HandleAt(i);
-    if (HitTestPoint(X, y, Round(hx), Round(hy))) Grabbed = i;
-  }
+  Grabbed = HandleUnder(X, GridRow(GridHeight, Y));
   if (Grabbed < 0) return;
   GrabbedBody = false;
   Handled = true;
@@ -70,12 +66,13 @@ void TShapeRIMapper::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, 
   TBaseRIControlRIMapper::MouseUp(Button, Shift, X, Y);
 }
 
-void TShapeRIMapper::Paint(TFastDIB& Surface) {
-  const TPixelColor colour = GetHandleColour();
+std::vector<TGridPoint> TShapeRIMapper::Handles() {
+  std::vector<TGridPoint> handles;
   for (int i = 0; i < HandleCount; ++i) {
     const auto [hx, hy] = HandleAt(i);
-    DrawHandle(Surface, Round(hx), Round(hy), colour);
+    handles.push_back({Round(hx), Round(hy)});
   }
+  return handles;
 }
 
 }  // namespace plashbox

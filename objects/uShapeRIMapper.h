@@ -24,13 +24,15 @@ class TShapeRIMapper : public TBaseRIControlRIMapper {
 
   TShapeKind GetShapeKind() override { return skOwnHandles; }
   void ApplyToWater() override { RecomposeMedium(); }
-  void WriteMedium() override;
+  void VisitCoveredCells(const TCoveredCellVisitor& Visit) override;
   bool FitsInTank() const override;
   bool HitTestBody(int32_t X, int32_t y) override { return HasGrid() && Covers(X, y); }
   void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled) override;
   void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
-  void Paint(TFastDIB& Surface) override;
+  void Draw(TDrawingSink& Sink) override { DrawHandles(Sink); }
+  // HandleAt's positions, rounded to cells.
+  std::vector<TGridPoint> Handles() override;
 
   // The shape's turn in degrees, counter-clockwise; any value, read back within 0 .. 360.
   float GetAngle() const { return Angle; }

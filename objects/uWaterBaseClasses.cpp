@@ -1,13 +1,11 @@
 #include "objects/uWaterBaseClasses.h"
 
 #include <algorithm>
-#include <cmath>
 #include <map>
 
-#include "grid/ExactMath.h"
 #include "grid/Rounding.h"
+#include "objects/MediumRegion.h"
 #include "objects/UniqueIDs.h"
-#include "raster/FastDraw.h"
 
 namespace plashbox {
 
@@ -63,7 +61,6 @@ void TBaseWaterObject::ResetMedium() {
 
 void TBaseWaterObject::GridAttached() {}
 void TBaseWaterObject::ApplyToWater() {}
-void TBaseWaterObject::WriteMedium() {}
 
 void TBaseWaterObject::RecomposeMedium() {
   if (!HasGrid()) return;
@@ -73,7 +70,7 @@ void TBaseWaterObject::RecomposeMedium() {
     return;
   }
   ResetMedium();
-  WriteMedium();
+  if (auto* region = dynamic_cast<TMediumRegion*>(this)) WriteRegion(*Cells, *region);
 }
 const TIntensityHost* TBaseWaterObject::IntensityHost() {
   const XMLNodeRef parent = GetParentNode();
@@ -82,7 +79,7 @@ const TIntensityHost* TBaseWaterObject::IntensityHost() {
 void TBaseWaterObject::MouseDown(TMouseButton, TShiftState, int32_t, int32_t, bool& Handled) { Handled = false; }
 void TBaseWaterObject::MouseMove(TShiftState, int32_t, int32_t) {}
 void TBaseWaterObject::MouseUp(TMouseButton, TShiftState, int32_t, int32_t) {}
-void TBaseWaterObject::Paint(TFastDIB&) {}
+void TBaseWaterObject::Draw(TDrawingSink&) {}
 void TBaseWaterObject::Restart() {}
 std::string TBaseWaterObject::GetTypeName() { return "Base Water Object"; }
 std::string TBaseWaterObject::GetDescription() { return "Need to change this"; }
@@ -116,14 +113,6 @@ bool TBaseWaterObject::HitTestSegment(int32_t X, int32_t Y, int32_t X1, int32_t 
   return HitTestPoint(X, Y, footX, footY);
 }
 
-bool TBaseWaterObject::HitTestLine(int32_t X, int32_t Y, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
-                                   bool& OnEnd1, bool& OnEnd2, bool& OnLine) {
-  OnEnd1 = HitTestPoint(X, Y, X1, Y1);
-  OnEnd2 = !OnEnd1 && HitTestPoint(X, Y, X2, Y2);
-  OnLine = !OnEnd1 && !OnEnd2 && HitTestSegment(X, Y, X1, Y1, X2, Y2);
-  return OnEnd1 || OnEnd2 || OnLine;
-}
-
 int32_t TBaseWaterObject::PercentToGridX(float P) const { return Round(double(GridWidth - 11) * P / 100 + 5); }
 int32_t TBaseWaterObject::PercentToGridY(float P) const { return Round(double(GridHeight - 11) * P / 100 + 5); }
 
@@ -147,66 +136,6 @@ void TBaseWaterObject::ClampToTank(int32_t& X, int32_t& Y, int32_t Margin) const
 
 bool TBaseWaterObject::InsideTank(int32_t X, int32_t Y, int32_t Margin) const {
   return Margin <= X && X <= GridWidth - Margin - 1 && Margin <= Y && Y <= GridHeight - Margin - 1;
-}
-
-bool TBaseWaterObject::InsidePicture(const TFastDIB& Surface, int32_t Row, int32_t Column) {
-  return Row > 0 && Row < Surface.AbsHeight() - 1 && Column > 0 && Column < Surface.Width() - 1;
-}
-
-void TBaseWaterObject::FillDisc(TFastDIB& Surface, int32_t X, int32_t y, int32_t R, TPixelColor Colour) const {
-  // The pixels of a platform ellipse inscribed in the box (X - R, Y' - R) .. (X + R, Y' + R) with
-  // its right and bottom edges exclusive: those whose centres lie within R of the box's centre.
-  const int32_t top = ScreenRow(GridHeight, y) - R, left = X - R;
-  const double r2 = double(R) * R;
-  for (int32_t j = 0; j < 2 * R; ++j) {
-    const double dy = j + 0.5 - R;
-    // Screen rows count from the top; the surface stores a bottom-up picture upside down.
-    const int32_t row = Surface.Height() > 0 ? Surface.AbsHeight() - 1 - (top + j) : top + j;
-    for (int32_t i = 0; i < 2 * R; ++i) {
-      const double dx = i + 0.5 - R;
-      if (dx * dx + dy * dy <= r2 && InsidePicture(Surface, row, left + i)) Surface.SetPixel(row, left + i, Colour);
-    }
-  }
-}
-
-namespace {
-constexpr TPixelColor HandleOutline{230, 236, 240};
-}  // namespace
-
-void TBaseWaterObject::DrawHandle(TFastDIB& Surface, int32_t X, int32_t y, TPixelColor Colour) const {
-  const auto light = [](uint8_t c) { return uint8_t(std::min(255, Round(c + (255 - c) * 0.3))); };
-  const auto dark = [](uint8_t c) { return uint8_t(std::max(0, Round(c * 0.8))); };
-  const TPixelColor lightColour{light(Colour.Blue), light(Colour.Green), light(Colour.Red)};
-  const TPixelColor darkColour{dark(Colour.Blue), dark(Colour.Green), dark(Colour.Red)};
-  const int32_t Y = ScreenRow(GridHeight, y);
-  // A light ring first, so that a handle stands out on any medium, the darkest block included.
-  FillDisc(Surface, X, y, 5, HandleOutline);
-  FillDisc(Surface, X, y, 4, Colour);
-  SmoothLine(Surface, X - 2, Y - 1, X - 1, Y - 2, lightColour);
-  SmoothLine(Surface, X + 3, Y, X, Y + 3, darkColour);
-  Surface.SetPixel(y - 2, X + 2, darkColour);
-  Surface.SetPixel(y + 1, X + 3, darkColour);
-  Surface.SetPixel(y - 3, X - 1, darkColour);
-}
-
-void TBaseWaterObject::DrawArrowHead(TFastDIB& Surface, int32_t X1, int32_t y1, int32_t X2, int32_t y2,
-                                     int32_t Size, TPixelColor Colour) const {
-  const double DX = X2 - X1, DY = y1 - y2;  // screen direction from the tip towards point 2
-  const double D = exact::Sqrt(DX * DX + DY * DY);
-  if (D == 0) return;
-  const double ux = DX / D, uy = DY / D;
-  const int32_t Y1 = ScreenRow(GridHeight, y1);
-  SmoothLine(Surface, X1, Y1, Round(X1 + 1.2 * Size * ux + 0.8 * Size * uy),
-             Round(Y1 + 1.2 * Size * uy - 0.8 * Size * ux), Colour);
-  SmoothLine(Surface, X1, Y1, Round(X1 + 1.2 * Size * ux - 0.8 * Size * uy),
-             Round(Y1 + 1.2 * Size * uy + 0.8 * Size * ux), Colour);
-}
-
-void TBaseWaterObject::DrawDoubleArrow(TFastDIB& Surface, int32_t X1, int32_t y1, int32_t X2, int32_t y2,
-                                       int32_t Size, TPixelColor Colour) const {
-  DrawArrowHead(Surface, X1, y1, X2, y2, Size, Colour);
-  DrawArrowHead(Surface, X2, y2, X1, y1, Size, Colour);
-  SmoothLine(Surface, X1, ScreenRow(GridHeight, y1), X2, ScreenRow(GridHeight, y2), Colour);
 }
 
 }  // namespace plashbox

@@ -1,13 +1,13 @@
 // objects/: the tank objects placed in the water: sources, maps and their controls.
-// The base of every object placed in a water: grid access, percent geometry, hit tests and the
-// drawing of handles and arrows.
+// The base of every object placed in a water: grid access, percent geometry and hit tests; the
+// objects draw through a drawing sink (objects/DrawingSink.h).
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "raster/FastDIB.h"
+#include "objects/DrawingSink.h"
 #include "grid/WaterGrid.h"
 #include "xmlworker/XMLNode.h"
 #include "xmlworker/XMLProperties.h"
@@ -41,8 +41,8 @@ using TControlPanelMaker = std::unique_ptr<TControlPanel> (*)(TBasicXMLNode& Obj
 // Registers the maker of the panels of Class and of its descendants that have none of their own.
 void RegisterControlPanel(const TNodeClass& Class, TControlPanelMaker Maker);
 
-// The water an object sits in, as the objects see it: the medium is composed there from all of
-// its objects (open water, its map, then its walls) whenever any of them changes.
+// The water an object sits in, as the objects see it: the medium is composed there from open
+// water and its regions (objects/MediumRegion.h) whenever any of them changes.
 class TMediumHost {
  public:
   virtual void ComposeMedium() = 0;
@@ -72,22 +72,21 @@ class TBaseWaterObject : public TXMLNode {
 
   virtual void ResetMedium();
   virtual void GridAttached();
-  virtual bool HitTestLine(int32_t X, int32_t Y, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, bool& OnEnd1,
-                           bool& OnEnd2, bool& OnLine);
-  virtual bool HitTestPoint(int32_t X, int32_t Y, int32_t PX, int32_t PY);
-  virtual bool HitTestSegment(int32_t X, int32_t Y, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
+  // Grid position (X, Y) within reach of point (PX, PY): closer than 6 cells.
+  static bool HitTestPoint(int32_t X, int32_t Y, int32_t PX, int32_t PY);
+  // Within reach of the segment's nearest point, and inside the segment's box grown by 4 cells.
+  static bool HitTestSegment(int32_t X, int32_t Y, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
   virtual std::string GetTypeName();
   virtual std::string GetDescription();
   virtual void ApplyToWater();
-  // Writes this object's part of the medium over what is there (a map's region, a wall).
-  virtual void WriteMedium();
   // Pointer operations take paint-area coordinates, Y downward from the top.
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool& Handled);
   virtual void MouseMove(TShiftState Shift, int32_t X, int32_t Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
   // A new panel bound to this object, owned by the caller; nil when no panel is registered.
   virtual std::unique_ptr<TControlPanel> CreateControlPanel();
-  virtual void Paint(TFastDIB& Surface);
+  // Draws the object in grid coordinates; nothing by default.
+  virtual void Draw(TDrawingSink& Sink);
   virtual void Restart();
 
   static int32_t NewUniqueID();
@@ -103,29 +102,17 @@ class TBaseWaterObject : public TXMLNode {
   void ClampToTank(int32_t& X, int32_t& Y, int32_t Margin) const;
   bool InsideTank(int32_t X, int32_t Y, int32_t Margin) const;
 
-  // Inside the outermost line of pixels, which the water's picture never colours: what is drawn
-  // there would stay after the object has moved on.
-  static bool InsidePicture(const TFastDIB& Surface, int32_t Row, int32_t Column);
-  // Positions in grid coordinates (y upward); each routine turns y into the screen row itself.
-  void FillDisc(TFastDIB& Surface, int32_t X, int32_t y, int32_t R, TPixelColor Colour) const;
-  void DrawHandle(TFastDIB& Surface, int32_t X, int32_t y, TPixelColor Colour) const;
-  void DrawArrowHead(TFastDIB& Surface, int32_t X1, int32_t y1, int32_t X2, int32_t y2, int32_t Size,
-                     TPixelColor Colour) const;
-  void DrawDoubleArrow(TFastDIB& Surface, int32_t X1, int32_t y1, int32_t X2, int32_t y2, int32_t Size,
-                       TPixelColor Colour) const;
 
   int32_t UniqueID = 0;
 
  protected:
   void Initialise() override;
   bool HasGrid() const { return Cells != nullptr && GridWidth > 0 && GridHeight > 0; }
-  // The medium made anew by the water this object is in; one alone writes open water and its
-  // own part.
+  // The medium made anew by the water this object is in; one alone writes open water and, if it
+  // is a region, its own cells.
   void RecomposeMedium();
   // A cell whose wave this object may drive; its medium is read only.
   TWaveCellRef Cell(int32_t x, int32_t y) const { return (*Cells)[x][y]; }
-  // A cell whose medium this object writes: its column takes a medium of its own.
-  TCellRef MediumCell(int32_t x, int32_t y) const { return Cells->Writable(x)[y]; }
   // The water's intensity, or nil outside a water.
   const TIntensityHost* IntensityHost();
 

@@ -20,7 +20,7 @@ namespace plashbox {
 
 namespace {
 
-const char* const BeamNames[] = {"Point Source", "Beam Source", "Line Source", "Double Source", "Doppler Source"};
+QString BeamName(int Type) { return QString::fromStdString(TGeneralExciter::BeamTypeName(Type)); }
 
 // The frequency bar's position (tenths of a hertz) of a wavelength.
 int FrequencyPositionOfWavelength(double Lambda) { return Round(TBaseExciter::TenthHertzOfWavelength(Lambda)); }
@@ -155,18 +155,16 @@ void TGeneralExciterCP::CreateMovingSourceControls() {
   connect(DetuneSlider, &QSlider::valueChanged, this, [this] { DetuneSliderChange(); });
 }
 
-// The menu of the five beam types that the type button opens.
+// The menu of the source's kinds that the type button opens.
 void TGeneralExciterCP::CreateTypeMenu() {
   PopupMenu1 = new QMenu(this);
   auto* group = new QActionGroup(PopupMenu1);
-  const char* const itemNames[] = {"PointSource1", "BeamSource1", "LineSource1", "Double1", "Doppler1"};
-  for (int i = 0; i < 5; ++i) {
-    QAction* item = PopupMenu1->addAction(QIcon(QPixmap::fromImage(BeamTypePicture(i))), BeamNames[i]);
-    item->setObjectName(itemNames[i]);
+  for (int i = 0; i < TGeneralExciter::BeamTypeCount(); ++i) {
+    QAction* item = PopupMenu1->addAction(QIcon(QPixmap::fromImage(BeamTypePicture(i))), BeamName(i));
     item->setCheckable(true);
     item->setActionGroup(group);
     connect(item, &QAction::triggered, this, [this, i] { LineSource1Click(i); });
-    MenuItems[size_t(i)] = item;
+    MenuItems.push_back(item);
   }
   connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { PopupMenu1Popup(); });
 }
@@ -200,7 +198,7 @@ void TGeneralExciterCP::ShowBeamType(int32_t Value) {
   FBeamType = Value;
   if (Value < 0 || Value > 4) return;
   ShowLayout(Value == btDoppler, Value == btDouble);
-  Type1->SetCaption(BeamNames[Value]);
+  Type1->SetCaption(BeamName(Value));
   Type1->SetGlyph(BeamTypePicture(Value), BeamPictureTransparent);
 }
 
@@ -269,12 +267,12 @@ void TGeneralExciterCP::ShowFrequencyMode(bool On) {
 }
 
 void TGeneralExciterCP::Type1Click() {
-  if (FBeamType >= 0 && FBeamType < 5) MenuItems[size_t(FBeamType)]->setChecked(true);
+  if (FBeamType >= 0 && size_t(FBeamType) < MenuItems.size()) MenuItems[size_t(FBeamType)]->setChecked(true);
   PopupMenu1->popup(Type1->mapToGlobal(QPoint(0, Type1->height())));
 }
 
 void TGeneralExciterCP::PopupMenu1Popup() {
-  for (int i = 0; i < 5; ++i) MenuItems[size_t(i)]->setText(BeamNames[i]);
+  for (size_t i = 0; i < MenuItems.size(); ++i) MenuItems[i]->setText(BeamName(int(i)));
 }
 
 void TGeneralExciterCP::LineSource1Click(int ImageIndex) {

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <array>
+#include <vector>
 
 #include "objects/uGeneralExciter.h"
 #include "objects/uWaterBaseClasses.h"
@@ -76,7 +77,7 @@ class TGeneralExciterCP : public QFrame, public TControlPanel {
   QTimer Timer1;
   QTimer Timer2;
   QMenu* PopupMenu1;
-  std::array<QAction*, 5> MenuItems{};
+  std::vector<QAction*> MenuItems;  // one per kind of source
 
  private:
   // The steps of construction, in order.

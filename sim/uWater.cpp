@@ -9,7 +9,8 @@
 #include "objects/uBaseExciter.h"
 #include "objects/uBaseRefractiveIndexMap.h"
 #include "objects/uBaseTool.h"
-#include "objects/uBarrier.h"
+#include "objects/MediumRegion.h"
+#include "objects/SurfaceDrawing.h"
 #include "sim/WaterStepKernels.h"
 #include "sim/WaterSweep.h"
 #include "sim/WorkerPool.h"
@@ -71,7 +72,7 @@ void TWater::RenewUniqueIDs() {
   for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this)) object->UniqueID = NewUniqueID();
 }
 
-TBaseRIMap* TWater::GetRIMap() { return LastChildOf<TBaseRIMap>(*this); }
+TBaseRIMap* TWater::GetRIMap() { return SelectedOrLastChild<TBaseRIMap>(*this); }
 
 void TWater::SetDripMode(bool Value) {
   DripMode = Value;
@@ -117,10 +118,17 @@ void TWater::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_
       object->MouseDown(Button, Shift, X, Y, Grabbed);
     }
   if (Grabbed) return;
-  // A click inside a slower region that nothing took selects the region's map.
+  // A click inside a slower region that nothing took selects the map on top there.
   const std::optional<TWaterCell> cell = CellAt(X, Y);
-  TBaseRIMap* map = GetRIMap();
-  if (cell && cell->SpeedFactor < OpenWaterSpeedFactor && map) map->Activate();
+  if (cell && cell->SpeedFactor < OpenWaterSpeedFactor)
+    if (TBaseRIControlRIMapper* map = MapCovering(X, GridRow(Height, Y))) map->Activate();
+}
+
+TBaseRIControlRIMapper* TWater::MapCovering(int32_t x, int32_t y) {
+  TBaseRIControlRIMapper* top = nullptr;
+  for (TBaseRIControlRIMapper* map : ChildrenOf<TBaseRIControlRIMapper>(*this))
+    if (map->CoversCell(x, y)) top = map;
+  return top;
 }
 
 void TWater::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
@@ -265,16 +273,21 @@ void TWater::SetThreads(int32_t Count) {
 void TWater::SetBandColumns(int32_t Columns) { FBandColumns = std::clamp(Columns, 1, detail::MaxBandColumns); }
 
 void TWater::DrawObjects(TFastDIB& Surface, bool Sample) {
+  TSurfaceDrawing sink(Surface, Height);
+  DrawObjects(sink, Sample);
+}
+
+void TWater::DrawObjects(TDrawingSink& Sink, bool Sample) {
   for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this)) {
     auto* tool = dynamic_cast<TBaseTool*>(object);
     if (tool && tool->ActiveTool) continue;  // selected tools come last, on top
     if (tool && Sample) tool->SampleWater();
-    object->Paint(Surface);
+    object->Draw(Sink);
   }
   for (TBaseTool* tool : ChildrenOf<TBaseTool>(*this)) {
     if (!tool->ActiveTool) continue;
     if (Sample) tool->SampleWater();
-    tool->Paint(Surface);
+    tool->Draw(Sink);
   }
 }
 
@@ -320,8 +333,8 @@ int32_t TWater::add(iXMLNode* Node) {
 void TWater::ComposeMedium() {
   if (!Grid) return;
   plashbox::ResetMedium(*Grid);
-  if (TBaseRIMap* map = GetRIMap()) map->WriteMedium();
-  for (TBarrier* wall : ChildrenOf<TBarrier>(*this)) wall->WriteMedium();
+  for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this))
+    if (auto* region = dynamic_cast<TMediumRegion*>(object)) WriteRegion(*Grid, *region);
 }
 
 void TWater::Remove(iXMLNode* Node) {
@@ -329,7 +342,7 @@ void TWater::Remove(iXMLNode* Node) {
     MouseTarget = nullptr;
     Grabbed = DripActive = false;
   }
-  const bool medium = NodeAs<TBaseRIMap>(Node) || NodeAs<TBarrier>(Node);
+  const bool medium = dynamic_cast<TMediumRegion*>(NodeAs<TBaseWaterObject>(Node)) != nullptr;
   TXMLNode::Remove(Node);
   if (medium) ComposeMedium();
 }
@@ -376,7 +389,7 @@ int64_t TWater::MemoryUsage() const {
 
 std::string TWater::GetName() const {
   if (!NameText.empty()) return NameText;
-  if (TBaseRIMap* map = const_cast<TWater*>(this)->GetRIMap()) return map->GetTypeName();
+  if (TBaseRIMap* map = LastChildOf<TBaseRIMap>(const_cast<TWater&>(*this))) return map->GetTypeName();
   NameText = "Empty Slide";
   return NameText;
 }
@@ -387,7 +400,7 @@ void TWater::SetName(const std::string& Value) {
 
 std::string TWater::GetDescription() const {
   if (!DescriptionText.empty()) return DescriptionText;
-  if (TBaseRIMap* map = const_cast<TWater*>(this)->GetRIMap()) return map->GetDescription();
+  if (TBaseRIMap* map = LastChildOf<TBaseRIMap>(const_cast<TWater&>(*this))) return map->GetDescription();
   DescriptionText = "Choose an object to explore.";
   return DescriptionText;
 }

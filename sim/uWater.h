@@ -20,6 +20,7 @@ namespace plashbox {
 
 class TBaseExciter;
 class TBaseRIMap;
+class TBaseRIControlRIMapper;
 class TBaseWaterObject;
 
 namespace detail {
@@ -58,8 +59,9 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   void Render(TFastDIB& Surface);
   // Colours every inner pixel from its cell; the outermost line of pixels is left alone.
   void RenderGrid(TFastDIB& Surface);
-  // Paints the objects in child order, selected tools last; with Sample, each tool samples the
-  // water right before it is painted.
+  // Draws the objects in child order, selected tools last; with Sample, each tool samples the
+  // water right before it is drawn. On a surface: through its drawing sink, for this grid.
+  void DrawObjects(TDrawingSink& Sink, bool Sample);
   void DrawObjects(TFastDIB& Surface, bool Sample);
   // The threads that share each step and each picture (1 to MaxThreads; 1, the default, keeps
   // the whole sweep on the calling thread). Cells and picture are the same for every count.
@@ -71,8 +73,8 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   int32_t BandColumns() const { return FBandColumns; }
   // Zeroes displacement and velocity everywhere; the medium stays.
   void ClearWaves();
-  // Open water with its border, then the refractive index map's region, then every wall in
-  // child order: whenever any of them changes, so that moving one never erases another.
+  // Open water with its border, then every region among the children (maps and walls) in child
+  // order: whenever any of them changes, so that moving one never erases another.
   void ComposeMedium() override;
 
   int32_t add(iXMLNode* Node) override;
@@ -123,8 +125,11 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
 
   void RenewUniqueIDs();
 
-  // The last refractive index map among the children, or nil.
+  // The selected refractive index map, else the last among the children, or nil: the one the
+  // index panel shows and the map list replaces.
   TBaseRIMap* GetRIMap();
+  // The last map among the children whose region covers grid cell (x, y upward), or nil.
+  TBaseRIControlRIMapper* MapCovering(int32_t x, int32_t y);
   // Set around every press: in drip mode the press drips instead of touching the objects,
   // and nothing stays selected.
   void SetDripMode(bool Value);

@@ -345,7 +345,8 @@ emscripten::val SpeedCaptions() {
 // The beam types by their values (the source's BeamType), as the window's panel names them.
 emscripten::val BeamTypeNames() {
   emscripten::val list = emscripten::val::array();
-  for (int32_t type = btPoint; type <= btDoppler; ++type) list.call<void>("push", TGeneralExciter::BeamTypeName(type));
+  for (int32_t type = 0; type < TGeneralExciter::BeamTypeCount(); ++type)
+    list.call<void>("push", TGeneralExciter::BeamTypeName(type));
   return list;
 }
 // The colour schemes: {caption, name}, the name as the water's ColourScheme takes it.

@@ -197,3 +197,24 @@ TEST_F(SceneFiles, ScenesTooLargeForTheMachineAreRefusedBeforeTheyTakeIt) {
 }
 
 }  // namespace
+
+TEST(SceneFilesMedia, TwoBlocksInAFileKeepTheirPlacesAndBothShapeTheMedium) {
+  RegisterClasses();
+  std::istringstream text(
+      "<TSlideshow ActiveID=\"1\" TankWidth=\"201\" TankHeight=\"201\"><TWater UniqueID=\"1\">"
+      "<TBlockRIMapper n=\"0.4\" CentreXPercent=\"25\" CentreYPercent=\"50\" WidthPercentage=\"20\"/>"
+      "<TBlockRIMapper n=\"0.8\" CentreXPercent=\"75\" CentreYPercent=\"50\" WidthPercentage=\"20\"/>"
+      "</TWater></TSlideshow>");
+  const TRef<TWaterCollection> show = LoadScene(text, "two-blocks.xml");
+  ASSERT_NE(show, nullptr);
+  show->SetGridSize(201, 201);
+  TWater* water = show->ActiveWater();
+  ASSERT_NE(water, nullptr);
+  std::vector<TBlockRIMapper*> blocks;
+  for (TBlockRIMapper* block : ChildrenOf<TBlockRIMapper>(*water)) blocks.push_back(block);
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_NEAR(blocks[0]->GetCentreXPercent(), 25, 0.5);
+  EXPECT_NEAR(blocks[1]->GetCentreXPercent(), 75, 0.5);
+  EXPECT_EQ(water->SpeedFactorAt(blocks[0]->CentreX, 100), 0.2f);
+  EXPECT_EQ(water->SpeedFactorAt(blocks[1]->CentreX, 100), 0.4f);
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "objects/SurfaceDrawing.h"
 #include "objects/uBaseControl.h"
 #include "objects/uBaseTool.h"
 
@@ -301,30 +302,31 @@ TEST(ControlSelect, CtrlAddsAPlainClickSelectsOnlyOne) {
 TEST(ControlPaint, HandlesInTheSelectionColour) {
   TFastDIB s;
   s.SetSize(W, H, 24);
+  TSurfaceDrawing sink(s, H);
   auto at = [&](int32_t X, int32_t y) { return s.Rows24()[y][X]; };
   const TRef<TTestControl> one = Control(1, false);
   PlaceP1(*one, 100, 100);
-  one->Paint(s);
+  one->Draw(sink);
   EXPECT_EQ(at(100, 100), (TPixelColor{150, 70, 56}));
   one->ActiveTool = true;
-  one->Paint(s);
+  one->Draw(sink);
   EXPECT_EQ(at(100, 100), (TPixelColor{254, 210, 210}));
 
   const TRef<TTestControl> pair = Control(2, false);
   pair->X1 = 200, pair->Y1 = 300, pair->X2 = 300, pair->Y2 = 300;
-  pair->Paint(s);
+  pair->Draw(sink);
   for (int32_t x = 206; x <= 294; ++x) EXPECT_EQ(at(x, 300), (TPixelColor{150, 70, 56})) << x;
   EXPECT_EQ(at(200, 300), (TPixelColor{150, 70, 56}));
 
   const TRef<TTestControl> three = Control(4, false);
   three->X3 = 50, three->Y3 = 350;
-  three->Paint(s);
+  three->Draw(sink);
   EXPECT_EQ(at(50, 350), (TPixelColor{150, 70, 56}));
 
   const TRef<TTestControl> none = Control(0, false);
   PlaceP1(*none, 20, 20);
   none->X3 = 20, none->Y3 = 20;
-  none->Paint(s);
+  none->Draw(sink);
   EXPECT_EQ(at(20, 20), (TPixelColor{0, 0, 0}));
 }
 
@@ -357,4 +359,29 @@ TEST(ControlClass, NamesDefaultsAndPublishedProperties) {
   EXPECT_FALSE(handled) << "a tool of shape kind 0 ignores the pointer";
   t->SampleWater();
   EXPECT_EQ(TBaseTool::StaticClass().Base(), &TBaseControl::StaticClass());
+}
+
+TEST(ControlHandles, TheNearestHandleWinsTiesToTheLaterAndTheLineIsTheBody) {
+  const TRef<TTestControl> pair = Control(2, false);
+  pair->X1 = 100, pair->Y1 = 100, pair->X2 = 108, pair->Y2 = 100;
+  EXPECT_EQ(pair->Handles(), (std::vector<TGridPoint>{{100, 100}, {108, 100}}));
+  EXPECT_EQ(pair->HandleUnder(103, 101), 0);
+  EXPECT_EQ(pair->HandleUnder(105, 99), 1);
+  EXPECT_EQ(pair->HandleUnder(104, 100), 1) << "equally near: the later handle";
+  EXPECT_EQ(pair->HandleUnder(100, 106), -1) << "6 cells is out of reach";
+  // Between handles far apart the line is the body.
+  pair->X2 = 150;
+  bool handled = false;
+  pair->MouseDown(mbLeft, 0, 125, S(104), handled);
+  EXPECT_TRUE(handled);
+  EXPECT_TRUE(pair->GrabbedBody);
+  EXPECT_FALSE(pair->GrabbedP1 || pair->GrabbedP2);
+  pair->MouseUp(mbLeft, 0, 125, S(104));
+  pair->MouseDown(mbLeft, 0, 148, S(100), handled);
+  EXPECT_TRUE(handled);
+  EXPECT_TRUE(pair->GrabbedP2);
+  EXPECT_FALSE(pair->GrabbedBody);
+  // The kinds with one handle list only it.
+  EXPECT_EQ(Control(4, false)->Handles().size(), 1u);
+  EXPECT_TRUE(Control(0, false)->Handles().empty());
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "objects/SurfaceDrawing.h"
 #include "objects/uGeneralExciter.h"
 #include "xmlworker/XMLFormat.h"
 
@@ -48,7 +49,8 @@ TPainted Painted(const TFastDIB& S) {
 TPainted PaintOf(TGeneralExciter& E, int32_t W, int32_t H) {
   TFastDIB s;
   s.SetSize(W, H, 24);
-  E.Paint(s);
+  TSurfaceDrawing sink(s, H);
+  E.Draw(sink);
   return Painted(s);
 }
 
@@ -370,14 +372,16 @@ TEST(GeneralExciterPaint, HandlesPerType) {
   {
     TFastDIB surface;
     surface.SetSize(401, 401, 24);
-    s.E->Paint(surface);
+    TSurfaceDrawing sink(surface, 401);
+    s.E->Draw(sink);
     EXPECT_EQ(surface.Rows24()[200][44], C);
   }
   s.E->SetBeamType(btDouble);
   {
     TFastDIB surface;
     surface.SetSize(401, 401, 24);
-    s.E->Paint(surface);
+    TSurfaceDrawing sink(surface, 401);
+    s.E->Draw(sink);
     EXPECT_EQ(surface.Rows24()[200][44], C);
     EXPECT_EQ(surface.Rows24()[200][356], C);
     EXPECT_EQ(surface.Rows24()[200][200], Black) << "no line between the two sources";
@@ -388,7 +392,8 @@ TEST(GeneralExciterPaint, HandlesPerType) {
   {
     TFastDIB surface;
     surface.SetSize(401, 401, 24);
-    s.E->Paint(surface);
+    TSurfaceDrawing sink(surface, 401);
+    s.E->Draw(sink);
     const auto at = [&](int32_t x, int32_t y) { return surface.Rows24()[y][x]; };
     EXPECT_EQ(at(44, 200), C);
     // A 2 x 2 dot in the box (99, 248) .. (101, 250) of screen rows: grid rows 152 and 151.

@@ -50,31 +50,6 @@ float Ring(int32_t N, int32_t i) {
   return static_cast<float>(0.999 * std::exp(-(r * r)));
 }
 
-constexpr TPixelColor Black{0, 0, 0};
-
-TFastDIB& Blank(TFastDIB& Surface, int W, int H) {
-  Surface.SetSize(W, H, 24);
-  for (int row = 0; row < H; ++row)
-    for (int col = 0; col < W; ++col) Surface.Rows24()[row][col] = Black;
-  return Surface;
-}
-
-// The pixels that are not black, one string per screen row from the top, '#' painted.
-std::vector<std::string> Picture(const TFastDIB& Surface, int Left, int Top, int W, int H) {
-  std::vector<std::string> rows;
-  for (int Y = Top; Y < Top + H; ++Y) {
-    std::string line;
-    for (int X = Left; X < Left + W; ++X)
-      line += Surface.Rows24()[Surface.AbsHeight() - 1 - Y][X] == Black ? '.' : '#';
-    rows.push_back(line);
-  }
-  return rows;
-}
-
-TPixelColor At(const TFastDIB& Surface, int X, int ScreenY) {
-  return Surface.Rows24()[Surface.AbsHeight() - 1 - ScreenY][X];
-}
-
 }  // namespace
 
 TEST(WaterObjectPercent, EndsOfTheUsableAreaAndTheZeroQuirk) {
@@ -161,25 +136,6 @@ TEST(WaterObjectHitTests, PointIsStrictlyCloserThanSixCells) {
   EXPECT_FALSE(p->HitTestPoint(100, 100, 2000000000, -2000000000));
 }
 
-TEST(WaterObjectHitTests, LineReportsOnePartFirstEndWinning) {
-  const TRef<TProbe> p = Attached(401, 401);
-  bool e1 = false, e2 = false, line = false;
-  // Both ends within 6 cells: only end 1.
-  EXPECT_TRUE(p->HitTestLine(102, 100, 100, 100, 104, 100, e1, e2, line));
-  EXPECT_TRUE(e1);
-  EXPECT_FALSE(e2);
-  EXPECT_FALSE(line);
-  EXPECT_TRUE(p->HitTestLine(150, 102, 100, 100, 150, 100, e1, e2, line));
-  EXPECT_FALSE(e1);
-  EXPECT_TRUE(e2);
-  EXPECT_FALSE(line);
-  EXPECT_TRUE(p->HitTestLine(125, 104, 100, 100, 150, 100, e1, e2, line));
-  EXPECT_FALSE(e1);
-  EXPECT_FALSE(e2);
-  EXPECT_TRUE(line);
-  EXPECT_FALSE(p->HitTestLine(125, 105, 100, 100, 150, 100, e1, e2, line)) << "outside the box of the ends";
-  EXPECT_FALSE(e1 || e2 || line);
-}
 
 TEST(WaterObjectHitTests, SegmentFootPointAndBox) {
   const TRef<TProbe> p = Attached(401, 401);
@@ -262,89 +218,3 @@ TEST(WaterObjectTree, ControlPanelsComeFromTheNearestRegisteredClass) {
   EXPECT_EQ(NewNode<TBaseWaterObject>()->CreateControlPanel(), nullptr);
 }
 
-TEST(WaterObjectDrawing, DiscMasksForRadiusOneAndFour) {
-  const TRef<TProbe> p = Attached(21, 21);
-  TFastDIB s;
-  const TPixelColor c{10, 20, 30};
-  // Grid row 10 is screen row 10; R = 1 covers the box (9, 9) .. (11, 11), right and bottom open.
-  p->FillDisc(Blank(s, 21, 21), 10, 10, 1, c);
-  EXPECT_EQ(Picture(s, 8, 8, 4, 4), (std::vector<std::string>{"....", ".##.", ".##.", "...."}));
-  EXPECT_EQ(At(s, 9, 9), c);
-  p->FillDisc(Blank(s, 21, 21), 10, 10, 4, c);
-  EXPECT_EQ(Picture(s, 5, 5, 10, 10), (std::vector<std::string>{
-                                          "..........",
-                                          "...####...",
-                                          "..######..",
-                                          ".########.",
-                                          ".########.",
-                                          ".########.",
-                                          ".########.",
-                                          "..######..",
-                                          "...####...",
-                                          "..........",
-                                      }));
-  // Grid y counts upward: y = 15 is screen row 5.
-  p->FillDisc(Blank(s, 21, 21), 10, 15, 1, c);
-  EXPECT_EQ(Picture(s, 9, 4, 2, 2), (std::vector<std::string>{"##", "##"}));
-  // Off the surface nothing is written and nothing breaks; nor on the outermost line, which the
-  // water's picture never colours again (a handle dragged along it would leave a trail).
-  p->FillDisc(Blank(s, 21, 21), -1, -1, 4, c);
-  EXPECT_EQ(At(s, 2, 19), c);
-  EXPECT_EQ(At(s, 2, 20), Black);
-  EXPECT_EQ(At(s, 3, 19), Black);
-}
-
-TEST(WaterObjectDrawing, HandleHasHighlightAndShadow) {
-  const TRef<TProbe> p = Attached(31, 31);
-  TFastDIB s;
-  const TPixelColor c{150, 70, 56};
-  const TPixelColor light{182, 126, 116};  // c + (255 - c) x 0.3, rounded
-  const TPixelColor dark{120, 56, 45};     // c x 0.8, rounded
-  const int X = 15, y = 12, Y = 31 - 1 - y;
-  p->DrawHandle(Blank(s, 31, 31), X, y, c);
-  EXPECT_EQ(At(s, X, Y), c);
-  EXPECT_EQ(At(s, X - 2, Y - 1), light);
-  EXPECT_EQ(At(s, X - 1, Y - 2), light);
-  EXPECT_EQ(At(s, X + 3, Y), dark);
-  EXPECT_EQ(At(s, X, Y + 3), dark);
-  // The three shadow pixels, set through grid rows.
-  EXPECT_EQ(s.Rows24()[y - 2][X + 2], dark);
-  EXPECT_EQ(s.Rows24()[y + 1][X + 3], dark);
-  EXPECT_EQ(s.Rows24()[y - 3][X - 1], dark);
-  // Around the knob's 8 x 8 box a light ring, so that the handle shows on any medium; nothing
-  // outside the ring's 10 x 10 box.
-  const TPixelColor ring{230, 236, 240};
-  int ringPixels = 0;
-  for (int Yp = 0; Yp < 31; ++Yp)
-    for (int Xp = 0; Xp < 31; ++Xp) {
-      if (Xp < X - 5 || Xp > X + 4 || Yp < Y - 5 || Yp > Y + 4)
-        EXPECT_EQ(At(s, Xp, Yp), Black) << Xp << "," << Yp;
-      else if (Xp < X - 4 || Xp > X + 3 || Yp < Y - 4 || Yp > Y + 3)
-        ringPixels += At(s, Xp, Yp) == ring;
-    }
-  EXPECT_GE(ringPixels, 16);
-}
-
-TEST(WaterObjectDrawing, ArrowHeadsPointAwayAndZeroLengthDrawsNothing) {
-  const TRef<TProbe> p = Attached(41, 41);
-  TFastDIB s;
-  const TPixelColor c{0, 255, 0};
-  p->DrawArrowHead(Blank(s, 41, 41), 20, 20, 20, 20, 3, c);
-  for (int Y = 0; Y < 41; ++Y)
-    for (int X = 0; X < 41; ++X) EXPECT_EQ(At(s, X, Y), Black);
-  // Tip at grid (20, 10), i.e. screen row 30, pointing down (away from point 2 above it):
-  // the barbs end at Round(20 -+ 2.4) = 18 and 22, screen row Round(30 - 3.6) = 26.
-  p->DrawArrowHead(Blank(s, 41, 41), 20, 10, 20, 30, 3, c);
-  EXPECT_EQ(At(s, 20, 30), c);
-  EXPECT_EQ(At(s, 18, 26), c);
-  EXPECT_EQ(At(s, 22, 26), c);
-  for (int X = 0; X < 41; ++X) {
-    EXPECT_EQ(At(s, X, 31), Black);
-    EXPECT_EQ(At(s, X, 25), Black);
-  }
-  p->DrawDoubleArrow(Blank(s, 41, 41), 20, 10, 20, 30, 3, c);
-  for (int Y = 10; Y <= 30; ++Y) EXPECT_EQ(At(s, 20, Y), c);
-  EXPECT_EQ(At(s, 18, 14), c);  // the head at point 2, screen row 10, opens downward
-  EXPECT_EQ(At(s, 20, 9), Black);
-  EXPECT_EQ(At(s, 20, 31), Black);
-}

@@ -26,9 +26,9 @@ using TLog = std::vector<std::string>;
 template <class Base>
 class TLogged : public Base {
  public:
-  void Paint(TFastDIB& Surface) override {
+  void Draw(TDrawingSink& Sink) override {
     Log->push_back(Name + ".paint");
-    Surface.SetPixel(5, 5, Colour);
+    Sink.Cell(5, 5, Colour);
   }
   TLog* Log = nullptr;
   std::string Name;

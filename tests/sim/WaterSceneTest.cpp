@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "objects/UniqueIDs.h"
+#include "objects/uBarrier.h"
 #include "objects/uBlockRIMapper.h"
+#include "objects/uLensRIMapper.h"
 #include "objects/uGeneralExciter.h"
 #include "sim/uWater.h"
 
@@ -183,3 +185,86 @@ TEST_F(WaterScene, NamesFollowTheMapUntilSet) {
 }
 
 }  // namespace
+
+// Several media at once: two blocks, a lens and two walls, composed in child order.
+class WaterMedia : public WaterScene {
+ protected:
+  float SpeedAt(int32_t x, int32_t y) { return (*Water->Cells())[x][y].SpeedFactor; }
+  template <class T>
+  TRef<T> Added() {
+    TRef<T> made = NewNode<T>();
+    Water->add(made.get());
+    return made;
+  }
+};
+
+TEST_F(WaterMedia, TwoBlocksALensAndTwoWallsAreAllComposed) {
+  const TRef<TBlockRIMapper> left = Added<TBlockRIMapper>(), right = Added<TBlockRIMapper>();
+  left->SetCentreXPercent(25);
+  left->SetWidthPercentage(20);
+  left->SetN(0.4f);
+  right->SetCentreXPercent(75);
+  right->SetWidthPercentage(20);
+  right->SetN(0.8f);
+  const TRef<TLensRIMapper> lens = Added<TLensRIMapper>();
+  lens->SetCentreYPercent(85);
+  lens->SetDiameterPercent(20);
+  lens->SetN(0.6f);
+  const TRef<TBarrier> wallA = Added<TBarrier>(), wallB = Added<TBarrier>();
+  wallA->SetX1Percent(10), wallA->SetY1Percent(10), wallA->SetX2Percent(90), wallA->SetY2Percent(10);
+  wallB->SetX1Percent(50), wallB->SetY1Percent(20), wallB->SetX2Percent(50), wallB->SetY2Percent(40);
+
+  const int32_t cy = 200;
+  EXPECT_EQ(SpeedAt(left->CentreX, cy), 0.2f);
+  EXPECT_EQ(SpeedAt(right->CentreX, cy), 0.4f);
+  EXPECT_EQ(SpeedAt(lens->CentreX, lens->CentreY), 0.3f);
+  EXPECT_EQ(SpeedAt(200, wallA->Y1), 0.0f);
+  EXPECT_EQ(SpeedAt(wallB->X1, (wallB->Y1 + wallB->Y2) / 2), 0.0f);
+  EXPECT_EQ(SpeedAt(200, cy), OpenWaterSpeedFactor) << "open water between the blocks";
+  // Each keeps its own place: a map that is not the last was never placed before.
+  EXPECT_NEAR(left->GetCentreXPercent(), 25, 0.2);
+  EXPECT_NEAR(right->GetCentreXPercent(), 75, 0.2);
+
+  // Moving one writes it anew and leaves every other as it was.
+  right->SetCentreYPercent(30);
+  EXPECT_EQ(SpeedAt(left->CentreX, cy), 0.2f);
+  EXPECT_EQ(SpeedAt(lens->CentreX, lens->CentreY), 0.3f);
+  EXPECT_EQ(SpeedAt(200, wallA->Y1), 0.0f);
+  EXPECT_EQ(SpeedAt(right->CentreX, right->CentreY), 0.4f);
+
+  // Taking one out leaves the others.
+  Water->Remove(left.get());
+  EXPECT_EQ(SpeedAt(left->CentreX, cy), OpenWaterSpeedFactor);
+  EXPECT_EQ(SpeedAt(lens->CentreX, lens->CentreY), 0.3f);
+}
+
+TEST_F(WaterMedia, ALaterRegionWritesOverAnEarlierOne) {
+  const TRef<TBlockRIMapper> under = Added<TBlockRIMapper>();
+  const TRef<TBarrier> wall = Added<TBarrier>();
+  const TRef<TBlockRIMapper> over = Added<TBlockRIMapper>();
+  over->SetWidthPercentage(10);
+  over->SetHeightPercentage(10);
+  over->SetN(0.9f);
+  EXPECT_EQ(SpeedAt(200, 200), 0.45f) << "the last block covers the first";
+  EXPECT_EQ(SpeedAt(200, 240), 0.2727f) << "the first block where the last does not reach";
+  EXPECT_EQ(SpeedAt(wall->X1, 240), 0.0f) << "the wall over the first block";
+  EXPECT_EQ(SpeedAt(wall->X1, 100), 0.0f) << "the wall in open water";
+}
+
+TEST_F(WaterMedia, APressInAMediumSelectsTheMapOnTopThere) {
+  const TRef<TBlockRIMapper> left = Added<TBlockRIMapper>(), right = Added<TBlockRIMapper>();
+  left->SetCentreXPercent(25);
+  left->SetWidthPercentage(20);
+  right->SetCentreXPercent(75);
+  right->SetWidthPercentage(20);
+  right->ActiveTool = false;
+  // Past the blocks' handles (the midpoints of their edges) and inside their bodies: a press
+  // moves the block, which selects it.
+  Water->MouseDown(mbLeft, 0, left->CentreX + 20, 200 - 20);
+  Water->MouseUp(mbLeft, 0, left->CentreX + 20, 200 - 20);
+  EXPECT_TRUE(left->ActiveTool);
+  EXPECT_FALSE(right->ActiveTool);
+  EXPECT_EQ(Water->GetRIMap(), left.get()) << "the panel shows the selected map";
+  EXPECT_EQ(Water->MapCovering(right->CentreX, 200), right.get());
+  EXPECT_EQ(Water->MapCovering(200, 200), nullptr);
+}
