@@ -205,6 +205,10 @@ TEST_F(Cli, HelpListsEveryOption) {
   for (const char* option : {"--size", "--steps", "--seed", "--set", "--event", "--frame", "--cells", "--save", "--scene", "--stats", "--probe", "--probe-out"})
     EXPECT_NE(run.Output.find(option), std::string::npos) << option;
   for (const char* option : {"--gif", "--every", "--intensity", "--average-from"}) EXPECT_NE(run.Output.find(option), std::string::npos) << option;
+  // The kinds of source by the numbers BeamType takes, from the source's own rows.
+  EXPECT_NE(run.Output.find("0 Point Source, 1 Beam Source, 2 Line Source, 3 Double Source, 4 Doppler Source."),
+            std::string::npos)
+      << run.Output;
 }
 
 TEST_F(Cli, StatsReportTicksAndSteps) {

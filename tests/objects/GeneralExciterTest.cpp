@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <set>
+#include <string>
 
 #include "objects/SurfaceDrawing.h"
 #include "objects/uGeneralExciter.h"
@@ -450,5 +452,39 @@ TEST(GeneralExciterSignals, EveryStepIsTheDoubleComputation) {
       ++checked;
     }
     EXPECT_GT(checked, 5000);  // the source is silent between its fades
+  }
+}
+
+// Every kind of source is one row, found by its BeamType number: the rows name distinct kinds,
+// drive the water, and a number past the last row is refused with the rows' range.
+TEST(GeneralExciterKinds, EveryRowIsAKindFoundByItsNumber) {
+  const int32_t count = TGeneralExciter::BeamTypeCount();
+  ASSERT_EQ(count, btDoppler + 1);
+  std::set<std::string> names;
+  for (int32_t type = 0; type < count; ++type) {
+    const TSourceKind* kind = TGeneralExciter::Kind(type);
+    ASSERT_NE(kind, nullptr);
+    EXPECT_EQ(kind->Name, TGeneralExciter::BeamTypeName(type));
+    EXPECT_TRUE(names.insert(kind->Name).second) << kind->Name;
+    ASSERT_NE(kind->Drive, nullptr);
+    ASSERT_NE(kind->Draw, nullptr);
+    // A running source of each kind puts waves into still water.
+    TScene s = Scene(type);
+    ResetMedium(*s.Grid);
+    for (int32_t step = 0; step < 200; ++step) s.E->Step();
+    double energy = 0;
+    for (int32_t x = 0; x < 401; ++x)
+      for (int32_t y = 0; y < 401; ++y) energy += std::abs(double((*s.Grid)[x][y].Velocity)) + std::abs(double((*s.Grid)[x][y].Displacement));
+    EXPECT_GT(energy, 0) << kind->Name;
+  }
+  EXPECT_EQ(TGeneralExciter::Kind(count), nullptr);
+  EXPECT_EQ(TGeneralExciter::Kind(-1), nullptr);
+  EXPECT_EQ(TGeneralExciter::BeamTypeName(count), "");
+  const TScene point = Scene(btPoint);
+  try {
+    SetPublishedValue(*point.E, "BeamType", std::to_string(count));
+    FAIL() << "a number past the last kind was taken";
+  } catch (const std::exception& error) {
+    EXPECT_NE(std::string(error.what()).find("0 to " + std::to_string(count - 1)), std::string::npos) << error.what();
   }
 }

@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
   }
   RegisterClasses();
   bool sound = true;
-  for (int32_t type = btPoint; type <= btDoppler; ++type) sound = Soak(type, ticks) && sound;
+  for (int32_t type = 0; type < TGeneralExciter::BeamTypeCount(); ++type) sound = Soak(type, ticks) && sound;
   std::printf(sound ? "soak passed\n" : "soak FAILED\n");
   return sound ? 0 : 1;
 }
