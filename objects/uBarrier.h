@@ -30,7 +30,7 @@ class TBarrier : public TBaseControl, public TMediumRegion {
 
   std::string GetTypeName() override;
   std::string GetDescription() override;
-  TShapeKind GetShapeKind() override { return skLine12; }
+  TShapeKind GetShapeKind() override { return skTwoHandles; }
   TPixelColor GetHandleColour() override;
   void ApplyToWater() override { RecomposeMedium(); }
   void GeometryChanged() override { ApplyToWater(); }

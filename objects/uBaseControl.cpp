@@ -78,14 +78,14 @@ void TBaseControl::MouseDown(TMouseButton, TShiftState Shift, int32_t X, int32_t
   const int32_t y = GridRow(GridHeight, Y);
   const int32_t handle = HandleUnder(X, y);
   switch (GetShapeKind()) {
-    case skPoint1: Handled = GrabbedP1 = handle == 0; break;
-    case skLine12:
+    case skOneHandle: Handled = GrabbedP1 = handle == 0; break;
+    case skTwoHandles:
       GrabbedP1 = handle == 0;
       GrabbedP2 = handle == 1;
       GrabbedBody = handle < 0 && HitTestSegment(X, y, X1, Y1, X2, Y2);
       Handled = GrabbedP1 || GrabbedP2 || GrabbedBody;
       break;
-    case skPoint3: Handled = GrabbedP3 = handle == 0; break;
+    case skCentreHandle: Handled = GrabbedP3 = handle == 0; break;
     default: break;
   }
   if (!Handled && HitTestBody(X, y)) {
@@ -106,7 +106,7 @@ void TBaseControl::MouseMove(TShiftState, int32_t X, int32_t Y) {
   const TShapeKind kind = GetShapeKind();
   const auto tooClose = [&](int32_t OtherX, int32_t OtherY) {
     const int64_t dx = int64_t(X) - OtherX, dy = int64_t(y) - OtherY;
-    return kind == skLine12 && dx * dx + dy * dy < GetMinHandleDistanceSq();
+    return kind == skTwoHandles && dx * dx + dy * dy < GetMinHandleDistanceSq();
   };
   if (GrabbedP1) {
     if (tooClose(X2, Y2)) return;
@@ -132,13 +132,13 @@ void TBaseControl::MouseMove(TShiftState, int32_t X, int32_t Y) {
   // A body drag that would push any handle out of the usable area is refused as a whole.
   const int32_t dX = X - DragX, dY = y - DragY;
   switch (kind) {
-    case skPoint1:
+    case skOneHandle:
       X1 += dX;
       Y1 += dY;
       ClampToTank(X1, Y1, 5);
       GeometryChanged();
       break;
-    case skLine12:
+    case skTwoHandles:
       if (InsideTank(X1 + dX, Y1 + dY, 5) && InsideTank(X2 + dX, Y2 + dY, 5)) {
         X1 += dX;
         Y1 += dY;
@@ -149,7 +149,7 @@ void TBaseControl::MouseMove(TShiftState, int32_t X, int32_t Y) {
         GeometryChanged();
       }
       break;
-    case skPoint3:
+    case skCentreHandle:
       if (InsideTank(X3 + dX, Y3 + dY, 5)) {
         X3 += dX;
         Y3 += dY;
@@ -178,9 +178,9 @@ void TBaseControl::Select(bool Additive) {
 
 std::vector<TGridPoint> TBaseControl::Handles() {
   switch (GetShapeKind()) {
-    case skPoint1: return {{X1, Y1}};
-    case skLine12: return {{X1, Y1}, {X2, Y2}};
-    case skPoint3: return {{X3, Y3}};
+    case skOneHandle: return {{X1, Y1}};
+    case skTwoHandles: return {{X1, Y1}, {X2, Y2}};
+    case skCentreHandle: return {{X3, Y3}};
     default: return {};
   }
 }
@@ -205,7 +205,7 @@ void TBaseControl::DrawHandles(TDrawingSink& Sink) {
 }
 
 void TBaseControl::Draw(TDrawingSink& Sink) {
-  if (GetShapeKind() == skLine12) Sink.Line({X1, Y1}, {X2, Y2}, GetHandleColour());
+  if (GetShapeKind() == skTwoHandles) Sink.Line({X1, Y1}, {X2, Y2}, GetHandleColour());
   DrawHandles(Sink);
 }
 

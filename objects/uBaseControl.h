@@ -21,11 +21,11 @@ inline float CheckedPercent(float Value) { return std::clamp(Value, MinPercentPo
 // Which handles a control has and how the mouse treats it; the values are those of the files
 // and panels that name a kind by number.
 enum TShapeKind : uint8_t {
-  skNoHandles = 0,   // the control ignores the mouse
-  skPoint1 = 1,      // one handle at point 1
-  skLine12 = 2,      // handles at points 1 and 2, joined by a line
-  skPoint3 = 4,      // one handle at point 3
-  skOwnHandles = 7,  // none of the base handles: the subclass handles the mouse itself
+  skNoHandles = 0,     // the control ignores the mouse
+  skOneHandle = 1,     // one handle, at point 1
+  skTwoHandles = 2,    // handles at points 1 and 2; the segment between them is the body
+  skCentreHandle = 4,  // one handle, at point 3 in the middle of the body (the beam's arrow)
+  skOwnHandles = 7,    // none of the base handles: the subclass handles the mouse itself
 };
 
 class TBaseControl : public TBaseWaterObject {

@@ -43,13 +43,13 @@ std::span<const TSourceKind> TGeneralExciter::Kinds() {
   using E = TGeneralExciter;
   // Row n is BeamType n, as scene files store it: append new kinds, never reorder.
   static const TSourceKind kinds[] = {
-      {"Point Source", skPoint1, &E::DrivePoint, &E::DrawHandlesOnly, nullptr},
+      {"Point Source", skOneHandle, &E::DrivePoint, &E::DrawHandlesOnly, nullptr},
       // The beam is held by its arrow (handle 3 at its middle, and the arrow's length).
-      {"Beam Source", skPoint3, &E::DriveBeam, &E::DrawBeam, &E::HitBeam},
+      {"Beam Source", skCentreHandle, &E::DriveBeam, &E::DrawBeam, &E::HitBeam},
       // The line source's handles are its ends, which it handles itself (none of the base's).
       {"Line Source", skOwnHandles, &E::DriveLine, &E::DrawNothing, nullptr},
-      {"Double Source", skLine12, &E::DriveDouble, &E::DrawHandlesOnly, nullptr},
-      {"Doppler Source", skPoint1, &E::DriveDoppler, &E::DrawDoppler, nullptr},
+      {"Double Source", skTwoHandles, &E::DriveDouble, &E::DrawHandlesOnly, nullptr},
+      {"Doppler Source", skOneHandle, &E::DriveDoppler, &E::DrawDoppler, nullptr},
   };
   static_assert(std::size(kinds) == btDoppler + 1);
   return kinds;

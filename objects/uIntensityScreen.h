@@ -20,7 +20,7 @@ class TIntensityScreen : public TBaseTool {
 
   std::string GetTypeName() override;
   std::string GetDescription() override;
-  TShapeKind GetShapeKind() override { return skLine12; }
+  TShapeKind GetShapeKind() override { return skTwoHandles; }
   TPixelColor GetHandleColour() override;
   bool UsesIntensity() const override { return true; }
   void GeometryChanged() override;

@@ -28,7 +28,7 @@ class TProbe : public TBaseTool {
 
   std::string GetTypeName() override;
   std::string GetDescription() override;
-  TShapeKind GetShapeKind() override { return skPoint1; }
+  TShapeKind GetShapeKind() override { return skOneHandle; }
   TPixelColor GetHandleColour() override;
   // The displacement of the probe's cell into the ring; nothing is allocated.
   void SampleWater() override;
