@@ -5,6 +5,7 @@
 
 #include "grid/ExactMath.h"
 #include "grid/Rounding.h"
+#include "text/TextCatalogue.h"
 #include "xmlworker/XMLFormat.h"
 
 namespace plashbox {
@@ -41,11 +42,11 @@ const TNodeClass& TGeneralExciter::StaticClass() {
 
 std::string TGeneralExciter::BeamTypeName(int32_t Type) {
   switch (Type) {
-    case btPoint: return "Point Source";
-    case btBeam: return "Beam Source";
-    case btLine: return "Line Source";
-    case btDouble: return "Double Source";
-    case btDoppler: return "Doppler Source";
+    case btPoint: return TextOf("beam.point");
+    case btBeam: return TextOf("beam.beam");
+    case btLine: return TextOf("beam.line");
+    case btDouble: return TextOf("beam.double");
+    case btDoppler: return TextOf("beam.doppler");
     default: return "";
   }
 }
@@ -63,8 +64,8 @@ void TGeneralExciter::Initialise() {
   DopplerSpeed = 0.6f;
 }
 
-std::string TGeneralExciter::GetTypeName() { return "Wave Source"; }
-std::string TGeneralExciter::GetDescription() { return "Can make different widths of wave "; }
+std::string TGeneralExciter::GetTypeName() { return TextOf("object.TGeneralExciter.name"); }
+std::string TGeneralExciter::GetDescription() { return TextOf("object.TGeneralExciter.description"); }
 
 TShapeKind TGeneralExciter::GetShapeKind() {
   switch (BeamType) {

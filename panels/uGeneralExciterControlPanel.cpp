@@ -20,7 +20,8 @@ namespace plashbox {
 
 namespace {
 
-const char* const BeamNames[] = {"Point Source", "Beam Source", "Line Source", "Double Source", "Doppler Source"};
+// The name of a beam type, as the source itself gives it.
+QString BeamName(int Type) { return QString::fromStdString(TGeneralExciter::BeamTypeName(Type)); }
 
 // The frequency bar's position (tenths of a hertz) of a wavelength.
 int FrequencyPositionOfWavelength(double Lambda) { return Round(TBaseExciter::TenthHertzOfWavelength(Lambda)); }
@@ -161,7 +162,7 @@ void TGeneralExciterCP::CreateTypeMenu() {
   auto* group = new QActionGroup(PopupMenu1);
   const char* const itemNames[] = {"PointSource1", "BeamSource1", "LineSource1", "Double1", "Doppler1"};
   for (int i = 0; i < 5; ++i) {
-    QAction* item = PopupMenu1->addAction(QIcon(QPixmap::fromImage(BeamTypePicture(i))), BeamNames[i]);
+    QAction* item = PopupMenu1->addAction(QIcon(QPixmap::fromImage(BeamTypePicture(i))), BeamName(i));
     item->setObjectName(itemNames[i]);
     item->setCheckable(true);
     item->setActionGroup(group);
@@ -200,7 +201,7 @@ void TGeneralExciterCP::ShowBeamType(int32_t Value) {
   FBeamType = Value;
   if (Value < 0 || Value > 4) return;
   ShowLayout(Value == btDoppler, Value == btDouble);
-  Type1->SetCaption(BeamNames[Value]);
+  Type1->SetCaption(BeamName(Value));
   Type1->SetGlyph(BeamTypePicture(Value), BeamPictureTransparent);
 }
 
@@ -274,7 +275,7 @@ void TGeneralExciterCP::Type1Click() {
 }
 
 void TGeneralExciterCP::PopupMenu1Popup() {
-  for (int i = 0; i < 5; ++i) MenuItems[size_t(i)]->setText(BeamNames[i]);
+  for (int i = 0; i < 5; ++i) MenuItems[size_t(i)]->setText(BeamName(i));
 }
 
 void TGeneralExciterCP::LineSource1Click(int ImageIndex) {

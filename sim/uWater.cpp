@@ -14,6 +14,7 @@
 #include "sim/WaterSweep.h"
 #include "sim/WorkerPool.h"
 #include "sim/uWaterCollection.h"
+#include "text/TextCatalogue.h"
 
 namespace plashbox {
 
@@ -377,7 +378,7 @@ int64_t TWater::MemoryUsage() const {
 std::string TWater::GetName() const {
   if (!NameText.empty()) return NameText;
   if (TBaseRIMap* map = const_cast<TWater*>(this)->GetRIMap()) return map->GetTypeName();
-  NameText = "Empty Slide";
+  NameText = TextOf("slide.empty.name");
   return NameText;
 }
 
@@ -388,7 +389,7 @@ void TWater::SetName(const std::string& Value) {
 std::string TWater::GetDescription() const {
   if (!DescriptionText.empty()) return DescriptionText;
   if (TBaseRIMap* map = const_cast<TWater*>(this)->GetRIMap()) return map->GetDescription();
-  DescriptionText = "Choose an object to explore.";
+  DescriptionText = TextOf("slide.empty.description");
   return DescriptionText;
 }
 

@@ -328,7 +328,7 @@ emscripten::val SizeTable(const TDisplayShape (&Shapes)[N]) {
   emscripten::val list = emscripten::val::array();
   for (const TDisplayShape& shape : Shapes) {
     emscripten::val entry = emscripten::val::object();
-    entry.set("caption", std::string(shape.Caption));
+    entry.set("caption", Caption(shape));
     entry.set("width", shape.Width);
     entry.set("height", shape.Height);
     list.call<void>("push", entry);
@@ -339,7 +339,7 @@ emscripten::val DisplayShapeTable() { return SizeTable(DisplayShapes); }
 emscripten::val TankSizeTable() { return SizeTable(TankSizes); }
 emscripten::val SpeedCaptions() {
   emscripten::val list = emscripten::val::array();
-  for (const TSimulationSpeed& speed : SimulationSpeeds) list.call<void>("push", std::string(speed.Caption));
+  for (const TSimulationSpeed& speed : SimulationSpeeds) list.call<void>("push", Caption(speed));
   return list;
 }
 // The beam types by their values (the source's BeamType), as the window's panel names them.
@@ -353,7 +353,7 @@ emscripten::val ColourSchemes() {
   emscripten::val list = emscripten::val::array();
   for (int32_t i = 0; i < ColourSchemeCount; ++i) {
     emscripten::val entry = emscripten::val::object();
-    entry.set("caption", std::string(ColourSchemeCaptions[i]));
+    entry.set("caption", ColourSchemeCaption(i));
     entry.set("name", std::string(ColourSchemeIdentifiers[i]));
     list.call<void>("push", entry);
   }
