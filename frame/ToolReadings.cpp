@@ -49,7 +49,8 @@ TProbeReport ReadProbes(TWater& Water, double StepsPerSecond, int32_t GraphSteps
 
 std::string ProbeReadingText(const TProbeReading& Reading) {
   const TTraceMeasure& m = Reading.Measure;
-  const std::string amplitude = FormattedText("reading.probe.amplitude", {{"value", FormatReadout("%.3g", Reading.PeakToPeak)}});
+  const std::string amplitude =
+      FormattedText("reading.probe.amplitude", {{"value", FormatReadout("%.3g", Reading.PeakToPeak)}});
   if (!m.Valid) return FormattedText("reading.probe.unmeasured", {{"amplitude", amplitude}});
   const std::string hertz = FormatReadout("%.2f", Reading.Hertz);
   // Beating, the wave's period in steps gives way to the beat: the row has room for one of them.

@@ -29,10 +29,16 @@ std::string FormatReadout(const char* Format, double Value) {
 }
 
 std::string Caption(const TDisplayShape& Shape) {
-  return FormattedText(Shape.CaptionKey, {{"width", std::to_string(Shape.Width)}, {"height", std::to_string(Shape.Height)}});
+  return FormattedText(Shape.CaptionKey,
+                       {{"width", std::to_string(Shape.Width)}, {"height", std::to_string(Shape.Height)}});
 }
 
 std::string Caption(const TSimulationSpeed& Speed) { return TextOf(Speed.CaptionKey); }
+
+TNameValueRows::TNameValueRows() {
+  for (const char* key : {"debug.draw_rate", "debug.cpu_usage", "debug.displacement", "debug.speed", "debug.index"})
+    Entries.emplace_back(TextOf(key), "-");
+}
 
 void TNameValueRows::Set(const std::string& Name, const std::string& Value) {
   for (auto& [name, value] : Entries)
@@ -173,11 +179,11 @@ void TMainFormCore::Report(uint32_t Now) {
   BusyTime = 0;
   StepCount = 0;
   if (DebugPanelVisible) {
-    Rows.Set("Timer rate", FormatReadout("%1.1f", TimerRate));
-    Rows.Set("Draw rate", FormatReadout("%1.1f", DrawRate));
-    Rows.Set("CPU usage", FormatReadout("%1.0f%%", CpuUsage));
+    Rows.Set(TextOf("debug.timer_rate"), FormatReadout("%1.1f", TimerRate));
+    Rows.Set(TextOf("debug.draw_rate"), FormatReadout("%1.1f", DrawRate));
+    Rows.Set(TextOf("debug.cpu_usage"), FormatReadout("%1.0f%%", CpuUsage));
   }
-  if (TWater* water = ActiveWater()) Rows.Set("Memory Usage", std::to_string(water->MemoryUsage()));
+  if (TWater* water = ActiveWater()) Rows.Set(TextOf("debug.memory_usage"), std::to_string(water->MemoryUsage()));
 }
 
 void TMainFormCore::ChooseDisplayShape(int32_t Tag) {
@@ -385,7 +391,8 @@ bool TMainFormCore::IntensityView() {
 }
 
 void TMainFormCore::SetIntensityView(bool On) {
-  EditActiveWater(On ? TextOf("undo.show_intensity") : TextOf("undo.show_waves"), [On](TWater& W) { W.SetIntensityView(On); });
+  EditActiveWater(On ? TextOf("undo.show_intensity") : TextOf("undo.show_waves"),
+                  [On](TWater& W) { W.SetIntensityView(On); });
 }
 
 int32_t TMainFormCore::ColourScheme() {
@@ -486,7 +493,8 @@ void TMainFormCore::BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t
     water->MouseDown(Button, Shift, X, Y);
     water->SetDripMode(false);
     TBaseWaterObject* target = water->GetMouseTarget();
-    DragText = water->IsGrabbed() && target ? FormattedText("undo.move", {{"object", ObjectWords(*target)}}) : std::string();
+    DragText =
+        water->IsGrabbed() && target ? FormattedText("undo.move", {{"object", ObjectWords(*target)}}) : std::string();
   }
   MouseIsDown = true;
 }
@@ -497,9 +505,9 @@ void TMainFormCore::BoxMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
   water->MouseMove(Shift, X, Y);
   if (!DebugPanelVisible || MouseIsDown) return;
   const double speedFactor = water->SpeedFactorAt(X, Y);
-  Rows.Set("Speed", FormatReadout("%1.2fu/s", std::sqrt(speedFactor) * StepRate));
-  Rows.Set("Displacement", FormatReadout("%1.2f", water->DisplacementAt(X, Y)));
-  Rows.Set("n", speedFactor == 0 ? "-" : FormatReadout("%1.2f", std::sqrt(0.5 / speedFactor)));
+  Rows.Set(TextOf("debug.speed"), FormatReadout("%1.2fu/s", std::sqrt(speedFactor) * StepRate));
+  Rows.Set(TextOf("debug.displacement"), FormatReadout("%1.2f", water->DisplacementAt(X, Y)));
+  Rows.Set(TextOf("debug.index"), speedFactor == 0 ? "-" : FormatReadout("%1.2f", std::sqrt(0.5 / speedFactor)));
 }
 
 void TMainFormCore::BoxMouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {

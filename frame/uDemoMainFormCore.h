@@ -25,14 +25,15 @@ namespace plashbox {
 // missing row is appended.
 class TNameValueRows {
  public:
+  // The rows the panel shows from the start, each without a value yet.
+  TNameValueRows();
   void Set(const std::string& Name, const std::string& Value);
   // The value of a row, or nil when there is none.
   const std::string* Find(const std::string& Name) const;
   const std::vector<std::pair<std::string, std::string>>& Rows() const { return Entries; }
 
  private:
-  std::vector<std::pair<std::string, std::string>> Entries{
-      {"Draw rate", "-"}, {"CPU Usage", "-"}, {"Displacement", "-"}, {"Speed", "-"}, {"n", "-"}};
+  std::vector<std::pair<std::string, std::string>> Entries;
 };
 
 // A display shape or a tank size of the menu; its caption is the catalogue's text of CaptionKey

@@ -148,6 +148,15 @@ constexpr TCatalogueEntry Entries[] = {
     {"reading.maxima.weaker", "{maxima} and {weaker} weaker"},
     {"reading.screen.empty", "no intensity kept yet"},
 
+    // The debug panel's rows: the frame statistics and the readouts under the pointer.
+    {"debug.timer_rate", "Timer rate"},
+    {"debug.draw_rate", "Draw rate"},
+    {"debug.cpu_usage", "CPU Usage"},
+    {"debug.memory_usage", "Memory Usage"},
+    {"debug.speed", "Speed"},
+    {"debug.displacement", "Displacement"},
+    {"debug.index", "n"},
+
     // The shipped experiments: each slide's name and description.
     {"experiment.refraction.name", "Refraction into a glass block"},
     {"experiment.refraction.description",

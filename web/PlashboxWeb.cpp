@@ -31,6 +31,7 @@
 #include "objects/uProbe.h"
 #include "sim/WaterPalettes.h"
 #include "sim/uWater.h"
+#include "text/TextCatalogue.h"
 #include "xmlworker/XMLProperties.h"
 
 namespace plashbox {
@@ -371,6 +372,9 @@ emscripten::val MapChoices() {
   }
   return list;
 }
+// A text of the catalogue by its key: the page's words that the core also uses (the panels'
+// headings are the objects' names) are the core's.
+std::string CatalogueText(const std::string& Key) { return TextOf(Key); }
 // The ranges of the wall panel's sliders, the window's.
 emscripten::val WallRanges() {
   emscripten::val out = emscripten::val::object();
@@ -468,6 +472,7 @@ EMSCRIPTEN_BINDINGS(plashbox) {
   emscripten::function("speeds", &plashbox::SpeedCaptions);
   emscripten::function("mapChoices", &plashbox::MapChoices);
   emscripten::function("beamTypes", &plashbox::BeamTypeNames);
+  emscripten::function("text", &plashbox::CatalogueText);
   emscripten::function("colourSchemes", &plashbox::ColourSchemes);
   emscripten::function("wallRanges", &plashbox::WallRanges);
   emscripten::function("experimentPreview", &plashbox::ExperimentPreview);

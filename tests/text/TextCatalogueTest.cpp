@@ -23,12 +23,13 @@ std::string ReadFile(const std::filesystem::path& File) {
   return text.str();
 }
 
-// The sources of the folders under the catalogue that show its texts, with the extensions given.
+// The files under the given source folders that end in one of Extensions.
 std::vector<std::filesystem::path> Sources(const std::vector<std::string>& Folders,
                                            const std::set<std::string>& Extensions) {
   std::vector<std::filesystem::path> files;
   for (const std::string& folder : Folders)
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(std::filesystem::path(PLASHBOX_SOURCE_DIR) / folder))
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(std::filesystem::path(PLASHBOX_SOURCE_DIR) / folder))
       if (entry.is_regular_file() && Extensions.count(entry.path().extension().string())) files.push_back(entry.path());
   return files;
 }
@@ -79,17 +80,18 @@ TEST_F(TextCatalogue, EnglishIsTheLanguageAndAnUnknownOneIsRefused) {
   EXPECT_EQ(TextOf("slide.empty.name"), "Empty Slide");
 }
 
-// Every literal key in the code that shows the catalogue's texts is in the catalogue: a key
-// is a string literal that starts with one of the catalogue's groups ("undo.", "shape.").
+// Every literal key in the code that shows the catalogue's texts is in the catalogue, the
+// page's JavaScript too: a key is a string literal that starts with one of the catalogue's
+// groups ("undo.", "shape.").
 // Keys made at run time from class and property names are checked by the frame's tests.
 TEST_F(TextCatalogue, EveryKeyTheCodeNamesIsInTheCatalogue) {
   std::set<std::string> groups;
   for (const std::string_view key : TextKeys()) groups.insert(std::string(key.substr(0, key.find('.'))));
   std::string alternatives;
   for (const std::string& group : groups) alternatives += (alternatives.empty() ? "" : "|") + group;
-  const std::regex literal("\"((?:" + alternatives + ")\\.[A-Za-z0-9_.]*[A-Za-z0-9_])\"");
+  const std::regex literal("[\"']((?:" + alternatives + ")\\.[A-Za-z0-9_.]*[A-Za-z0-9_])[\"']");
   int found = 0;
-  for (const auto& file : Sources({"objects", "sim", "frame", "cli", "web", "panels", "app"}, {".cpp", ".h"})) {
+  for (const auto& file : Sources({"objects", "sim", "frame", "cli", "web", "panels", "app"}, {".cpp", ".h", ".js"})) {
     const std::string text = ReadFile(file);
     for (std::sregex_iterator at(text.begin(), text.end(), literal), end; at != end; ++at, ++found)
       EXPECT_TRUE(HasText((*at)[1].str())) << file.string() << " names " << (*at)[1].str();
