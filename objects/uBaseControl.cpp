@@ -1,7 +1,7 @@
 #include "objects/uBaseControl.h"
 
-#include "grid/Rounding.h"
 #include "raster/FastDraw.h"
+#include "grid/Rounding.h"
 #include "text/TextCatalogue.h"
 
 namespace plashbox {
