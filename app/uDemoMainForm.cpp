@@ -405,7 +405,7 @@ void TMainForm::ShowTimeControls() {
   const int32_t speed = FCore->Speed();
   FSlowerButton->setEnabled(speed > 0);
   FFasterButton->setEnabled(speed < int32_t(std::size(SimulationSpeeds)) - 1);
-  FSpeedLabel->setText(SimulationSpeeds[speed].Caption);
+  FSpeedLabel->setText(QString::fromStdString(Caption(SimulationSpeeds[speed])));
 }
 
 // The "i" button and the panel it opens, with the readouts and fast forward.
@@ -613,7 +613,7 @@ void TMainForm::CreateMenu() {
   shapes->setObjectName("DisplayShape1");
   const char* const names[] = {"Normal1", "Small1", "Longandthin1", "TallandNarrow1"};
   for (int tag = 0; tag < 4; ++tag) {
-    QAction* item = shapes->addAction(DisplayShapeIcon(tag), DisplayShapes[tag].Caption);
+    QAction* item = shapes->addAction(DisplayShapeIcon(tag), QString::fromStdString(Caption(DisplayShapes[tag])));
     item->setObjectName(names[tag]);
     item->setData(tag);
     item->setCheckable(true);
@@ -649,7 +649,7 @@ void TMainForm::CreateMenu() {
   FColoursMenu->setObjectName("Colours1");
   auto* schemes = new QActionGroup(FColoursMenu);
   for (int32_t i = 0; i < ColourSchemeCount; ++i) {
-    QAction* item = FColoursMenu->addAction(ColourSchemeCaptions[i]);
+    QAction* item = FColoursMenu->addAction(QString::fromStdString(ColourSchemeCaption(i)));
     item->setCheckable(true);
     schemes->addAction(item);
     connect(item, &QAction::triggered, this, [this, i] {
@@ -661,7 +661,7 @@ void TMainForm::CreateMenu() {
   QMenu* sizes = FSlideshowMenu->addMenu("Tank Size");
   sizes->setObjectName("TankSize1");
   for (const TDisplayShape& size : TankSizes) {
-    QAction* item = sizes->addAction(size.Caption);
+    QAction* item = sizes->addAction(QString::fromStdString(Caption(size)));
     item->setCheckable(true);
     connect(item, &QAction::triggered, this, [this, size] { ChooseRememberedTankSize(size.Width, size.Height); });
   }

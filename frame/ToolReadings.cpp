@@ -8,6 +8,7 @@
 #include "objects/uIntensityScreen.h"
 #include "objects/uProbe.h"
 #include "sim/uWater.h"
+#include "text/TextCatalogue.h"
 
 namespace plashbox {
 
@@ -48,12 +49,17 @@ TProbeReport ReadProbes(TWater& Water, double StepsPerSecond, int32_t GraphSteps
 
 std::string ProbeReadingText(const TProbeReading& Reading) {
   const TTraceMeasure& m = Reading.Measure;
-  const std::string amplitude = "p-p " + FormatReadout("%.3g", Reading.PeakToPeak);
-  if (!m.Valid) return "- steps, - Hz, " + amplitude;
-  const std::string hertz = FormatReadout("%.2f", Reading.Hertz) + " Hz, ";
+  const std::string amplitude =
+      FormattedText("reading.probe.amplitude", {{"value", FormatReadout("%.3g", Reading.PeakToPeak)}});
+  if (!m.Valid) return FormattedText("reading.probe.unmeasured", {{"amplitude", amplitude}});
+  const std::string hertz = FormatReadout("%.2f", Reading.Hertz);
   // Beating, the wave's period in steps gives way to the beat: the row has room for one of them.
-  if (m.Beats) return hertz + "beat " + FormatReadout("%.2f", Reading.BeatHertz) + " Hz, " + amplitude;
-  return FormatReadout("%.1f", m.PeriodSteps) + " steps, " + hertz + amplitude;
+  if (m.Beats)
+    return FormattedText("reading.probe.beat", {{"hertz", hertz},
+                                                {"beat", FormatReadout("%.2f", Reading.BeatHertz)},
+                                                {"amplitude", amplitude}});
+  return FormattedText("reading.probe.period",
+                       {{"steps", FormatReadout("%.1f", m.PeriodSteps)}, {"hertz", hertz}, {"amplitude", amplitude}});
 }
 
 std::string PhaseText(const TProbeReport& Report) {
@@ -61,12 +67,16 @@ std::string PhaseText(const TProbeReport& Report) {
   const std::string reference = std::to_string(Report.Reference + 1);
   for (const TProbePhase& phase : Report.Phases) {
     const double lag = phase.LagDegrees;
-    text += (text.empty() ? "" : ", ") + std::to_string(phase.Probe + 1) + (lag < 0 ? " leads " : " lags ") +
-            reference + " by " + FormatReadout("%.0f", std::abs(lag)) + "\u00b0";
+    const std::initializer_list<TTextValue> values{{"probe", std::to_string(phase.Probe + 1)},
+                                                   {"reference", reference},
+                                                   {"degrees", FormatReadout("%.0f", std::abs(lag))}};
+    const std::string item =
+        lag < 0 ? FormattedText("reading.phase.leads", values) : FormattedText("reading.phase.lags", values);
+    text = text.empty() ? item : FormattedText("reading.list", {{"list", text}, {"item", item}});
   }
   const auto valid = std::count_if(Report.Probes.begin(), Report.Probes.end(),
                                    [](const TProbeReading& R) { return R.Measure.Valid; });
-  if (text.empty() && valid >= 2) return "no phase: the frequencies differ";
+  if (text.empty() && valid >= 2) return TextOf("reading.phase.none");
   return text;
 }
 
@@ -79,7 +89,7 @@ std::string CellsText(double Cells) { return FormatReadout(Cells < 100 ? "%.3g" 
 
 std::string MaximaText(const TIntensityScreen& Screen) {
   std::vector<TProfileMaximum> maxima = Screen.ProfileMaxima();
-  if (maxima.empty()) return "no maxima yet";
+  if (maxima.empty()) return TextOf("reading.maxima.none");
   const size_t weaker = maxima.size() > ListedMaxima ? maxima.size() - ListedMaxima : 0;
   if (weaker) {
     // The highest, back in their order along the line.
@@ -90,14 +100,18 @@ std::string MaximaText(const TIntensityScreen& Screen) {
               [](const TProfileMaximum& A, const TProfileMaximum& B) { return A.At < B.At; });
   }
   const double cells = Screen.CellsPerSample();
-  std::string text = maxima.size() == 1 ? "maximum at " : "maxima at ";
-  for (size_t i = 0; i < maxima.size(); ++i) text += (i ? ", " : "") + CellsText(maxima[i].At * cells);
-  text += " cells";
-  return weaker ? text + " and " + std::to_string(weaker) + " weaker" : text;
+  std::string places;
+  for (const TProfileMaximum& maximum : maxima) {
+    const std::string place = CellsText(maximum.At * cells);
+    places = places.empty() ? place : FormattedText("reading.list", {{"list", places}, {"item", place}});
+  }
+  const std::string text = maxima.size() == 1 ? FormattedText("reading.maxima.one", {{"places", places}})
+                                              : FormattedText("reading.maxima.many", {{"places", places}});
+  return weaker ? FormattedText("reading.maxima.weaker", {{"maxima", text}, {"weaker", std::to_string(weaker)}}) : text;
 }
 
 std::string ScreenReadingText(TIntensityScreen& Screen) {
-  return Screen.HasIntensity() ? MaximaText(Screen) : "no intensity kept yet";
+  return Screen.HasIntensity() ? MaximaText(Screen) : TextOf("reading.screen.empty");
 }
 
 }  // namespace plashbox

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +17,7 @@
 #include "objects/uProbe.h"
 #include "raster/FastDraw.h"
 #include "sim/WorkerPool.h"
+#include "text/TextCatalogue.h"
 #include "xmlworker/XMLFormat.h"
 
 namespace plashbox {
@@ -26,6 +26,18 @@ std::string FormatReadout(const char* Format, double Value) {
   char text[64];
   std::snprintf(text, sizeof text, Format, Value);
   return text;
+}
+
+std::string Caption(const TDisplayShape& Shape) {
+  return FormattedText(Shape.CaptionKey,
+                       {{"width", std::to_string(Shape.Width)}, {"height", std::to_string(Shape.Height)}});
+}
+
+std::string Caption(const TSimulationSpeed& Speed) { return TextOf(Speed.CaptionKey); }
+
+TNameValueRows::TNameValueRows() {
+  for (const char* key : {"debug.draw_rate", "debug.cpu_usage", "debug.displacement", "debug.speed", "debug.index"})
+    Entries.emplace_back(TextOf(key), "-");
 }
 
 void TNameValueRows::Set(const std::string& Name, const std::string& Value) {
@@ -167,11 +179,11 @@ void TMainFormCore::Report(uint32_t Now) {
   BusyTime = 0;
   StepCount = 0;
   if (DebugPanelVisible) {
-    Rows.Set("Timer rate", FormatReadout("%1.1f", TimerRate));
-    Rows.Set("Draw rate", FormatReadout("%1.1f", DrawRate));
-    Rows.Set("CPU usage", FormatReadout("%1.0f%%", CpuUsage));
+    Rows.Set(TextOf("debug.timer_rate"), FormatReadout("%1.1f", TimerRate));
+    Rows.Set(TextOf("debug.draw_rate"), FormatReadout("%1.1f", DrawRate));
+    Rows.Set(TextOf("debug.cpu_usage"), FormatReadout("%1.0f%%", CpuUsage));
   }
-  if (TWater* water = ActiveWater()) Rows.Set("Memory Usage", std::to_string(water->MemoryUsage()));
+  if (TWater* water = ActiveWater()) Rows.Set(TextOf("debug.memory_usage"), std::to_string(water->MemoryUsage()));
 }
 
 void TMainFormCore::ChooseDisplayShape(int32_t Tag) {
@@ -237,44 +249,27 @@ void TMainFormCore::OpenScene(const std::string& FileName) {
   EndEdit();
   const auto install = [this](const TRef<TWaterCollection>& Collection) { InstallScene(Collection); };
   const std::string name = std::filesystem::path(FileName).filename().string();
-  History->Record({NewNode<TSceneSwap>(History.get(), Slideshow, std::move(scene), install, "open " + name)});
+  History->Record({NewNode<TSceneSwap>(History.get(), Slideshow, std::move(scene), install,
+                                          FormattedText("undo.open", {{"file", name}}))});
   Settle();
 }
 
 namespace {
 
-std::string LowerCase(std::string Text) {
-  for (char& c : Text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return Text;
-}
-
-// The words of a published property in an edit's name: "BeamType" is "beam type".
-std::string PropertyWords(const std::string& Name) {
-  static const std::pair<const char*, const char*> Named[] = {
-      {"ON", "on/off"},          {"OneShot", "single pulse"},  {"DopplerSpeed", "Mach number"},
-      {"n", "refractive index"}, {"UseFreq", "frequency or wavelength"}, {"ActiveID", "experiment"},
-      {"Snap_to_Grid", "snap to grid"}};
-  for (const auto& [property, words] : Named)
-    if (Name == property) return words;
-  std::string words;
-  for (size_t i = 0; i < Name.size(); ++i) {
-    const auto c = static_cast<unsigned char>(Name[i]);
-    if (i > 0 && std::isupper(c) && std::islower(static_cast<unsigned char>(Name[i - 1]))) words += ' ';
-    words += static_cast<char>(std::tolower(c));
-  }
-  return words;
-}
-
+// The word for an object in an edit's name ("block"), by its class: its catalogue key is made
+// from the class name, which scene files keep unchanged.
 std::string ObjectWords(TBasicXMLNode& Node) {
-  if (auto* object = dynamic_cast<TBaseWaterObject*>(&Node)) return LowerCase(object->GetTypeName());
-  return "scene";
+  if (dynamic_cast<TBaseWaterObject*>(&Node)) return TextOf("object." + Node.ClassName() + ".word");
+  return TextOf("undo.scene");
 }
 
-// "change wavelength" for one value, "change block" for several of one object.
+// "change wavelength" for one value, "change block" for several of one object. A property's
+// words are keyed by its published name, as scene files store it.
 std::string DescribeEdit(const std::vector<TNodeChanges>& Changes) {
-  if (Changes.size() != 1) return "change scene";
-  if (Changes[0].Changes.size() == 1) return "change " + PropertyWords(Changes[0].Changes[0].Property->Name);
-  return "change " + ObjectWords(*Changes[0].Node);
+  if (Changes.size() != 1) return FormattedText("undo.change", {{"what", TextOf("undo.scene")}});
+  if (Changes[0].Changes.size() == 1)
+    return FormattedText("undo.change", {{"what", TextOf("property." + Changes[0].Changes[0].Property->Name)}});
+  return FormattedText("undo.change", {{"what", ObjectWords(*Changes[0].Node)}});
 }
 
 }  // namespace
@@ -320,7 +315,7 @@ void TMainFormCore::AddObject(const TRef<TBaseWaterObject>& Object) {
   if (!water || !Object || MouseIsDown) return;
   EndEdit();
   History->Record({NewNode<TObjectEdit>(water, Object.get(), water->GetChildCount(), true,
-                                        "add " + ObjectWords(*Object))});
+                                        FormattedText("undo.add", {{"object", ObjectWords(*Object)}}))});
   Settle();
 }
 
@@ -396,7 +391,8 @@ bool TMainFormCore::IntensityView() {
 }
 
 void TMainFormCore::SetIntensityView(bool On) {
-  EditActiveWater(On ? "show intensity" : "show waves", [On](TWater& W) { W.SetIntensityView(On); });
+  EditActiveWater(On ? TextOf("undo.show_intensity") : TextOf("undo.show_waves"),
+                  [On](TWater& W) { W.SetIntensityView(On); });
 }
 
 int32_t TMainFormCore::ColourScheme() {
@@ -406,7 +402,7 @@ int32_t TMainFormCore::ColourScheme() {
 
 void TMainFormCore::SetColourScheme(int32_t Scheme) {
   if (Scheme < 0 || Scheme >= ColourSchemeCount) return;
-  EditActiveWater("choose colours", [Scheme](TWater& W) { W.SetColourScheme(TColourScheme(Scheme)); });
+  EditActiveWater(TextOf("undo.choose_colours"), [Scheme](TWater& W) { W.SetColourScheme(TColourScheme(Scheme)); });
 }
 
 bool TMainFormCore::CanAddProbe() {
@@ -450,7 +446,7 @@ bool TMainFormCore::ChooseMap(const TNodeClass& Class) {
   made->CentreYPercent = old->GetCentreYPercent();
   EndEdit();
   const int32_t place = old->GetPosition();
-  const std::string name = "choose " + ObjectWords(*made);
+  const std::string name = FormattedText("undo.choose", {{"object", ObjectWords(*made)}});
   History->Record({NewNode<TObjectEdit>(water, old, place, false, name),
                    NewNode<TObjectEdit>(water, made.get(), place, true, name)});
   Settle();
@@ -462,7 +458,7 @@ bool TMainFormCore::DeleteSelected() {
   if (!selected) return false;
   EndEdit();
   History->Record({NewNode<TObjectEdit>(ActiveWater(), selected, selected->GetPosition(), false,
-                                        "delete " + ObjectWords(*selected))});
+                                        FormattedText("undo.delete", {{"object", ObjectWords(*selected)}}))});
   Settle();
   return true;
 }
@@ -480,7 +476,7 @@ bool TMainFormCore::ShowSlide(int32_t Index) {
   EndEdit();
   BeginEdit();
   Slideshow->ActiveID = Slideshow->GetSlideID(Index);
-  EndEdit("choose experiment");
+  EndEdit(TextOf("undo.choose_experiment"));
   Settle();
   return true;
 }
@@ -497,7 +493,8 @@ void TMainFormCore::BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t
     water->MouseDown(Button, Shift, X, Y);
     water->SetDripMode(false);
     TBaseWaterObject* target = water->GetMouseTarget();
-    DragText = water->IsGrabbed() && target ? "move " + ObjectWords(*target) : std::string();
+    DragText =
+        water->IsGrabbed() && target ? FormattedText("undo.move", {{"object", ObjectWords(*target)}}) : std::string();
   }
   MouseIsDown = true;
 }
@@ -508,9 +505,9 @@ void TMainFormCore::BoxMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
   water->MouseMove(Shift, X, Y);
   if (!DebugPanelVisible || MouseIsDown) return;
   const double speedFactor = water->SpeedFactorAt(X, Y);
-  Rows.Set("Speed", FormatReadout("%1.2fu/s", std::sqrt(speedFactor) * StepRate));
-  Rows.Set("Displacement", FormatReadout("%1.2f", water->DisplacementAt(X, Y)));
-  Rows.Set("n", speedFactor == 0 ? "-" : FormatReadout("%1.2f", std::sqrt(0.5 / speedFactor)));
+  Rows.Set(TextOf("debug.speed"), FormatReadout("%1.2fu/s", std::sqrt(speedFactor) * StepRate));
+  Rows.Set(TextOf("debug.displacement"), FormatReadout("%1.2f", water->DisplacementAt(X, Y)));
+  Rows.Set(TextOf("debug.index"), speedFactor == 0 ? "-" : FormatReadout("%1.2f", std::sqrt(0.5 / speedFactor)));
 }
 
 void TMainFormCore::BoxMouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {

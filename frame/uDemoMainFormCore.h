@@ -25,23 +25,26 @@ namespace plashbox {
 // missing row is appended.
 class TNameValueRows {
  public:
+  // The rows the panel shows from the start, each without a value yet.
+  TNameValueRows();
   void Set(const std::string& Name, const std::string& Value);
   // The value of a row, or nil when there is none.
   const std::string* Find(const std::string& Name) const;
   const std::vector<std::pair<std::string, std::string>>& Rows() const { return Entries; }
 
  private:
-  std::vector<std::pair<std::string, std::string>> Entries{
-      {"Draw rate", "-"}, {"CPU Usage", "-"}, {"Displacement", "-"}, {"Speed", "-"}, {"n", "-"}};
+  std::vector<std::pair<std::string, std::string>> Entries;
 };
 
+// A display shape or a tank size of the menu; its caption is the catalogue's text of CaptionKey
+// with the sides filled in (Caption).
 struct TDisplayShape {
-  const char* Caption;
+  const char* CaptionKey;
   int32_t Width, Height;
 };
 // "Normal", "Small", "Long and thin", "Tall and Narrow", by menu tag.
 inline constexpr TDisplayShape DisplayShapes[] = {
-    {"Normal", 401, 401}, {"Small", 250, 250}, {"Long and thin", 401, 250}, {"Tall and Narrow", 250, 401}};
+    {"shape.normal", 401, 401}, {"shape.small", 250, 250}, {"shape.long", 401, 250}, {"shape.tall", 250, 401}};
 
 struct TRect {
   int32_t Left, Top, Width, Height;
@@ -50,17 +53,23 @@ struct TRect {
 
 // The tank sizes of the menu, for classrooms and projectors; "Normal" is the first.
 inline constexpr TDisplayShape TankSizes[] = {
-    {"401 x 401", 401, 401}, {"801 x 801", 801, 801}, {"1201 x 801", 1201, 801}, {"1920 x 1080", 1920, 1080}};
+    {"shape.size", 401, 401}, {"shape.size", 801, 801}, {"shape.size", 1201, 801}, {"shape.size", 1920, 1080}};
 
 // A speed of the simulation: one step every TicksPerStep ticks (slow motion) or StepsPerTick
 // steps in each tick.
 struct TSimulationSpeed {
-  const char* Caption;
+  const char* CaptionKey;
   int32_t TicksPerStep, StepsPerTick;
 };
 inline constexpr TSimulationSpeed SimulationSpeeds[] = {
-    {"1/4x", 4, 1}, {"1/2x", 2, 1}, {"1x", 1, 1}, {"2x", 1, 2}, {"4x", 1, 4}, {"8x", 1, 8}};
+    {"speed.quarter", 4, 1}, {"speed.half", 2, 1},     {"speed.normal", 1, 1},
+    {"speed.double", 1, 2},  {"speed.fourfold", 1, 4}, {"speed.eightfold", 1, 8}};
 inline constexpr int32_t NormalSpeed = 2;
+
+// The captions of the menu and the speed label, in the current language: "Long and thin",
+// "801 x 801", "1/4x".
+std::string Caption(const TDisplayShape& Shape);
+std::string Caption(const TSimulationSpeed& Speed);
 
 class TBaseControl;
 

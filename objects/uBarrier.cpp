@@ -4,6 +4,7 @@
 #include <string>
 
 #include "grid/ExactMath.h"
+#include "text/TextCatalogue.h"
 #include "xmlworker/XMLFormat.h"
 
 namespace plashbox {
@@ -39,8 +40,8 @@ void TBarrier::Initialise() {
   Y2Percent = 100;
 }
 
-std::string TBarrier::GetTypeName() { return "Wall"; }
-std::string TBarrier::GetDescription() { return "A wall with slits"; }
+std::string TBarrier::GetTypeName() { return TextOf("object.TBarrier.name"); }
+std::string TBarrier::GetDescription() { return TextOf("object.TBarrier.description"); }
 
 TPixelColor TBarrier::GetHandleColour() {
   return ActiveTool ? TPixelColor{60, 220, 255} : TPixelColor{40, 150, 190};

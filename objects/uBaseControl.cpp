@@ -1,6 +1,7 @@
 #include "objects/uBaseControl.h"
 
 #include "grid/Rounding.h"
+#include "text/TextCatalogue.h"
 
 namespace plashbox {
 
@@ -19,8 +20,8 @@ void TBaseControl::Initialise() {
   Snap_to_Grid = true;
 }
 
-std::string TBaseControl::GetTypeName() { return "Base Control Type"; }
-std::string TBaseControl::GetDescription() { return "Need to change this"; }
+std::string TBaseControl::GetTypeName() { return TextOf("object.TBaseControl.name"); }
+std::string TBaseControl::GetDescription() { return TextOf("object.TBaseControl.description"); }
 TPixelColor TBaseControl::GetHandleColour() {
   return ActiveTool ? TPixelColor{254, 210, 210} : TPixelColor{150, 70, 56};
 }

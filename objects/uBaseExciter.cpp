@@ -6,6 +6,7 @@
 
 #include "grid/ExactMath.h"
 #include "grid/Rounding.h"
+#include "text/TextCatalogue.h"
 #include "xmlworker/XMLFormat.h"
 
 namespace plashbox {
@@ -92,8 +93,8 @@ void TBaseExciter::Initialise() {
   HomeYPercent = 50;
 }
 
-std::string TBaseExciter::GetTypeName() { return "Base Exciter Type"; }
-std::string TBaseExciter::GetDescription() { return "Need to change this"; }
+std::string TBaseExciter::GetTypeName() { return TextOf("object.TBaseExciter.name"); }
+std::string TBaseExciter::GetDescription() { return TextOf("object.TBaseExciter.description"); }
 void TBaseExciter::DriveWater() {}
 
 void TBaseExciter::SetWavelength(float Value) {

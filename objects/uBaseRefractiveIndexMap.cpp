@@ -1,6 +1,7 @@
 #include "objects/uBaseRefractiveIndexMap.h"
 
 #include "grid/Rounding.h"
+#include "text/TextCatalogue.h"
 #include "xmlworker/XMLFormat.h"
 
 namespace plashbox {
@@ -28,8 +29,8 @@ TPixelColor TBaseRIMap::GetHandleColour() {
   return ActiveTool ? TPixelColor{48, 12, 210} : TPixelColor{24, 12, 140};
 }
 
-std::string TBaseRIMap::GetTypeName() { return "Base Mapper Type"; }
-std::string TBaseRIMap::GetDescription() { return "Need to change this"; }
+std::string TBaseRIMap::GetTypeName() { return TextOf("object.TBaseRIMap.name"); }
+std::string TBaseRIMap::GetDescription() { return TextOf("object.TBaseRIMap.description"); }
 bool TBaseRIMap::SimulateWhileSourceDragged() { return true; }
 
 void TBaseRIControlRIMapper::DeclareProperties(TPropertyBuilder<TBaseRIControlRIMapper>& P) {

@@ -1,4 +1,5 @@
 #include "objects/uBaseTool.h"
+#include "text/TextCatalogue.h"
 
 namespace plashbox {
 
@@ -7,8 +8,8 @@ const TNodeClass& TBaseTool::StaticClass() {
   return cls;
 }
 
-std::string TBaseTool::GetTypeName() { return "Base Tool Type"; }
-std::string TBaseTool::GetDescription() { return "Need to change this"; }
+std::string TBaseTool::GetTypeName() { return TextOf("object.TBaseTool.name"); }
+std::string TBaseTool::GetDescription() { return TextOf("object.TBaseTool.description"); }
 TPixelColor TBaseTool::GetHandleColour() { return TBaseControl::GetHandleColour(); }
 void TBaseTool::SampleWater() {}
 

@@ -5,6 +5,7 @@
 
 #include "grid/ExactMath.h"
 #include "grid/Rounding.h"
+#include "text/TextCatalogue.h"
 #include "xmlworker/XMLFormat.h"
 
 namespace plashbox {
@@ -75,8 +76,8 @@ void TBlockRIMapper::Initialise() {
   Sn = 0;
 }
 
-std::string TBlockRIMapper::GetTypeName() { return "Block"; }
-std::string TBlockRIMapper::GetDescription() { return "Rectangular Block"; }
+std::string TBlockRIMapper::GetTypeName() { return TextOf("object.TBlockRIMapper.name"); }
+std::string TBlockRIMapper::GetDescription() { return TextOf("object.TBlockRIMapper.description"); }
 TShapeKind TBlockRIMapper::GetShapeKind() { return skOwnHandles; }
 
 void TBlockRIMapper::SetWidthPercentage(float Value) {

@@ -5,6 +5,7 @@
 
 #include "grid/ExactMath.h"
 #include "grid/Rounding.h"
+#include "text/TextCatalogue.h"
 #include "xmlworker/XMLFormat.h"
 
 namespace plashbox {
@@ -43,13 +44,13 @@ std::span<const TSourceKind> TGeneralExciter::Kinds() {
   using E = TGeneralExciter;
   // Row n is BeamType n, as scene files store it: append new kinds, never reorder.
   static const TSourceKind kinds[] = {
-      {"Point Source", skOneHandle, &E::DrivePoint, &E::DrawHandlesOnly, nullptr},
+      {"beam.point", skOneHandle, &E::DrivePoint, &E::DrawHandlesOnly, nullptr},
       // The beam is held by its arrow (handle 3 at its middle, and the arrow's length).
-      {"Beam Source", skCentreHandle, &E::DriveBeam, &E::DrawBeam, &E::HitBeam},
+      {"beam.beam", skCentreHandle, &E::DriveBeam, &E::DrawBeam, &E::HitBeam},
       // The line source's handles are its ends, which it handles itself (none of the base's).
-      {"Line Source", skOwnHandles, &E::DriveLine, &E::DrawNothing, nullptr},
-      {"Double Source", skTwoHandles, &E::DriveDouble, &E::DrawHandlesOnly, nullptr},
-      {"Doppler Source", skOneHandle, &E::DriveDoppler, &E::DrawDoppler, nullptr},
+      {"beam.line", skOwnHandles, &E::DriveLine, &E::DrawNothing, nullptr},
+      {"beam.double", skTwoHandles, &E::DriveDouble, &E::DrawHandlesOnly, nullptr},
+      {"beam.doppler", skOneHandle, &E::DriveDoppler, &E::DrawDoppler, nullptr},
   };
   static_assert(std::size(kinds) == btDoppler + 1);
   return kinds;
@@ -62,7 +63,7 @@ const TSourceKind* TGeneralExciter::Kind(int32_t Type) {
 
 std::string TGeneralExciter::BeamTypeName(int32_t Type) {
   const TSourceKind* kind = Kind(Type);
-  return kind ? kind->Name : "";
+  return kind ? TextOf(kind->NameKey) : "";
 }
 
 std::string TGeneralExciter::BeamTypeRange() { return "0 to " + std::to_string(BeamTypeCount() - 1); }
@@ -80,8 +81,8 @@ void TGeneralExciter::Initialise() {
   DopplerSpeed = 0.6f;
 }
 
-std::string TGeneralExciter::GetTypeName() { return "Wave Source"; }
-std::string TGeneralExciter::GetDescription() { return "Can make different widths of wave "; }
+std::string TGeneralExciter::GetTypeName() { return TextOf("object.TGeneralExciter.name"); }
+std::string TGeneralExciter::GetDescription() { return TextOf("object.TGeneralExciter.description"); }
 
 TShapeKind TGeneralExciter::GetShapeKind() {
   const TSourceKind* kind = Kind(BeamType);

@@ -17,10 +17,10 @@ inline constexpr float MaxDopplerSpeed = 10;
 
 class TGeneralExciter;
 
-// One kind of source: its name, the handles the pointer takes (by shape kind), how it drives the
+// One kind of source: its name's key, the handles the pointer takes (by shape kind), how it drives the
 // water each step and how it draws; hits on its body, where it has one beyond its handles.
 struct TSourceKind {
-  const char* Name;
+  const char* NameKey;  // in the text catalogue
   TShapeKind Shape;
   void (TGeneralExciter::*Drive)();
   void (TGeneralExciter::*Draw)(TDrawingSink& Sink);

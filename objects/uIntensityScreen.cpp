@@ -5,6 +5,7 @@
 
 #include "grid/ExactMath.h"
 #include "grid/Rounding.h"
+#include "text/TextCatalogue.h"
 
 namespace plashbox {
 
@@ -25,8 +26,8 @@ void TIntensityScreen::Initialise() {
   Y2Percent = 90;
 }
 
-std::string TIntensityScreen::GetTypeName() { return "Screen"; }
-std::string TIntensityScreen::GetDescription() { return "A screen that graphs the intensity along its line"; }
+std::string TIntensityScreen::GetTypeName() { return TextOf("object.TIntensityScreen.name"); }
+std::string TIntensityScreen::GetDescription() { return TextOf("object.TIntensityScreen.description"); }
 
 TPixelColor TIntensityScreen::GetHandleColour() {
   return ActiveTool ? ScreenColour : TPixelColor::FromRGB(190, 170, 80);

@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "grid/ExactMath.h"
+#include "text/TextCatalogue.h"
 #include "xmlworker/XMLFormat.h"
 
 namespace plashbox {
@@ -26,8 +27,8 @@ void TLensRIMapper::Initialise() {
   ThicknessPercent = 12;
 }
 
-std::string TLensRIMapper::GetTypeName() { return "Lens"; }
-std::string TLensRIMapper::GetDescription() { return "Biconvex Lens"; }
+std::string TLensRIMapper::GetTypeName() { return TextOf("object.TLensRIMapper.name"); }
+std::string TLensRIMapper::GetDescription() { return TextOf("object.TLensRIMapper.description"); }
 
 void TLensRIMapper::SetDiameterPercent(float Value) {
   if (!(Value >= 1 && Value <= 100)) RefuseValue("DiameterPercent", Value, "1 to 100");

@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "grid/ExactMath.h"
+#include "text/TextCatalogue.h"
 #include "xmlworker/XMLFormat.h"
 
 namespace plashbox {
@@ -26,8 +27,8 @@ void TPrismRIMapper::Initialise() {
   ApexAngle = 60;
 }
 
-std::string TPrismRIMapper::GetTypeName() { return "Prism"; }
-std::string TPrismRIMapper::GetDescription() { return "Triangular Prism"; }
+std::string TPrismRIMapper::GetTypeName() { return TextOf("object.TPrismRIMapper.name"); }
+std::string TPrismRIMapper::GetDescription() { return TextOf("object.TPrismRIMapper.description"); }
 
 void TPrismRIMapper::SetSizePercent(float Value) {
   if (!(Value >= 1 && Value <= 100)) RefuseValue("SizePercent", Value, "1 to 100");

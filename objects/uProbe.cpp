@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "text/TextCatalogue.h"
 #include "xmlworker/XMLFormat.h"
 
 namespace plashbox {
@@ -22,8 +23,8 @@ void TProbe::Initialise() {
   Y1Percent = 50;
 }
 
-std::string TProbe::GetTypeName() { return "Probe"; }
-std::string TProbe::GetDescription() { return "A probe that graphs the displacement at its point"; }
+std::string TProbe::GetTypeName() { return TextOf("object.TProbe.name"); }
+std::string TProbe::GetDescription() { return TextOf("object.TProbe.description"); }
 
 TPixelColor TProbe::GetHandleColour() { return ProbeColours[ColourIndex]; }
 

@@ -6,6 +6,7 @@
 #include "grid/Rounding.h"
 #include "objects/MediumRegion.h"
 #include "objects/UniqueIDs.h"
+#include "text/TextCatalogue.h"
 
 namespace plashbox {
 
@@ -81,8 +82,8 @@ void TBaseWaterObject::MouseMove(TShiftState, int32_t, int32_t) {}
 void TBaseWaterObject::MouseUp(TMouseButton, TShiftState, int32_t, int32_t) {}
 void TBaseWaterObject::Draw(TDrawingSink&) {}
 void TBaseWaterObject::Restart() {}
-std::string TBaseWaterObject::GetTypeName() { return "Base Water Object"; }
-std::string TBaseWaterObject::GetDescription() { return "Need to change this"; }
+std::string TBaseWaterObject::GetTypeName() { return TextOf("object.TBaseWaterObject.name"); }
+std::string TBaseWaterObject::GetDescription() { return TextOf("object.TBaseWaterObject.description"); }
 
 std::unique_ptr<TControlPanel> TBaseWaterObject::CreateControlPanel() {
   // The nearest class up the chain that has a panel makes it.

@@ -7,13 +7,16 @@
 #include "panels/CustomTrackBar.h"
 #include "panels/PanelParts.h"
 #include "panels/Palette.h"
+#include "text/TextCatalogue.h"
 
 namespace plashbox {
 
 TBarrierCP::TBarrierCP(QWidget* Parent) : QFrame(Parent) {
   setFixedSize(177, 152);
   FillBackground(*this, PanelColour);
-  QLabel* title = MakePanelLabel(this, "Wall", QRect(7, 3, 100, 16), Qt::AlignLeft);
+  // Titled with the wall's name, as the core gives it.
+  QLabel* title =
+      MakePanelLabel(this, QString::fromStdString(TextOf("object.TBarrier.name")), QRect(7, 3, 100, 16), Qt::AlignLeft);
   QFont bold = title->font();
   bold.setBold(true);
   title->setFont(bold);

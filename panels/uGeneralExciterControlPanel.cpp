@@ -20,6 +20,7 @@ namespace plashbox {
 
 namespace {
 
+// The name of a beam type, as the source itself gives it.
 QString BeamName(int Type) { return QString::fromStdString(TGeneralExciter::BeamTypeName(Type)); }
 
 // The frequency bar's position (tenths of a hertz) of a wavelength.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "raster/FastDIB.h"
+#include "text/TextCatalogue.h"
 
 namespace plashbox::detail {
 
@@ -114,3 +115,13 @@ const uint32_t* IntensityTable() {
 }
 
 }  // namespace plashbox::detail
+
+namespace plashbox {
+
+std::string ColourSchemeCaption(int32_t Scheme) {
+  static constexpr const char* Keys[ColourSchemeCount] = {"colours.grey", "colours.blue_water", "colours.blue_white_red",
+                                                          "colours.high_contrast"};
+  return Scheme >= 0 && Scheme < ColourSchemeCount ? TextOf(Keys[Scheme]) : std::string();
+}
+
+}  // namespace plashbox

@@ -12,14 +12,15 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace plashbox {
 
 enum TColourScheme : int32_t { csGrey = 0, csBlueWater = 1, csBlueWhiteRed = 2, csHighContrast = 3 };
 inline constexpr int32_t ColourSchemeCount = 4;
-// By scheme: the menu's captions and the names in scene files and the driver's --set.
-inline constexpr const char* ColourSchemeCaptions[ColourSchemeCount] = {"Grey", "Blue water", "Blue, white and red",
-                                                                        "High contrast"};
+// The menu's caption of a scheme, in the current language; empty for no scheme.
+std::string ColourSchemeCaption(int32_t Scheme);
+// By scheme: the names in scene files and the driver's --set.
 inline constexpr const char* ColourSchemeIdentifiers[ColourSchemeCount] = {"csGrey", "csBlueWater", "csBlueWhiteRed",
                                                                            "csHighContrast"};
 

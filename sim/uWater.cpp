@@ -15,6 +15,7 @@
 #include "sim/WaterSweep.h"
 #include "sim/WorkerPool.h"
 #include "sim/uWaterCollection.h"
+#include "text/TextCatalogue.h"
 
 namespace plashbox {
 
@@ -390,7 +391,7 @@ int64_t TWater::MemoryUsage() const {
 std::string TWater::GetName() const {
   if (!NameText.empty()) return NameText;
   if (TBaseRIMap* map = LastChildOf<TBaseRIMap>(const_cast<TWater&>(*this))) return map->GetTypeName();
-  NameText = "Empty Slide";
+  NameText = TextOf("slide.empty.name");
   return NameText;
 }
 
@@ -401,7 +402,7 @@ void TWater::SetName(const std::string& Value) {
 std::string TWater::GetDescription() const {
   if (!DescriptionText.empty()) return DescriptionText;
   if (TBaseRIMap* map = LastChildOf<TBaseRIMap>(const_cast<TWater&>(*this))) return map->GetDescription();
-  DescriptionText = "Choose an object to explore.";
+  DescriptionText = TextOf("slide.empty.description");
   return DescriptionText;
 }
 

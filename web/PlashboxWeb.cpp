@@ -31,6 +31,7 @@
 #include "objects/uProbe.h"
 #include "sim/WaterPalettes.h"
 #include "sim/uWater.h"
+#include "text/TextCatalogue.h"
 #include "xmlworker/XMLProperties.h"
 
 namespace plashbox {
@@ -328,7 +329,7 @@ emscripten::val SizeTable(const TDisplayShape (&Shapes)[N]) {
   emscripten::val list = emscripten::val::array();
   for (const TDisplayShape& shape : Shapes) {
     emscripten::val entry = emscripten::val::object();
-    entry.set("caption", std::string(shape.Caption));
+    entry.set("caption", Caption(shape));
     entry.set("width", shape.Width);
     entry.set("height", shape.Height);
     list.call<void>("push", entry);
@@ -339,7 +340,7 @@ emscripten::val DisplayShapeTable() { return SizeTable(DisplayShapes); }
 emscripten::val TankSizeTable() { return SizeTable(TankSizes); }
 emscripten::val SpeedCaptions() {
   emscripten::val list = emscripten::val::array();
-  for (const TSimulationSpeed& speed : SimulationSpeeds) list.call<void>("push", std::string(speed.Caption));
+  for (const TSimulationSpeed& speed : SimulationSpeeds) list.call<void>("push", Caption(speed));
   return list;
 }
 // The beam types by their values (the source's BeamType), as the window's panel names them.
@@ -354,7 +355,7 @@ emscripten::val ColourSchemes() {
   emscripten::val list = emscripten::val::array();
   for (int32_t i = 0; i < ColourSchemeCount; ++i) {
     emscripten::val entry = emscripten::val::object();
-    entry.set("caption", std::string(ColourSchemeCaptions[i]));
+    entry.set("caption", ColourSchemeCaption(i));
     entry.set("name", std::string(ColourSchemeIdentifiers[i]));
     list.call<void>("push", entry);
   }
@@ -372,6 +373,9 @@ emscripten::val MapChoices() {
   }
   return list;
 }
+// A text of the catalogue by its key: the page's words that the core also uses (the panels'
+// headings are the objects' names) are the core's.
+std::string CatalogueText(const std::string& Key) { return TextOf(Key); }
 // The ranges of the wall panel's sliders, the window's.
 emscripten::val WallRanges() {
   emscripten::val out = emscripten::val::object();
@@ -469,6 +473,7 @@ EMSCRIPTEN_BINDINGS(plashbox) {
   emscripten::function("speeds", &plashbox::SpeedCaptions);
   emscripten::function("mapChoices", &plashbox::MapChoices);
   emscripten::function("beamTypes", &plashbox::BeamTypeNames);
+  emscripten::function("text", &plashbox::CatalogueText);
   emscripten::function("colourSchemes", &plashbox::ColourSchemes);
   emscripten::function("wallRanges", &plashbox::WallRanges);
   emscripten::function("experimentPreview", &plashbox::ExperimentPreview);

@@ -215,8 +215,8 @@ TEST_F(MainFormCore, BigTanksGrowTheFrameAndKeepTheObjectsWhereTheyWere) {
   for (const TDisplayShape& size : TankSizes) {
     form.ChooseTankSize(size.Width, size.Height);
     const TRect frame = form.TankFrame();
-    EXPECT_EQ(frame.Width, std::max(417, size.Width + 16)) << size.Caption;
-    EXPECT_EQ(frame.Height, std::max(417, size.Height + 16)) << size.Caption;
+    EXPECT_EQ(frame.Width, std::max(417, size.Width + 16)) << Caption(size);
+    EXPECT_EQ(frame.Height, std::max(417, size.Height + 16)) << Caption(size);
     EXPECT_EQ(form.Box(), (TRect{frame.Left + (frame.Width - size.Width) / 2, frame.Top + (frame.Height - size.Height) / 2,
                                  size.Width, size.Height}));
     EXPECT_EQ(water.GridWidth(), size.Width);
@@ -370,7 +370,7 @@ TEST_F(MainFormCore, PausedTheWaterStandsStillWhileThePictureFollowsOneStepAtATi
 }
 
 TEST_F(MainFormCore, SpeedsStepSeveralTimesATickOrOnceInSeveralTicks) {
-  EXPECT_STREQ(SimulationSpeeds[NormalSpeed].Caption, "1x");
+  EXPECT_EQ(Caption(SimulationSpeeds[NormalSpeed]), "1x");
   for (const int32_t speed : {3, 4, 5}) {
     const int32_t n = SimulationSpeeds[speed].StepsPerTick;
     TMainFormCore fast(Clock), plain(Clock);

@@ -26,7 +26,10 @@
 #include "objects/uGeneralExciter.h"
 #include "objects/uLensRIMapper.h"
 #include "objects/uPrismRIMapper.h"
+#include "objects/uShapeRIMapper.h"
+#include "text/TextCatalogue.h"
 #include "tests/ManualClock.h"
+#include "xmlworker/XMLWorker.h"
 
 using namespace plashbox;
 using plashbox::tests::TManualClock;
@@ -457,6 +460,78 @@ TEST_F(SceneHistory, NewWallsAndScreensStandClearOfTheOnesThere) {
   EXPECT_EQ(screens, (std::vector<int32_t>{cell(85), cell(90),
                                            cell(80)}));
   EXPECT_EQ(Core.UndoText(), "add screen") << "still one edit each";
+}
+
+}  // namespace
+
+namespace {
+
+// The edits of every kind of object keep the names they had before the catalogue named them.
+TEST_F(SceneHistory, EveryKindOfObjectIsNamedInItsEdits) {
+  TakeTextFaults();
+  const auto dragFrom = [&](int32_t X, int32_t GridY) {
+    const int32_t y = ScreenRow(Water().GridHeight(), GridY);
+    Drag(X, y, X + 15, y + 10);
+  };
+  PanelSets("TGeneralExciter.BeamType=0");  // a point source, held by its published first handle
+  dragFrom(Source().X1, Source().Y1);
+  EXPECT_EQ(Core.UndoText(), "move wave source");
+
+  Core.AddWall();
+  EXPECT_EQ(Core.UndoText(), "add wall");
+  const TBarrier& wall = *LastChildOf<TBarrier>(Water());
+  dragFrom(wall.X1, wall.Y1);
+  EXPECT_EQ(Core.UndoText(), "move wall");
+  ASSERT_TRUE(Core.DeleteSelected());
+  EXPECT_EQ(Core.UndoText(), "delete wall");
+
+  Core.AddScreen();
+  EXPECT_EQ(Core.UndoText(), "add screen");
+  const TIntensityScreen& screen = *LastChildOf<TIntensityScreen>(Water());
+  dragFrom(screen.X1, screen.Y1);
+  EXPECT_EQ(Core.UndoText(), "move screen");
+  ASSERT_TRUE(Core.DeleteSelected());
+  EXPECT_EQ(Core.UndoText(), "delete screen");
+
+  for (const auto& [cls, name] : {std::pair{&TLensRIMapper::StaticClass(), "lens"},
+                                  std::pair{&TPrismRIMapper::StaticClass(), "prism"}}) {
+    ASSERT_TRUE(Core.ChooseMap(*cls));
+    EXPECT_EQ(Core.UndoText(), std::string("choose ") + name);
+    const auto [x, y] = dynamic_cast<TShapeRIMapper&>(*Water().GetRIMap()).HandleAt(0);
+    dragFrom(Round(x), Round(y));
+    EXPECT_EQ(Core.UndoText(), std::string("move ") + name);
+  }
+
+  // One value by its property's words, several of one object by the object, of two by the scene.
+  PanelSets("TPrismRIMapper.n=0.5");
+  EXPECT_EQ(Core.UndoText(), "change refractive index");
+  PanelSets("TGeneralExciter.OneShot=True");
+  EXPECT_EQ(Core.UndoText(), "change single pulse");
+  Core.BeginEdit();
+  ApplySetting(Water(), ParsePropertySetting("TGeneralExciter.Wavelength=30"));
+  ApplySetting(Water(), ParsePropertySetting("TGeneralExciter.Detune=2"));
+  Core.EndEdit();
+  EXPECT_EQ(Core.UndoText(), "change wave source");
+  Core.BeginEdit();
+  ApplySetting(Water(), ParsePropertySetting("TGeneralExciter.Wavelength=40"));
+  ApplySetting(Water(), ParsePropertySetting("TWater.Exposure=2"));
+  Core.EndEdit();
+  EXPECT_EQ(Core.UndoText(), "change scene");
+  EXPECT_TRUE(TakeTextFaults().empty());
+}
+
+// An edit's name is made from the words of the class or the property it changed, looked up by
+// their names: every class a scene may hold and every property it publishes has its words.
+TEST_F(SceneHistory, EveryObjectAndPropertyHasItsWords) {
+  const TNodeRegistry& registry = NodeRegistry();
+  for (int32_t i = 0; i < registry.NodeCount(); ++i) {
+    const TNodeClass& cls = *registry.GetEntry(i).NodeClass;
+    if (cls.InheritsFrom(TBaseWaterObject::StaticClass())) {
+      EXPECT_TRUE(HasText("object." + cls.ClassName() + ".word")) << cls.ClassName();
+    }
+    for (const TPropInfo& property : cls.Properties())
+      EXPECT_TRUE(HasText("property." + property.Name)) << cls.ClassName() << "." << property.Name;
+  }
 }
 
 }  // namespace

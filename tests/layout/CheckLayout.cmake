@@ -1,5 +1,5 @@
 # The layers of the README's layout table: a folder includes only folders above it in the
-# table (or itself), the first six use no window toolkit, and frame/ reaches neither app/ nor
+# table (or itself), the first seven use no window toolkit, and frame/ reaches neither app/ nor
 # panels/. Fails naming every include that breaks a rule.
 #   cmake -DROOT=<source dir> -P CheckLayout.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -12,7 +12,7 @@ foreach(row IN LISTS _rows)
   string(REGEX REPLACE "^\\| `([a-z]+)/` \\|.*" "\\1" _folder "${row}")
   list(APPEND _layers "${_folder}")
 endforeach()
-set(_core grid xmlworker raster objects sim frame)
+set(_core text grid xmlworker raster objects sim frame)
 foreach(folder IN LISTS _core)
   if(NOT folder IN_LIST _layers)
     message(FATAL_ERROR "README.md: the layout table has no row for ${folder}/")

@@ -8,6 +8,7 @@
 
 #include "objects/SurfaceDrawing.h"
 #include "objects/uGeneralExciter.h"
+#include "text/TextCatalogue.h"
 #include "xmlworker/XMLFormat.h"
 
 using namespace plashbox;
@@ -464,8 +465,9 @@ TEST(GeneralExciterKinds, EveryRowIsAKindFoundByItsNumber) {
   for (int32_t type = 0; type < count; ++type) {
     const TSourceKind* kind = TGeneralExciter::Kind(type);
     ASSERT_NE(kind, nullptr);
-    EXPECT_EQ(kind->Name, TGeneralExciter::BeamTypeName(type));
-    EXPECT_TRUE(names.insert(kind->Name).second) << kind->Name;
+    const std::string name = TGeneralExciter::BeamTypeName(type);
+    EXPECT_EQ(name, TextOf(kind->NameKey));
+    EXPECT_TRUE(names.insert(name).second) << name;
     ASSERT_NE(kind->Drive, nullptr);
     ASSERT_NE(kind->Draw, nullptr);
     // A running source of each kind puts waves into still water.
@@ -475,7 +477,7 @@ TEST(GeneralExciterKinds, EveryRowIsAKindFoundByItsNumber) {
     double energy = 0;
     for (int32_t x = 0; x < 401; ++x)
       for (int32_t y = 0; y < 401; ++y) energy += std::abs(double((*s.Grid)[x][y].Velocity)) + std::abs(double((*s.Grid)[x][y].Displacement));
-    EXPECT_GT(energy, 0) << kind->Name;
+    EXPECT_GT(energy, 0) << name;
   }
   EXPECT_EQ(TGeneralExciter::Kind(count), nullptr);
   EXPECT_EQ(TGeneralExciter::Kind(-1), nullptr);

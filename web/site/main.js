@@ -112,6 +112,9 @@ $('wall').addEventListener('click', () => { tank.addWall(); refresh(); });
 $('delete').addEventListener('click', () => { tank.deleteSelected(); refresh(); });
 $('probe').addEventListener('click', () => { tank.addProbe(); refresh(); });
 $('screen').addEventListener('click', () => { tank.addScreen(); refresh(); });
+// The panels' headings are the objects' names, as the core gives them.
+$('source-title').textContent = module.text('object.TGeneralExciter.name');
+$('wall-title').textContent = module.text('object.TBarrier.name');
 module.speeds().forEach((caption, i) => $('speed').add(new Option(caption, i)));
 $('speed').addEventListener('change', (e) => tank.setSpeed(Number(e.target.value)));
 // The window's display shapes by their menu tags, then its tank sizes.
