@@ -526,15 +526,11 @@ void TMainForm::ShowEditMenu() {
 
 void TMainForm::RebuildPanels() {
   delete FSourcePanel;
-  delete FMapPanel;
-  FSourcePanel = FMapPanel = nullptr;
-  if (TWater* water = FCore->ActiveWater()) {
-    // The scene's own source, if it has one: showing panels never adds one.
-    FSourcePanel = PlacePanel(*FSourceHolder, LastChildOf<TBaseExciter>(*water));
-    FMapPanel = PlacePanel(*FMapHolder, water->GetRIMap());
-  }
+  FSourcePanel = nullptr;
+  // The scene's own source, if it has one: showing panels never adds one.
+  if (TWater* water = FCore->ActiveWater()) FSourcePanel = PlacePanel(*FSourceHolder, LastChildOf<TBaseExciter>(*water));
   FSourceHolder->setVisible(FSourcePanel != nullptr);
-  FMapHolder->setVisible(FMapPanel != nullptr);
+  RebuildMapPanel();
   RebuildWallPanel();
   ShowView();
   delete FToolPanel;
@@ -549,6 +545,14 @@ void TMainForm::RebuildPanels() {
 TBarrier* TMainForm::WallToShow() const {
   TWater* water = FCore->ActiveWater();
   return water ? SelectedOrLastChild<TBarrier>(*water) : nullptr;
+}
+
+void TMainForm::RebuildMapPanel() {
+  delete FMapPanel;
+  TWater* water = FCore->ActiveWater();
+  FShownMap = water ? water->GetRIMap() : nullptr;
+  FMapPanel = PlacePanel(*FMapHolder, FShownMap.get());
+  FMapHolder->setVisible(FMapPanel != nullptr);
 }
 
 void TMainForm::RebuildWallPanel() {
@@ -568,14 +572,19 @@ void TMainForm::ShowView() {
 }
 
 void TMainForm::MarkSelectedPanel() {
-  // Another wall selected, or one added or gone: its panel in the column.
+  // Another wall or map selected, or one added or gone: its panel in the column.
+  TWater* shown = FCore->ActiveWater();
   if (WallToShow() != FShownWall.get()) {
     RebuildWallPanel();
     FMarked = -1;
   }
+  if ((shown ? shown->GetRIMap() : nullptr) != FShownMap.get()) {
+    RebuildMapPanel();
+    FMarked = -1;
+  }
   int marked = 0;
   if (TWater* water = FCore->ActiveWater()) {
-    // The objects whose panels the column shows: the last source, the last map, the wall.
+    // The objects whose panels the column shows: the last source, the map, the wall.
     if (TBaseRIMap* map = water->GetRIMap(); map && map->ActiveTool)
       marked = 2;
     else if (auto* source = LastChildOf<TBaseExciter>(*water); source && source->ActiveTool)

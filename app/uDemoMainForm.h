@@ -194,6 +194,8 @@ class TMainForm : public QWidget {
   QWidget* PlacePanel(QFrame& Holder, TBaseWaterObject* Object);
   TBarrier* WallToShow() const;
   void RebuildWallPanel();
+  // The map panel shows the selected map, else the last one: another selected, it follows.
+  void RebuildMapPanel();
   // The view strip under the tank, the intensity button and the colour menu follow the water.
   void ShowView();
   // The record button, its menu item, the mark and the frames handed to the recorder.
@@ -241,6 +243,7 @@ class TMainForm : public QWidget {
   QFrame* FWallHolder = nullptr;
   QWidget* FWallPanel = nullptr;
   TRef<TBarrier> FShownWall;
+  TRef<TBaseRIMap> FShownMap;
   TCustomSpeedButton* FWallButton = nullptr;
   TCustomSpeedButton* FIntensityButton = nullptr;
   TWaterViewCP* FViewPanel = nullptr;

@@ -294,6 +294,34 @@ TEST_F(MainForm, PanelColumnFollowsTheSceneAndTheSelection) {
   EXPECT_EQ(qobject_cast<TGeneralExciterCP*>(form->SourcePanel())->BeamType(), btLine) << "new panels, same source";
 }
 
+TEST_F(MainForm, TheIndexPanelFollowsTheSelectedMapAmongSeveral) {
+  auto form = Make();
+  TWater& water = *form->Core().ActiveWater();
+  auto* first = NodeAs<TBlockRIMapper>(water.GetRIMap());
+  ASSERT_NE(first, nullptr);
+  first->SetCentreXPercent(25);
+  first->SetWidthPercentage(20);
+  const TRef<TBlockRIMapper> second = NewNode<TBlockRIMapper>();
+  water.add(second.get());
+  second->SetCentreXPercent(75);
+  second->SetWidthPercentage(20);
+  second->SetN(0.8f);
+  form->Tick();
+  auto* panel = qobject_cast<TRefractiveIndexCP*>(form->MapPanel());
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->Mapper(), second.get()) << "the block just added is selected";
+  // A press inside the first block, away from its handles, selects it and its panel comes.
+  const QPoint inside(first->CentreX + 15, 400 - (first->CentreY + 15));
+  QTest::mousePress(&form->Box(), Qt::LeftButton, {}, inside);
+  QTest::mouseRelease(&form->Box(), Qt::LeftButton, {}, inside);
+  form->Tick();
+  panel = qobject_cast<TRefractiveIndexCP*>(form->MapPanel());
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->Mapper(), first);
+  EXPECT_EQ(form->MarkedPanel(), 2);
+  EXPECT_EQ(water.SpeedFactorAt(second->CentreX, 200), 0.4f) << "both blocks stay in the water";
+}
+
 TEST_F(MainForm, ScenesSaveAndOpenAgain) {
   QTemporaryDir dir;
   const QString file = dir.filePath("scene.xml");
