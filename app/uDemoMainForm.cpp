@@ -214,10 +214,7 @@ void TMainForm::CreateToolBar() {
   FDripButton->SetColor(Qt::white);
   FDripButton->SetGlyph(DripGlyph());
   FDripButton->setToolTip("Drip: left button pushes the water down, right button lifts it (D)");
-  FDripButton->OnClick = [this] {
-    // The pointing hand over the tank says that a press drips.
-    FBox->setCursor(FDripButton->Down() ? Qt::PointingHandCursor : Qt::ArrowCursor);
-  };
+  FDripButton->OnClick = [this] { SetTool(FDripButton->Down() ? TTankTool::Drip : TTankTool::Select); };
 
   FClearButton = new TCustomSpeedButton(FPanel2);
   FClearButton->setGeometry(34, 2, ToolButtonWidth, 31);
@@ -332,10 +329,7 @@ void TMainForm::CreateShortcuts() {
       case TKeyCommand::Faster: return [this] { SetSpeed(FCore->Speed() + 1); };
       case TKeyCommand::Clear: return [this] { ClearWaves(); };
       case TKeyCommand::Drip:
-        return [this] {
-          FDripButton->SetDown(!FDripButton->Down());
-          FDripButton->Click();
-        };
+        return [this] { SetTool(FCore->Tool() == TTankTool::Drip ? TTankTool::Select : TTankTool::Drip); };
       case TKeyCommand::Open: return [this] { OpenSceneDialog(); };
       case TKeyCommand::Save: return [this] { SaveScene(); };
       case TKeyCommand::SaveAs: return [this] { SaveSceneDialog(); };
@@ -384,6 +378,13 @@ void TMainForm::SaveScene() {
 void TMainForm::SetPaused(bool Paused) {
   FCore->SetPaused(Paused);
   ShowTimeControls();
+}
+
+void TMainForm::SetTool(TTankTool Tool) {
+  FCore->SetTool(Tool);
+  FDripButton->SetDown(Tool == TTankTool::Drip);
+  // The pointing hand over the tank says that a press drips.
+  FBox->setCursor(Tool == TTankTool::Drip ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
 void TMainForm::SingleStep() {
@@ -1005,7 +1006,7 @@ bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
   } else if (type == QEvent::MouseButtonRelease) {
     FCore->BoxMouseUp(ButtonOf(e), ShiftOf(e), x, y);
   } else {
-    FCore->BoxMouseDown(ButtonOf(e), ShiftOf(e), x, y, FDripButton->Down());
+    FCore->BoxMouseDown(ButtonOf(e), ShiftOf(e), x, y);
   }
   return true;
 }

@@ -67,6 +67,8 @@ class TMainForm : public QWidget {
   void SingleStep();
   void SetSpeed(int32_t Index);
   void ClearWaves();
+  // The tank's tool, also the drip button's state and the key D.
+  void SetTool(TTankTool Tool);
   // The menu's commands, also reached through SlideshowMenu.
   void ChooseDisplayShape(int Tag);
   // The documents open through the desktop; one that cannot is named in a message box with

@@ -144,7 +144,9 @@ void ApplyDriverSetting(TWater& Water, const TPropertySetting& S) {
 void ApplyEvent(TMainFormCore& Form, const TPointerEvent& E) {
   switch (E.Kind) {
     case TPointerEvent::Down:
-      Form.BoxMouseDown(E.Button, 0, E.X, E.Y, E.Drip);
+      // Each press of the script names its tool: "drip" drips, any other goes to the objects.
+      Form.SetTool(E.Drip ? TTankTool::Drip : TTankTool::Select);
+      Form.BoxMouseDown(E.Button, 0, E.X, E.Y);
       break;
     case TPointerEvent::Move:
       Form.BoxMouseMove(0, E.X, E.Y);

@@ -489,13 +489,15 @@ void TMainFormCore::ClearWaves() {
   if (TWater* water = ActiveWater()) water->ClearWaves();
 }
 
-void TMainFormCore::BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool DripButtonDown) {
+void TMainFormCore::BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
   if (TWater* water = ActiveWater()) {
     // A drip is not an edit; a drag of an object is one, named after the object.
-    if (!DripButtonDown) BeginEdit();
-    water->SetDripMode(DripButtonDown);
-    water->MouseDown(Button, Shift, X, Y);
-    water->SetDripMode(false);
+    if (CurrentTool == TTankTool::Drip) {
+      water->StartDrip(X, Y, Button == mbRight);
+    } else {
+      BeginEdit();
+      water->MouseDown(Button, Shift, X, Y);
+    }
     TBaseWaterObject* target = water->GetMouseTarget();
     DragText = water->IsGrabbed() && target ? "move " + ObjectWords(*target) : std::string();
   }
@@ -505,7 +507,10 @@ void TMainFormCore::BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t
 void TMainFormCore::BoxMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
   TWater* water = ActiveWater();
   if (!water) return;
-  water->MouseMove(Shift, X, Y);
+  if (water->IsDripActive())
+    water->MoveDrip(X, Y);
+  else
+    water->MouseMove(Shift, X, Y);
   if (!DebugPanelVisible || MouseIsDown) return;
   const double speedFactor = water->SpeedFactorAt(X, Y);
   Rows.Set("Speed", FormatReadout("%1.2fu/s", std::sqrt(speedFactor) * StepRate));
@@ -514,7 +519,10 @@ void TMainFormCore::BoxMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
 }
 
 void TMainFormCore::BoxMouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
-  if (TWater* water = ActiveWater()) water->MouseUp(Button, Shift, X, Y);
+  if (TWater* water = ActiveWater(); water && water->IsDripActive())
+    water->EndDrip();
+  else if (water)
+    water->MouseUp(Button, Shift, X, Y);
   MouseIsDown = false;
   EndEdit(DragText);
   DragText.clear();

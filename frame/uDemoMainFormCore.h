@@ -62,6 +62,11 @@ inline constexpr TSimulationSpeed SimulationSpeeds[] = {
     {"1/4x", 4, 1}, {"1/2x", 2, 1}, {"1x", 1, 1}, {"2x", 1, 2}, {"4x", 1, 4}, {"8x", 1, 8}};
 inline constexpr int32_t NormalSpeed = 2;
 
+// What a press in the tank does: Select offers it to the objects (a handle dragged, an object
+// selected); Drip drips into the water (the left button pushes it down, the right lifts it)
+// and leaves nothing selected. Drawing and erasing walls are to join them.
+enum class TTankTool { Select, Drip };
+
 class TBaseControl;
 
 class TMainFormCore {
@@ -191,7 +196,11 @@ class TMainFormCore {
   // The document's root above the slideshow, with the undo records.
   TSceneHistory& GetHistory() const { return *History; }
 
-  void BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool DripButtonDown);
+  // The tool of every press from now on; a press under way keeps the one it began with.
+  TTankTool Tool() const { return CurrentTool; }
+  void SetTool(TTankTool Tool) { CurrentTool = Tool; }
+
+  void BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
   void BoxMouseMove(TShiftState Shift, int32_t X, int32_t Y);
   void BoxMouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
 
@@ -250,6 +259,7 @@ class TMainFormCore {
   TRef<TSceneHistory> History;
   std::optional<TSceneSnapshot> OpenEdit;
   std::string DragText;  // the edit's name while the pointer drags an object
+  TTankTool CurrentTool = TTankTool::Select;
   TNameValueRows Rows;
   uint32_t LastReportTime = 0;
   uint32_t BusyTime = 0;

@@ -189,6 +189,13 @@ void TBaseExciter::Step() {
   ApplyDrip();
 }
 
+void TBaseExciter::HoldDrip(int32_t X, int32_t Y, bool Lift) {
+  DripHeld = true;
+  DripPositive = Lift;
+  DripX = X;
+  DripY = Y;
+}
+
 void TBaseExciter::ApplyDrip() {
   if (!DripHeld && DripLevel == 0) return;
   // Held, the level ramps to +1 (right button) or -1 in four steps; released, back to 0.

@@ -29,6 +29,14 @@ class TBaseExciter : public TBaseControl {
   // Advances the time base, drives the water while the source runs, then applies the drip.
   void Step();
 
+  // The pointer's drip, held at paint-area point (X, Y) (Y downward) until released: it
+  // pushes the water down, or with Lift raises it, ramping in over four steps and out over
+  // four after the release. Holding it again moves it.
+  void HoldDrip(int32_t X, int32_t Y, bool Lift);
+  void ReleaseDrip() { DripHeld = false; }
+  bool IsDripHeld() const { return DripHeld; }
+  bool DripLifts() const { return DripPositive; }
+
   // The window steps the water every 16 ms: a wave of Lambda cells then has this frequency in
   // hertz. The source panel's frequency bar holds tenths of a hertz.
   static constexpr double StepSeconds = 0.016;
@@ -63,9 +71,6 @@ class TBaseExciter : public TBaseControl {
   float Signal1 = 0;
   float Signal2 = 0;
   float HarmonicSignal = 0;
-  bool DripHeld = false;
-  int32_t DripX = 0, DripY = 0;
-  bool DripPositive = false;
 
  protected:
   void Initialise() override;
@@ -75,6 +80,10 @@ class TBaseExciter : public TBaseControl {
   // A burst from silence: fade in, hold, fade out, then ON and OneShot clear themselves.
   void StartBurst();
   void ApplyDrip();
+
+  bool DripHeld = false;
+  int32_t DripX = 0, DripY = 0;
+  bool DripPositive = false;
 };
 
 // The classes from which a new scene takes its source.

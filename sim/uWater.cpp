@@ -73,10 +73,30 @@ void TWater::RenewUniqueIDs() {
 
 TBaseRIMap* TWater::GetRIMap() { return LastChildOf<TBaseRIMap>(*this); }
 
-void TWater::SetDripMode(bool Value) {
-  DripMode = Value;
-  if (!Value) return;
+bool TWater::StartDrip(int32_t X, int32_t Y, bool Lift) {
+  ClampPointer(X, Y);
+  EndDrip();
+  Grabbed = false;
   for (TBaseControl* control : ChildrenOf<TBaseControl>(*this)) control->ActiveTool = false;
+  TBaseExciter* source = GetExciter();
+  if (!source) return false;
+  DripActive = true;
+  MouseTarget = source;
+  source->HoldDrip(X, Y, Lift);
+  return true;
+}
+
+void TWater::MoveDrip(int32_t X, int32_t Y) {
+  ClampPointer(X, Y);
+  if (auto* source = DripActive ? dynamic_cast<TBaseExciter*>(MouseTarget) : nullptr)
+    source->HoldDrip(X, Y, source->DripLifts());
+}
+
+void TWater::EndDrip() {
+  if (!DripActive) return;
+  if (auto* source = dynamic_cast<TBaseExciter*>(MouseTarget)) source->ReleaseDrip();
+  DripActive = false;
+  MouseTarget = nullptr;
 }
 
 namespace {
@@ -94,18 +114,7 @@ void TWater::ClampPointer(int32_t& X, int32_t& Y) const {
 void TWater::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
   ClampPointer(X, Y);
   Grabbed = false;
-  DripActive = false;
-  if (DripMode) {
-    TBaseExciter* source = GetExciter();
-    if (!source) return;
-    DripActive = true;
-    MouseTarget = source;
-    source->DripHeld = true;
-    source->DripPositive = Button == mbRight;
-    source->DripX = X;
-    source->DripY = Y;
-    return;
-  }
+  EndDrip();
   // Selected tools are offered the press first, then the other tools (small markers that sit
   // on top of a block or a wall), then every other object, until one takes it.
   const auto rank = [](TBaseWaterObject* Object) { return IsActiveTool(Object) ? 0 : dynamic_cast<TBaseTool*>(Object) ? 1 : 2; };
@@ -129,13 +138,6 @@ void TWater::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
     if (MouseTarget) MouseTarget->MouseMove(Shift, X, Y);
     return;
   }
-  if (DripActive) {
-    if (auto* source = dynamic_cast<TBaseExciter*>(MouseTarget)) {
-      source->DripX = X;
-      source->DripY = Y;
-    }
-    return;
-  }
   // Nothing holds the pointer: every object may follow the hovering pointer.
   for (const bool toolsPass : {true, false})
     for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this)) {
@@ -147,12 +149,7 @@ void TWater::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
 
 void TWater::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
   ClampPointer(X, Y);
-  if (Grabbed) {
-    if (MouseTarget) MouseTarget->MouseUp(Button, Shift, X, Y);
-  } else if (DripActive) {
-    if (auto* source = dynamic_cast<TBaseExciter*>(MouseTarget)) source->DripHeld = false;
-    DripActive = false;
-  }
+  if (Grabbed && MouseTarget) MouseTarget->MouseUp(Button, Shift, X, Y);
   MouseTarget = nullptr;
   Grabbed = false;
 }

@@ -125,18 +125,21 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
 
   // The last refractive index map among the children, or nil.
   TBaseRIMap* GetRIMap();
-  // Set around every press: in drip mode the press drips instead of touching the objects,
-  // and nothing stays selected.
-  void SetDripMode(bool Value);
+  // A press that drips instead of touching the objects, at a paint-area position (Y downward
+  // from the top): the source holds the drip (Lift raises the water, else it is pushed down)
+  // until EndDrip, and nothing stays selected. False, and nothing done, without a source.
+  bool StartDrip(int32_t X, int32_t Y, bool Lift);
+  void MoveDrip(int32_t X, int32_t Y);
+  void EndDrip();
 
-  // The pointer on the paint area (Y downward from the top).
+  // The pointer on the paint area (Y downward from the top), offered to the objects. A press
+  // ends a drip still held.
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
   virtual void MouseMove(TShiftState Shift, int32_t X, int32_t Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
 
   bool IsGrabbed() const { return Grabbed; }
   bool IsDripActive() const { return DripActive; }
-  bool GetDripMode() const { return DripMode; }
   // The object that holds the current press (the source while dripping), or nil.
   TBaseWaterObject* GetMouseTarget() const { return MouseTarget; }
 
@@ -166,7 +169,6 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   int32_t FUniqueID = 0;
   mutable std::string NameText;  // the getters fill in the default text
   mutable std::string DescriptionText;
-  bool DripMode = false;
   int32_t Width = 0;
   int32_t Height = 0;
   float FExposure = 2.55f;

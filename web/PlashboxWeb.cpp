@@ -95,9 +95,9 @@ class TTank {
   // Counts the scene changes after which the page makes its panels anew.
   int32_t SceneGeneration() const { return Generation; }
 
-  void MouseDown(int32_t Button, int32_t X, int32_t Y, bool Drip) {
-    Form.BoxMouseDown(ButtonOf(Button), 0, X, Y, Drip);
-  }
+  TTankTool Tool() const { return Form.Tool(); }
+  void SetTool(TTankTool Tool) { Form.SetTool(Tool); }
+  void MouseDown(int32_t Button, int32_t X, int32_t Y) { Form.BoxMouseDown(ButtonOf(Button), 0, X, Y); }
   void MouseMove(int32_t X, int32_t Y) { Form.BoxMouseMove(0, X, Y); }
   void MouseUp(int32_t Button, int32_t X, int32_t Y) { Form.BoxMouseUp(ButtonOf(Button), 0, X, Y); }
   bool MouseIsDown() const { return Form.MouseIsDown; }
@@ -410,6 +410,8 @@ double WavelengthOfTenthHertz(double TenthHertz) { return TBaseExciter::Waveleng
 
 EMSCRIPTEN_BINDINGS(plashbox) {
   using plashbox::TTank;
+  using plashbox::TTankTool;
+  emscripten::enum_<TTankTool>("TankTool").value("Select", TTankTool::Select).value("Drip", TTankTool::Drip);
   emscripten::class_<TTank>("Tank")
       .constructor<int32_t, int32_t, uint32_t>()
       .function("tick", &TTank::Tick)
@@ -417,6 +419,8 @@ EMSCRIPTEN_BINDINGS(plashbox) {
       .function("width", &TTank::Width)
       .function("height", &TTank::Height)
       .function("sceneGeneration", &TTank::SceneGeneration)
+      .function("tool", &TTank::Tool)
+      .function("setTool", &TTank::SetTool)
       .function("mouseDown", &TTank::MouseDown)
       .function("mouseMove", &TTank::MouseMove)
       .function("mouseUp", &TTank::MouseUp)

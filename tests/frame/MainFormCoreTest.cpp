@@ -90,7 +90,7 @@ TEST_F(MainFormCore, DraggingTheBlockFreezesTheWavesButDraggingTheSourceDoesNot)
   for (int i = 0; i < 40; ++i) form.Tick();
   TWater& water = *form.ActiveWater();
   const TWaterGrid& cells = *water.Cells();
-  form.BoxMouseDown(mbLeft, 0, 280, 200, false);  // handle 2 of the block
+  form.BoxMouseDown(mbLeft, 0, 280, 200);  // handle 2 of the block
   ASSERT_TRUE(water.IsGrabbed());
   const float before = cells[60][200].Displacement;
   const int64_t steps = form.TotalSteps;
@@ -106,7 +106,7 @@ TEST_F(MainFormCore, DraggingTheBlockFreezesTheWavesButDraggingTheSourceDoesNot)
 
   // The beam's handle: its end point on screen.
   auto* source = NodeAs<TGeneralExciter>(water.GetChildren(1));
-  form.BoxMouseDown(mbLeft, 0, source->X1, 400 - source->Y1, false);
+  form.BoxMouseDown(mbLeft, 0, source->X1, 400 - source->Y1);
   ASSERT_TRUE(water.IsGrabbed());
   ASSERT_EQ(water.GetMouseTarget(), source);
   const int64_t stepsBeforeDrag = form.TotalSteps;
@@ -115,21 +115,51 @@ TEST_F(MainFormCore, DraggingTheBlockFreezesTheWavesButDraggingTheSourceDoesNot)
   form.BoxMouseUp(mbLeft, 0, source->X1, 400 - source->Y1);
 }
 
-TEST_F(MainFormCore, DripButtonTurnsEveryPressIntoADrip) {
+TEST_F(MainFormCore, TheDripToolTurnsEveryPressIntoADripUntilSelectComesBack) {
   TMainFormCore form(Clock);
   form.Create();
+  EXPECT_EQ(form.Tool(), TTankTool::Select) << "a tank starts with the objects' tool";
   TWater& water = *form.ActiveWater();
   auto* source = NodeAs<TGeneralExciter>(water.GetChildren(1));
-  form.BoxMouseDown(mbLeft, 0, source->X1, 400 - source->Y1, true);  // right on the source's handle
+  auto* block = NodeAs<TBlockRIMapper>(water.GetChildren(0));
+  block->Activate();
+  form.SetTool(TTankTool::Drip);
+  form.BoxMouseDown(mbLeft, 0, source->X1, 400 - source->Y1);  // right on the source's handle
   EXPECT_TRUE(form.MouseIsDown);
   EXPECT_FALSE(water.IsGrabbed());
   EXPECT_TRUE(water.IsDripActive());
-  EXPECT_TRUE(source->DripHeld);
-  EXPECT_FALSE(water.GetDripMode()) << "drip mode lasts only for the press";
+  EXPECT_TRUE(source->IsDripHeld());
+  EXPECT_FALSE(source->DripLifts()) << "the left button pushes the water down";
+  EXPECT_FALSE(block->ActiveTool) << "a drip leaves nothing selected";
+  EXPECT_EQ(form.Tool(), TTankTool::Drip) << "the tool outlasts the press";
   form.Tick();
-  form.BoxMouseUp(mbLeft, 0, source->X1, 400 - source->Y1);
+  // A press under way keeps its tool: the drip follows the pointer and ends with the release.
+  form.SetTool(TTankTool::Select);
+  form.BoxMouseMove(0, 200, 100);
+  EXPECT_FALSE(water.IsGrabbed());
+  form.Tick();
+  EXPECT_LT(water.DisplacementAt(200, 100), -1.0f) << "the drip moved with the pointer";
+  form.BoxMouseUp(mbLeft, 0, 200, 100);
   EXPECT_FALSE(form.MouseIsDown);
-  EXPECT_FALSE(source->DripHeld);
+  EXPECT_FALSE(source->IsDripHeld());
+  EXPECT_FALSE(water.IsDripActive());
+
+  form.SetTool(TTankTool::Drip);
+  form.BoxMouseDown(mbRight, 0, 100, 300);
+  EXPECT_TRUE(source->DripLifts()) << "the right button lifts the water";
+  form.BoxMouseUp(mbRight, 0, 100, 300);
+  form.BoxMouseDown(mbMiddle, 0, 100, 300);
+  EXPECT_TRUE(source->IsDripHeld());
+  EXPECT_FALSE(source->DripLifts()) << "only the right button lifts";
+  form.BoxMouseUp(mbMiddle, 0, 100, 300);
+
+  // Back with the objects' tool, the same press takes hold of the source's handle.
+  form.SetTool(TTankTool::Select);
+  form.BoxMouseDown(mbLeft, 0, source->X1, 400 - source->Y1);
+  EXPECT_TRUE(water.IsGrabbed());
+  EXPECT_EQ(water.GetMouseTarget(), source);
+  EXPECT_FALSE(source->IsDripHeld());
+  form.BoxMouseUp(mbLeft, 0, source->X1, 400 - source->Y1);
 }
 
 TEST_F(MainFormCore, StatisticsOfTheWorkedExample) {
@@ -172,7 +202,7 @@ TEST_F(MainFormCore, ReadoutsOverStillOpenWater) {
   EXPECT_EQ(*form.DataList().Find("n"), "1.35");
   form.BoxMouseMove(0, 5000, 5000);  // off the grid: no speed factor
   EXPECT_EQ(*form.DataList().Find("n"), "-");
-  form.BoxMouseDown(mbLeft, 0, 60, 60, false);
+  form.BoxMouseDown(mbLeft, 0, 60, 60);
   form.BoxMouseMove(0, 200, 200);
   EXPECT_EQ(*form.DataList().Find("n"), "-") << "no readouts while a button is down";
 }
@@ -341,7 +371,7 @@ TEST_F(MainFormCore, PausedTheWaterStandsStillWhileThePictureFollowsOneStepAtATi
   const std::vector<TWaterCell> held = CellsOf(form);
   const int64_t steps = form.TotalSteps;
   // A drag of the block while paused is drawn, and the water stays as it was, bit for bit.
-  form.BoxMouseDown(mbLeft, 0, 280, 200, false);
+  form.BoxMouseDown(mbLeft, 0, 280, 200);
   form.BoxMouseMove(0, 300, 170);
   form.Tick();
   form.Tick();
@@ -349,7 +379,7 @@ TEST_F(MainFormCore, PausedTheWaterStandsStillWhileThePictureFollowsOneStepAtATi
   form.Tick();
   EXPECT_EQ(form.TotalSteps, steps);
   EXPECT_LT(form.GetSurface().Rows24()[200][150].Green, 100) << "the turned block is drawn while paused";
-  reference.BoxMouseDown(mbLeft, 0, 280, 200, false);
+  reference.BoxMouseDown(mbLeft, 0, 280, 200);
   reference.BoxMouseMove(0, 300, 170);
   reference.BoxMouseUp(mbLeft, 0, 300, 170);
   const std::vector<TWaterCell> turned = CellsOf(form);

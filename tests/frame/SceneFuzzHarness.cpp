@@ -37,13 +37,15 @@ std::string Run(TMainFormCore& Form) {
     return water ? FirstUnfiniteCell(*water) : std::string();
   };
   const int32_t cx = TankWidth / 2, cy = TankHeight / 2;
-  Form.BoxMouseDown(mbLeft, 0, cx, cy, false);
+  Form.BoxMouseDown(mbLeft, 0, cx, cy);
   for (const auto& [x, y] : {std::pair{cx + 7, cy - 5}, std::pair{-40, 90}, std::pair{cx, cy}}) {
     Form.BoxMouseMove(0, x, y);
     if (std::string problem = tick(); !problem.empty()) return problem;
   }
   Form.BoxMouseUp(mbLeft, 0, cx, cy);
-  Form.BoxMouseDown(mbRight, 0, cx - 4, cy + 3, true);
+  Form.SetTool(TTankTool::Drip);
+  Form.BoxMouseDown(mbRight, 0, cx - 4, cy + 3);
+  Form.SetTool(TTankTool::Select);
   for (int i = 0; i < 4; ++i)
     if (std::string problem = tick(); !problem.empty()) return problem;
   Form.BoxMouseUp(mbRight, 0, cx - 4, cy + 3);

@@ -77,7 +77,7 @@ class SceneHistory : public ::testing::Test {
     Core.EndEdit({}, Merge);
   }
   void Drag(int32_t X0, int32_t Y0, int32_t X1, int32_t Y1) {
-    Core.BoxMouseDown(mbLeft, {}, X0, Y0, false);
+    Core.BoxMouseDown(mbLeft, {}, X0, Y0);
     Core.BoxMouseMove({}, (X0 + X1) / 2, (Y0 + Y1) / 2);
     Core.BoxMouseMove({}, X1, Y1);
     Core.BoxMouseUp(mbLeft, {}, X1, Y1);
@@ -151,7 +151,7 @@ TEST_F(SceneHistory, EditsAreNamedAndOneGestureIsOneStep) {
   EXPECT_FALSE(Core.CanUndo());
   EXPECT_EQ(Core.UndoText(), "");
   auto [x, y] = BlockHandle(0);
-  Core.BoxMouseDown(mbLeft, {}, x, y, false);
+  Core.BoxMouseDown(mbLeft, {}, x, y);
   for (int i = 1; i <= 20; ++i) Core.BoxMouseMove({}, x + i, y + 2 * i);
   EXPECT_FALSE(Core.Undo()) << "nothing is undone while the pointer holds the block";
   Core.BoxMouseUp(mbLeft, {}, x + 20, y + 40);
@@ -181,7 +181,8 @@ TEST_F(SceneHistory, EditsAreNamedAndOneGestureIsOneStep) {
   EXPECT_FALSE(Core.CanRedo()) << "a new edit forgets what was undone";
 
   // A click that only selects, and a drip, are no edits.
-  Core.BoxMouseDown(mbLeft, {}, 5, 5, true);
+  Core.SetTool(TTankTool::Drip);
+  Core.BoxMouseDown(mbLeft, {}, 5, 5);
   Core.BoxMouseUp(mbLeft, {}, 5, 5);
   EXPECT_EQ(Core.UndoText(), "change detune");
 }

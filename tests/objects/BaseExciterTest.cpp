@@ -271,10 +271,7 @@ TEST(ExciterDrip, LeftButtonPushesDownInFourStepsAndLetsGoInFour) {
   const TRef<TBaseExciter> e = Silent();  // the drip runs also while the source is off
   const TCellsRef grid = OwnGrid(*e);
   const auto cell = [&](int32_t x, int32_t y) { return (*grid)[x][y]; };
-  e->DripHeld = true;
-  e->DripPositive = false;
-  e->DripX = 200;
-  e->DripY = 150;  // grid row 250
+  e->HoldDrip(200, 150, false);  // grid row 250
   const int32_t x = 200, y = 250;
   const double centre[] = {-1.35, -2.7, -4.05, -4.5, -4.5, -4.5};
   for (const double expected : centre) {
@@ -290,7 +287,7 @@ TEST(ExciterDrip, LeftButtonPushesDownInFourStepsAndLetsGoInFour) {
     EXPECT_EQ(cell(x, y).Velocity, 0.0f);
     EXPECT_EQ(cell(x + 2, y).Displacement, 0.0f);
   }
-  e->DripHeld = false;
+  e->ReleaseDrip();
   for (const double level : {-0.7, -0.4, -0.1, 0.0}) {
     e->Step();
     EXPECT_NEAR(e->DripLevel, level, 1e-6);
@@ -306,24 +303,18 @@ TEST(ExciterDrip, RightButtonLiftsAndTheStampStaysOffTheEdges) {
   const TRef<TBaseExciter> e = Silent();
   const TCellsRef grid = OwnGrid(*e);
   const auto cell = [&](int32_t x, int32_t y) { return (*grid)[x][y]; };
-  e->DripHeld = true;
-  e->DripPositive = true;
-  e->DripX = 1;
-  e->DripY = 200;
+  e->HoldDrip(1, 200, true);
   e->Step();
   EXPECT_NEAR(e->DripLevel, 0.3, 1e-6) << "the level moves even when nothing is stamped";
   for (int32_t x = 0; x < 4; ++x)
     for (int32_t y = 198; y < 203; ++y) EXPECT_EQ(cell(x, y).Displacement, 0.0f);
-  e->DripX = 200;
-  e->DripY = H - 3;
+  e->HoldDrip(200, H - 3, true);  // holding it again moves it
   e->Step();
   for (int32_t y = 0; y < 4; ++y) EXPECT_EQ(cell(200, y).Displacement, 0.0f);
-  e->DripX = W - 3;
-  e->DripY = 200;
+  e->HoldDrip(W - 3, 200, true);
   e->Step();
   EXPECT_EQ(cell(W - 3, 200).Displacement, 0.0f);
-  e->DripX = 2;
-  e->DripY = 2;
+  e->HoldDrip(2, 2, true);
   e->Step();
   ASSERT_EQ(e->DripLevel, 1.0f);
   EXPECT_EQ(cell(2, H - 3).Displacement, 4.5f);
@@ -332,8 +323,7 @@ TEST(ExciterDrip, RightButtonLiftsAndTheStampStaysOffTheEdges) {
   EXPECT_EQ(cell(2, H - 4).Displacement, static_cast<float>(0.9 * 3.0));
   // Without a grid the level still moves and nothing is written.
   const TRef<TBaseExciter> loose = NewNode<TBaseExciter>();
-  loose->DripHeld = true;
-  loose->DripX = loose->DripY = 10;
+  loose->HoldDrip(10, 10, false);
   loose->Step();
   EXPECT_NEAR(loose->DripLevel, -0.3, 1e-6);
 }

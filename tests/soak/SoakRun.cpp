@@ -56,10 +56,14 @@ bool Soak(int32_t BeamType, long Ticks) {
   double largest = 0;
   for (long tick = 1; tick <= Ticks; ++tick) {
     // A drip every 50,000 ticks; a turn of the block by its handle every 200,000.
-    if (tick % 50000 == 1000) form.BoxMouseDown(mbLeft, 0, 60 + int32_t(tick / 50000 % 80), 70, true);
+    if (tick % 50000 == 1000) {
+      form.SetTool(TTankTool::Drip);
+      form.BoxMouseDown(mbLeft, 0, 60 + int32_t(tick / 50000 % 80), 70);
+      form.SetTool(TTankTool::Select);
+    }
     if (tick % 50000 == 1010) form.BoxMouseUp(mbLeft, 0, 60, 70);
     if (tick % 200000 == 5000) {
-      form.BoxMouseDown(mbLeft, 0, 140, 100, false);
+      form.BoxMouseDown(mbLeft, 0, 140, 100);
       form.BoxMouseMove(0, 160, 60);
       form.BoxMouseUp(mbLeft, 0, 160, 60);
     }
