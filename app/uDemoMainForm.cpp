@@ -68,10 +68,10 @@ constexpr int MaxFilledWidth = 3840, MaxFilledHeight = 2160;
 // Everything on the page beside the tank's view: left of it and above it the tool bar's
 // margins, round it the frame's border, right of it the panel column, below it the slide's
 // line and the view strip.
-constexpr int FrameBorders = 2 * TMainFormCore::TankBorder;
-const QSize PageAroundTank(TMainFormCore::TankBack.Left + FrameBorders + PanelColumnGap + PanelColumnWidth +
+constexpr int FrameBorders = 2 * TTankSession::TankBorder;
+const QSize PageAroundTank(TTankSession::TankBack.Left + FrameBorders + PanelColumnGap + PanelColumnWidth +
                                PanelColumnMargin,
-                           TMainFormCore::TankBack.Top + FrameBorders + BottomMargin + ViewStripHeight);
+                           TTankSession::TankBack.Top + FrameBorders + BottomMargin + ViewStripHeight);
 
 QFrame* MakePanel(QWidget* Parent, const QRect& Geometry, const QColor& Colour, bool Border) {
   auto* panel = new QFrame(Parent);
@@ -114,7 +114,7 @@ bool HasDebugArgument(const QStringList& Arguments) {
 }
 
 TMainForm::TMainForm(const QStringList& Arguments, iMillisecondClock& Clock, QWidget* Parent)
-    : QWidget(Parent), FCore(std::make_unique<TMainFormCore>(Clock)) {
+    : QWidget(Parent), FCore(std::make_unique<TTankSession>(Clock)) {
   ShowError = [this](const QString& Message) { QMessageBox::critical(this, "Plashbox Demo", Message); };
   SetDIBPlatform(&TQtDIBPlatform::Instance());
   CreateComponents();
@@ -189,8 +189,8 @@ void TMainForm::SetUpWindow() {
 
 // The frame behind the tank and the paint area in it.
 void TMainForm::CreateTank() {
-  FTankBack = MakePanel(FContent, QRect(TMainFormCore::TankBack.Left, TMainFormCore::TankBack.Top,
-                                    TMainFormCore::TankBack.Width, TMainFormCore::TankBack.Height),
+  FTankBack = MakePanel(FContent, QRect(TTankSession::TankBack.Left, TTankSession::TankBack.Top,
+                                    TTankSession::TankBack.Width, TTankSession::TankBack.Height),
                         PanelColour, false);
   FSlideLabel = new QLabel(FContent);
   FSlideLabel->setObjectName("SlideName");
@@ -465,7 +465,7 @@ void TMainForm::CreatePanelColumn() {
 }
 
 QFrame* TMainForm::MakePanelHolder(int Top, int Height) {
-  const TRect frame = TMainFormCore::TankBack;
+  const TRect frame = TTankSession::TankBack;
   QFrame* holder = MakePanel(FContent, QRect(frame.Left + frame.Width + PanelColumnGap, Top, 177 + 8, Height),
                              FormColour, false);
   holder->setObjectName("PanelHolder");

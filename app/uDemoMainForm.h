@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "app/DXTimer.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 
 class QAction;
 class QFrame;
@@ -43,7 +43,7 @@ class TMainForm : public QWidget {
                      QWidget* Parent = nullptr);
   ~TMainForm() override;
 
-  TMainFormCore& Core() { return *FCore; }
+  TTankSession& Core() { return *FCore; }
   TPaintBox& Box() const { return *FBox; }
   QFrame& DebugPanel() const { return *FDebugPanel; }
   QTableWidget& DataList() const { return *FDataList; }
@@ -208,7 +208,7 @@ class TMainForm : public QWidget {
   // The tool's panel made anew when another tool is to be shown, placed, and refreshed.
   void ShowToolPanel();
 
-  std::unique_ptr<TMainFormCore> FCore;
+  std::unique_ptr<TTankSession> FCore;
   QWidget* FContent = nullptr;  // the page that holds every widget
   QLabel* FSlideLabel = nullptr;
   QSize FSizeBeforeFill{401, 401};

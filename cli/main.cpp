@@ -22,7 +22,7 @@
 #include "frame/RgbPicture.h"
 #include "frame/SceneEditing.h"
 #include "frame/SceneFiles.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "objects/UniqueIDs.h"
 #include "raster/FastDIB.h"
 #include "sim/WorkerPool.h"
@@ -141,7 +141,7 @@ void ApplyDriverSetting(TWater& Water, const TPropertySetting& S) {
   }
 }
 
-void ApplyEvent(TMainFormCore& Form, const TPointerEvent& E) {
+void ApplyEvent(TTankSession& Form, const TPointerEvent& E) {
   switch (E.Kind) {
     case TPointerEvent::Down:
       // Each press of the script names its tool: "drip" drips, any other goes to the objects.
@@ -336,7 +336,7 @@ int Run(const TOptions& O) {
 
   SeedUniqueIDs(O.Seed ? *O.Seed : SteadyMillisecondClock().Now());
   RegisterClasses();
-  TMainFormCore form;
+  TTankSession form;
   form.SetPaintAreaSize(O.Width, O.Height);
   form.AdoptSceneSize = !O.SizeGiven;
   form.SetThreads(O.Threads);

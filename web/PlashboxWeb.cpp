@@ -1,7 +1,7 @@
 // web/: the page's window onto the frame logic. The page owns one TTank, forwards its pointer
 // events and panel edits here and shows the picture that every tick leaves in Rgba, an
 // ImageData's layout over the module's memory. Nothing here decides anything the window does
-// not: the tick, the pointer, the edits, the files and the history are all TMainFormCore's.
+// not: the tick, the pointer, the edits, the files and the history are all TTankSession's.
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
@@ -20,7 +20,7 @@
 #include "frame/SceneEditing.h"
 #include "frame/ToolReadings.h"
 #include "frame/ValueText.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "grid/ExactMathDigest.h"
 #include "objects/ToolMeasures.h"
 #include "objects/UniqueIDs.h"
@@ -295,7 +295,7 @@ class TTank {
     return water ? SelectedOrLastChild<TIntensityScreen>(*water) : nullptr;
   }
 
-  TMainFormCore Form;
+  TTankSession Form;
   std::vector<uint8_t> Rgba;
   std::vector<float> Samples;  // what the last trace or profile view shows
   int32_t Generation = 0;

@@ -423,7 +423,7 @@ TEST_F(MainForm, TimeControlsOnTheToolBarAndTheirKeys) {
   form->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   for (int i = 0; i < 20; ++i) form->Tick();
-  TMainFormCore& core = form->Core();
+  TTankSession& core = form->Core();
   EXPECT_FALSE(form->StepButton().isEnabled()) << "a single step only while paused";
   EXPECT_EQ(form->SpeedLabel().text(), "1x");
 

@@ -7,7 +7,7 @@
 #include "frame/ClassRegistration.h"
 #include "frame/SceneEditing.h"
 #include "frame/SceneFiles.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "objects/UniqueIDs.h"
 #include "xmlworker/XMLFormat.h"
 
@@ -30,7 +30,7 @@ std::string FirstUnfiniteCell(TWater& Water) {
 }
 
 // A press, a drag across the tank and a release, a drip, and ticks in between.
-std::string Run(TMainFormCore& Form) {
+std::string Run(TTankSession& Form) {
   const auto tick = [&]() -> std::string {
     Form.Tick();
     TWater* water = Form.ActiveWater();
@@ -67,7 +67,7 @@ std::string CheckSceneOnce(std::string_view Data) {
     } catch (const EConvertError&) {
       return {};
     }
-    TMainFormCore form;
+    TTankSession form;
     form.SetPaintAreaSize(TankWidth, TankHeight);
     form.AdoptSceneSize = false;  // the small tank whatever size the input asks for
     form.CreateScene(scene);
@@ -91,7 +91,7 @@ std::vector<std::pair<std::string, std::string>> SceneSeeds() {
   std::vector<std::pair<std::string, std::string>> seeds;
   const auto seed = [&](const std::string& Name, std::initializer_list<const char*> Settings) {
     SeedUniqueIDs(1);
-    TMainFormCore form;
+    TTankSession form;
     form.SetPaintAreaSize(TankWidth, TankHeight);
     form.CreateScene();
     for (const char* s : Settings) ApplySetting(*form.ActiveWater(), ParsePropertySetting(s));

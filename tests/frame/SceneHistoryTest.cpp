@@ -16,7 +16,7 @@
 #include "frame/SceneEditing.h"
 #include "frame/SceneFiles.h"
 #include "frame/ToolReadings.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "grid/Rounding.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uBarrier.h"
@@ -90,7 +90,7 @@ class SceneHistory : public ::testing::Test {
   std::pair<int32_t, int32_t> SourceHandle() { return {Source().X1, ScreenRow(Water().GridHeight(), Source().Y1)}; }
 
   TManualClock Clock{1000};
-  TMainFormCore Core{Clock};
+  TTankSession Core{Clock};
 };
 
 TEST_F(SceneHistory, FiftyRandomEditsUndoToTheStartAndRedoToTheEnd) {

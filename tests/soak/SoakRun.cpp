@@ -11,7 +11,7 @@
 
 #include "frame/ClassRegistration.h"
 #include "frame/SceneEditing.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uGeneralExciter.h"
 
@@ -47,7 +47,7 @@ double LargestDisplacement(TWater& Water) {
 
 bool Soak(int32_t BeamType, long Ticks) {
   SeedUniqueIDs(1);
-  TMainFormCore form;
+  TTankSession form;
   form.SetPaintAreaSize(201, 201);
   form.CreateScene();
   TWater& water = *form.ActiveWater();

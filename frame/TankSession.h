@@ -69,7 +69,7 @@ enum class TTankTool { Select, Drip };
 
 class TBaseControl;
 
-class TMainFormCore {
+class TTankSession {
  public:
   // The frame behind the paint area, in client pixels; the tank's view is centred on it. It is
   // this size for every view up to 401 x 401 and grows with a bigger one.
@@ -86,7 +86,7 @@ class TMainFormCore {
   // its shape kept (whole pixels, rounded down; never below one pixel a side).
   static std::pair<int32_t, int32_t> FitView(int32_t Width, int32_t Height, int32_t RoomWidth, int32_t RoomHeight);
 
-  explicit TMainFormCore(iMillisecondClock& Clock = SteadyMillisecondClock());
+  explicit TTankSession(iMillisecondClock& Clock = SteadyMillisecondClock());
 
   // Builds the slideshow with the demonstration scene, sizes the surface and draws the first
   // frame. Raises a plain error when the class lists do not hold what the scene needs. The

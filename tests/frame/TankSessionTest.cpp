@@ -11,7 +11,7 @@
 #include "frame/ClassRegistration.h"
 #include "frame/SceneFiles.h"
 #include "xmlworker/XMLFormat.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uBlockRIMapper.h"
 #include "objects/uGeneralExciter.h"
@@ -22,7 +22,7 @@ using plashbox::tests::TManualClock;
 
 namespace {
 
-class MainFormCore : public ::testing::Test {
+class TankSession : public ::testing::Test {
  protected:
   void SetUp() override {
     SeedUniqueIDs(11);
@@ -37,10 +37,10 @@ class MainFormCore : public ::testing::Test {
   TManualClock Clock{1000};  // moved by hand
 };
 
-TEST_F(MainFormCore, BuildSceneChecksTheClassLists) {
+TEST_F(TankSession, BuildSceneChecksTheClassLists) {
   RIMapClassList().Clear();
   ExciterClassList().Clear();
-  TMainFormCore noMaps(Clock);
+  TTankSession noMaps(Clock);
   try {
     noMaps.Create();
     FAIL() << "no map class";
@@ -52,7 +52,7 @@ TEST_F(MainFormCore, BuildSceneChecksTheClassLists) {
   RegisterExciterClass(TGeneralExciter::StaticClass());
   RegisterExciterClass(TGeneralExciter::StaticClass());
   EXPECT_EQ(GetRIMapClass(1), nullptr);
-  TMainFormCore twoSources(Clock);
+  TTankSession twoSources(Clock);
   try {
     twoSources.Create();
     FAIL() << "two source classes";
@@ -62,8 +62,8 @@ TEST_F(MainFormCore, BuildSceneChecksTheClassLists) {
   EXPECT_EQ(twoSources.ActiveWater(), nullptr) << "the half-built water never joins the slideshow";
 }
 
-TEST_F(MainFormCore, CreateBuildsTheDemoSceneAndAFirstFrame) {
-  TMainFormCore form(Clock);
+TEST_F(TankSession, CreateBuildsTheDemoSceneAndAFirstFrame) {
+  TTankSession form(Clock);
   int presented = 0;
   form.Present = [&](const TFastDIB&) { ++presented; };
   form.Create();
@@ -84,8 +84,8 @@ TEST_F(MainFormCore, CreateBuildsTheDemoSceneAndAFirstFrame) {
   EXPECT_EQ(block.Green, 70) << "the slower block has a red cast";
 }
 
-TEST_F(MainFormCore, DraggingTheBlockFreezesTheWavesButDraggingTheSourceDoesNot) {
-  TMainFormCore form(Clock);
+TEST_F(TankSession, DraggingTheBlockFreezesTheWavesButDraggingTheSourceDoesNot) {
+  TTankSession form(Clock);
   form.Create();
   for (int i = 0; i < 40; ++i) form.Tick();
   TWater& water = *form.ActiveWater();
@@ -115,8 +115,8 @@ TEST_F(MainFormCore, DraggingTheBlockFreezesTheWavesButDraggingTheSourceDoesNot)
   form.BoxMouseUp(mbLeft, 0, source->X1, 400 - source->Y1);
 }
 
-TEST_F(MainFormCore, TheDripToolTurnsEveryPressIntoADripUntilSelectComesBack) {
-  TMainFormCore form(Clock);
+TEST_F(TankSession, TheDripToolTurnsEveryPressIntoADripUntilSelectComesBack) {
+  TTankSession form(Clock);
   form.Create();
   EXPECT_EQ(form.Tool(), TTankTool::Select) << "a tank starts with the objects' tool";
   TWater& water = *form.ActiveWater();
@@ -162,8 +162,8 @@ TEST_F(MainFormCore, TheDripToolTurnsEveryPressIntoADripUntilSelectComesBack) {
   form.BoxMouseUp(mbLeft, 0, source->X1, 400 - source->Y1);
 }
 
-TEST_F(MainFormCore, StatisticsOfTheWorkedExample) {
-  TMainFormCore form(Clock);
+TEST_F(TankSession, StatisticsOfTheWorkedExample) {
+  TTankSession form(Clock);
   form.DebugPanelVisible = true;
   form.Create();  // tick 1: 0 ms busy
   // Ticks 2 .. 31: the first 29 take 5 ms each with 10 ms idle after; the 31st takes 5 ms and
@@ -189,8 +189,8 @@ TEST_F(MainFormCore, StatisticsOfTheWorkedExample) {
   EXPECT_EQ(rows[6].first, "Memory Usage");
 }
 
-TEST_F(MainFormCore, ReadoutsOverStillOpenWater) {
-  TMainFormCore form(Clock);
+TEST_F(TankSession, ReadoutsOverStillOpenWater) {
+  TTankSession form(Clock);
   form.DebugPanelVisible = true;
   form.Create();
   form.StepRate = 60;
@@ -207,8 +207,8 @@ TEST_F(MainFormCore, ReadoutsOverStillOpenWater) {
   EXPECT_EQ(*form.DataList().Find("n"), "-") << "no readouts while a button is down";
 }
 
-TEST_F(MainFormCore, DisplayShapesResizeAndCentreThePaintArea) {
-  TMainFormCore form(Clock);
+TEST_F(TankSession, DisplayShapesResizeAndCentreThePaintArea) {
+  TTankSession form(Clock);
   form.Create();
   for (int i = 0; i < 20; ++i) form.Tick();
   form.ChooseDisplayShape(1);
@@ -236,8 +236,8 @@ TEST_F(MainFormCore, DisplayShapesResizeAndCentreThePaintArea) {
   EXPECT_EQ(water.GridWidth(), 401);
 }
 
-TEST_F(MainFormCore, BigTanksGrowTheFrameAndKeepTheObjectsWhereTheyWere) {
-  TMainFormCore form(Clock);
+TEST_F(TankSession, BigTanksGrowTheFrameAndKeepTheObjectsWhereTheyWere) {
+  TTankSession form(Clock);
   form.Create();
   TWater& water = *form.ActiveWater();
   auto* source = LastChildOf<TGeneralExciter>(water);
@@ -269,15 +269,15 @@ TEST_F(MainFormCore, BigTanksGrowTheFrameAndKeepTheObjectsWhereTheyWere) {
 // A tank bigger than the room the window has (a 1920 x 1080 tank on a 1600 x 1200 screen) is
 // shown scaled down with its shape kept; its cells and picture keep their size, and a pointer
 // on the view reaches the paint-area pixel under it.
-TEST_F(MainFormCore, ATankBiggerThanTheRoomIsShownScaledDownAndPointedAtExactly) {
+TEST_F(TankSession, ATankBiggerThanTheRoomIsShownScaledDownAndPointedAtExactly) {
   using TSize = std::pair<int32_t, int32_t>;
-  EXPECT_EQ(TMainFormCore::FitView(1920, 1080, 1335, 1019), TSize(1335, 750)) << "the width sets the scale";
-  EXPECT_EQ(TMainFormCore::FitView(1200, 1200, 1000, 500), TSize(500, 500)) << "the height sets it";
-  EXPECT_EQ(TMainFormCore::FitView(401, 401, 1335, 1019), TSize(401, 401)) << "a tank that fits as it is";
-  EXPECT_EQ(TMainFormCore::FitView(1920, 1080, 0, 0), TSize(1920, 1080)) << "no bound";
-  EXPECT_EQ(TMainFormCore::FitView(8192, 12, 100, 100), TSize(100, 1)) << "never below a pixel";
+  EXPECT_EQ(TTankSession::FitView(1920, 1080, 1335, 1019), TSize(1335, 750)) << "the width sets the scale";
+  EXPECT_EQ(TTankSession::FitView(1200, 1200, 1000, 500), TSize(500, 500)) << "the height sets it";
+  EXPECT_EQ(TTankSession::FitView(401, 401, 1335, 1019), TSize(401, 401)) << "a tank that fits as it is";
+  EXPECT_EQ(TTankSession::FitView(1920, 1080, 0, 0), TSize(1920, 1080)) << "no bound";
+  EXPECT_EQ(TTankSession::FitView(8192, 12, 100, 100), TSize(100, 1)) << "never below a pixel";
 
-  TMainFormCore form(Clock);
+  TTankSession form(Clock);
   form.Create();
   form.SetViewRoom(1335, 1019);
   EXPECT_FALSE(form.ViewScaled());
@@ -311,8 +311,8 @@ TEST_F(MainFormCore, ATankBiggerThanTheRoomIsShownScaledDownAndPointedAtExactly)
   EXPECT_EQ(form.ViewToPaintArea(123, 456), TSize(123, 456));
 }
 
-TEST_F(MainFormCore, AScenePlaysAtTheSizeItWasSavedAt) {
-  TMainFormCore saved(Clock);
+TEST_F(TankSession, AScenePlaysAtTheSizeItWasSavedAt) {
+  TTankSession saved(Clock);
   saved.Create();
   saved.ChooseTankSize(801, 601);
   std::stringstream text;
@@ -321,7 +321,7 @@ TEST_F(MainFormCore, AScenePlaysAtTheSizeItWasSavedAt) {
 
   for (const bool adopt : {true, false}) {
     std::istringstream in(text.str());
-    TMainFormCore opened(Clock);
+    TTankSession opened(Clock);
     opened.AdoptSceneSize = adopt;
     opened.CreateScene(LoadScene(in, "big.xml"));
     EXPECT_EQ(opened.Box().Width, adopt ? 801 : 401);
@@ -332,8 +332,8 @@ TEST_F(MainFormCore, AScenePlaysAtTheSizeItWasSavedAt) {
   EXPECT_THROW(LoadScene(bad, "bad.xml"), EConvertError);
 }
 
-TEST_F(MainFormCore, WithoutAWaterTheTankShowsAGradient) {
-  TMainFormCore form(Clock);
+TEST_F(TankSession, WithoutAWaterTheTankShowsAGradient) {
+  TTankSession form(Clock);
   form.Create();
   form.GetSlideshow()->ActiveID = 0;
   form.Tick();
@@ -347,7 +347,7 @@ TEST_F(MainFormCore, WithoutAWaterTheTankShowsAGradient) {
 }
 
 // The cells of the active water, every value, for comparing whole grids.
-std::vector<TWaterCell> CellsOf(TMainFormCore& Form) {
+std::vector<TWaterCell> CellsOf(TTankSession& Form) {
   const TWaterGrid& g = *Form.ActiveWater()->Cells();
   std::vector<TWaterCell> cells;
   for (int32_t x = 0; x < g.Width(); ++x)
@@ -358,8 +358,8 @@ bool SameCells(const std::vector<TWaterCell>& A, const std::vector<TWaterCell>& 
   return A.size() == B.size() && std::memcmp(A.data(), B.data(), A.size() * sizeof(TWaterCell)) == 0;
 }
 
-TEST_F(MainFormCore, PausedTheWaterStandsStillWhileThePictureFollowsOneStepAtATime) {
-  TMainFormCore form(Clock), reference(Clock);
+TEST_F(TankSession, PausedTheWaterStandsStillWhileThePictureFollowsOneStepAtATime) {
+  TTankSession form(Clock), reference(Clock);
   form.Create();
   reference.Create();
   for (int i = 0; i < 30; ++i) {
@@ -399,11 +399,11 @@ TEST_F(MainFormCore, PausedTheWaterStandsStillWhileThePictureFollowsOneStepAtATi
   EXPECT_EQ(form.TotalSteps, steps + 4);
 }
 
-TEST_F(MainFormCore, SpeedsStepSeveralTimesATickOrOnceInSeveralTicks) {
+TEST_F(TankSession, SpeedsStepSeveralTimesATickOrOnceInSeveralTicks) {
   EXPECT_STREQ(SimulationSpeeds[NormalSpeed].Caption, "1x");
   for (const int32_t speed : {3, 4, 5}) {
     const int32_t n = SimulationSpeeds[speed].StepsPerTick;
-    TMainFormCore fast(Clock), plain(Clock);
+    TTankSession fast(Clock), plain(Clock);
     fast.CreateScene();
     plain.CreateScene();
     fast.SetSpeed(speed);
@@ -412,7 +412,7 @@ TEST_F(MainFormCore, SpeedsStepSeveralTimesATickOrOnceInSeveralTicks) {
     EXPECT_TRUE(SameCells(CellsOf(fast), CellsOf(plain))) << n << " steps a tick";
     EXPECT_EQ(fast.TotalSteps, 7 * n) << "every step counts";
   }
-  TMainFormCore slow(Clock);
+  TTankSession slow(Clock);
   slow.CreateScene();
   slow.SetSpeed(0);
   for (int i = 0; i < 12; ++i) slow.Tick();
