@@ -435,8 +435,8 @@ void TMainForm::CreateDebugPanel() {
   QFont small = font();
   small.setPointSize(7);  // the keys fit their 75-pixel column
   FDataList->setFont(small);
-  FButton1 = new QPushButton("Fast Forward", FDebugPanel);
-  FButton1->setGeometry(5, 176, 75, 25);
+  FFastForwardButton = new QPushButton("Fast Forward", FDebugPanel);
+  FFastForwardButton->setGeometry(5, 176, 75, 25);
   // The threads that share each step and picture; the picture is the same for every count.
   FThreadsBox = new QSpinBox(FDebugPanel);
   FThreadsBox->setGeometry(88, 176, 73, 25);
@@ -445,8 +445,8 @@ void TMainForm::CreateDebugPanel() {
   FThreadsBox->setToolTip("Threads sharing every step of the water");
   FThreadsBox->setValue(FCore->Threads());
   connect(FThreadsBox, &QSpinBox::valueChanged, this, [this](int Count) { FCore->SetThreads(Count); });
-  FButton1->setCheckable(true);
-  connect(FButton1, &QPushButton::toggled, this, [this](bool On) { FCore->FastForward = On; });
+  FFastForwardButton->setCheckable(true);
+  connect(FFastForwardButton, &QPushButton::toggled, this, [this](bool On) { FCore->FastForward = On; });
   FDebugPanel->hide();
   FShowDebugPanelBTN->raise();  // the panel opens over its corner: the button stays reachable
   ShowDataList();

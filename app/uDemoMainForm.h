@@ -56,7 +56,7 @@ class TMainForm : public QWidget {
   TCustomSpeedButton& FasterButton() const { return *FFasterButton; }
   QLabel& SpeedLabel() const { return *FSpeedLabel; }
   TCustomSpeedButton& ShowDebugPanelButton() const { return *FShowDebugPanelBTN; }
-  QPushButton& FastForwardButton() const { return *FButton1; }
+  QPushButton& FastForwardButton() const { return *FFastForwardButton; }
   QSpinBox& ThreadsBox() const { return *FThreadsBox; }
   QMenu& SlideshowMenu() const { return *FSlideshowMenu; }
   TDXTimer& FrameTimer() const { return *FFrameTimer; }
@@ -230,7 +230,7 @@ class TMainForm : public QWidget {
   TCustomSpeedButton* FShowDebugPanelBTN = nullptr;
   QFrame* FDebugPanel = nullptr;
   QTableWidget* FDataList = nullptr;
-  QPushButton* FButton1 = nullptr;
+  QPushButton* FFastForwardButton = nullptr;
   QSpinBox* FThreadsBox = nullptr;
   QMenu* FSlideshowMenu = nullptr;
   QPointer<TWELCOME> FAbout;
