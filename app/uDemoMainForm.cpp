@@ -205,8 +205,8 @@ void TMainForm::CreateTank() {
 
 // The drip, clear and menu buttons above the tank.
 void TMainForm::CreateToolBar() {
-  FPanel2 = MakePanel(FContent, QRect(24, 16, 417, 38), PanelColour, true);
-  FDripButton = new TCustomSpeedButton(FPanel2);
+  FToolBar = MakePanel(FContent, QRect(24, 16, 417, 38), PanelColour, true);
+  FDripButton = new TCustomSpeedButton(FToolBar);
   FDripButton->setGeometry(4, 2, ToolButtonWidth, 31);
   FDripButton->SetGroupIndex(321);
   FDripButton->SetAllowAllUp(true);
@@ -216,7 +216,7 @@ void TMainForm::CreateToolBar() {
   FDripButton->setToolTip("Drip: left button pushes the water down, right button lifts it (D)");
   FDripButton->OnClick = [this] { SetTool(FDripButton->Down() ? TTankTool::Drip : TTankTool::Select); };
 
-  FClearButton = new TCustomSpeedButton(FPanel2);
+  FClearButton = new TCustomSpeedButton(FToolBar);
   FClearButton->setGeometry(34, 2, ToolButtonWidth, 31);
   FClearButton->SetFlat(true);
   FClearButton->SetColor(Qt::white);
@@ -225,7 +225,7 @@ void TMainForm::CreateToolBar() {
   FClearButton->OnClick = [this] { ClearWaves(); };
   CreateTimeControls();
 
-  FMenuButton = new TCustomSpeedButton(FPanel2);
+  FMenuButton = new TCustomSpeedButton(FToolBar);
   FMenuButton->setGeometry(382, 4, 29, 29);
   FMenuButton->SetFlat(true);
   FMenuButton->SetGlyph(MenuGlyphStrip());
@@ -239,7 +239,7 @@ void TMainForm::CreateToolBar() {
 // the wall, the intensity view, the probe, the screen and the recording (345).
 void TMainForm::CreateTimeControls() {
   const auto button = [this](int Left, const QImage& Glyph) {
-    auto* b = new TCustomSpeedButton(FPanel2);
+    auto* b = new TCustomSpeedButton(FToolBar);
     b->setGeometry(Left, 2, ToolButtonWidth, 31);
     b->SetFlat(true);
     b->SetColor(Qt::white);
@@ -256,7 +256,7 @@ void TMainForm::CreateTimeControls() {
   FSlowerButton = button(132, SlowerGlyph());
   FSlowerButton->setToolTip("Slower ([)");
   FSlowerButton->OnClick = [this] { SetSpeed(FCore->Speed() - 1); };
-  FSpeedLabel = new QLabel(FPanel2);
+  FSpeedLabel = new QLabel(FToolBar);
   FSpeedLabel->setGeometry(161, 2, 30, 31);
   FSpeedLabel->setAlignment(Qt::AlignCenter);
   FSpeedLabel->setToolTip("Steps of the water per frame");
@@ -683,8 +683,8 @@ void TMainForm::CreateMenu() {
 }
 
 QPoint TMainForm::MenuAnchor() const {
-  const QPoint corner(FPanel2->x() + FMenuButton->x() + FMenuButton->width(),
-                      FPanel2->y() + FMenuButton->y() + FMenuButton->height());
+  const QPoint corner(FToolBar->x() + FMenuButton->x() + FMenuButton->width(),
+                      FToolBar->y() + FMenuButton->y() + FMenuButton->height());
   return FContent->mapToGlobal(corner);
 }
 
@@ -935,7 +935,7 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
 void TMainForm::PaintContent() {
   QPainter painter(FContent);
   PaintFrame(painter, FTankBack->geometry());
-  PaintFrame(painter, FPanel2->geometry());
+  PaintFrame(painter, FToolBar->geometry());
 }
 
 void TMainForm::showEvent(QShowEvent* Event) {

@@ -218,7 +218,7 @@ class TMainForm : public QWidget {
   QAction* FDeleteAction = nullptr;
   QFrame* FTankBack = nullptr;
   TPaintBox* FBox = nullptr;
-  QFrame* FPanel2 = nullptr;
+  QFrame* FToolBar = nullptr;
   TCustomSpeedButton* FDripButton = nullptr;
   TCustomSpeedButton* FClearButton = nullptr;
   TCustomSpeedButton* FMenuButton = nullptr;
