@@ -31,10 +31,10 @@ TBaseExciterCP::TBaseExciterCP(QWidget* Parent) : QFrame(Parent) {
     if (FControl) SetPublishedValue(*FControl, "OneShot", "True");
   });
 
-  SpeedButton1 = new TCustomSpeedButton(this);
-  SpeedButton1->setGeometry(96, 16, 41, 33);
-  SpeedButton1->SetGroupIndex(10);
-  SpeedButton1->lower();  // under the burst button it overlaps
+  OneShotIndicator = new TCustomSpeedButton(this);
+  OneShotIndicator->setGeometry(96, 16, 41, 33);
+  OneShotIndicator->SetGroupIndex(10);
+  OneShotIndicator->lower();  // under the burst button it overlaps
 
   Label1 = new QLabel("Wavelength", this);
   Label1->move(16, 34);
@@ -59,7 +59,7 @@ void TBaseExciterCP::Bind(TBasicXMLNode& Control) {
   const bool on = SameText(GetPublishedValue(Control, "ON"), "True");
   PowerButton->SetDown(on);
   OneWave->setEnabled(!on);
-  SpeedButton1->SetDown(SameText(GetPublishedValue(Control, "OneShot"), "True"));
+  OneShotIndicator->SetDown(SameText(GetPublishedValue(Control, "OneShot"), "True"));
   const int position = Round(ParseFloatText(GetPublishedValue(Control, "Wavelength")));
   if (position != WavelengthBar->value()) {
     WavelengthBar->setValue(position);

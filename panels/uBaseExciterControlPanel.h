@@ -27,7 +27,7 @@ class TBaseExciterCP : public QFrame, public TControlPanel {
 
   TCustomSpeedButton* PowerButton;
   QPushButton* OneWave;
-  TCustomSpeedButton* SpeedButton1;
+  TCustomSpeedButton* OneShotIndicator;
   QLabel* Label1;
   QLabel* WavelengthLabel;
   QSlider* WavelengthBar;
