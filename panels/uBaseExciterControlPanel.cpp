@@ -36,9 +36,9 @@ TBaseExciterCP::TBaseExciterCP(QWidget* Parent) : QFrame(Parent) {
   OneShotIndicator->SetGroupIndex(10);
   OneShotIndicator->lower();  // under the burst button it overlaps
 
-  Label1 = new QLabel("Wavelength", this);
-  Label1->move(16, 34);
-  Label1->adjustSize();
+  WavelengthCaptionLabel = new QLabel("Wavelength", this);
+  WavelengthCaptionLabel->move(16, 34);
+  WavelengthCaptionLabel->adjustSize();
   WavelengthLabel = new QLabel("0", this);
   WavelengthLabel->setGeometry(120, 33, 32, 13);
   WavelengthLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -28,7 +28,7 @@ class TBaseExciterCP : public QFrame, public TControlPanel {
   TCustomSpeedButton* PowerButton;
   QPushButton* OneWave;
   TCustomSpeedButton* OneShotIndicator;
-  QLabel* Label1;
+  QLabel* WavelengthCaptionLabel;
   QLabel* WavelengthLabel;
   QSlider* WavelengthBar;
 
