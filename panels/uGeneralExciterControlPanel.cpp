@@ -63,19 +63,19 @@ TGeneralExciterCP::TGeneralExciterCP(QWidget* Parent) : QFrame(Parent) {
 
 // The type's name and picture across the top, with the rule under it.
 void TGeneralExciterCP::CreateTypeControls() {
-  Type1 = MakeButton(this, QRect(3, 2, 168, 32), PanelColour);
-  Type1->SetFlat(true);
+  BeamTypeButton = MakeButton(this, QRect(3, 2, 168, 32), PanelColour);
+  BeamTypeButton->SetFlat(true);
   QFont typeFont = font();
   typeFont.setPointSize(10);
   typeFont.setItalic(true);
-  Type1->setFont(typeFont);
-  Type1->SetMargin(2);
-  Type1->SetSpacing(5);
-  Type1->OnClick = [this] { Type1Click(); };
+  BeamTypeButton->setFont(typeFont);
+  BeamTypeButton->SetMargin(2);
+  BeamTypeButton->SetSpacing(5);
+  BeamTypeButton->OnClick = [this] { BeamTypeButtonClick(); };
 
-  Shape1 = new QFrame(this);
-  Shape1->setGeometry(0, 36, 175, 1);
-  Shape1->setFrameStyle(QFrame::HLine | QFrame::Plain);
+  TypeRule = new QFrame(this);
+  TypeRule->setGeometry(0, 36, 175, 1);
+  TypeRule->setFrameStyle(QFrame::HLine | QFrame::Plain);
 }
 
 // On/off, the moving source's restart and the single pulse.
@@ -200,8 +200,8 @@ void TGeneralExciterCP::ShowBeamType(int32_t Value) {
   FBeamType = Value;
   if (Value < 0 || Value > 4) return;
   ShowLayout(Value == btDoppler, Value == btDouble);
-  Type1->SetCaption(BeamNames[Value]);
-  Type1->SetGlyph(BeamTypePicture(Value), BeamPictureTransparent);
+  BeamTypeButton->SetCaption(BeamNames[Value]);
+  BeamTypeButton->SetGlyph(BeamTypePicture(Value), BeamPictureTransparent);
 }
 
 void TGeneralExciterCP::ShowLayout(bool Doppler, bool Detune) {
@@ -268,9 +268,9 @@ void TGeneralExciterCP::ShowFrequencyMode(bool On) {
   RefreshWavelengthLabels();
 }
 
-void TGeneralExciterCP::Type1Click() {
+void TGeneralExciterCP::BeamTypeButtonClick() {
   if (FBeamType >= 0 && FBeamType < 5) MenuItems[size_t(FBeamType)]->setChecked(true);
-  PopupMenu1->popup(Type1->mapToGlobal(QPoint(0, Type1->height())));
+  PopupMenu1->popup(BeamTypeButton->mapToGlobal(QPoint(0, BeamTypeButton->height())));
 }
 
 void TGeneralExciterCP::PopupMenu1Popup() {
