@@ -6,6 +6,7 @@
 
 #include "panels/SpeedButton.h"
 #include "panels/PanelArtwork.h"
+#include "panels/PanelParts.h"
 #include "grid/Rounding.h"
 #include "xmlworker/XMLFormat.h"
 #include "xmlworker/XMLProperties.h"
@@ -19,7 +20,7 @@ TBaseExciterCP::TBaseExciterCP(QWidget* Parent) : QFrame(Parent) {
 
   PowerButton = new TCustomSpeedButton(this);
   PowerButton->setGeometry(16, 2, 40, 31);
-  PowerButton->SetGroupIndex(4221);
+  PowerButton->SetGroupIndex(PowerButtonGroup);
   PowerButton->SetAllowAllUp(true);
   PowerButton->SetGlyph(PowerGlyph(24, 24));
   PowerButton->SetNumGlyphs(4);

@@ -81,7 +81,7 @@ void TGeneralExciterCP::CreateTypeControls() {
 // On/off, the moving source's restart and the single pulse.
 void TGeneralExciterCP::CreateRunControls() {
   PowerButton = MakeButton(this, QRect(15, 46, 46, 33), PanelColour);
-  PowerButton->SetGroupIndex(4221);
+  PowerButton->SetGroupIndex(PowerButtonGroup);
   PowerButton->SetAllowAllUp(true);
   PowerButton->SetGlyph(PowerGlyph(24, 24));
   PowerButton->SetNumGlyphs(4);
