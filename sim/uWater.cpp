@@ -13,7 +13,6 @@
 #include "sim/WaterStepKernels.h"
 #include "sim/WaterSweep.h"
 #include "sim/WorkerPool.h"
-#include "sim/uWaterCollection.h"
 
 namespace plashbox {
 
@@ -182,9 +181,10 @@ void TWater::Sleep() {
 }
 
 void TWater::SetUniqueID(int32_t Value) {
-  auto* collection = dynamic_cast<TWaterCollection*>(GetParentNode() ? GetParentNode()->AsObject() : nullptr);
-  if (collection && collection->ActiveID == FUniqueID) collection->ActiveID = Value;
+  const int32_t old = FUniqueID;
   FUniqueID = Value;
+  if (auto* follower = dynamic_cast<iWaterIDFollower*>(GetParentNode() ? GetParentNode()->AsObject() : nullptr))
+    follower->WaterIDChanged(old, Value);
 }
 
 void TWater::SimulateStep() {

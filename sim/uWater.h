@@ -34,6 +34,16 @@ inline constexpr float MinExposure = 0.01f, MaxExposure = 100;
 // The intensity's time constant in periods of the source.
 inline constexpr int32_t MinAveragingPeriods = 1, MaxAveragingPeriods = 50, DefaultAveragingPeriods = 2;
 
+// What holds waters and names one of them by its ID (a collection of scenes) is told when the
+// ID of one of its waters changes, so that the name keeps pointing at the same water.
+class iWaterIDFollower {
+ public:
+  virtual void WaterIDChanged(int32_t OldID, int32_t NewID) = 0;
+
+ protected:
+  ~iWaterIDFollower() = default;
+};
+
 class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
  public:
   TWater();
@@ -113,7 +123,7 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   float Exposure() const { return FExposure; }
   void SetExposure(float Value) { FExposure = Value; }
   int32_t UniqueID() const { return FUniqueID; }
-  // A collection that names this water as its active one follows the new ID.
+  // The parent, when it is an iWaterIDFollower, is told of the new ID.
   void SetUniqueID(int32_t Value);
   // An empty name or description reads as the scene's default text.
   std::string GetName() const;

@@ -19,7 +19,7 @@ class EAbstractError : public std::logic_error {
   EAbstractError() : std::logic_error("Abstract Error") {}
 };
 
-class TWaterCollection : public TXMLNode {
+class TWaterCollection : public TXMLNode, public iWaterIDFollower {
  public:
   static const TNodeClass& StaticClass();
   const TNodeClass& ClassType() const override { return StaticClass(); }
@@ -45,6 +45,11 @@ class TWaterCollection : public TXMLNode {
   // none). Files keep it, so a scene opens at the size it was saved at.
   int32_t TankWidth() const { return CollectionWidth ? CollectionWidth : AskedWidth; }
   int32_t TankHeight() const { return CollectionHeight ? CollectionHeight : AskedHeight; }
+
+  // The active water keeps its place when its ID changes.
+  void WaterIDChanged(int32_t OldID, int32_t NewID) override {
+    if (ActiveID == OldID) ActiveID = NewID;
+  }
 
   int32_t ActiveID = 0;
   int32_t CollectionWidth = 0, CollectionHeight = 0;
