@@ -353,8 +353,6 @@ float TWater::IntensityAt(int32_t x, int32_t y) const {
   return IntensityField[size_t(x) * size_t(Height) + size_t(y)];
 }
 
-float TWater::IntensityAtPoint(int32_t X, int32_t Y) const { return IntensityAt(X, GridRow(Height, Y)); }
-
 float TWater::DisplacementAt(int32_t X, int32_t Y) const {
   const std::optional<TWaterCell> c = CellAt(X, Y);
   return c ? c->Displacement : 0.0f;

@@ -98,8 +98,6 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   // are cleared or the grid is rebuilt.
   float IntensityAt(int32_t x, int32_t y) const override;
   bool KeepsIntensity() const override { return !IntensityField.empty(); }
-  // Paint-area position (Y downward from the top), as DisplacementAt.
-  float IntensityAtPoint(int32_t X, int32_t Y) const;
   // The time constant of the mean in steps: AveragingPeriods periods of the source.
   double IntensityTimeConstant();
   bool IntensityView() const { return FIntensityView; }

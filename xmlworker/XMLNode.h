@@ -151,9 +151,6 @@ class iXMLNode : public iInterface {
   virtual void SendXNMessage(iXNAction* Action, TSendMessageVisits Visiting) = 0;
   virtual void PassBack(iXMLNode* Sender, iXNMessenger* Messenger) = 0;
 
-  // The indexed default property.
-  TRef<iXMLNode> Children(int32_t Index) { return GetChildren(Index); }
-
  protected:
   ~iXMLNode() = default;
 };

@@ -308,8 +308,6 @@ class TXNBasicAction : public TXMLNode, public iXNAction {
   void Merge(iXNAction* UndoRecord) override;
   void AddFilter(iXNFilter* NewFilter) override;
 
-  bool GetPerformOnce() const { return PerformOnce; }
-
  protected:
   ~TXNBasicAction() override = default;
 
