@@ -44,10 +44,7 @@ void TWater::SetAveragingPeriods(int32_t Value) {
   FAveragingPeriods = Value;
 }
 
-const TNodeClass& TWater::StaticClass() {
-  static const TNodeClass cls = TNodeClass::Make<TWater>("TWater", &TXMLNode::StaticClass(), &DeclareProperties);
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TWater, TXMLNode, &DeclareProperties)
 
 TWater::TWater() : FBandColumns(detail::DefaultBandColumns), Sweep(std::make_unique<detail::TWaterSweep>()) {}
 

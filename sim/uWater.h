@@ -47,8 +47,7 @@ class iWaterIDFollower {
 class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
  public:
   TWater();
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   // Discards all waves and rebuilds W x H cells of open water with the absorbing border. A
   // dormant water only takes the size: its objects are placed by it, but no cells are made.

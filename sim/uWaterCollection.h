@@ -21,8 +21,7 @@ class EAbstractError : public std::logic_error {
 
 class TWaterCollection : public TXMLNode, public iWaterIDFollower {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   // Rebuilds every water at the new size: waves are lost, objects re-applied. Every water but
   // the active one goes dormant (no cells); the active one is woken whenever it is asked for.
@@ -64,8 +63,7 @@ class TWaterCollection : public TXMLNode, public iWaterIDFollower {
 // The concrete collection: its waters are numbered slides.
 class TSlideshow : public TWaterCollection {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   TWater* ActiveWater() override;
   int32_t SlideCount() override;
