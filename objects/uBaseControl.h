@@ -29,8 +29,7 @@ enum TShapeKind : uint8_t {
 
 class TBaseControl : public TBaseWaterObject {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   std::string GetTypeName() override;
   std::string GetDescription() override;

@@ -71,11 +71,7 @@ void TBaseExciter::DeclareProperties(TPropertyBuilder<TBaseExciter>& P) {
       .LeftByUndo();
 }
 
-const TNodeClass& TBaseExciter::StaticClass() {
-  static const TNodeClass cls =
-      TNodeClass::Make<TBaseExciter>("TBaseExciter", &TBaseControl::StaticClass(), &DeclareProperties);
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TBaseExciter, TBaseControl, &DeclareProperties)
 
 void TBaseExciter::Initialise() {
   TBaseControl::Initialise();

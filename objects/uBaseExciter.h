@@ -15,8 +15,7 @@ inline constexpr float MinWavelength = 1, MaxWavelength = 10000;
 
 class TBaseExciter : public TBaseControl {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   std::string GetTypeName() override;
   std::string GetDescription() override;

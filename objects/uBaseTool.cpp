@@ -2,10 +2,7 @@
 
 namespace plashbox {
 
-const TNodeClass& TBaseTool::StaticClass() {
-  static const TNodeClass cls = TNodeClass::Make<TBaseTool>("TBaseTool", &TBaseControl::StaticClass());
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TBaseTool, TBaseControl)
 
 std::string TBaseTool::GetTypeName() { return "Base Tool Type"; }
 std::string TBaseTool::GetDescription() { return "Need to change this"; }

@@ -33,11 +33,7 @@ void TGeneralExciter::DeclareProperties(TPropertyBuilder<TGeneralExciter>& P) {
               [](TGeneralExciter& E, float V) { E.SetY2Percent(CheckedPercent(V)); });
 }
 
-const TNodeClass& TGeneralExciter::StaticClass() {
-  static const TNodeClass cls =
-      TNodeClass::Make<TGeneralExciter>("TGeneralExciter", &TBaseExciter::StaticClass(), &DeclareProperties);
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TGeneralExciter, TBaseExciter, &DeclareProperties)
 
 std::string TGeneralExciter::BeamTypeName(int32_t Type) {
   switch (Type) {

@@ -13,8 +13,7 @@ inline constexpr float MaxDopplerSpeed = 10;
 
 class TGeneralExciter : public TBaseExciter {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   // The display name of a beam type ("Point Source" ... "Doppler Source"); empty for others.
   static std::string BeamTypeName(int32_t Type);
