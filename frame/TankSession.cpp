@@ -507,10 +507,7 @@ void TTankSession::BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t 
 void TTankSession::BoxMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
   TWater* water = ActiveWater();
   if (!water) return;
-  if (water->IsDripActive())
-    water->MoveDrip(X, Y);
-  else
-    water->MouseMove(Shift, X, Y);
+  water->MouseMove(Shift, X, Y);
   if (!DebugPanelVisible || MouseIsDown) return;
   const double speedFactor = water->SpeedFactorAt(X, Y);
   Rows.Set("Speed", FormatReadout("%1.2fu/s", std::sqrt(speedFactor) * StepRate));
@@ -519,10 +516,7 @@ void TTankSession::BoxMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
 }
 
 void TTankSession::BoxMouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
-  if (TWater* water = ActiveWater(); water && water->IsDripActive())
-    water->EndDrip();
-  else if (water)
-    water->MouseUp(Button, Shift, X, Y);
+  if (TWater* water = ActiveWater()) water->MouseUp(Button, Shift, X, Y);
   MouseIsDown = false;
   EndEdit(DragText);
   DragText.clear();

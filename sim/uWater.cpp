@@ -134,6 +134,7 @@ void TWater::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
     if (MouseTarget) MouseTarget->MouseMove(Shift, X, Y);
     return;
   }
+  if (DripActive) return MoveDrip(X, Y);
   // Nothing holds the pointer: every object may follow the hovering pointer.
   for (const bool toolsPass : {true, false})
     for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this)) {
@@ -146,6 +147,7 @@ void TWater::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
 void TWater::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
   ClampPointer(X, Y);
   if (Grabbed && MouseTarget) MouseTarget->MouseUp(Button, Shift, X, Y);
+  EndDrip();
   MouseTarget = nullptr;
   Grabbed = false;
 }

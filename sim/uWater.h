@@ -139,8 +139,8 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   void MoveDrip(int32_t X, int32_t Y);
   void EndDrip();
 
-  // The pointer on the paint area (Y downward from the top), offered to the objects. A press
-  // ends a drip still held.
+  // The pointer on the paint area (Y downward from the top), offered to the objects. While a
+  // drip is held a move moves it, and a press or a release ends it.
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
   virtual void MouseMove(TShiftState Shift, int32_t X, int32_t Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);

@@ -145,6 +145,12 @@ TEST_F(WaterScene, ADripIsHeldByTheSourceAndFollowsThePointerUntilItEnds) {
   EXPECT_FALSE(source->IsDripHeld());
   EXPECT_FALSE(Water->IsDripActive());
   Water->MouseUp(mbLeft, 0, 60, 380);
+  // The plain pointer calls keep to a drip under way: a move moves it, the release ends it.
+  Water->StartDrip(100, 100, false);
+  Water->MouseMove(0, 120, 130);
+  EXPECT_EQ(Water->GetMouseTarget(), source) << "no object hovered while dripping";
+  Water->MouseUp(mbLeft, 0, 120, 130);
+  EXPECT_FALSE(source->IsDripHeld());
 }
 
 TEST_F(WaterScene, ClearWavesKeepsTheMediumAndRestartsTheSource) {
