@@ -1,6 +1,7 @@
 // app/: the Qt window program: main window, frame timer, splash and desktop shell.
 // Opening a document or a web address with the desktop's own program for it. The window
-// program opens through the desktop; tests and the headless driver put a recorder in its place.
+// program opens through the desktop and the tests put a recorder in its place; the headless
+// driver opens no documents.
 #pragma once
 
 #include <functional>

@@ -59,7 +59,7 @@ void TPaintBox::paintEvent(QPaintEvent*) {
     return;
   }
   // Scaled to the box: each box pixel shows the surface under its centre, blended with its
-  // neighbours. The pointer is mapped the same way (TMainFormCore::ViewToPaintArea).
+  // neighbours. The pointer is mapped the same way (TTankSession::ViewToPaintArea).
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
   const double sx = double(width()) / Shown.width(), sy = double(height()) / Shown.height();
   painter.drawImage(QRectF(shownAt.x() * sx, shownAt.y() * sy, shownAt.width() * sx, shownAt.height() * sy), Shown, part);

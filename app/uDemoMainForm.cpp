@@ -68,10 +68,10 @@ constexpr int MaxFilledWidth = 3840, MaxFilledHeight = 2160;
 // Everything on the page beside the tank's view: left of it and above it the tool bar's
 // margins, round it the frame's border, right of it the panel column, below it the slide's
 // line and the view strip.
-constexpr int FrameBorders = 2 * TMainFormCore::TankBorder;
-const QSize PageAroundTank(TMainFormCore::TankBack.Left + FrameBorders + PanelColumnGap + PanelColumnWidth +
+constexpr int FrameBorders = 2 * TTankSession::TankBorder;
+const QSize PageAroundTank(TTankSession::TankBack.Left + FrameBorders + PanelColumnGap + PanelColumnWidth +
                                PanelColumnMargin,
-                           TMainFormCore::TankBack.Top + FrameBorders + BottomMargin + ViewStripHeight);
+                           TTankSession::TankBack.Top + FrameBorders + BottomMargin + ViewStripHeight);
 
 QFrame* MakePanel(QWidget* Parent, const QRect& Geometry, const QColor& Colour, bool Border) {
   auto* panel = new QFrame(Parent);
@@ -114,7 +114,7 @@ bool HasDebugArgument(const QStringList& Arguments) {
 }
 
 TMainForm::TMainForm(const QStringList& Arguments, iMillisecondClock& Clock, QWidget* Parent)
-    : QWidget(Parent), FCore(std::make_unique<TMainFormCore>(Clock)) {
+    : QWidget(Parent), FCore(std::make_unique<TTankSession>(Clock)) {
   ShowError = [this](const QString& Message) { QMessageBox::critical(this, "Plashbox Demo", Message); };
   SetDIBPlatform(&TQtDIBPlatform::Instance());
   CreateComponents();
@@ -189,8 +189,8 @@ void TMainForm::SetUpWindow() {
 
 // The frame behind the tank and the paint area in it.
 void TMainForm::CreateTank() {
-  FTankBack = MakePanel(FContent, QRect(TMainFormCore::TankBack.Left, TMainFormCore::TankBack.Top,
-                                    TMainFormCore::TankBack.Width, TMainFormCore::TankBack.Height),
+  FTankBack = MakePanel(FContent, QRect(TTankSession::TankBack.Left, TTankSession::TankBack.Top,
+                                    TTankSession::TankBack.Width, TTankSession::TankBack.Height),
                         PanelColour, false);
   FSlideLabel = new QLabel(FContent);
   FSlideLabel->setObjectName("SlideName");
@@ -205,8 +205,8 @@ void TMainForm::CreateTank() {
 
 // The drip, clear and menu buttons above the tank.
 void TMainForm::CreateToolBar() {
-  FPanel2 = MakePanel(FContent, QRect(24, 16, 417, 38), PanelColour, true);
-  FDripButton = new TCustomSpeedButton(FPanel2);
+  FToolBar = MakePanel(FContent, QRect(24, 16, 417, 38), PanelColour, true);
+  FDripButton = new TCustomSpeedButton(FToolBar);
   FDripButton->setGeometry(4, 2, ToolButtonWidth, 31);
   FDripButton->SetGroupIndex(321);
   FDripButton->SetAllowAllUp(true);
@@ -214,12 +214,9 @@ void TMainForm::CreateToolBar() {
   FDripButton->SetColor(Qt::white);
   FDripButton->SetGlyph(DripGlyph());
   FDripButton->setToolTip("Drip: left button pushes the water down, right button lifts it (D)");
-  FDripButton->OnClick = [this] {
-    // The pointing hand over the tank says that a press drips.
-    FBox->setCursor(FDripButton->Down() ? Qt::PointingHandCursor : Qt::ArrowCursor);
-  };
+  FDripButton->OnClick = [this] { SetTool(FDripButton->Down() ? TTankTool::Drip : TTankTool::Select); };
 
-  FClearButton = new TCustomSpeedButton(FPanel2);
+  FClearButton = new TCustomSpeedButton(FToolBar);
   FClearButton->setGeometry(34, 2, ToolButtonWidth, 31);
   FClearButton->SetFlat(true);
   FClearButton->SetColor(Qt::white);
@@ -228,7 +225,7 @@ void TMainForm::CreateToolBar() {
   FClearButton->OnClick = [this] { ClearWaves(); };
   CreateTimeControls();
 
-  FMenuButton = new TCustomSpeedButton(FPanel2);
+  FMenuButton = new TCustomSpeedButton(FToolBar);
   FMenuButton->setGeometry(382, 4, 29, 29);
   FMenuButton->SetFlat(true);
   FMenuButton->SetGlyph(MenuGlyphStrip());
@@ -242,7 +239,7 @@ void TMainForm::CreateToolBar() {
 // the wall, the intensity view, the probe, the screen and the recording (345).
 void TMainForm::CreateTimeControls() {
   const auto button = [this](int Left, const QImage& Glyph) {
-    auto* b = new TCustomSpeedButton(FPanel2);
+    auto* b = new TCustomSpeedButton(FToolBar);
     b->setGeometry(Left, 2, ToolButtonWidth, 31);
     b->SetFlat(true);
     b->SetColor(Qt::white);
@@ -259,7 +256,7 @@ void TMainForm::CreateTimeControls() {
   FSlowerButton = button(132, SlowerGlyph());
   FSlowerButton->setToolTip("Slower ([)");
   FSlowerButton->OnClick = [this] { SetSpeed(FCore->Speed() - 1); };
-  FSpeedLabel = new QLabel(FPanel2);
+  FSpeedLabel = new QLabel(FToolBar);
   FSpeedLabel->setGeometry(161, 2, 30, 31);
   FSpeedLabel->setAlignment(Qt::AlignCenter);
   FSpeedLabel->setToolTip("Steps of the water per frame");
@@ -332,10 +329,7 @@ void TMainForm::CreateShortcuts() {
       case TKeyCommand::Faster: return [this] { SetSpeed(FCore->Speed() + 1); };
       case TKeyCommand::Clear: return [this] { ClearWaves(); };
       case TKeyCommand::Drip:
-        return [this] {
-          FDripButton->SetDown(!FDripButton->Down());
-          FDripButton->Click();
-        };
+        return [this] { SetTool(FCore->Tool() == TTankTool::Drip ? TTankTool::Select : TTankTool::Drip); };
       case TKeyCommand::Open: return [this] { OpenSceneDialog(); };
       case TKeyCommand::Save: return [this] { SaveScene(); };
       case TKeyCommand::SaveAs: return [this] { SaveSceneDialog(); };
@@ -386,6 +380,13 @@ void TMainForm::SetPaused(bool Paused) {
   ShowTimeControls();
 }
 
+void TMainForm::SetTool(TTankTool Tool) {
+  FCore->SetTool(Tool);
+  FDripButton->SetDown(Tool == TTankTool::Drip);
+  // The pointing hand over the tank says that a press drips.
+  FBox->setCursor(Tool == TTankTool::Drip ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
 void TMainForm::SingleStep() {
   if (FCore->SingleStep()) FBox->update();
 }
@@ -434,8 +435,8 @@ void TMainForm::CreateDebugPanel() {
   QFont small = font();
   small.setPointSize(7);  // the keys fit their 75-pixel column
   FDataList->setFont(small);
-  FButton1 = new QPushButton("Fast Forward", FDebugPanel);
-  FButton1->setGeometry(5, 176, 75, 25);
+  FFastForwardButton = new QPushButton("Fast Forward", FDebugPanel);
+  FFastForwardButton->setGeometry(5, 176, 75, 25);
   // The threads that share each step and picture; the picture is the same for every count.
   FThreadsBox = new QSpinBox(FDebugPanel);
   FThreadsBox->setGeometry(88, 176, 73, 25);
@@ -444,8 +445,8 @@ void TMainForm::CreateDebugPanel() {
   FThreadsBox->setToolTip("Threads sharing every step of the water");
   FThreadsBox->setValue(FCore->Threads());
   connect(FThreadsBox, &QSpinBox::valueChanged, this, [this](int Count) { FCore->SetThreads(Count); });
-  FButton1->setCheckable(true);
-  connect(FButton1, &QPushButton::toggled, this, [this](bool On) { FCore->FastForward = On; });
+  FFastForwardButton->setCheckable(true);
+  connect(FFastForwardButton, &QPushButton::toggled, this, [this](bool On) { FCore->FastForward = On; });
   FDebugPanel->hide();
   FShowDebugPanelBTN->raise();  // the panel opens over its corner: the button stays reachable
   ShowDataList();
@@ -464,7 +465,7 @@ void TMainForm::CreatePanelColumn() {
 }
 
 QFrame* TMainForm::MakePanelHolder(int Top, int Height) {
-  const TRect frame = TMainFormCore::TankBack;
+  const TRect frame = TTankSession::TankBack;
   QFrame* holder = MakePanel(FContent, QRect(frame.Left + frame.Width + PanelColumnGap, Top, 177 + 8, Height),
                              FormColour, false);
   holder->setObjectName("PanelHolder");
@@ -691,8 +692,8 @@ void TMainForm::CreateMenu() {
 }
 
 QPoint TMainForm::MenuAnchor() const {
-  const QPoint corner(FPanel2->x() + FMenuButton->x() + FMenuButton->width(),
-                      FPanel2->y() + FMenuButton->y() + FMenuButton->height());
+  const QPoint corner(FToolBar->x() + FMenuButton->x() + FMenuButton->width(),
+                      FToolBar->y() + FMenuButton->y() + FMenuButton->height());
   return FContent->mapToGlobal(corner);
 }
 
@@ -943,7 +944,7 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
 void TMainForm::PaintContent() {
   QPainter painter(FContent);
   PaintFrame(painter, FTankBack->geometry());
-  PaintFrame(painter, FPanel2->geometry());
+  PaintFrame(painter, FToolBar->geometry());
 }
 
 void TMainForm::showEvent(QShowEvent* Event) {
@@ -1014,7 +1015,7 @@ bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
   } else if (type == QEvent::MouseButtonRelease) {
     FCore->BoxMouseUp(ButtonOf(e), ShiftOf(e), x, y);
   } else {
-    FCore->BoxMouseDown(ButtonOf(e), ShiftOf(e), x, y, FDripButton->Down());
+    FCore->BoxMouseDown(ButtonOf(e), ShiftOf(e), x, y);
   }
   return true;
 }

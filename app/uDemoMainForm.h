@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "app/DXTimer.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 
 class QAction;
 class QFrame;
@@ -43,7 +43,7 @@ class TMainForm : public QWidget {
                      QWidget* Parent = nullptr);
   ~TMainForm() override;
 
-  TMainFormCore& Core() { return *FCore; }
+  TTankSession& Core() { return *FCore; }
   TPaintBox& Box() const { return *FBox; }
   QFrame& DebugPanel() const { return *FDebugPanel; }
   QTableWidget& DataList() const { return *FDataList; }
@@ -56,7 +56,7 @@ class TMainForm : public QWidget {
   TCustomSpeedButton& FasterButton() const { return *FFasterButton; }
   QLabel& SpeedLabel() const { return *FSpeedLabel; }
   TCustomSpeedButton& ShowDebugPanelButton() const { return *FShowDebugPanelBTN; }
-  QPushButton& FastForwardButton() const { return *FButton1; }
+  QPushButton& FastForwardButton() const { return *FFastForwardButton; }
   QSpinBox& ThreadsBox() const { return *FThreadsBox; }
   QMenu& SlideshowMenu() const { return *FSlideshowMenu; }
   TDXTimer& FrameTimer() const { return *FFrameTimer; }
@@ -67,6 +67,8 @@ class TMainForm : public QWidget {
   void SingleStep();
   void SetSpeed(int32_t Index);
   void ClearWaves();
+  // The tank's tool, also the drip button's state and the key D.
+  void SetTool(TTankTool Tool);
   // The menu's commands, also reached through SlideshowMenu.
   void ChooseDisplayShape(int Tag);
   // The documents open through the desktop; one that cannot is named in a message box with
@@ -208,7 +210,7 @@ class TMainForm : public QWidget {
   // The tool's panel made anew when another tool is to be shown, placed, and refreshed.
   void ShowToolPanel();
 
-  std::unique_ptr<TMainFormCore> FCore;
+  std::unique_ptr<TTankSession> FCore;
   QWidget* FContent = nullptr;  // the page that holds every widget
   QLabel* FSlideLabel = nullptr;
   QSize FSizeBeforeFill{401, 401};
@@ -218,7 +220,7 @@ class TMainForm : public QWidget {
   QAction* FDeleteAction = nullptr;
   QFrame* FTankBack = nullptr;
   TPaintBox* FBox = nullptr;
-  QFrame* FPanel2 = nullptr;
+  QFrame* FToolBar = nullptr;
   TCustomSpeedButton* FDripButton = nullptr;
   TCustomSpeedButton* FClearButton = nullptr;
   TCustomSpeedButton* FMenuButton = nullptr;
@@ -230,7 +232,7 @@ class TMainForm : public QWidget {
   TCustomSpeedButton* FShowDebugPanelBTN = nullptr;
   QFrame* FDebugPanel = nullptr;
   QTableWidget* FDataList = nullptr;
-  QPushButton* FButton1 = nullptr;
+  QPushButton* FFastForwardButton = nullptr;
   QSpinBox* FThreadsBox = nullptr;
   QMenu* FSlideshowMenu = nullptr;
   QPointer<TWELCOME> FAbout;

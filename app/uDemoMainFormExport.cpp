@@ -70,7 +70,7 @@ class TRecordDialog : public QDialog {
 }  // namespace
 
 void TMainForm::CreateRecordControls() {
-  FRecordButton = new TCustomSpeedButton(FPanel2);
+  FRecordButton = new TCustomSpeedButton(FToolBar);
   FRecordButton->setObjectName("RecordButton");
   FRecordButton->setGeometry(345, 2, 29, 31);  // the last of the tool bar's buttons
   FRecordButton->SetFlat(true);

@@ -10,7 +10,7 @@
 #include "frame/GifAnimation.h"
 #include "frame/PngPicture.h"
 #include "frame/RgbPicture.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "objects/UniqueIDs.h"
 
 using namespace plashbox;
@@ -18,11 +18,11 @@ using namespace plashbox;
 namespace {
 
 // The demonstration scene's picture after 200 ticks at W x H.
-std::unique_ptr<TMainFormCore> RunningTank(int32_t W, int32_t H) {
+std::unique_ptr<TTankSession> RunningTank(int32_t W, int32_t H) {
   static const bool registered = (RegisterClasses(), true);
   (void)registered;
   SeedUniqueIDs(1);
-  auto form = std::make_unique<TMainFormCore>();
+  auto form = std::make_unique<TTankSession>();
   form->SetPaintAreaSize(W, H);
   form->Create();
   for (int i = 0; i < 200; ++i) form->Tick();

@@ -4,7 +4,7 @@
 
 #include "frame/ClassRegistration.h"
 #include "frame/Experiments.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "objects/UniqueIDs.h"
 
 using namespace plashbox;
@@ -17,7 +17,7 @@ void DemoSceneTick(benchmark::State& State) {
   (void)registered;
   SeedUniqueIDs(1);
   const auto W = static_cast<int32_t>(State.range(0)), H = static_cast<int32_t>(State.range(1));
-  TMainFormCore form;
+  TTankSession form;
   if (State.range(2) > 0) form.SetThreads(static_cast<int32_t>(State.range(2)));
   form.SetPaintAreaSize(W, H);  // the scene scales with the tank: block and beam in percent
   form.Create();
@@ -41,7 +41,7 @@ void DoubleSlitTick(benchmark::State& State) {
   static const bool registered = (RegisterClasses(), true);
   (void)registered;
   SeedUniqueIDs(1);
-  TMainFormCore form;
+  TTankSession form;
   if (State.range(0) > 0) form.SetThreads(static_cast<int32_t>(State.range(0)));
   form.CreateScene(MakeExperiments());
   form.ShowSlide(2);

@@ -22,7 +22,7 @@
 #include "frame/RgbPicture.h"
 #include "frame/SceneEditing.h"
 #include "frame/SceneFiles.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uGeneralExciter.h"
 #include "raster/FastDIB.h"
@@ -142,10 +142,12 @@ void ApplyDriverSetting(TWater& Water, const TPropertySetting& S) {
   }
 }
 
-void ApplyEvent(TMainFormCore& Form, const TPointerEvent& E) {
+void ApplyEvent(TTankSession& Form, const TPointerEvent& E) {
   switch (E.Kind) {
     case TPointerEvent::Down:
-      Form.BoxMouseDown(E.Button, 0, E.X, E.Y, E.Drip);
+      // Each press of the script names its tool: "drip" drips, any other goes to the objects.
+      Form.SetTool(E.Drip ? TTankTool::Drip : TTankTool::Select);
+      Form.BoxMouseDown(E.Button, 0, E.X, E.Y);
       break;
     case TPointerEvent::Move:
       Form.BoxMouseMove(0, E.X, E.Y);
@@ -335,7 +337,7 @@ int Run(const TOptions& O) {
 
   SeedUniqueIDs(O.Seed ? *O.Seed : SteadyMillisecondClock().Now());
   RegisterClasses();
-  TMainFormCore form;
+  TTankSession form;
   form.SetPaintAreaSize(O.Width, O.Height);
   form.AdoptSceneSize = !O.SizeGiven;
   form.SetThreads(O.Threads);

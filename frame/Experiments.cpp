@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "frame/SceneFiles.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "objects/uBarrier.h"
 #include "objects/uBlockRIMapper.h"
 #include "objects/uGeneralExciter.h"
@@ -129,7 +129,7 @@ std::string FindExperimentsFile(const std::string& ProgramFolder) {
 }
 
 void DrawExperimentPreview(const std::string& SceneText, int32_t Index, const std::function<void(const TFastDIB&)>& Show) {
-  TMainFormCore core;
+  TTankSession core;
   core.SetPaintAreaSize(ExperimentPreviewSide, ExperimentPreviewSide);
   core.AdoptSceneSize = false;
   core.SetThreads(1);

@@ -326,11 +326,6 @@ void TGifRecorder::Finish(const std::function<void(int64_t Written, int64_t Take
   }
 }
 
-size_t TGifRecorder::Queued() const {
-  std::lock_guard lock(Mutex_);
-  return Queue_.size();
-}
-
 int64_t TGifRecorder::Taken() const {
   std::lock_guard lock(Mutex_);
   return Taken_;

@@ -57,7 +57,6 @@ class TGifAnimation {
   void AddFrame(const TRgbPicture& Picture);
   // Writes the trailer; the caller then commits the file. No frame can follow.
   void Finish();
-  int64_t FrameCount() const { return Frames_; }
 
  private:
   struct TGif;
@@ -89,8 +88,6 @@ class TGifRecorder {
   // Waits until every queued frame is written, then commits the file. Progress is called on the
   // caller's thread with the frames written and the frames taken, at least once.
   void Finish(const std::function<void(int64_t Written, int64_t Taken)>& Progress = {});
-  // Frames still waiting in the queue.
-  size_t Queued() const;
   int64_t Taken() const;
   int64_t Written() const;
   int64_t Dropped() const;

@@ -23,10 +23,7 @@ void TSceneEdit::PerformAction(iXMLNode* Node, iXNMessenger* Sender) {
 // ---------------------------------------------------------------------------
 // TPropertyEdit
 
-const TNodeClass& TPropertyEdit::StaticClass() {
-  static const TNodeClass cls = TNodeClass::Make<TPropertyEdit>("TPropertyEdit", &TXNBasicAction::StaticClass());
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TPropertyEdit, TXNBasicAction)
 
 TPropertyEdit::TPropertyEdit(TNodeChanges Changes, std::string Text)
     : TSceneEdit(Changes.Node.get(), std::move(Text)), Edit(std::move(Changes)) {}
@@ -64,10 +61,7 @@ void TPropertyEdit::Merge(iXNAction* Other) {
 // ---------------------------------------------------------------------------
 // TObjectEdit
 
-const TNodeClass& TObjectEdit::StaticClass() {
-  static const TNodeClass cls = TNodeClass::Make<TObjectEdit>("TObjectEdit", &TXNBasicAction::StaticClass());
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TObjectEdit, TXNBasicAction)
 
 TObjectEdit::TObjectEdit(iXMLNode* Parent, iXMLNode* Object, int32_t Position, bool Adding, std::string Text)
     : TSceneEdit(Parent, std::move(Text)), Object(Object), Position(Position), Adding(Adding) {}
@@ -86,10 +80,7 @@ void TObjectEdit::Place(bool In) {
 // ---------------------------------------------------------------------------
 // TSceneSwap
 
-const TNodeClass& TSceneSwap::StaticClass() {
-  static const TNodeClass cls = TNodeClass::Make<TSceneSwap>("TSceneSwap", &TXNBasicAction::StaticClass());
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TSceneSwap, TXNBasicAction)
 
 TSceneSwap::TSceneSwap(iXMLNode* Document, TRef<TWaterCollection> Old, TRef<TWaterCollection> New,
                        TInstall Install, std::string Text)
@@ -101,20 +92,10 @@ TSceneSwap::TSceneSwap(iXMLNode* Document, TRef<TWaterCollection> Old, TRef<TWat
 // ---------------------------------------------------------------------------
 // TSceneHistory
 
-const TNodeClass& TSceneHistory::StaticClass() {
-  static const TNodeClass cls =
-      TNodeClass::Make<TSceneHistory>("TSceneHistory", &TXMLNode::StaticClass(), nullptr, {iXNUndoManager::IID});
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TSceneHistory, TXMLNode, nullptr, {iXNUndoManager::IID})
 
 bool TSceneHistory::QueryInterface(const TGUID& IID, void** Out) {
-  if (IID == iXNUndoManager::IID) {
-    iXNUndoManager* self = this;
-    self->AddRef();
-    *Out = self;
-    return true;
-  }
-  return TXMLNode::QueryInterface(IID, Out);
+  return AnswerInterface<iXNUndoManager>(this, IID, Out) || TXMLNode::QueryInterface(IID, Out);
 }
 
 void TSceneHistory::Record(const std::vector<TRef<TSceneEdit>>& Edits, bool Merge) {

@@ -42,8 +42,7 @@ class TSceneEdit : public TXNBasicAction {
 // that already reads as wanted is not written again (setters may have side effects).
 class TPropertyEdit : public TSceneEdit {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   TPropertyEdit(TNodeChanges Changes, std::string Text);
 
@@ -65,8 +64,7 @@ class TPropertyEdit : public TSceneEdit {
 // An object added to or removed from a parent, at a place among its children.
 class TObjectEdit : public TSceneEdit {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   TObjectEdit(iXMLNode* Parent, iXMLNode* Object, int32_t Position, bool Adding, std::string Text);
 
@@ -87,8 +85,7 @@ class TObjectEdit : public TSceneEdit {
 // slideshow in the document and makes it run.
 class TSceneSwap : public TSceneEdit {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   using TInstall = std::function<void(const TRef<TWaterCollection>&)>;
   TSceneSwap(iXMLNode* Document, TRef<TWaterCollection> Old, TRef<TWaterCollection> New, TInstall Install,
@@ -109,8 +106,7 @@ class TSceneSwap : public TSceneEdit {
 // records that the messengers post to it.
 class TSceneHistory : public TXMLNode, public iXNUndoManager {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   // Undo goes back this many edits at most; older ones are forgotten.
   static constexpr size_t MaxSteps = 500;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "objects/ToolMeasures.h"
 
 namespace plashbox {

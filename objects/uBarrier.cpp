@@ -26,10 +26,7 @@ void TBarrier::DeclareProperties(TPropertyBuilder<TBarrier>& P) {
       .Integer("SlitSpacing", &TBarrier::SlitSpacing, &TBarrier::SetSlitSpacing, 30);
 }
 
-const TNodeClass& TBarrier::StaticClass() {
-  static const TNodeClass cls = TNodeClass::Make<TBarrier>("TBarrier", &TBaseControl::StaticClass(), &DeclareProperties);
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TBarrier, TBaseControl, &DeclareProperties)
 
 void TBarrier::Initialise() {
   TBaseControl::Initialise();

@@ -25,8 +25,7 @@ inline constexpr int32_t MaxPanelSlitWidth = 60, MinPanelSpacing = 4, MaxPanelSp
 
 class TBarrier : public TBaseControl, public TMediumRegion {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   std::string GetTypeName() override;
   std::string GetDescription() override;

@@ -9,11 +9,7 @@ void TBaseControl::DeclareProperties(TPropertyBuilder<TBaseControl>& P) {
   P.Boolean("Snap_to_Grid", &TBaseControl::Snap_to_Grid).Boolean("ActiveTool", &TBaseControl::ActiveTool).LeftByUndo();
 }
 
-const TNodeClass& TBaseControl::StaticClass() {
-  static const TNodeClass cls =
-      TNodeClass::Make<TBaseControl>("TBaseControl", &TBaseWaterObject::StaticClass(), &DeclareProperties);
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TBaseControl, TBaseWaterObject, &DeclareProperties)
 
 void TBaseControl::Initialise() {
   TBaseWaterObject::Initialise();

@@ -30,8 +30,7 @@ enum TShapeKind : uint8_t {
 
 class TBaseControl : public TBaseWaterObject {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   std::string GetTypeName() override;
   std::string GetDescription() override;
@@ -73,22 +72,30 @@ class TBaseControl : public TBaseWaterObject {
   int32_t SnapValue(int32_t V, int32_t Origin, int32_t Size) const;
   void SnapPoint(int32_t& X, int32_t& Y) const;
 
+  // What the press under way holds: handle 1, 2 or 3, or the body.
+  bool HoldsHandle(int32_t Number) const {
+    return (Number == 1 && GrabbedP1) || (Number == 2 && GrabbedP2) || (Number == 3 && GrabbedP3);
+  }
+  bool HoldsBody() const { return GrabbedBody; }
+
   bool Snap_to_Grid = false;
-  int32_t DragX = 0, DragY = 0;
   bool ActiveTool = false;
   int32_t X1 = 0, X2 = 0, X3 = 0;
   int32_t Y1 = 0, Y2 = 0, Y3 = 0;
   float X1Percent = 0, X2Percent = 0, X3Percent = 0;
   float Y1Percent = 0, Y2Percent = 0, Y3Percent = 0;
-  bool GrabbedP1 = false, GrabbedP2 = false, GrabbedP3 = false, GrabbedBody = false;
 
  protected:
   void Initialise() override;
+  // Where a body drag last was (grid position), and whether the press holds the body.
+  int32_t DragX = 0, DragY = 0;
+  bool GrabbedBody = false;
   // Stores a percent and moves the cell coordinate; a move calls GeometryChanged.
   void SetPercent(float& Stored, int32_t& Cell, float P, bool Vertical);
 
  private:
   static void DeclareProperties(TPropertyBuilder<TBaseControl>& P);
+  bool GrabbedP1 = false, GrabbedP2 = false, GrabbedP3 = false;
 };
 
 // The percent positions of handle 1, and with Both of handle 2, published as the scene files

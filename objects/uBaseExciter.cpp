@@ -72,11 +72,7 @@ void TBaseExciter::DeclareProperties(TPropertyBuilder<TBaseExciter>& P) {
       .LeftByUndo();
 }
 
-const TNodeClass& TBaseExciter::StaticClass() {
-  static const TNodeClass cls =
-      TNodeClass::Make<TBaseExciter>("TBaseExciter", &TBaseControl::StaticClass(), &DeclareProperties);
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TBaseExciter, TBaseControl, &DeclareProperties)
 
 void TBaseExciter::Initialise() {
   TBaseControl::Initialise();
@@ -188,6 +184,13 @@ void TBaseExciter::Step() {
     DriveWater();
   }
   ApplyDrip();
+}
+
+void TBaseExciter::HoldDrip(int32_t X, int32_t Y, bool Lift) {
+  DripHeld = true;
+  DripPositive = Lift;
+  DripX = X;
+  DripY = Y;
 }
 
 void TBaseExciter::ApplyDrip() {

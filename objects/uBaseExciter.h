@@ -15,8 +15,7 @@ inline constexpr float MinWavelength = 1, MaxWavelength = 10000;
 
 class TBaseExciter : public TBaseControl {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   std::string GetTypeName() override;
   std::string GetDescription() override;
@@ -28,6 +27,14 @@ class TBaseExciter : public TBaseControl {
 
   // Advances the time base, drives the water while the source runs, then applies the drip.
   void Step();
+
+  // The pointer's drip, held at paint-area point (X, Y) (Y downward) until released: it
+  // pushes the water down, or with Lift raises it, ramping in over four steps and out over
+  // four after the release. Holding it again moves it.
+  void HoldDrip(int32_t X, int32_t Y, bool Lift);
+  void ReleaseDrip() { DripHeld = false; }
+  bool IsDripHeld() const { return DripHeld; }
+  bool DripLifts() const { return DripPositive; }
 
   // The window steps the water every 16 ms: a wave of Lambda cells then has this frequency in
   // hertz. The source panel's frequency bar holds tenths of a hertz.
@@ -45,36 +52,52 @@ class TBaseExciter : public TBaseControl {
   void SetON(bool Value);
   void SetOneShot(bool Value);
 
+  // The oscillator as it stands: the envelope and its fades, the drip's level, this step's
+  // signals. Only the source itself moves them.
+  float GetEnvelope() const { return Envelope; }
+  bool IsRampingUp() const { return RampingUp; }
+  bool IsRampingDown() const { return RampingDown; }
+  float GetDripLevel() const { return DripLevel; }
+  float GetSignal1() const { return Signal1; }
+  float GetSignal2() const { return Signal2; }
+  float GetHarmonicSignal() const { return HarmonicSignal; }
+  int32_t GetBeamColumn() const { return BeamColumn; }
+
   float Period = 0;
   float Phase = 0;
   bool ON = false;
-  float Envelope = 0;
   float Detune = 0;
-  bool RampingUp = false;
-  bool RampingDown = false;
   bool OneShot = false;
-  float DripLevel = 0;
-  int32_t HoldCount = 0;
   float Phase2 = 0;
   float Phase3 = 0;
-  int32_t BeamColumn = 0;
-  float BeamColumnPercent = 0;
-  float HomeYPercent = 0;
-  float Signal1 = 0;
-  float Signal2 = 0;
-  float HarmonicSignal = 0;
-  bool DripHeld = false;
-  int32_t DripX = 0, DripY = 0;
-  bool DripPositive = false;
 
  protected:
   void Initialise() override;
 
+  // The column of a beam or line source and the height a new source starts at, in percent.
+  int32_t BeamColumn = 0;
+  float BeamColumnPercent = 0;
+  float HomeYPercent = 0;
+  // This step's signals, which the kinds of source write into the water.
+  float Signal1 = 0;
+  float Signal2 = 0;
+  float HarmonicSignal = 0;
+
  private:
+  float Envelope = 0;
+  bool RampingUp = false;
+  bool RampingDown = false;
+  float DripLevel = 0;
+  int32_t HoldCount = 0;
+
   static void DeclareProperties(TPropertyBuilder<TBaseExciter>& P);
   // A burst from silence: fade in, hold, fade out, then ON and OneShot clear themselves.
   void StartBurst();
   void ApplyDrip();
+
+  bool DripHeld = false;
+  int32_t DripX = 0, DripY = 0;
+  bool DripPositive = false;
 };
 
 // The classes from which a new scene takes its source.

@@ -11,10 +11,7 @@ TClassList& RIMapClassList() {
   return classes;
 }
 
-const TNodeClass& TBaseRIMap::StaticClass() {
-  static const TNodeClass cls = TNodeClass::Make<TBaseRIMap>("TBaseRIMap", &TBaseControl::StaticClass());
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TBaseRIMap, TBaseControl)
 
 void TBaseRIMap::Initialise() {
   TBaseControl::Initialise();
@@ -45,11 +42,7 @@ void TBaseRIControlRIMapper::DeclareProperties(TPropertyBuilder<TBaseRIControlRI
               [](TBaseRIControlRIMapper& M, float V) { M.SetCentreYPercent(CheckedPercent(V)); });
 }
 
-const TNodeClass& TBaseRIControlRIMapper::StaticClass() {
-  static const TNodeClass cls = TNodeClass::Make<TBaseRIControlRIMapper>(
-      "TBaseRIControlRIMapper", &TBaseRIMap::StaticClass(), &DeclareProperties);
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TBaseRIControlRIMapper, TBaseRIMap, &DeclareProperties)
 
 namespace {
 

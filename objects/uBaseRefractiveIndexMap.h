@@ -12,8 +12,7 @@ namespace plashbox {
 
 class TBaseRIMap : public TBaseControl {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   void ApplyToWater() override;
   void GeometryChanged() override;
@@ -41,8 +40,7 @@ inline constexpr float MinSpeedRatio = 0.01f, MaxSpeedRatio = 1;
 // where a centred one has always been, at every tank size. Dragging the region's body moves it.
 class TBaseRIControlRIMapper : public TBaseRIMap, public TMediumRegion {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   float GetN() const { return static_cast<float>(RegionSpeedFactor / 0.5); }
   // A new value rewrites the medium at once; the current one changes nothing.

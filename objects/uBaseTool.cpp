@@ -3,10 +3,7 @@
 
 namespace plashbox {
 
-const TNodeClass& TBaseTool::StaticClass() {
-  static const TNodeClass cls = TNodeClass::Make<TBaseTool>("TBaseTool", &TBaseControl::StaticClass());
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TBaseTool, TBaseControl)
 
 std::string TBaseTool::GetTypeName() { return TextOf("object.TBaseTool.name"); }
 std::string TBaseTool::GetDescription() { return TextOf("object.TBaseTool.description"); }

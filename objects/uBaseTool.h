@@ -8,8 +8,7 @@ namespace plashbox {
 
 class TBaseTool : public TBaseControl {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   std::string GetTypeName() override;
   std::string GetDescription() override;

@@ -62,11 +62,7 @@ void TBlockRIMapper::DeclareProperties(TPropertyBuilder<TBlockRIMapper>& P) {
               });
 }
 
-const TNodeClass& TBlockRIMapper::StaticClass() {
-  static const TNodeClass cls =
-      TNodeClass::Make<TBlockRIMapper>("TBlockRIMapper", &TBaseRIControlRIMapper::StaticClass(), &DeclareProperties);
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TBlockRIMapper, TBaseRIControlRIMapper, &DeclareProperties)
 
 void TBlockRIMapper::Initialise() {
   TBaseRIControlRIMapper::Initialise();

@@ -15,8 +15,7 @@ struct TFloatPoint {
 
 class TBlockRIMapper : public TBaseRIControlRIMapper {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   std::string GetTypeName() override;
   std::string GetDescription() override;

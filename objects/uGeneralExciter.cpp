@@ -34,11 +34,7 @@ void TGeneralExciter::DeclareProperties(TPropertyBuilder<TGeneralExciter>& P) {
               [](TGeneralExciter& E, float V) { E.SetY2Percent(CheckedPercent(V)); });
 }
 
-const TNodeClass& TGeneralExciter::StaticClass() {
-  static const TNodeClass cls =
-      TNodeClass::Make<TGeneralExciter>("TGeneralExciter", &TBaseExciter::StaticClass(), &DeclareProperties);
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TGeneralExciter, TBaseExciter, &DeclareProperties)
 
 std::span<const TSourceKind> TGeneralExciter::Kinds() {
   using E = TGeneralExciter;

@@ -29,8 +29,7 @@ struct TSourceKind {
 
 class TGeneralExciter : public TBaseExciter {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   // The kinds, in the order of the numbers BeamType gives them.
   static std::span<const TSourceKind> Kinds();

@@ -11,11 +11,7 @@ namespace plashbox {
 
 void TIntensityScreen::DeclareProperties(TPropertyBuilder<TIntensityScreen>& P) { DeclareHandlePercents(P, true); }
 
-const TNodeClass& TIntensityScreen::StaticClass() {
-  static const TNodeClass cls =
-      TNodeClass::Make<TIntensityScreen>("TIntensityScreen", &TBaseTool::StaticClass(), &DeclareProperties);
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TIntensityScreen, TBaseTool, &DeclareProperties)
 
 void TIntensityScreen::Initialise() {
   TBaseTool::Initialise();

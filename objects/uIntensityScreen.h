@@ -15,8 +15,7 @@ inline constexpr TPixelColor ScreenColour = TPixelColor::FromRGB(250, 230, 120);
 
 class TIntensityScreen : public TBaseTool {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   std::string GetTypeName() override;
   std::string GetDescription() override;

@@ -15,11 +15,7 @@ void TLensRIMapper::DeclareProperties(TPropertyBuilder<TLensRIMapper>& P) {
       .Single("Angle", &TLensRIMapper::GetAngle, &TLensRIMapper::SetAngle);
 }
 
-const TNodeClass& TLensRIMapper::StaticClass() {
-  static const TNodeClass cls =
-      TNodeClass::Make<TLensRIMapper>("TLensRIMapper", &TShapeRIMapper::StaticClass(), &DeclareProperties);
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TLensRIMapper, TShapeRIMapper, &DeclareProperties)
 
 void TLensRIMapper::Initialise() {
   TShapeRIMapper::Initialise();

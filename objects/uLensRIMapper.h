@@ -10,8 +10,7 @@ namespace plashbox {
 
 class TLensRIMapper : public TShapeRIMapper {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   std::string GetTypeName() override;
   std::string GetDescription() override;

@@ -15,11 +15,7 @@ void TPrismRIMapper::DeclareProperties(TPropertyBuilder<TPrismRIMapper>& P) {
       .Single("Angle", &TPrismRIMapper::GetAngle, &TPrismRIMapper::SetAngle);
 }
 
-const TNodeClass& TPrismRIMapper::StaticClass() {
-  static const TNodeClass cls =
-      TNodeClass::Make<TPrismRIMapper>("TPrismRIMapper", &TShapeRIMapper::StaticClass(), &DeclareProperties);
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TPrismRIMapper, TShapeRIMapper, &DeclareProperties)
 
 void TPrismRIMapper::Initialise() {
   TShapeRIMapper::Initialise();

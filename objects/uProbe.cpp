@@ -11,10 +11,7 @@ void TProbe::DeclareProperties(TPropertyBuilder<TProbe>& P) {
   DeclareHandlePercents(P, false).Integer("ColourIndex", &TProbe::GetColourIndex, &TProbe::SetColourIndex, 0);
 }
 
-const TNodeClass& TProbe::StaticClass() {
-  static const TNodeClass cls = TNodeClass::Make<TProbe>("TProbe", &TBaseTool::StaticClass(), &DeclareProperties);
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TProbe, TBaseTool, &DeclareProperties)
 
 void TProbe::Initialise() {
   TBaseTool::Initialise();

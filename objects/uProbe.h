@@ -23,8 +23,7 @@ class TProbe : public TBaseTool {
  public:
   static constexpr int32_t TraceLength = 1024;
 
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   std::string GetTypeName() override;
   std::string GetDescription() override;

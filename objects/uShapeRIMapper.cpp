@@ -8,11 +8,7 @@
 
 namespace plashbox {
 
-const TNodeClass& TShapeRIMapper::StaticClass() {
-  static const TNodeClass cls =
-      TNodeClass::Make<TShapeRIMapper>("TShapeRIMapper", &TBaseRIControlRIMapper::StaticClass());
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TShapeRIMapper, TBaseRIControlRIMapper)
 
 void TShapeRIMapper::SetAngle(float Value) {
   double a = exact::Fmod(double(Value), 360);

@@ -13,8 +13,7 @@ namespace plashbox {
 
 class TShapeRIMapper : public TBaseRIControlRIMapper {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   // Whether the cell whose centre is at grid position (X, Y), y upward, belongs to the shape.
   // In double arithmetic on whole cell positions, so that every build fills the same cells.

@@ -25,11 +25,7 @@ void TBaseWaterObject::DeclareProperties(TPropertyBuilder<TBaseWaterObject>& P) 
   P.Integer("UniqueID", &TBaseWaterObject::UniqueID);
 }
 
-const TNodeClass& TBaseWaterObject::StaticClass() {
-  static const TNodeClass cls =
-      TNodeClass::Make<TBaseWaterObject>("TBaseWaterObject", &TXMLNode::StaticClass(), &DeclareProperties);
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TBaseWaterObject, TXMLNode, &DeclareProperties)
 
 void TBaseWaterObject::Initialise() {
   TXMLNode::Initialise();

@@ -65,8 +65,7 @@ class TIntensityHost {
 
 class TBaseWaterObject : public TXMLNode {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   int32_t add(iXMLNode* Node) override;
 

@@ -6,6 +6,7 @@
 
 #include "panels/SpeedButton.h"
 #include "panels/PanelArtwork.h"
+#include "panels/PanelParts.h"
 #include "grid/Rounding.h"
 #include "xmlworker/XMLFormat.h"
 #include "xmlworker/XMLProperties.h"
@@ -19,7 +20,7 @@ TBaseExciterCP::TBaseExciterCP(QWidget* Parent) : QFrame(Parent) {
 
   PowerButton = new TCustomSpeedButton(this);
   PowerButton->setGeometry(16, 2, 40, 31);
-  PowerButton->SetGroupIndex(4221);
+  PowerButton->SetGroupIndex(PowerButtonGroup);
   PowerButton->SetAllowAllUp(true);
   PowerButton->SetGlyph(PowerGlyph(24, 24));
   PowerButton->SetNumGlyphs(4);
@@ -31,14 +32,14 @@ TBaseExciterCP::TBaseExciterCP(QWidget* Parent) : QFrame(Parent) {
     if (FControl) SetPublishedValue(*FControl, "OneShot", "True");
   });
 
-  SpeedButton1 = new TCustomSpeedButton(this);
-  SpeedButton1->setGeometry(96, 16, 41, 33);
-  SpeedButton1->SetGroupIndex(10);
-  SpeedButton1->lower();  // under the burst button it overlaps
+  OneShotIndicator = new TCustomSpeedButton(this);
+  OneShotIndicator->setGeometry(96, 16, 41, 33);
+  OneShotIndicator->SetGroupIndex(10);
+  OneShotIndicator->lower();  // under the burst button it overlaps
 
-  Label1 = new QLabel("Wavelength", this);
-  Label1->move(16, 34);
-  Label1->adjustSize();
+  WavelengthCaptionLabel = new QLabel("Wavelength", this);
+  WavelengthCaptionLabel->move(16, 34);
+  WavelengthCaptionLabel->adjustSize();
   WavelengthLabel = new QLabel("0", this);
   WavelengthLabel->setGeometry(120, 33, 32, 13);
   WavelengthLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -59,7 +60,7 @@ void TBaseExciterCP::Bind(TBasicXMLNode& Control) {
   const bool on = SameText(GetPublishedValue(Control, "ON"), "True");
   PowerButton->SetDown(on);
   OneWave->setEnabled(!on);
-  SpeedButton1->SetDown(SameText(GetPublishedValue(Control, "OneShot"), "True"));
+  OneShotIndicator->SetDown(SameText(GetPublishedValue(Control, "OneShot"), "True"));
   const int position = Round(ParseFloatText(GetPublishedValue(Control, "Wavelength")));
   if (position != WavelengthBar->value()) {
     WavelengthBar->setValue(position);

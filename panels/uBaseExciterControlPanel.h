@@ -27,8 +27,8 @@ class TBaseExciterCP : public QFrame, public TControlPanel {
 
   TCustomSpeedButton* PowerButton;
   QPushButton* OneWave;
-  TCustomSpeedButton* SpeedButton1;
-  QLabel* Label1;
+  TCustomSpeedButton* OneShotIndicator;
+  QLabel* WavelengthCaptionLabel;
   QLabel* WavelengthLabel;
   QSlider* WavelengthBar;
 

@@ -23,9 +23,9 @@ TRefractiveIndexCP::TRefractiveIndexCP(QWidget* Parent) : QFrame(Parent) {
   setFixedSize(177, 90);
   FillBackground(*this, PanelColour);
 
-  Label1 = MakePanelLabel(this, "Refractive Index", QRect(7, 10, 78, 13), Qt::AlignLeft);
-  Label1->setMinimumWidth(Label1->sizeHint().width());
-  Label1->adjustSize();
+  IndexCaptionLabel = MakePanelLabel(this, "Refractive Index", QRect(7, 10, 78, 13), Qt::AlignLeft);
+  IndexCaptionLabel->setMinimumWidth(IndexCaptionLabel->sizeHint().width());
+  IndexCaptionLabel->adjustSize();
   RefractiveIndexLabel = MakePanelLabel(this, "1", QRect(104, 10, 57, 13), Qt::AlignRight);
   RfIndex = new TCustomTrackBar(Qt::Horizontal, this);
   RfIndex->setGeometry(5, 33, 164, 23);

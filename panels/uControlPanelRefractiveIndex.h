@@ -26,7 +26,7 @@ class TRefractiveIndexCP : public QFrame, public TControlPanel {
   // the user moves the slider.
   void SetSpeedFactor(float N);
 
-  QLabel* Label1;
+  QLabel* IndexCaptionLabel;
   QLabel* RefractiveIndexLabel;
   TCustomTrackBar* RfIndex;
   QLabel* Label2;

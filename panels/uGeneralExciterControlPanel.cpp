@@ -64,25 +64,25 @@ TGeneralExciterCP::TGeneralExciterCP(QWidget* Parent) : QFrame(Parent) {
 
 // The type's name and picture across the top, with the rule under it.
 void TGeneralExciterCP::CreateTypeControls() {
-  Type1 = MakeButton(this, QRect(3, 2, 168, 32), PanelColour);
-  Type1->SetFlat(true);
+  BeamTypeButton = MakeButton(this, QRect(3, 2, 168, 32), PanelColour);
+  BeamTypeButton->SetFlat(true);
   QFont typeFont = font();
   typeFont.setPointSize(10);
   typeFont.setItalic(true);
-  Type1->setFont(typeFont);
-  Type1->SetMargin(2);
-  Type1->SetSpacing(5);
-  Type1->OnClick = [this] { Type1Click(); };
+  BeamTypeButton->setFont(typeFont);
+  BeamTypeButton->SetMargin(2);
+  BeamTypeButton->SetSpacing(5);
+  BeamTypeButton->OnClick = [this] { BeamTypeButtonClick(); };
 
-  Shape1 = new QFrame(this);
-  Shape1->setGeometry(0, 36, 175, 1);
-  Shape1->setFrameStyle(QFrame::HLine | QFrame::Plain);
+  TypeRule = new QFrame(this);
+  TypeRule->setGeometry(0, 36, 175, 1);
+  TypeRule->setFrameStyle(QFrame::HLine | QFrame::Plain);
 }
 
 // On/off, the moving source's restart and the single pulse.
 void TGeneralExciterCP::CreateRunControls() {
   PowerButton = MakeButton(this, QRect(15, 46, 46, 33), PanelColour);
-  PowerButton->SetGroupIndex(4221);
+  PowerButton->SetGroupIndex(PowerButtonGroup);
   PowerButton->SetAllowAllUp(true);
   PowerButton->SetGlyph(PowerGlyph(24, 24));
   PowerButton->SetNumGlyphs(4);
@@ -199,8 +199,8 @@ void TGeneralExciterCP::ShowBeamType(int32_t Value) {
   FBeamType = Value;
   if (Value < 0 || Value > 4) return;
   ShowLayout(Value == btDoppler, Value == btDouble);
-  Type1->SetCaption(BeamName(Value));
-  Type1->SetGlyph(BeamTypePicture(Value), BeamPictureTransparent);
+  BeamTypeButton->SetCaption(BeamName(Value));
+  BeamTypeButton->SetGlyph(BeamTypePicture(Value), BeamPictureTransparent);
 }
 
 void TGeneralExciterCP::ShowLayout(bool Doppler, bool Detune) {
@@ -267,9 +267,9 @@ void TGeneralExciterCP::ShowFrequencyMode(bool On) {
   RefreshWavelengthLabels();
 }
 
-void TGeneralExciterCP::Type1Click() {
+void TGeneralExciterCP::BeamTypeButtonClick() {
   if (FBeamType >= 0 && size_t(FBeamType) < MenuItems.size()) MenuItems[size_t(FBeamType)]->setChecked(true);
-  PopupMenu1->popup(Type1->mapToGlobal(QPoint(0, Type1->height())));
+  PopupMenu1->popup(BeamTypeButton->mapToGlobal(QPoint(0, BeamTypeButton->height())));
 }
 
 void TGeneralExciterCP::PopupMenu1Popup() {

@@ -56,8 +56,8 @@ class TGeneralExciterCP : public QFrame, public TControlPanel {
   void Timer2Timer();
 
   // Controls, by their names.
-  TCustomSpeedButton* Type1;
-  QFrame* Shape1;
+  TCustomSpeedButton* BeamTypeButton;
+  QFrame* TypeRule;
   TCustomSpeedButton* PowerButton;
   TCustomSpeedButton* DopplerReset;
   TCustomSpeedButton* OneWave;
@@ -88,7 +88,7 @@ class TGeneralExciterCP : public QFrame, public TControlPanel {
   void CreateTypeMenu();
   void StartTimers();
 
-  void Type1Click();
+  void BeamTypeButtonClick();
   void PopupMenu1Popup();
   void LineSource1Click(int ImageIndex);
   void PowerButtonClick();

@@ -20,7 +20,7 @@ case "$target" in
     options=(-max_len=8192 -dict="$root/tests/xmlworker/fuzz/xml-reader.dict") ;;
   scene)
     sources=("$root"/grid/*.cpp "$root"/xmlworker/*.cpp "$root"/raster/*.cpp "$root"/objects/*.cpp "$root"/sim/*.cpp
-             "$root/frame/uDemoMainFormCore.cpp" "$root/frame/ClassRegistration.cpp" "$root/frame/SceneFiles.cpp"
+             "$root/frame/TankSession.cpp" "$root/frame/ClassRegistration.cpp" "$root/frame/SceneFiles.cpp"
              "$root/frame/SceneEditing.cpp" "$root/frame/FileWriting.cpp" "$root/frame/MillisecondClock.cpp"
              "$root/tests/frame/SceneFuzzHarness.cpp" "$root/tests/frame/fuzz/SceneFuzz.cpp")
     corpus=$root/tests/frame/corpus

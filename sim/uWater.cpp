@@ -14,7 +14,6 @@
 #include "sim/WaterStepKernels.h"
 #include "sim/WaterSweep.h"
 #include "sim/WorkerPool.h"
-#include "sim/uWaterCollection.h"
 #include "text/TextCatalogue.h"
 
 namespace plashbox {
@@ -47,10 +46,7 @@ void TWater::SetAveragingPeriods(int32_t Value) {
   FAveragingPeriods = Value;
 }
 
-const TNodeClass& TWater::StaticClass() {
-  static const TNodeClass cls = TNodeClass::Make<TWater>("TWater", &TXMLNode::StaticClass(), &DeclareProperties);
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TWater, TXMLNode, &DeclareProperties)
 
 TWater::TWater() : FBandColumns(detail::DefaultBandColumns), Sweep(std::make_unique<detail::TWaterSweep>()) {}
 
@@ -75,10 +71,30 @@ void TWater::RenewUniqueIDs() {
 
 TBaseRIMap* TWater::GetRIMap() { return SelectedOrLastChild<TBaseRIMap>(*this); }
 
-void TWater::SetDripMode(bool Value) {
-  DripMode = Value;
-  if (!Value) return;
+bool TWater::StartDrip(int32_t X, int32_t Y, bool Lift) {
+  ClampPointer(X, Y);
+  EndDrip();
+  Grabbed = false;
   for (TBaseControl* control : ChildrenOf<TBaseControl>(*this)) control->ActiveTool = false;
+  TBaseExciter* source = GetExciter();
+  if (!source) return false;
+  DripActive = true;
+  MouseTarget = source;
+  source->HoldDrip(X, Y, Lift);
+  return true;
+}
+
+void TWater::MoveDrip(int32_t X, int32_t Y) {
+  ClampPointer(X, Y);
+  if (auto* source = DripActive ? dynamic_cast<TBaseExciter*>(MouseTarget) : nullptr)
+    source->HoldDrip(X, Y, source->DripLifts());
+}
+
+void TWater::EndDrip() {
+  if (!DripActive) return;
+  if (auto* source = dynamic_cast<TBaseExciter*>(MouseTarget)) source->ReleaseDrip();
+  DripActive = false;
+  MouseTarget = nullptr;
 }
 
 namespace {
@@ -96,18 +112,7 @@ void TWater::ClampPointer(int32_t& X, int32_t& Y) const {
 void TWater::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
   ClampPointer(X, Y);
   Grabbed = false;
-  DripActive = false;
-  if (DripMode) {
-    TBaseExciter* source = GetExciter();
-    if (!source) return;
-    DripActive = true;
-    MouseTarget = source;
-    source->DripHeld = true;
-    source->DripPositive = Button == mbRight;
-    source->DripX = X;
-    source->DripY = Y;
-    return;
-  }
+  EndDrip();
   // Selected tools are offered the press first, then the other tools (small markers that sit
   // on top of a block or a wall), then every other object, until one takes it.
   const auto rank = [](TBaseWaterObject* Object) { return IsActiveTool(Object) ? 0 : dynamic_cast<TBaseTool*>(Object) ? 1 : 2; };
@@ -138,13 +143,7 @@ void TWater::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
     if (MouseTarget) MouseTarget->MouseMove(Shift, X, Y);
     return;
   }
-  if (DripActive) {
-    if (auto* source = dynamic_cast<TBaseExciter*>(MouseTarget)) {
-      source->DripX = X;
-      source->DripY = Y;
-    }
-    return;
-  }
+  if (DripActive) return MoveDrip(X, Y);
   // Nothing holds the pointer: every object may follow the hovering pointer.
   for (const bool toolsPass : {true, false})
     for (TBaseWaterObject* object : ChildrenOf<TBaseWaterObject>(*this)) {
@@ -156,12 +155,8 @@ void TWater::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
 
 void TWater::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
   ClampPointer(X, Y);
-  if (Grabbed) {
-    if (MouseTarget) MouseTarget->MouseUp(Button, Shift, X, Y);
-  } else if (DripActive) {
-    if (auto* source = dynamic_cast<TBaseExciter*>(MouseTarget)) source->DripHeld = false;
-    DripActive = false;
-  }
+  if (Grabbed && MouseTarget) MouseTarget->MouseUp(Button, Shift, X, Y);
+  EndDrip();
   MouseTarget = nullptr;
   Grabbed = false;
 }
@@ -194,9 +189,10 @@ void TWater::Sleep() {
 }
 
 void TWater::SetUniqueID(int32_t Value) {
-  auto* collection = dynamic_cast<TWaterCollection*>(GetParentNode() ? GetParentNode()->AsObject() : nullptr);
-  if (collection && collection->ActiveID == FUniqueID) collection->ActiveID = Value;
+  const int32_t old = FUniqueID;
   FUniqueID = Value;
+  if (auto* follower = dynamic_cast<iWaterIDFollower*>(GetParentNode() ? GetParentNode()->AsObject() : nullptr))
+    follower->WaterIDChanged(old, Value);
 }
 
 void TWater::SimulateStep() {
@@ -369,8 +365,6 @@ float TWater::IntensityAt(int32_t x, int32_t y) const {
   if (IntensityField.empty() || x < 0 || x >= Width || y < 0 || y >= Height) return 0;
   return IntensityField[size_t(x) * size_t(Height) + size_t(y)];
 }
-
-float TWater::IntensityAtPoint(int32_t X, int32_t Y) const { return IntensityAt(X, GridRow(Height, Y)); }
 
 float TWater::DisplacementAt(int32_t X, int32_t Y) const {
   const std::optional<TWaterCell> c = CellAt(X, Y);

@@ -35,11 +35,20 @@ inline constexpr float MinExposure = 0.01f, MaxExposure = 100;
 // The intensity's time constant in periods of the source.
 inline constexpr int32_t MinAveragingPeriods = 1, MaxAveragingPeriods = 50, DefaultAveragingPeriods = 2;
 
+// What holds waters and names one of them by its ID (a collection of scenes) is told when the
+// ID of one of its waters changes, so that the name keeps pointing at the same water.
+class iWaterIDFollower {
+ public:
+  virtual void WaterIDChanged(int32_t OldID, int32_t NewID) = 0;
+
+ protected:
+  ~iWaterIDFollower() = default;
+};
+
 class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
  public:
   TWater();
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   // Discards all waves and rebuilds W x H cells of open water with the absorbing border. A
   // dormant water only takes the size: its objects are placed by it, but no cells are made.
@@ -90,8 +99,6 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   // are cleared or the grid is rebuilt.
   float IntensityAt(int32_t x, int32_t y) const override;
   bool KeepsIntensity() const override { return !IntensityField.empty(); }
-  // Paint-area position (Y downward from the top), as DisplacementAt.
-  float IntensityAtPoint(int32_t X, int32_t Y) const;
   // The time constant of the mean in steps: AveragingPeriods periods of the source.
   double IntensityTimeConstant();
   bool IntensityView() const { return FIntensityView; }
@@ -115,7 +122,7 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   float Exposure() const { return FExposure; }
   void SetExposure(float Value) { FExposure = Value; }
   int32_t UniqueID() const { return FUniqueID; }
-  // A collection that names this water as its active one follows the new ID.
+  // The parent, when it is an iWaterIDFollower, is told of the new ID.
   void SetUniqueID(int32_t Value);
   // An empty name or description reads as the scene's default text.
   std::string GetName() const;
@@ -130,18 +137,21 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   TBaseRIMap* GetRIMap();
   // The last map among the children whose region covers grid cell (x, y upward), or nil.
   TBaseRIControlRIMapper* MapCovering(int32_t x, int32_t y);
-  // Set around every press: in drip mode the press drips instead of touching the objects,
-  // and nothing stays selected.
-  void SetDripMode(bool Value);
+  // A press that drips instead of touching the objects, at a paint-area position (Y downward
+  // from the top): the source holds the drip (Lift raises the water, else it is pushed down)
+  // until EndDrip, and nothing stays selected. False, and nothing done, without a source.
+  bool StartDrip(int32_t X, int32_t Y, bool Lift);
+  void MoveDrip(int32_t X, int32_t Y);
+  void EndDrip();
 
-  // The pointer on the paint area (Y downward from the top).
+  // The pointer on the paint area (Y downward from the top), offered to the objects. While a
+  // drip is held a move moves it, and a press or a release ends it.
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
   virtual void MouseMove(TShiftState Shift, int32_t X, int32_t Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
 
   bool IsGrabbed() const { return Grabbed; }
   bool IsDripActive() const { return DripActive; }
-  bool GetDripMode() const { return DripMode; }
   // The object that holds the current press (the source while dripping), or nil.
   TBaseWaterObject* GetMouseTarget() const { return MouseTarget; }
 
@@ -171,7 +181,6 @@ class TWater : public TXMLNode, public TMediumHost, public TIntensityHost {
   int32_t FUniqueID = 0;
   mutable std::string NameText;  // the getters fill in the default text
   mutable std::string DescriptionText;
-  bool DripMode = false;
   int32_t Width = 0;
   int32_t Height = 0;
   float FExposure = 2.55f;

@@ -20,11 +20,7 @@ void TWaterCollection::DeclareProperties(TPropertyBuilder<TWaterCollection>& P) 
       .LeftByUndo();
 }
 
-const TNodeClass& TWaterCollection::StaticClass() {
-  static const TNodeClass cls =
-      TNodeClass::Make<TWaterCollection>("TWaterCollection", &TXMLNode::StaticClass(), &DeclareProperties);
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TWaterCollection, TXMLNode, &DeclareProperties)
 
 void TWaterCollection::SetGridSize(int32_t W, int32_t H) {
   CollectionWidth = W;
@@ -51,10 +47,7 @@ void TWaterCollection::GetSlideDescription(int32_t, std::string&) { throw EAbstr
 int32_t TWaterCollection::GetSlideID(int32_t) { throw EAbstractError(); }
 void TWaterCollection::DrawSlidePreview(int32_t, TFastDIB&) { throw EAbstractError(); }
 
-const TNodeClass& TSlideshow::StaticClass() {
-  static const TNodeClass cls = TNodeClass::Make<TSlideshow>("TSlideshow", &TWaterCollection::StaticClass());
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TSlideshow, TWaterCollection)
 
 TWater* TSlideshow::Slide(int32_t Index) {
   if (Index < 0 || Index >= GetChildCount()) return nullptr;

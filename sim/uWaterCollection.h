@@ -19,10 +19,9 @@ class EAbstractError : public std::logic_error {
   EAbstractError() : std::logic_error("Abstract Error") {}
 };
 
-class TWaterCollection : public TXMLNode {
+class TWaterCollection : public TXMLNode, public iWaterIDFollower {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   // Rebuilds every water at the new size: waves are lost, objects re-applied. Every water but
   // the active one goes dormant (no cells); the active one is woken whenever it is asked for.
@@ -46,6 +45,11 @@ class TWaterCollection : public TXMLNode {
   int32_t TankWidth() const { return CollectionWidth ? CollectionWidth : AskedWidth; }
   int32_t TankHeight() const { return CollectionHeight ? CollectionHeight : AskedHeight; }
 
+  // The active water keeps its place when its ID changes.
+  void WaterIDChanged(int32_t OldID, int32_t NewID) override {
+    if (ActiveID == OldID) ActiveID = NewID;
+  }
+
   int32_t ActiveID = 0;
   int32_t CollectionWidth = 0, CollectionHeight = 0;
 
@@ -59,8 +63,7 @@ class TWaterCollection : public TXMLNode {
 // The concrete collection: its waters are numbered slides.
 class TSlideshow : public TWaterCollection {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   TWater* ActiveWater() override;
   int32_t SlideCount() override;

@@ -1,7 +1,7 @@
 // web/: the page's window onto the frame logic. The page owns one TTank, forwards its pointer
 // events and panel edits here and shows the picture that every tick leaves in Rgba, an
 // ImageData's layout over the module's memory. Nothing here decides anything the window does
-// not: the tick, the pointer, the edits, the files and the history are all TMainFormCore's.
+// not: the tick, the pointer, the edits, the files and the history are all TTankSession's.
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
@@ -20,7 +20,7 @@
 #include "frame/SceneEditing.h"
 #include "frame/ToolReadings.h"
 #include "frame/ValueText.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "grid/ExactMathDigest.h"
 #include "objects/ToolMeasures.h"
 #include "objects/UniqueIDs.h"
@@ -96,9 +96,9 @@ class TTank {
   // Counts the scene changes after which the page makes its panels anew.
   int32_t SceneGeneration() const { return Generation; }
 
-  void MouseDown(int32_t Button, int32_t X, int32_t Y, bool Drip) {
-    Form.BoxMouseDown(ButtonOf(Button), 0, X, Y, Drip);
-  }
+  TTankTool Tool() const { return Form.Tool(); }
+  void SetTool(TTankTool Tool) { Form.SetTool(Tool); }
+  void MouseDown(int32_t Button, int32_t X, int32_t Y) { Form.BoxMouseDown(ButtonOf(Button), 0, X, Y); }
   void MouseMove(int32_t X, int32_t Y) { Form.BoxMouseMove(0, X, Y); }
   void MouseUp(int32_t Button, int32_t X, int32_t Y) { Form.BoxMouseUp(ButtonOf(Button), 0, X, Y); }
   bool MouseIsDown() const { return Form.MouseIsDown; }
@@ -296,7 +296,7 @@ class TTank {
     return water ? SelectedOrLastChild<TIntensityScreen>(*water) : nullptr;
   }
 
-  TMainFormCore Form;
+  TTankSession Form;
   std::vector<uint8_t> Rgba;
   std::vector<float> Samples;  // what the last trace or profile view shows
   int32_t Generation = 0;
@@ -415,6 +415,8 @@ double WavelengthOfTenthHertz(double TenthHertz) { return TBaseExciter::Waveleng
 
 EMSCRIPTEN_BINDINGS(plashbox) {
   using plashbox::TTank;
+  using plashbox::TTankTool;
+  emscripten::enum_<TTankTool>("TankTool").value("Select", TTankTool::Select).value("Drip", TTankTool::Drip);
   emscripten::class_<TTank>("Tank")
       .constructor<int32_t, int32_t, uint32_t>()
       .function("tick", &TTank::Tick)
@@ -422,6 +424,8 @@ EMSCRIPTEN_BINDINGS(plashbox) {
       .function("width", &TTank::Width)
       .function("height", &TTank::Height)
       .function("sceneGeneration", &TTank::SceneGeneration)
+      .function("tool", &TTank::Tool)
+      .function("setTool", &TTank::SetTool)
       .function("mouseDown", &TTank::MouseDown)
       .function("mouseMove", &TTank::MouseMove)
       .function("mouseUp", &TTank::MouseUp)

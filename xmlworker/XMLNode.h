@@ -151,9 +151,6 @@ class iXMLNode : public iInterface {
   virtual void SendXNMessage(iXNAction* Action, TSendMessageVisits Visiting) = 0;
   virtual void PassBack(iXMLNode* Sender, iXNMessenger* Messenger) = 0;
 
-  // The indexed default property.
-  TRef<iXMLNode> Children(int32_t Index) { return GetChildren(Index); }
-
  protected:
   ~iXMLNode() = default;
 };
@@ -162,6 +159,35 @@ using XMLNodeRef = TRef<iXMLNode>;
 
 template <class T, class... Args>
 TRef<T> NewNode(Args&&... args);
+
+// ---------------------------------------------------------------------------
+// The skeleton of every node class: its class reference and the override that hands it out.
+// PLASHBOX_NODE_CLASS goes in the public part of the class body;
+// PLASHBOX_DEFINE_NODE_CLASS(TClass, TBase[, Declare[, {Interfaces}]]) in its source, where it
+// registers the class under its own name (files store that name), with TBase's reference as
+// its base and the rest handed to TNodeClass::Make (the published properties' declaration
+// and the class's own interfaces).
+#define PLASHBOX_NODE_CLASS                                               \
+  const TNodeClass& ClassType() const override { return StaticClass(); } \
+  static const TNodeClass& StaticClass()
+
+#define PLASHBOX_DEFINE_NODE_CLASS(Class, Base, ...)                                                \
+  const TNodeClass& Class::StaticClass() {                                                           \
+    static const TNodeClass cls = TNodeClass::Make<Class>(#Class, &Base::StaticClass() __VA_OPT__(, ) \
+                                                              __VA_ARGS__);                          \
+    return cls;                                                                                      \
+  }
+
+// The part of a QueryInterface that answers for interface I: Object seen as an I, counted,
+// when IID names I; false otherwise, so that the caller asks its base next.
+template <class I, class T>
+bool AnswerInterface(T* Object, const TGUID& IID, void** Out) {
+  if (IID != I::IID) return false;
+  I* self = Object;
+  self->AddRef();
+  *Out = self;
+  return true;
+}
 
 // ---------------------------------------------------------------------------
 // A node that can have no children. Interfaces that extend iXMLNode derive from it
@@ -232,8 +258,7 @@ class TBasicXMLNode : public virtual iXMLNode {
 
 class TXMLNode : public TBasicXMLNode {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   int32_t GetChildCount() override;
   TRef<iXMLNode> GetChildren(int32_t Index) override;

@@ -75,10 +75,7 @@ const TNodeClass& TBasicXMLNode::StaticClass() {
   return cls;
 }
 
-const TNodeClass& TXMLNode::StaticClass() {
-  static const TNodeClass cls = TNodeClass::Make<TXMLNode>("TXMLNode", &TBasicXMLNode::StaticClass());
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TXMLNode, TBasicXMLNode)
 
 // ---------------------------------------------------------------------------
 // Access by name

@@ -234,24 +234,14 @@ void TXNMessenger::Finish(iXMLNode* Sender, iXMLNode* Node) {
 // ---------------------------------------------------------------------------
 // TXNBasicAction
 
-const TNodeClass& TXNBasicAction::StaticClass() {
-  static const TNodeClass cls =
-      TNodeClass::Make<TXNBasicAction>("TXNBasicAction", &TXMLNode::StaticClass(), nullptr, {iXNAction::IID});
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TXNBasicAction, TXMLNode, nullptr, {iXNAction::IID})
 
 TXNBasicAction::TXNBasicAction(iXNFilter* Filter, bool PerformOnce) : PerformOnce(PerformOnce) {
   if (Filter) AddFilter(Filter);
 }
 
 bool TXNBasicAction::QueryInterface(const TGUID& IID, void** Out) {
-  if (IID == iXNAction::IID) {
-    iXNAction* self = this;
-    self->AddRef();
-    *Out = self;
-    return true;
-  }
-  return TXMLNode::QueryInterface(IID, Out);
+  return AnswerInterface<iXNAction>(this, IID, Out) || TXMLNode::QueryInterface(IID, Out);
 }
 
 void TXNBasicAction::AddFilter(iXNFilter* NewFilter) {
@@ -286,11 +276,7 @@ std::string TXNBasicAction::GetUnPerformText() { return {}; }
 // ---------------------------------------------------------------------------
 // TXNPostUndoRecordAction
 
-const TNodeClass& TXNPostUndoRecordAction::StaticClass() {
-  static const TNodeClass cls =
-      TNodeClass::Make<TXNPostUndoRecordAction>("TXNPostUndoRecordAction", &TXNBasicAction::StaticClass());
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TXNPostUndoRecordAction, TXNBasicAction)
 
 TXNPostUndoRecordAction::TXNPostUndoRecordAction(iXMLNode* UndoRecord)
     : TXNBasicAction(NewObject<TXNInterfaceTypeFilter>(iXNUndoManager::IID, true).get(), true),
@@ -306,20 +292,10 @@ void TXNPostUndoRecordAction::PerformAction(iXMLNode* Node, iXNMessenger* Sender
 // ---------------------------------------------------------------------------
 // TXNUndoRecord
 
-const TNodeClass& TXNUndoRecord::StaticClass() {
-  static const TNodeClass cls =
-      TNodeClass::Make<TXNUndoRecord>("TXNUndoRecord", &TXMLNode::StaticClass(), nullptr, {iXNUndoRecord::IID});
-  return cls;
-}
+PLASHBOX_DEFINE_NODE_CLASS(TXNUndoRecord, TXMLNode, nullptr, {iXNUndoRecord::IID})
 
 bool TXNUndoRecord::QueryInterface(const TGUID& IID, void** Out) {
-  if (IID == iXNUndoRecord::IID) {
-    iXNUndoRecord* self = this;
-    self->AddRef();
-    *Out = self;
-    return true;
-  }
-  return TXMLNode::QueryInterface(IID, Out);
+  return AnswerInterface<iXNUndoRecord>(this, IID, Out) || TXMLNode::QueryInterface(IID, Out);
 }
 
 int32_t TXNUndoRecord::add(iXMLNode* Node) {

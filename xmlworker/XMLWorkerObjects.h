@@ -25,18 +25,7 @@ template <class I>
 class TCountedObject : public I {
  public:
   bool QueryInterface(const TGUID& IID, void** Out) override {
-    if (IID == I::IID) {
-      I* self = this;
-      self->AddRef();
-      *Out = self;
-      return true;
-    }
-    if (IID == iInterface::IID) {
-      iInterface* self = this;
-      self->AddRef();
-      *Out = self;
-      return true;
-    }
+    if (AnswerInterface<I>(this, IID, Out) || AnswerInterface<iInterface>(this, IID, Out)) return true;
     *Out = nullptr;
     return false;
   }
@@ -289,8 +278,7 @@ class TXNMessenger : public TCountedObject<iXNMessenger> {
 // no node; a one-shot action leaves the messenger after its first node.
 class TXNBasicAction : public TXMLNode, public iXNAction {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   explicit TXNBasicAction(iXNFilter* Filter = nullptr, bool PerformOnce = false);
 
@@ -308,8 +296,6 @@ class TXNBasicAction : public TXMLNode, public iXNAction {
   void Merge(iXNAction* UndoRecord) override;
   void AddFilter(iXNFilter* NewFilter) override;
 
-  bool GetPerformOnce() const { return PerformOnce; }
-
  protected:
   ~TXNBasicAction() override = default;
 
@@ -321,8 +307,7 @@ class TXNBasicAction : public TXMLNode, public iXNAction {
 // Hands an undo record to the first undo manager it is offered.
 class TXNPostUndoRecordAction : public TXNBasicAction {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   explicit TXNPostUndoRecordAction(iXMLNode* UndoRecord);
 
@@ -341,8 +326,7 @@ class TXNPostUndoRecordAction : public TXNBasicAction {
 // Its children are the actions of one undoable step, in the order they were done.
 class TXNUndoRecord : public TXMLNode, public iXNUndoRecord {
  public:
-  static const TNodeClass& StaticClass();
-  const TNodeClass& ClassType() const override { return StaticClass(); }
+  PLASHBOX_NODE_CLASS;
 
   bool QueryInterface(const TGUID& IID, void** Out) override;
   // Takes actions only.

@@ -147,27 +147,39 @@ TEST_F(MainForm, FirstFrameAndTicksPaintThePaintArea) {
   EXPECT_TRUE(moving);
 }
 
-TEST_F(MainForm, DripButtonTurnsAPressIntoADrip) {
+TEST_F(MainForm, TheDripButtonAndTheKeyDShowAndSetTheOneTool) {
   auto form = Make();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   TWater& water = *form->Core().ActiveWater();
   auto* source = NodeAs<TGeneralExciter>(water.GetChildren(1));
   const QPoint handle(source->X1, 400 - source->Y1);
   QTest::mouseClick(&form->DripButton(), Qt::LeftButton);
   ASSERT_TRUE(form->DripButton().Down());
+  EXPECT_EQ(form->Core().Tool(), TTankTool::Drip);
   EXPECT_EQ(form->Box().cursor().shape(), Qt::PointingHandCursor);
   QTest::mousePress(&form->Box(), Qt::RightButton, {}, handle);
   EXPECT_FALSE(water.IsGrabbed()) << "even on the source's handle the press drips";
-  EXPECT_TRUE(source->DripHeld);
-  EXPECT_TRUE(source->DripPositive);
+  EXPECT_TRUE(source->IsDripHeld());
+  EXPECT_TRUE(source->DripLifts());
   QTest::mouseRelease(&form->Box(), Qt::RightButton, {}, handle);
-  EXPECT_FALSE(source->DripHeld);
+  EXPECT_FALSE(source->IsDripHeld());
 
-  QTest::mouseClick(&form->DripButton(), Qt::LeftButton);
+  // The key lets the button up: both show the frame logic's tool.
+  QTest::keyClick(form.get(), Qt::Key_D);
+  EXPECT_EQ(form->Core().Tool(), TTankTool::Select);
   EXPECT_FALSE(form->DripButton().Down());
   EXPECT_EQ(form->Box().cursor().shape(), Qt::ArrowCursor);
   QTest::mousePress(&form->Box(), Qt::LeftButton, {}, handle);
-  EXPECT_TRUE(water.IsGrabbed()) << "without drip the press takes the source";
+  EXPECT_TRUE(water.IsGrabbed()) << "with the objects' tool the press takes the source";
   QTest::mouseRelease(&form->Box(), Qt::LeftButton, {}, handle);
+
+  QTest::keyClick(form.get(), Qt::Key_D);
+  EXPECT_EQ(form->Core().Tool(), TTankTool::Drip);
+  EXPECT_TRUE(form->DripButton().Down());
+  EXPECT_EQ(form->Box().cursor().shape(), Qt::PointingHandCursor);
+  QTest::mouseClick(&form->DripButton(), Qt::LeftButton);
+  EXPECT_EQ(form->Core().Tool(), TTankTool::Select) << "the button lets the key's tool go";
 }
 
 TEST_F(MainForm, DraggingTheBlockFreezesTheWaves) {
@@ -439,7 +451,7 @@ TEST_F(MainForm, TimeControlsOnTheToolBarAndTheirKeys) {
   form->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   for (int i = 0; i < 20; ++i) form->Tick();
-  TMainFormCore& core = form->Core();
+  TTankSession& core = form->Core();
   EXPECT_FALSE(form->StepButton().isEnabled()) << "a single step only while paused";
   EXPECT_EQ(form->SpeedLabel().text(), "1x");
 
@@ -809,7 +821,7 @@ TEST_F(MainForm, BigTanksAreScaledDownToTheScreenAndRemembered) {
     QMouseEvent move(QEvent::MouseMove, QPointF(lower), form->Box().mapToGlobal(QPointF(lower)), Qt::NoButton,
                      Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&form->Box(), &move);
-    ASSERT_TRUE(source->GrabbedP3) << "the beam's handle";
+    ASSERT_TRUE(source->HoldsHandle(3)) << "the beam's handle";
     QTest::mouseRelease(&form->Box(), Qt::LeftButton, {}, lower);
     EXPECT_EQ(1079 - source->Y3, form->Core().ViewToPaintArea(lower.x(), lower.y()).second)
         << "the handle went to the tank's pixel under the pointer";

@@ -14,7 +14,7 @@
 #include "frame/ClassRegistration.h"
 #include "frame/Experiments.h"
 #include "frame/SceneFiles.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uBarrier.h"
 #include "objects/uBlockRIMapper.h"
@@ -34,8 +34,8 @@ class Experiments : public ::testing::Test {
     SeedUniqueIDs(9);
   }
   // The experiments as their file holds them, running slide Index in a tank of Side cells.
-  std::unique_ptr<TMainFormCore> Open(const std::string& Text, int32_t Index, int32_t Side) {
-    auto core = std::make_unique<TMainFormCore>(Clock);
+  std::unique_ptr<TTankSession> Open(const std::string& Text, int32_t Index, int32_t Side) {
+    auto core = std::make_unique<TTankSession>(Clock);
     core->SetPaintAreaSize(Side, Side);
     std::istringstream in(Text);
     core->CreateScene(LoadScene(in, "experiments.xml"));
@@ -201,7 +201,7 @@ class Lesson : public Experiments {
   }
 
   static constexpr int32_t Side = 401;
-  std::unique_ptr<TMainFormCore> Core;
+  std::unique_ptr<TTankSession> Core;
 };
 
 TEST_F(Lesson, RefractionTheWavesAreShorterInsideTheGlass) {

@@ -7,7 +7,7 @@
 #include "frame/ClassRegistration.h"
 #include "frame/SceneEditing.h"
 #include "frame/SceneFiles.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "objects/UniqueIDs.h"
 #include "xmlworker/XMLFormat.h"
 
@@ -30,20 +30,22 @@ std::string FirstUnfiniteCell(TWater& Water) {
 }
 
 // A press, a drag across the tank and a release, a drip, and ticks in between.
-std::string Run(TMainFormCore& Form) {
+std::string Run(TTankSession& Form) {
   const auto tick = [&]() -> std::string {
     Form.Tick();
     TWater* water = Form.ActiveWater();
     return water ? FirstUnfiniteCell(*water) : std::string();
   };
   const int32_t cx = TankWidth / 2, cy = TankHeight / 2;
-  Form.BoxMouseDown(mbLeft, 0, cx, cy, false);
+  Form.BoxMouseDown(mbLeft, 0, cx, cy);
   for (const auto& [x, y] : {std::pair{cx + 7, cy - 5}, std::pair{-40, 90}, std::pair{cx, cy}}) {
     Form.BoxMouseMove(0, x, y);
     if (std::string problem = tick(); !problem.empty()) return problem;
   }
   Form.BoxMouseUp(mbLeft, 0, cx, cy);
-  Form.BoxMouseDown(mbRight, 0, cx - 4, cy + 3, true);
+  Form.SetTool(TTankTool::Drip);
+  Form.BoxMouseDown(mbRight, 0, cx - 4, cy + 3);
+  Form.SetTool(TTankTool::Select);
   for (int i = 0; i < 4; ++i)
     if (std::string problem = tick(); !problem.empty()) return problem;
   Form.BoxMouseUp(mbRight, 0, cx - 4, cy + 3);
@@ -65,7 +67,7 @@ std::string CheckSceneOnce(std::string_view Data) {
     } catch (const EConvertError&) {
       return {};
     }
-    TMainFormCore form;
+    TTankSession form;
     form.SetPaintAreaSize(TankWidth, TankHeight);
     form.AdoptSceneSize = false;  // the small tank whatever size the input asks for
     form.CreateScene(scene);
@@ -89,7 +91,7 @@ std::vector<std::pair<std::string, std::string>> SceneSeeds() {
   std::vector<std::pair<std::string, std::string>> seeds;
   const auto seed = [&](const std::string& Name, std::initializer_list<const char*> Settings) {
     SeedUniqueIDs(1);
-    TMainFormCore form;
+    TTankSession form;
     form.SetPaintAreaSize(TankWidth, TankHeight);
     form.CreateScene();
     for (const char* s : Settings) ApplySetting(*form.ActiveWater(), ParsePropertySetting(s));

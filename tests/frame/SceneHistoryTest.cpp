@@ -16,7 +16,7 @@
 #include "frame/SceneEditing.h"
 #include "frame/SceneFiles.h"
 #include "frame/ToolReadings.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "grid/Rounding.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uBarrier.h"
@@ -80,7 +80,7 @@ class SceneHistory : public ::testing::Test {
     Core.EndEdit({}, Merge);
   }
   void Drag(int32_t X0, int32_t Y0, int32_t X1, int32_t Y1) {
-    Core.BoxMouseDown(mbLeft, {}, X0, Y0, false);
+    Core.BoxMouseDown(mbLeft, {}, X0, Y0);
     Core.BoxMouseMove({}, (X0 + X1) / 2, (Y0 + Y1) / 2);
     Core.BoxMouseMove({}, X1, Y1);
     Core.BoxMouseUp(mbLeft, {}, X1, Y1);
@@ -93,7 +93,7 @@ class SceneHistory : public ::testing::Test {
   std::pair<int32_t, int32_t> SourceHandle() { return {Source().X1, ScreenRow(Water().GridHeight(), Source().Y1)}; }
 
   TManualClock Clock{1000};
-  TMainFormCore Core{Clock};
+  TTankSession Core{Clock};
 };
 
 TEST_F(SceneHistory, FiftyRandomEditsUndoToTheStartAndRedoToTheEnd) {
@@ -154,7 +154,7 @@ TEST_F(SceneHistory, EditsAreNamedAndOneGestureIsOneStep) {
   EXPECT_FALSE(Core.CanUndo());
   EXPECT_EQ(Core.UndoText(), "");
   auto [x, y] = BlockHandle(0);
-  Core.BoxMouseDown(mbLeft, {}, x, y, false);
+  Core.BoxMouseDown(mbLeft, {}, x, y);
   for (int i = 1; i <= 20; ++i) Core.BoxMouseMove({}, x + i, y + 2 * i);
   EXPECT_FALSE(Core.Undo()) << "nothing is undone while the pointer holds the block";
   Core.BoxMouseUp(mbLeft, {}, x + 20, y + 40);
@@ -184,7 +184,8 @@ TEST_F(SceneHistory, EditsAreNamedAndOneGestureIsOneStep) {
   EXPECT_FALSE(Core.CanRedo()) << "a new edit forgets what was undone";
 
   // A click that only selects, and a drip, are no edits.
-  Core.BoxMouseDown(mbLeft, {}, 5, 5, true);
+  Core.SetTool(TTankTool::Drip);
+  Core.BoxMouseDown(mbLeft, {}, 5, 5);
   Core.BoxMouseUp(mbLeft, {}, 5, 5);
   EXPECT_EQ(Core.UndoText(), "change detune");
 }

@@ -9,7 +9,7 @@
 #include "frame/Experiments.h"
 #include "frame/SceneEditing.h"
 #include "frame/ToolReadings.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "grid/Rounding.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uBaseExciter.h"
@@ -49,7 +49,7 @@ class ToolReadings : public ::testing::Test {
   }
   TProbeReport Read() { return ReadProbes(Water(), StepsPerSecond(SimulationSpeeds[NormalSpeed])); }
   TManualClock Clock{0};
-  TMainFormCore Core{Clock};
+  TTankSession Core{Clock};
 };
 
 // Probes added a few seconds apart keep traces of different lengths; their phases show as soon

@@ -14,6 +14,8 @@ class TTestControl : public TBaseControl {
   TShapeKind GetShapeKind() override { return TShapeKind(Kind); }
   void GeometryChanged() override { ++Changes; }
   bool HitTestBody(int32_t X, int32_t y) override { return Body && HitTestPoint(X, y, BodyX, BodyY); }
+  using TBaseControl::DragX;
+  using TBaseControl::DragY;
   uint8_t Kind = 1;
   int Changes = 0;
   bool Body = false;
@@ -69,7 +71,7 @@ TEST(ControlSnap, DraggedHandleSnapsAfterClamping) {
   bool handled = false;
   c->MouseDown(mbLeft, 0, 5, S(5), handled);
   ASSERT_TRUE(handled);
-  ASSERT_TRUE(c->GrabbedP1);
+  ASSERT_TRUE(c->HoldsHandle(1));
   const int32_t Y = S(200);  // grid row 200 snaps to 197
   c->MouseMove(0, 12, Y);
   EXPECT_EQ(c->X1, 5);
@@ -147,12 +149,12 @@ TEST(ControlMouse, PressHitsAHandleStrictlyWithinSixCells) {
   EXPECT_FALSE(handled);
   c->MouseDown(mbLeft, 0, 105, S(100), handled);
   EXPECT_TRUE(handled);
-  EXPECT_TRUE(c->GrabbedP1);
+  EXPECT_TRUE(c->HoldsHandle(1));
   EXPECT_TRUE(c->ActiveTool);
   EXPECT_EQ(c->DragX, 105);
   EXPECT_EQ(c->DragY, 100);
   c->MouseUp(mbLeft, 0, 105, S(100));
-  EXPECT_FALSE(c->GrabbedP1 || c->GrabbedP2 || c->GrabbedP3 || c->GrabbedBody);
+  EXPECT_FALSE(c->HoldsHandle(1) || c->HoldsHandle(2) || c->HoldsHandle(3) || c->HoldsBody());
 
   // Kind 4 uses point 3; kind 0 ignores the pointer.
   const TRef<TTestControl> beam = Control(4, false);
@@ -160,7 +162,7 @@ TEST(ControlMouse, PressHitsAHandleStrictlyWithinSixCells) {
   beam->Y3 = 200;
   beam->MouseDown(mbLeft, 0, 42, S(203), handled);
   EXPECT_TRUE(handled);
-  EXPECT_TRUE(beam->GrabbedP3);
+  EXPECT_TRUE(beam->HoldsHandle(3));
   beam->MouseMove(0, 50, S(250));
   EXPECT_EQ(beam->X3, 50);
   EXPECT_EQ(beam->Y3, 250);
@@ -175,7 +177,7 @@ TEST(ControlMouse, HandlesOfAPairKeepTenCellsApart) {
   c->X1 = 100, c->Y1 = 200, c->X2 = 200, c->Y2 = 200;
   bool handled = false;
   c->MouseDown(mbLeft, 0, 200, S(200), handled);
-  ASSERT_TRUE(c->GrabbedP2);
+  ASSERT_TRUE(c->HoldsHandle(2));
   c->MouseMove(0, 150, S(200));
   EXPECT_EQ(c->X2, 150);
   c->MouseMove(0, 110, S(200));  // exactly 10 cells: allowed
@@ -194,7 +196,7 @@ TEST(ControlMouse, HandlesOfAPairKeepTenCellsApart) {
 
   // The first handle obeys the same limit.
   c->MouseDown(mbLeft, 0, 100, S(200), handled);
-  ASSERT_TRUE(c->GrabbedP1);
+  ASSERT_TRUE(c->HoldsHandle(1));
   c->MouseMove(0, 100, S(208));
   EXPECT_EQ(c->Y1, 200);
   c->MouseMove(0, 100, S(190));
@@ -215,8 +217,8 @@ TEST(ControlMouse, BodyDragOfAPairIsRefusedAsAWholeAtTheEdge) {
   bool handled = false;
   c->MouseDown(mbLeft, 0, 60, S(203), handled);
   ASSERT_TRUE(handled);
-  ASSERT_TRUE(c->GrabbedBody);
-  EXPECT_FALSE(c->GrabbedP1 || c->GrabbedP2);
+  ASSERT_TRUE(c->HoldsBody());
+  EXPECT_FALSE(c->HoldsHandle(1) || c->HoldsHandle(2));
   c->MouseMove(0, 40, S(203));  // point 1 would go to column 0
   EXPECT_EQ(c->X1, 20);
   EXPECT_EQ(c->X2, 100);
@@ -250,8 +252,8 @@ TEST(ControlMouse, BodyDragOfOneHandleIsClampedAndOfPointThreeRefused) {
   bool handled = false;
   c->MouseDown(mbLeft, 0, 300, S(300), handled);
   ASSERT_TRUE(handled);
-  EXPECT_TRUE(c->GrabbedBody);
-  EXPECT_FALSE(c->GrabbedP1);
+  EXPECT_TRUE(c->HoldsBody());
+  EXPECT_FALSE(c->HoldsHandle(1));
   c->MouseMove(0, 320, S(300));  // point 1 pushed to 410, clamped to 395
   EXPECT_EQ(c->X1, 395);
 
@@ -260,7 +262,7 @@ TEST(ControlMouse, BodyDragOfOneHandleIsClampedAndOfPointThreeRefused) {
   p3->BodyX = 300, p3->BodyY = 300;
   p3->X3 = 390, p3->Y3 = 300;
   p3->MouseDown(mbLeft, 0, 300, S(300), handled);
-  ASSERT_TRUE(p3->GrabbedBody);
+  ASSERT_TRUE(p3->HoldsBody());
   p3->MouseMove(0, 310, S(300));
   EXPECT_EQ(p3->X3, 390);
   p3->MouseMove(0, 305, S(310));
@@ -374,13 +376,13 @@ TEST(ControlHandles, TheNearestHandleWinsTiesToTheLaterAndTheLineIsTheBody) {
   bool handled = false;
   pair->MouseDown(mbLeft, 0, 125, S(104), handled);
   EXPECT_TRUE(handled);
-  EXPECT_TRUE(pair->GrabbedBody);
-  EXPECT_FALSE(pair->GrabbedP1 || pair->GrabbedP2);
+  EXPECT_TRUE(pair->HoldsBody());
+  EXPECT_FALSE(pair->HoldsHandle(1) || pair->HoldsHandle(2));
   pair->MouseUp(mbLeft, 0, 125, S(104));
   pair->MouseDown(mbLeft, 0, 148, S(100), handled);
   EXPECT_TRUE(handled);
-  EXPECT_TRUE(pair->GrabbedP2);
-  EXPECT_FALSE(pair->GrabbedBody);
+  EXPECT_TRUE(pair->HoldsHandle(2));
+  EXPECT_FALSE(pair->HoldsBody());
   // The kinds with one handle list only it.
   EXPECT_EQ(Control(4, false)->Handles().size(), 1u);
   EXPECT_TRUE(Control(0, false)->Handles().empty());

@@ -71,7 +71,7 @@ TEST(GeneralExciterSetup, DefaultsOn401) {
   EXPECT_EQ(e.Y2, 200);
   EXPECT_EQ(e.X3, 44);
   EXPECT_EQ(e.Y3, 200);
-  EXPECT_EQ(e.BeamColumn, 40);
+  EXPECT_EQ(e.GetBeamColumn(), 40);
   EXPECT_FALSE(e.Snap_to_Grid);
   EXPECT_EQ(e.DopplerSpeed, 0.6f);
   EXPECT_FALSE(e.Harmonics);
@@ -130,7 +130,7 @@ TEST(GeneralExciterBeam, WritesRows111To289AndDrawsItsArrowFrom122To278) {
   const TScene s = Scene(btBeam);
   for (int32_t y = 0; y < 401; ++y) s(40, y) = TWaterCell{9, 7, 0.5f, 0.999f};
   s.E->Step();
-  const float signal = s.E->Signal1;
+  const float signal = s.E->GetSignal1();
   ASSERT_NE(signal, 0.0f);
   for (int32_t y = 0; y < 401; ++y) {
     if (y >= 111 && y <= 289) {
@@ -156,7 +156,7 @@ TEST(GeneralExciterBeam, NearTheBottomRowZeroIsSkipped) {
   for (int32_t y = 0; y < 401; ++y) s(40, y).Displacement = 9;
   s.E->Step();
   EXPECT_EQ(s(40, 0).Displacement, 9.0f);
-  for (int32_t y = 1; y <= 139; ++y) EXPECT_EQ(s(40, y).Displacement, BeamValue(s.E->Signal1, std::abs(y - 50))) << y;
+  for (int32_t y = 1; y <= 139; ++y) EXPECT_EQ(s(40, y).Displacement, BeamValue(s.E->GetSignal1(), std::abs(y - 50))) << y;
   EXPECT_EQ(s(40, 140).Displacement, 9.0f);
   const TPainted p = PaintOf(*s.E, 401, 401);
   EXPECT_EQ(p.Bottom, 1);
@@ -165,7 +165,7 @@ TEST(GeneralExciterBeam, NearTheBottomRowZeroIsSkipped) {
   s.E->Y3 = 380;
   s.E->Step();
   EXPECT_EQ(s(40, 400).Displacement, 9.0f);
-  EXPECT_EQ(s(40, 399).Displacement, BeamValue(s.E->Signal1, 19));
+  EXPECT_EQ(s(40, 399).Displacement, BeamValue(s.E->GetSignal1(), 19));
   EXPECT_EQ(PaintOf(*s.E, 401, 401).Top, 400);
 }
 
@@ -183,7 +183,7 @@ TEST(GeneralExciterBeam, MovesOnlyUpAndDownByItsLine) {
   bool handled = false;
   s.E->MouseDown(mbLeft, 0, 41, 400 - 250, handled);
   ASSERT_TRUE(handled);
-  EXPECT_TRUE(s.E->GrabbedBody);
+  EXPECT_TRUE(s.E->HoldsBody());
   EXPECT_TRUE(s.E->ActiveTool);
   s.E->MouseMove(0, 61, 400 - 260);
   EXPECT_EQ(s.E->X3, 40);
@@ -201,14 +201,14 @@ TEST(GeneralExciterWriters, PointLineAndDouble) {
   const TScene s = Scene(btPoint);
   s(44, 200).Velocity = 3;
   s.E->Step();
-  EXPECT_EQ(s(44, 200).Displacement, static_cast<float>(6 * double(s.E->Signal1)));
+  EXPECT_EQ(s(44, 200).Displacement, static_cast<float>(6 * double(s.E->GetSignal1())));
   EXPECT_EQ(s(44, 200).Velocity, 0.0f);
 
   const TScene line = Scene(btLine);
   for (int32_t y = 0; y < 401; ++y) line(40, y) = TWaterCell{0.25f, 0.5f, 0.5f, 0.999f};
   line.E->Step();
   for (int32_t y = 0; y < 401; ++y) {
-    EXPECT_EQ(line(40, y).Displacement, static_cast<float>(0.25 + 1.5 * double(line.E->Signal1))) << y;
+    EXPECT_EQ(line(40, y).Displacement, static_cast<float>(0.25 + 1.5 * double(line.E->GetSignal1()))) << y;
     EXPECT_EQ(line(40, y).Velocity, 0.5f) << y;
   }
   EXPECT_EQ(PaintOf(*line.E, 401, 401).Count, 0);
@@ -218,9 +218,9 @@ TEST(GeneralExciterWriters, PointLineAndDouble) {
   pair(44, 200).Velocity = 3;
   pair(356, 200).Velocity = 3;
   pair.E->Step();
-  EXPECT_EQ(pair(44, 200).Displacement, static_cast<float>(4 * double(pair.E->Signal1)));
-  EXPECT_EQ(pair(356, 200).Displacement, static_cast<float>(4 * double(pair.E->Signal2)));
-  EXPECT_NE(pair.E->Signal1, pair.E->Signal2);
+  EXPECT_EQ(pair(44, 200).Displacement, static_cast<float>(4 * double(pair.E->GetSignal1())));
+  EXPECT_EQ(pair(356, 200).Displacement, static_cast<float>(4 * double(pair.E->GetSignal2())));
+  EXPECT_NE(pair.E->GetSignal1(), pair.E->GetSignal2());
   EXPECT_EQ(pair(44, 200).Velocity, 3.0f);
   EXPECT_EQ(pair(356, 200).Velocity, 3.0f);
 }
@@ -260,8 +260,8 @@ TEST(GeneralExciterWriters, HarmonicsChangeOnlyTheDopplerSource) {
   mixed.E->Harmonics = true;
   plain.E->Step();
   mixed.E->Step();
-  EXPECT_EQ(plain(44, 200).Velocity, plain.E->Signal1);
-  EXPECT_EQ(mixed(44, 200).Velocity, mixed.E->HarmonicSignal);
+  EXPECT_EQ(plain(44, 200).Velocity, plain.E->GetSignal1());
+  EXPECT_EQ(mixed(44, 200).Velocity, mixed.E->GetHarmonicSignal());
 }
 
 TEST(GeneralExciterDoppler, RunsFromTheLeftAndStopsExactlyOnTheTarget) {
@@ -304,7 +304,7 @@ TEST(GeneralExciterDoppler, GaussianOnTwentyByTwentyCellsAroundTheSource) {
       }
       const double rx = x - double(fx), ry = y - double(fy);
       const auto r = static_cast<float>(std::sqrt(rx * rx + ry * ry));
-      EXPECT_EQ(s(x, y).Velocity, static_cast<float>(s.E->Signal1 * std::exp(-(double(r) * r) / 2))) << x << "," << y;
+      EXPECT_EQ(s(x, y).Velocity, static_cast<float>(s.E->GetSignal1() * std::exp(-(double(r) * r) / 2))) << x << "," << y;
     }
   // Next to the edge only cells at least one cell in are touched.
   const TScene edge = Scene(btDoppler);
@@ -358,11 +358,11 @@ TEST(GeneralExciterDouble, DragsOneSourceAtATimeNeverTheLine) {
   bool handled = true;
   s.E->MouseDown(mbLeft, 0, 200, 400 - 202, handled);
   EXPECT_FALSE(handled);
-  EXPECT_FALSE(s.E->GrabbedBody);
+  EXPECT_FALSE(s.E->HoldsBody());
   EXPECT_TRUE(s.E->ActiveTool) << "the selection stays";
   s.E->MouseDown(mbLeft, 0, 356, 400 - 200, handled);
   ASSERT_TRUE(handled);
-  EXPECT_TRUE(s.E->GrabbedP2);
+  EXPECT_TRUE(s.E->HoldsHandle(2));
   s.E->MouseMove(0, 300, 400 - 100);
   EXPECT_EQ(s.E->X2, 300);
   EXPECT_EQ(s.E->Y2, 100);
@@ -432,24 +432,24 @@ TEST(GeneralExciterSignals, EveryStepIsTheDoubleComputation) {
       if (step == 3600) e.SetON(true);
       if (step == 6000) e.SetOneShot(true);
       if (step == 8000) e.SetOneShot(true);
-      const TState before{e.ON || e.RampingDown, e.RampingUp, e.RampingDown};
+      const TState before{e.ON || e.IsRampingDown(), e.IsRampingUp(), e.IsRampingDown()};
       e.Step();
       if (!before.Runs) continue;
       double gain = 1;
       if (before.RampingDown) {
-        const double fall = 1.0 - double(e.Envelope);
+        const double fall = 1.0 - double(e.GetEnvelope());
         gain = double(static_cast<float>(std::exp(-(fall * fall) / 0.25)));
       } else if (before.RampingUp) {
-        const double rise = 1.0 - double(e.Envelope);
+        const double rise = 1.0 - double(e.GetEnvelope());
         gain = double(static_cast<float>(std::exp(-0.5 * (rise * rise) / 0.25)));
       }
       const auto signal1 = static_cast<float>(std::sin(double(e.Phase)) * gain);
       const auto signal2 = static_cast<float>(std::sin(double(e.Phase2)) * gain);
       const auto harmonic = static_cast<float>(0.7 * double(signal1) - gain * std::sin(double(e.Phase3)) -
                                                1.2 * gain * std::sin(2.0 * double(e.Phase)));
-      ASSERT_EQ(e.Signal1, signal1) << "step " << step;
-      ASSERT_EQ(e.Signal2, signal2) << "step " << step;
-      ASSERT_EQ(e.HarmonicSignal, harmonic) << "step " << step;
+      ASSERT_EQ(e.GetSignal1(), signal1) << "step " << step;
+      ASSERT_EQ(e.GetSignal2(), signal2) << "step " << step;
+      ASSERT_EQ(e.GetHarmonicSignal(), harmonic) << "step " << step;
       ++checked;
     }
     EXPECT_GT(checked, 5000);  // the source is silent between its fades

@@ -125,7 +125,7 @@ TEST(ShapeRIMapper, HandlesTurnAndSizeAndADragOutOfTheTankIsRefused) {
   // A body drag moves the prism.
   handled = false;
   prism.MouseDown(mbLeft, 0, 50, 50, handled);
-  ASSERT_TRUE(handled && prism.GrabbedBody);
+  ASSERT_TRUE(handled && prism.HoldsBody());
   prism.MouseMove(0, 40, 50);
   prism.MouseUp(mbLeft, 0, 40, 50);
   EXPECT_EQ(prism.CentreX, 40);

@@ -89,22 +89,22 @@ TEST(GeneralExciterCP, LayoutsFollowTheBeamType) {
   QAction* doubleItem = p.Panel.MenuItems[3];
   doubleItem->trigger();
   EXPECT_EQ(p.Source->BeamType, btDouble);
-  EXPECT_EQ(p.Panel.Type1->Caption(), "Double Source");
+  EXPECT_EQ(p.Panel.BeamTypeButton->Caption(), "Double Source");
   EXPECT_TRUE(shown(p.Panel.DetuneSlider) && shown(p.Panel.DetuneNameLabel) && shown(p.Panel.DetuneAmountLabel));
   EXPECT_FALSE(shown(p.Panel.MachSlider) || shown(p.Panel.MachLabel) || shown(p.Panel.DopplerReset) ||
                shown(p.Panel.HarmonicsButton));
   p.Panel.MenuItems[4]->trigger();
-  EXPECT_EQ(p.Panel.Type1->Caption(), "Doppler Source");
+  EXPECT_EQ(p.Panel.BeamTypeButton->Caption(), "Doppler Source");
   EXPECT_TRUE(shown(p.Panel.MachSlider) && shown(p.Panel.MachLabel) && shown(p.Panel.DopplerReset) &&
               shown(p.Panel.HarmonicsButton));
   EXPECT_FALSE(shown(p.Panel.DetuneSlider) || shown(p.Panel.DetuneNameLabel));
   p.Panel.MenuItems[0]->trigger();
   EXPECT_FALSE(shown(p.Panel.MachSlider) || shown(p.Panel.DetuneSlider));
-  EXPECT_EQ(p.Panel.Type1->Caption(), "Point Source");
+  EXPECT_EQ(p.Panel.BeamTypeButton->Caption(), "Point Source");
 
   p.Panel.ShowBeamType(9);  // only stored
   EXPECT_EQ(p.Panel.BeamType(), 9);
-  EXPECT_EQ(p.Panel.Type1->Caption(), "Point Source");
+  EXPECT_EQ(p.Panel.BeamTypeButton->Caption(), "Point Source");
 }
 
 TEST(GeneralExciterCP, ATypeChangedElsewhereShowsWithinTheTimerPeriod) {
@@ -112,7 +112,7 @@ TEST(GeneralExciterCP, ATypeChangedElsewhereShowsWithinTheTimerPeriod) {
   p.Source->SetBeamType(btDoppler);
   QTest::qWait(260);
   EXPECT_EQ(p.Panel.BeamType(), btDoppler);
-  EXPECT_EQ(p.Panel.Type1->Caption(), "Doppler Source");
+  EXPECT_EQ(p.Panel.BeamTypeButton->Caption(), "Doppler Source");
 }
 
 // A panel shows the source's values as they are and writes one only when the user moves its
@@ -168,7 +168,7 @@ TEST(GeneralExciterCP, PowerAndPulseReleaseEachOther) {
   EXPECT_FALSE(p.Source->OneShot) << "the pulse ends";
   EXPECT_TRUE(p.Source->ON);
   QTest::mouseClick(p.Panel.PowerButton, Qt::LeftButton);
-  EXPECT_TRUE(p.Source->RampingDown) << "switched off, the source fades out";
+  EXPECT_TRUE(p.Source->IsRampingDown()) << "switched off, the source fades out";
 
   // The pulse button springs back when the source's burst has ended.
   QTest::mouseClick(p.Panel.OneWave, Qt::LeftButton);
@@ -351,7 +351,7 @@ TEST(BaseExciterCP, EditsByPropertyName) {
   EXPECT_FLOAT_EQ(source->GetWavelength(), 40.0f) << "the rounded wavelength is written back";
   panel.show();
   QTest::mouseClick(panel.PowerButton, Qt::LeftButton);
-  EXPECT_TRUE(source->RampingDown) << "switched off, the source fades out";
+  EXPECT_TRUE(source->IsRampingDown()) << "switched off, the source fades out";
   EXPECT_TRUE(panel.OneWave->isEnabled());
   panel.OneWave->click();
   EXPECT_TRUE(source->OneShot);

@@ -85,11 +85,7 @@ TEST_F(BarrierScene, AWallCellStaysExactlyAtRestUnderASourceAndDrips) {
   for (int step = 0; step < 10000; ++step) {
     if (step == 500) source->SetBeamType(btLine);
     if (step == 5000) source->SetBeamType(btDoppler);
-    if (step % 700 == 0) {
-      source->DripHeld = true;
-      source->DripX = 201;
-      source->DripY = 100;
-    }
+    if (step % 700 == 0) source->HoldDrip(201, 100, false);
     Water->SimulateStep();
   }
   for (int32_t y = 0; y < 401; ++y)

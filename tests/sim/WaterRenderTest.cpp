@@ -221,8 +221,8 @@ TEST_F(WaterRender, SourceValuesShowInTheNextFrame) {
   Fill(s, 401, 401, Grey(0));
   w->StepAndRender(s);
   const TWaterGrid& c = *w->Cells();
-  ASSERT_NE(source->Signal1, 0.0f);
-  EXPECT_EQ(c[40][200].Displacement, static_cast<float>(1.5 * double(source->Signal1)));
+  ASSERT_NE(source->GetSignal1(), 0.0f);
+  EXPECT_EQ(c[40][200].Displacement, static_cast<float>(1.5 * double(source->GetSignal1())));
   for (int32_t y = 1; y < 400; ++y) ASSERT_EQ(s.Rows24()[y][40], Grey(128)) << "coloured before the source wrote";
   for (int32_t y = 1; y < 400; ++y) ASSERT_EQ(s.Rows24()[y][41], Grey(128));
   // The next step spreads the line into its neighbours before they are coloured.

@@ -119,36 +119,40 @@ TEST_F(WaterScene, MovesGoOnlyToTheObjectHoldingThePress) {
   EXPECT_FALSE(block->HandleGrabbed);
 }
 
-TEST_F(WaterScene, DripModeDripsWithEveryButton) {
+TEST_F(WaterScene, ADripIsHeldByTheSourceAndFollowsThePointerUntilItEnds) {
   const TRef<TBlockRIMapper> block = NewNode<TBlockRIMapper>();
   Water->add(block.get());
   ASSERT_TRUE(block->ActiveTool);
-  Water->SetDripMode(true);
-  EXPECT_FALSE(block->ActiveTool) << "drip mode leaves nothing selected";
-  // Right on a handle: in drip mode the press still drips.
-  Water->MouseDown(mbRight, 0, 280, 200);
-  Water->SetDripMode(false);
+  // Right on a handle: a drip does not touch the objects.
+  ASSERT_TRUE(Water->StartDrip(280, 200, true));
   TBaseExciter* source = Water->GetExciter();
+  EXPECT_FALSE(block->ActiveTool) << "a drip leaves nothing selected";
   EXPECT_FALSE(Water->IsGrabbed());
   EXPECT_TRUE(Water->IsDripActive());
   EXPECT_EQ(Water->GetMouseTarget(), source);
-  EXPECT_TRUE(source->DripHeld);
-  EXPECT_TRUE(source->DripPositive) << "the right button lifts the water";
-  Water->MouseMove(0, 250, 100);
-  EXPECT_EQ(source->DripX, 250);
-  EXPECT_EQ(source->DripY, 100);
-  Water->MouseUp(mbRight, 0, 250, 100);
-  EXPECT_FALSE(source->DripHeld);
+  EXPECT_TRUE(source->IsDripHeld());
+  EXPECT_TRUE(source->DripLifts());
+  Water->MoveDrip(250, 100);
+  for (int i = 0; i < 4; ++i) Water->SimulateStep();
+  EXPECT_EQ(Water->DisplacementAt(250, 100), 4.5f) << "the drip stands where the pointer went";
+  EXPECT_TRUE(source->DripLifts()) << "a move keeps the drip's direction";
+  Water->EndDrip();
+  EXPECT_FALSE(source->IsDripHeld());
   EXPECT_FALSE(Water->IsDripActive());
+  EXPECT_EQ(Water->GetMouseTarget(), nullptr);
 
-  for (TMouseButton button : {mbLeft, mbMiddle}) {
-    Water->SetDripMode(true);
-    Water->MouseDown(button, 0, 100, 100);
-    Water->SetDripMode(false);
-    EXPECT_TRUE(source->DripHeld);
-    EXPECT_FALSE(source->DripPositive) << "only the right button lifts";
-    Water->MouseUp(button, 0, 100, 100);
-  }
+  // A press that reaches the objects while a drip is held lets the drip go.
+  Water->StartDrip(100, 100, false);
+  Water->MouseDown(mbLeft, 0, 60, 380);
+  EXPECT_FALSE(source->IsDripHeld());
+  EXPECT_FALSE(Water->IsDripActive());
+  Water->MouseUp(mbLeft, 0, 60, 380);
+  // The plain pointer calls keep to a drip under way: a move moves it, the release ends it.
+  Water->StartDrip(100, 100, false);
+  Water->MouseMove(0, 120, 130);
+  EXPECT_EQ(Water->GetMouseTarget(), source) << "no object hovered while dripping";
+  Water->MouseUp(mbLeft, 0, 120, 130);
+  EXPECT_FALSE(source->IsDripHeld());
 }
 
 TEST_F(WaterScene, ClearWavesKeepsTheMediumAndRestartsTheSource) {
@@ -163,8 +167,8 @@ TEST_F(WaterScene, ClearWavesKeepsTheMediumAndRestartsTheSource) {
       ASSERT_EQ((*Water->Cells())[x][y].Velocity, 0.0f);
     }
   EXPECT_EQ((*Water->Cells())[200][200].SpeedFactor, 0.2727f);
-  EXPECT_EQ(Water->GetExciter()->Envelope, 0.0f) << "the source fades in again from zero";
-  EXPECT_TRUE(Water->GetExciter()->RampingUp);
+  EXPECT_EQ(Water->GetExciter()->GetEnvelope(), 0.0f) << "the source fades in again from zero";
+  EXPECT_TRUE(Water->GetExciter()->IsRampingUp());
 }
 
 TEST_F(WaterScene, NamesFollowTheMapUntilSet) {

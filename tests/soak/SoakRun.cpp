@@ -11,7 +11,7 @@
 
 #include "frame/ClassRegistration.h"
 #include "frame/SceneEditing.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uGeneralExciter.h"
 
@@ -47,7 +47,7 @@ double LargestDisplacement(TWater& Water) {
 
 bool Soak(int32_t BeamType, long Ticks) {
   SeedUniqueIDs(1);
-  TMainFormCore form;
+  TTankSession form;
   form.SetPaintAreaSize(201, 201);
   form.CreateScene();
   TWater& water = *form.ActiveWater();
@@ -56,10 +56,14 @@ bool Soak(int32_t BeamType, long Ticks) {
   double largest = 0;
   for (long tick = 1; tick <= Ticks; ++tick) {
     // A drip every 50,000 ticks; a turn of the block by its handle every 200,000.
-    if (tick % 50000 == 1000) form.BoxMouseDown(mbLeft, 0, 60 + int32_t(tick / 50000 % 80), 70, true);
+    if (tick % 50000 == 1000) {
+      form.SetTool(TTankTool::Drip);
+      form.BoxMouseDown(mbLeft, 0, 60 + int32_t(tick / 50000 % 80), 70);
+      form.SetTool(TTankTool::Select);
+    }
     if (tick % 50000 == 1010) form.BoxMouseUp(mbLeft, 0, 60, 70);
     if (tick % 200000 == 5000) {
-      form.BoxMouseDown(mbLeft, 0, 140, 100, false);
+      form.BoxMouseDown(mbLeft, 0, 140, 100);
       form.BoxMouseMove(0, 160, 60);
       form.BoxMouseUp(mbLeft, 0, 160, 60);
     }

@@ -21,7 +21,6 @@ const context = canvas.getContext('2d');
 let tank = null;
 let image = null;       // an ImageData over the module's memory, made anew when that moves
 let running = !new URLSearchParams(location.search).has('hold');
-let dripMode = false;
 let pointerButton = -1;
 let lastGeneration = -1;
 let fileCount = 0;
@@ -80,8 +79,8 @@ canvas.addEventListener('pointerdown', (e) => {
   canvas.setPointerCapture(e.pointerId);
   pointerButton = buttonOf(e);
   const [x, y] = tankPoint(e);
-  tank.mouseDown(pointerButton, x, y, dripMode);
-  logPointer({ kind: 'down', x, y, button: pointerButton, drip: dripMode });
+  tank.mouseDown(pointerButton, x, y);
+  logPointer({ kind: 'down', x, y, button: pointerButton, drip: dripping() });
 });
 canvas.addEventListener('pointermove', (e) => {
   const [x, y] = tankPoint(e);
@@ -102,7 +101,11 @@ canvas.addEventListener('contextmenu', (e) => e.preventDefault());
 
 // --- the tool bar ---
 function setPressed(id, on) { $(id).setAttribute('aria-pressed', String(on)); }
-$('drip').addEventListener('click', () => { dripMode = !dripMode; setPressed('drip', dripMode); });
+const dripping = () => tank.tool() === module.TankTool.Drip;
+$('drip').addEventListener('click', () => {
+  tank.setTool(dripping() ? module.TankTool.Select : module.TankTool.Drip);
+  refresh();
+});
 $('clear').addEventListener('click', () => tank.clearWaves());
 $('pause').addEventListener('click', () => { tank.setPaused(!tank.paused()); refresh(); });
 $('step').addEventListener('click', () => { tank.singleStep(); draw(); });
@@ -338,6 +341,7 @@ function refresh() {
   $('probe').disabled = !tank.canAddProbe();
   $('delete').disabled = !tank.canDeleteSelected();
   setPressed('pause', tank.paused());
+  setPressed('drip', dripping());
   $('step').disabled = !tank.paused();
   $('speed').value = tank.speed();
   const map = tank.mapIndex();
@@ -409,7 +413,11 @@ window.plashboxTest = {
       for (let i = 1; i <= steps; ++i) {
         for (; next < script.length && script[next].tick === i; ++next) {
           const e = script[next];
-          if (e.kind === 'down') t.mouseDown(e.button ?? 0, e.x, e.y, !!e.drip);
+          if (e.kind === 'down') {
+            // As the driver's script: each press names its tool.
+            t.setTool(e.drip ? module.TankTool.Drip : module.TankTool.Select);
+            t.mouseDown(e.button ?? 0, e.x, e.y);
+          }
           else if (e.kind === 'move') t.mouseMove(e.x, e.y);
           else t.mouseUp(e.button ?? 0, e.x, e.y);
         }
@@ -430,6 +438,7 @@ window.plashboxTest = {
   screen: () => tank.screen(),
   size: () => [tank.width(), tank.height()],
   paused: () => tank.paused(),
+  dripping,
   speed: () => tank.speed(),
   slideIndex: () => tank.slideIndex(),
   canUndo: () => tank.canUndo(),

@@ -1,4 +1,4 @@
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 
 #include <algorithm>
 #include <array>
@@ -55,29 +55,29 @@ const std::string* TNameValueRows::Find(const std::string& Name) const {
   return nullptr;
 }
 
-TMainFormCore::TMainFormCore(iMillisecondClock& Clock)
+TTankSession::TTankSession(iMillisecondClock& Clock)
     : Clock(Clock), History(NewNode<TSceneHistory>()), ThreadCount(HardwareThreads()) {}
 
-void TMainFormCore::SetThreads(int32_t Count) { ThreadCount = std::clamp(Count, 1, MaxThreads); }
+void TTankSession::SetThreads(int32_t Count) { ThreadCount = std::clamp(Count, 1, MaxThreads); }
 
-void TMainFormCore::Create() {
+void TTankSession::Create() {
   CreateScene();
   Tick();
 }
 
-void TMainFormCore::CreateScene() {
+void TTankSession::CreateScene() {
   CreateScene(NewNode<TSlideshow>());
   BuildScene();
 }
 
-void TMainFormCore::CreateScene(TRef<TWaterCollection> Collection) {
+void TTankSession::CreateScene(TRef<TWaterCollection> Collection) {
   // A scene made afresh starts a fresh history.
   OpenEdit.reset();
   History->Forget();
   InstallScene(Collection);
 }
 
-void TMainFormCore::InstallScene(const TRef<TWaterCollection>& Collection) {
+void TTankSession::InstallScene(const TRef<TWaterCollection>& Collection) {
   if (Slideshow) History->Remove(Slideshow.get());
   Slideshow = Collection;
   History->add(Slideshow.get());
@@ -88,16 +88,16 @@ void TMainFormCore::InstallScene(const TRef<TWaterCollection>& Collection) {
   StartFrames();
 }
 
-void TMainFormCore::StartFrames() {
+void TTankSession::StartFrames() {
   PrepareSurface();
   TickCount = 0;
   LastReportTime = Clock.Now();
   Hold = false;
 }
 
-void TMainFormCore::SetPaintAreaSize(int32_t Width, int32_t Height) { PlaceTank(Width, Height); }
+void TTankSession::SetPaintAreaSize(int32_t Width, int32_t Height) { PlaceTank(Width, Height); }
 
-void TMainFormCore::BuildScene() {
+void TTankSession::BuildScene() {
   const TRef<TWater> water = NewNode<TWater>();
   if (RIMapClassCount() < 1) throw std::runtime_error("RIMapList is empty!?!?");
   water->add(GetRIMapClass(0)->Create().get());
@@ -107,14 +107,14 @@ void TMainFormCore::BuildScene() {
   Slideshow->ActiveID = water->UniqueID();
 }
 
-void TMainFormCore::PrepareSurface() {
+void TTankSession::PrepareSurface() {
   Surface.SetUsePlatformBitmap(true);
   Surface.SetSize(BoxRect.Width, BoxRect.Height, 24);
 }
 
-TWater* TMainFormCore::ActiveWater() { return Slideshow ? Slideshow->ActiveWater() : nullptr; }
+TWater* TTankSession::ActiveWater() { return Slideshow ? Slideshow->ActiveWater() : nullptr; }
 
-bool TMainFormCore::OnlyRender(TWater& Water) {
+bool TTankSession::OnlyRender(TWater& Water) {
   if (Hold) return true;
   if (!MouseIsDown || !Water.IsGrabbed()) return false;
   // Dragging the block freezes the waves under it; dragging the source does not, unless the
@@ -125,7 +125,7 @@ bool TMainFormCore::OnlyRender(TWater& Water) {
   return dynamic_cast<TBaseExciter*>(target) && map && !map->SimulateWhileSourceDragged();
 }
 
-void TMainFormCore::Tick() {
+void TTankSession::Tick() {
   const uint32_t t0 = Clock.Now();
   TWater* water = ActiveWater();
   if (Present) Present(Surface);
@@ -148,26 +148,26 @@ void TMainFormCore::Tick() {
   if (t1 - LastReportTime > 500) Report(t1);
 }
 
-void TMainFormCore::StepWater(TWater& Water, int32_t Steps) {
+void TTankSession::StepWater(TWater& Water, int32_t Steps) {
   for (int32_t i = 1; i < Steps; ++i) Water.SimulateStep();
   Water.StepAndRender(Surface);
   StepCount += Steps;
   TotalSteps += Steps;
 }
 
-bool TMainFormCore::SingleStep() {
+bool TTankSession::SingleStep() {
   TWater* water = ActiveWater();
   if (!Hold || !water) return false;
   StepWater(*water, 1);
   return true;
 }
 
-void TMainFormCore::SetSpeed(int32_t Index) {
+void TTankSession::SetSpeed(int32_t Index) {
   SpeedIndex = std::clamp(Index, 0, int32_t(std::size(SimulationSpeeds)) - 1);
   SlowPhase = 0;
 }
 
-void TMainFormCore::Report(uint32_t Now) {
+void TTankSession::Report(uint32_t Now) {
   const uint32_t e = Now - LastReportTime;
   const auto r = static_cast<float>(1.0 / e);
   CpuUsage = static_cast<float>(100 * double(r) * BusyTime);
@@ -186,20 +186,20 @@ void TMainFormCore::Report(uint32_t Now) {
   if (TWater* water = ActiveWater()) Rows.Set(TextOf("debug.memory_usage"), std::to_string(water->MemoryUsage()));
 }
 
-void TMainFormCore::ChooseDisplayShape(int32_t Tag) {
+void TTankSession::ChooseDisplayShape(int32_t Tag) {
   if (Tag >= 0 && Tag < int32_t(std::size(DisplayShapes)))
     ChooseTankSize(DisplayShapes[Tag].Width, DisplayShapes[Tag].Height);
   else
     ChooseTankSize(BoxRect.Width, BoxRect.Height);
 }
 
-void TMainFormCore::ChooseTankSize(int32_t Width, int32_t Height) {
+void TTankSession::ChooseTankSize(int32_t Width, int32_t Height) {
   PlaceTank(std::clamp(Width, MinTankSide, MaxTankSide), std::clamp(Height, MinTankSide, MaxTankSide));
   if (Slideshow) Slideshow->SetGridSize(BoxRect.Width, BoxRect.Height);
   PrepareSurface();
 }
 
-void TMainFormCore::PlaceTank(int32_t Width, int32_t Height) {
+void TTankSession::PlaceTank(int32_t Width, int32_t Height) {
   BoxRect.Width = Width;
   BoxRect.Height = Height;
   std::tie(ViewRect.Width, ViewRect.Height) = FitView(Width, Height, RoomWidth, RoomHeight);
@@ -210,7 +210,7 @@ void TMainFormCore::PlaceTank(int32_t Width, int32_t Height) {
   BoxRect.Top = ViewRect.Top;
 }
 
-std::pair<int32_t, int32_t> TMainFormCore::FitView(int32_t Width, int32_t Height, int32_t RoomWidth,
+std::pair<int32_t, int32_t> TTankSession::FitView(int32_t Width, int32_t Height, int32_t RoomWidth,
                                                    int32_t RoomHeight) {
   const int64_t w = Width, h = Height;
   int64_t roomW = RoomWidth > 0 ? RoomWidth : w, roomH = RoomHeight > 0 ? RoomHeight : h;
@@ -224,13 +224,13 @@ std::pair<int32_t, int32_t> TMainFormCore::FitView(int32_t Width, int32_t Height
   return {int32_t(std::max<int64_t>(roomW, 1)), int32_t(std::max<int64_t>(roomH, 1))};
 }
 
-void TMainFormCore::SetViewRoom(int32_t Width, int32_t Height) {
+void TTankSession::SetViewRoom(int32_t Width, int32_t Height) {
   RoomWidth = Width;
   RoomHeight = Height;
   PlaceTank(BoxRect.Width, BoxRect.Height);
 }
 
-std::pair<int32_t, int32_t> TMainFormCore::ViewToPaintArea(int32_t X, int32_t Y) const {
+std::pair<int32_t, int32_t> TTankSession::ViewToPaintArea(int32_t X, int32_t Y) const {
   // floor((2 V + 1) * Paint / (2 * View)), rounded down also for a position left of the view.
   const auto map = [](int32_t V, int32_t Paint, int32_t View) {
     if (Paint == View) return V;
@@ -240,11 +240,11 @@ std::pair<int32_t, int32_t> TMainFormCore::ViewToPaintArea(int32_t X, int32_t Y)
   return {map(X, BoxRect.Width, ViewRect.Width), map(Y, BoxRect.Height, ViewRect.Height)};
 }
 
-void TMainFormCore::SaveScene(const std::string& FileName) {
+void TTankSession::SaveScene(const std::string& FileName) {
   if (Slideshow) plashbox::SaveScene(*Slideshow, FileName);
 }
 
-void TMainFormCore::OpenScene(const std::string& FileName) {
+void TTankSession::OpenScene(const std::string& FileName) {
   TRef<TWaterCollection> scene = LoadScene(FileName);
   EndEdit();
   const auto install = [this](const TRef<TWaterCollection>& Collection) { InstallScene(Collection); };
@@ -274,11 +274,11 @@ std::string DescribeEdit(const std::vector<TNodeChanges>& Changes) {
 
 }  // namespace
 
-void TMainFormCore::BeginEdit() {
+void TTankSession::BeginEdit() {
   if (!OpenEdit) OpenEdit = TSceneSnapshot::Take(*History);
 }
 
-void TMainFormCore::EndEdit(const std::string& Text, bool Merge) {
+void TTankSession::EndEdit(const std::string& Text, bool Merge) {
   if (!OpenEdit) return;
   std::vector<TNodeChanges> changes = Changes(*OpenEdit, TSceneSnapshot::Take(*History));
   OpenEdit.reset();
@@ -289,10 +289,10 @@ void TMainFormCore::EndEdit(const std::string& Text, bool Merge) {
   History->Record(edits, Merge);
 }
 
-bool TMainFormCore::Undo() { return StepHistory(false); }
-bool TMainFormCore::Redo() { return StepHistory(true); }
+bool TTankSession::Undo() { return StepHistory(false); }
+bool TTankSession::Redo() { return StepHistory(true); }
 
-bool TMainFormCore::StepHistory(bool Forward) {
+bool TTankSession::StepHistory(bool Forward) {
   if (MouseIsDown) return false;
   EndEdit();
   if (!(Forward ? History->CanRedo() : History->CanUndo())) return false;
@@ -301,7 +301,7 @@ bool TMainFormCore::StepHistory(bool Forward) {
   return true;
 }
 
-void TMainFormCore::Settle() {
+void TTankSession::Settle() {
   if (Slideshow) {
     TWater* active = Slideshow->ActiveWater();
     for (TWater* water : ChildrenOf<TWater>(*Slideshow))
@@ -310,7 +310,7 @@ void TMainFormCore::Settle() {
   if (SceneChanged) SceneChanged();
 }
 
-void TMainFormCore::AddObject(const TRef<TBaseWaterObject>& Object) {
+void TTankSession::AddObject(const TRef<TBaseWaterObject>& Object) {
   TWater* water = ActiveWater();
   if (!water || !Object || MouseIsDown) return;
   EndEdit();
@@ -319,7 +319,7 @@ void TMainFormCore::AddObject(const TRef<TBaseWaterObject>& Object) {
   Settle();
 }
 
-TBaseControl* TMainFormCore::DeletableSelection() {
+TBaseControl* TTankSession::DeletableSelection() {
   TWater* water = ActiveWater();
   if (!water || MouseIsDown) return nullptr;
   TBaseControl* selected = nullptr;
@@ -367,7 +367,7 @@ float FreePlace(TWater& Water, const std::vector<float>& Places) {
 
 }  // namespace
 
-void TMainFormCore::AddWall() {
+void TTankSession::AddWall() {
   TWater* water = ActiveWater();
   if (!water) return;
   const TRef<TBarrier> wall = NewNode<TBarrier>();
@@ -376,7 +376,7 @@ void TMainFormCore::AddWall() {
   AddObject(wall);
 }
 
-void TMainFormCore::EditActiveWater(const std::string& Text, const std::function<void(TWater&)>& Change) {
+void TTankSession::EditActiveWater(const std::string& Text, const std::function<void(TWater&)>& Change) {
   TWater* water = ActiveWater();
   if (!water) return;
   const bool own = !EditOpen();
@@ -385,27 +385,27 @@ void TMainFormCore::EditActiveWater(const std::string& Text, const std::function
   if (own) EndEdit(Text);
 }
 
-bool TMainFormCore::IntensityView() {
+bool TTankSession::IntensityView() {
   const TWater* water = ActiveWater();
   return water && water->IntensityView();
 }
 
-void TMainFormCore::SetIntensityView(bool On) {
+void TTankSession::SetIntensityView(bool On) {
   EditActiveWater(On ? TextOf("undo.show_intensity") : TextOf("undo.show_waves"),
                   [On](TWater& W) { W.SetIntensityView(On); });
 }
 
-int32_t TMainFormCore::ColourScheme() {
+int32_t TTankSession::ColourScheme() {
   const TWater* water = ActiveWater();
   return water ? water->ColourScheme() : csGrey;
 }
 
-void TMainFormCore::SetColourScheme(int32_t Scheme) {
+void TTankSession::SetColourScheme(int32_t Scheme) {
   if (Scheme < 0 || Scheme >= ColourSchemeCount) return;
   EditActiveWater(TextOf("undo.choose_colours"), [Scheme](TWater& W) { W.SetColourScheme(TColourScheme(Scheme)); });
 }
 
-bool TMainFormCore::CanAddProbe() {
+bool TTankSession::CanAddProbe() {
   TWater* water = ActiveWater();
   if (!water || MouseIsDown) return false;
   int32_t probes = 0;
@@ -413,7 +413,7 @@ bool TMainFormCore::CanAddProbe() {
   return probes < MaxProbes;
 }
 
-bool TMainFormCore::AddProbe() {
+bool TTankSession::AddProbe() {
   if (!CanAddProbe()) return false;
   std::array<bool, MaxProbes> taken{};
   for (TProbe* probe : ChildrenOf<TProbe>(*ActiveWater())) taken[size_t(probe->GetColourIndex())] = true;
@@ -427,7 +427,7 @@ bool TMainFormCore::AddProbe() {
   return true;
 }
 
-void TMainFormCore::AddScreen() {
+void TTankSession::AddScreen() {
   TWater* water = ActiveWater();
   if (!water) return;
   const TRef<TIntensityScreen> screen = NewNode<TIntensityScreen>();
@@ -435,7 +435,7 @@ void TMainFormCore::AddScreen() {
   AddObject(screen);
 }
 
-bool TMainFormCore::ChooseMap(const TNodeClass& Class) {
+bool TTankSession::ChooseMap(const TNodeClass& Class) {
   TWater* water = ActiveWater();
   auto* old = water ? dynamic_cast<TBaseRIControlRIMapper*>(water->GetRIMap()) : nullptr;
   if (!old || MouseIsDown || &old->ClassType() == &Class || !Class.CanCreate()) return false;
@@ -453,7 +453,7 @@ bool TMainFormCore::ChooseMap(const TNodeClass& Class) {
   return true;
 }
 
-bool TMainFormCore::DeleteSelected() {
+bool TTankSession::DeleteSelected() {
   TBaseControl* selected = DeletableSelection();
   if (!selected) return false;
   EndEdit();
@@ -463,15 +463,15 @@ bool TMainFormCore::DeleteSelected() {
   return true;
 }
 
-int32_t TMainFormCore::SlideCount() const { return Slideshow ? Slideshow->SlideCount() : 0; }
+int32_t TTankSession::SlideCount() const { return Slideshow ? Slideshow->SlideCount() : 0; }
 
-int32_t TMainFormCore::SlideIndex() const {
+int32_t TTankSession::SlideIndex() const {
   for (int32_t i = 0; i < SlideCount(); ++i)
     if (Slideshow->GetSlideID(i) == Slideshow->ActiveID) return i;
   return 0;
 }
 
-bool TMainFormCore::ShowSlide(int32_t Index) {
+bool TTankSession::ShowSlide(int32_t Index) {
   if (!Slideshow || MouseIsDown || Index < 0 || Index >= SlideCount() || Index == SlideIndex()) return false;
   EndEdit();
   BeginEdit();
@@ -481,17 +481,19 @@ bool TMainFormCore::ShowSlide(int32_t Index) {
   return true;
 }
 
-void TMainFormCore::ClearWaves() {
+void TTankSession::ClearWaves() {
   if (TWater* water = ActiveWater()) water->ClearWaves();
 }
 
-void TMainFormCore::BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool DripButtonDown) {
+void TTankSession::BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
   if (TWater* water = ActiveWater()) {
     // A drip is not an edit; a drag of an object is one, named after the object.
-    if (!DripButtonDown) BeginEdit();
-    water->SetDripMode(DripButtonDown);
-    water->MouseDown(Button, Shift, X, Y);
-    water->SetDripMode(false);
+    if (CurrentTool == TTankTool::Drip) {
+      water->StartDrip(X, Y, Button == mbRight);
+    } else {
+      BeginEdit();
+      water->MouseDown(Button, Shift, X, Y);
+    }
     TBaseWaterObject* target = water->GetMouseTarget();
     DragText =
         water->IsGrabbed() && target ? FormattedText("undo.move", {{"object", ObjectWords(*target)}}) : std::string();
@@ -499,7 +501,7 @@ void TMainFormCore::BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t
   MouseIsDown = true;
 }
 
-void TMainFormCore::BoxMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
+void TTankSession::BoxMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
   TWater* water = ActiveWater();
   if (!water) return;
   water->MouseMove(Shift, X, Y);
@@ -510,7 +512,7 @@ void TMainFormCore::BoxMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
   Rows.Set(TextOf("debug.index"), speedFactor == 0 ? "-" : FormatReadout("%1.2f", std::sqrt(0.5 / speedFactor)));
 }
 
-void TMainFormCore::BoxMouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
+void TTankSession::BoxMouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
   if (TWater* water = ActiveWater()) water->MouseUp(Button, Shift, X, Y);
   MouseIsDown = false;
   EndEdit(DragText);

@@ -71,9 +71,14 @@ inline constexpr int32_t NormalSpeed = 2;
 std::string Caption(const TDisplayShape& Shape);
 std::string Caption(const TSimulationSpeed& Speed);
 
+// What a press in the tank does: Select offers it to the objects (a handle dragged, an object
+// selected); Drip drips into the water (the left button pushes it down, the right lifts it)
+// and leaves nothing selected. Drawing and erasing walls are to join them.
+enum class TTankTool { Select, Drip };
+
 class TBaseControl;
 
-class TMainFormCore {
+class TTankSession {
  public:
   // The frame behind the paint area, in client pixels; the tank's view is centred on it. It is
   // this size for every view up to 401 x 401 and grows with a bigger one.
@@ -90,7 +95,7 @@ class TMainFormCore {
   // its shape kept (whole pixels, rounded down; never below one pixel a side).
   static std::pair<int32_t, int32_t> FitView(int32_t Width, int32_t Height, int32_t RoomWidth, int32_t RoomHeight);
 
-  explicit TMainFormCore(iMillisecondClock& Clock = SteadyMillisecondClock());
+  explicit TTankSession(iMillisecondClock& Clock = SteadyMillisecondClock());
 
   // Builds the slideshow with the demonstration scene, sizes the surface and draws the first
   // frame. Raises a plain error when the class lists do not hold what the scene needs. The
@@ -200,7 +205,11 @@ class TMainFormCore {
   // The document's root above the slideshow, with the undo records.
   TSceneHistory& GetHistory() const { return *History; }
 
-  void BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool DripButtonDown);
+  // The tool of every press from now on; a press under way keeps the one it began with.
+  TTankTool Tool() const { return CurrentTool; }
+  void SetTool(TTankTool Tool) { CurrentTool = Tool; }
+
+  void BoxMouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
   void BoxMouseMove(TShiftState Shift, int32_t X, int32_t Y);
   void BoxMouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
 
@@ -259,6 +268,7 @@ class TMainFormCore {
   TRef<TSceneHistory> History;
   std::optional<TSceneSnapshot> OpenEdit;
   std::string DragText;  // the edit's name while the pointer drags an object
+  TTankTool CurrentTool = TTankTool::Select;
   TNameValueRows Rows;
   uint32_t LastReportTime = 0;
   uint32_t BusyTime = 0;

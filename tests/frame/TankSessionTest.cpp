@@ -11,7 +11,7 @@
 #include "frame/ClassRegistration.h"
 #include "frame/SceneFiles.h"
 #include "xmlworker/XMLFormat.h"
-#include "frame/uDemoMainFormCore.h"
+#include "frame/TankSession.h"
 #include "objects/UniqueIDs.h"
 #include "objects/uBlockRIMapper.h"
 #include "objects/uGeneralExciter.h"
@@ -22,7 +22,7 @@ using plashbox::tests::TManualClock;
 
 namespace {
 
-class MainFormCore : public ::testing::Test {
+class TankSession : public ::testing::Test {
  protected:
   void SetUp() override {
     SeedUniqueIDs(11);
@@ -37,10 +37,10 @@ class MainFormCore : public ::testing::Test {
   TManualClock Clock{1000};  // moved by hand
 };
 
-TEST_F(MainFormCore, BuildSceneChecksTheClassLists) {
+TEST_F(TankSession, BuildSceneChecksTheClassLists) {
   RIMapClassList().Clear();
   ExciterClassList().Clear();
-  TMainFormCore noMaps(Clock);
+  TTankSession noMaps(Clock);
   try {
     noMaps.Create();
     FAIL() << "no map class";
@@ -52,7 +52,7 @@ TEST_F(MainFormCore, BuildSceneChecksTheClassLists) {
   RegisterExciterClass(TGeneralExciter::StaticClass());
   RegisterExciterClass(TGeneralExciter::StaticClass());
   EXPECT_EQ(GetRIMapClass(1), nullptr);
-  TMainFormCore twoSources(Clock);
+  TTankSession twoSources(Clock);
   try {
     twoSources.Create();
     FAIL() << "two source classes";
@@ -62,8 +62,8 @@ TEST_F(MainFormCore, BuildSceneChecksTheClassLists) {
   EXPECT_EQ(twoSources.ActiveWater(), nullptr) << "the half-built water never joins the slideshow";
 }
 
-TEST_F(MainFormCore, CreateBuildsTheDemoSceneAndAFirstFrame) {
-  TMainFormCore form(Clock);
+TEST_F(TankSession, CreateBuildsTheDemoSceneAndAFirstFrame) {
+  TTankSession form(Clock);
   int presented = 0;
   form.Present = [&](const TFastDIB&) { ++presented; };
   form.Create();
@@ -84,13 +84,13 @@ TEST_F(MainFormCore, CreateBuildsTheDemoSceneAndAFirstFrame) {
   EXPECT_EQ(block.Green, 70) << "the slower block has a red cast";
 }
 
-TEST_F(MainFormCore, DraggingTheBlockFreezesTheWavesButDraggingTheSourceDoesNot) {
-  TMainFormCore form(Clock);
+TEST_F(TankSession, DraggingTheBlockFreezesTheWavesButDraggingTheSourceDoesNot) {
+  TTankSession form(Clock);
   form.Create();
   for (int i = 0; i < 40; ++i) form.Tick();
   TWater& water = *form.ActiveWater();
   const TWaterGrid& cells = *water.Cells();
-  form.BoxMouseDown(mbLeft, 0, 280, 200, false);  // handle 2 of the block
+  form.BoxMouseDown(mbLeft, 0, 280, 200);  // handle 2 of the block
   ASSERT_TRUE(water.IsGrabbed());
   const float before = cells[60][200].Displacement;
   const int64_t steps = form.TotalSteps;
@@ -106,7 +106,7 @@ TEST_F(MainFormCore, DraggingTheBlockFreezesTheWavesButDraggingTheSourceDoesNot)
 
   // The beam's handle: its end point on screen.
   auto* source = NodeAs<TGeneralExciter>(water.GetChildren(1));
-  form.BoxMouseDown(mbLeft, 0, source->X1, 400 - source->Y1, false);
+  form.BoxMouseDown(mbLeft, 0, source->X1, 400 - source->Y1);
   ASSERT_TRUE(water.IsGrabbed());
   ASSERT_EQ(water.GetMouseTarget(), source);
   const int64_t stepsBeforeDrag = form.TotalSteps;
@@ -115,25 +115,55 @@ TEST_F(MainFormCore, DraggingTheBlockFreezesTheWavesButDraggingTheSourceDoesNot)
   form.BoxMouseUp(mbLeft, 0, source->X1, 400 - source->Y1);
 }
 
-TEST_F(MainFormCore, DripButtonTurnsEveryPressIntoADrip) {
-  TMainFormCore form(Clock);
+TEST_F(TankSession, TheDripToolTurnsEveryPressIntoADripUntilSelectComesBack) {
+  TTankSession form(Clock);
   form.Create();
+  EXPECT_EQ(form.Tool(), TTankTool::Select) << "a tank starts with the objects' tool";
   TWater& water = *form.ActiveWater();
   auto* source = NodeAs<TGeneralExciter>(water.GetChildren(1));
-  form.BoxMouseDown(mbLeft, 0, source->X1, 400 - source->Y1, true);  // right on the source's handle
+  auto* block = NodeAs<TBlockRIMapper>(water.GetChildren(0));
+  block->Activate();
+  form.SetTool(TTankTool::Drip);
+  form.BoxMouseDown(mbLeft, 0, source->X1, 400 - source->Y1);  // right on the source's handle
   EXPECT_TRUE(form.MouseIsDown);
   EXPECT_FALSE(water.IsGrabbed());
   EXPECT_TRUE(water.IsDripActive());
-  EXPECT_TRUE(source->DripHeld);
-  EXPECT_FALSE(water.GetDripMode()) << "drip mode lasts only for the press";
+  EXPECT_TRUE(source->IsDripHeld());
+  EXPECT_FALSE(source->DripLifts()) << "the left button pushes the water down";
+  EXPECT_FALSE(block->ActiveTool) << "a drip leaves nothing selected";
+  EXPECT_EQ(form.Tool(), TTankTool::Drip) << "the tool outlasts the press";
   form.Tick();
-  form.BoxMouseUp(mbLeft, 0, source->X1, 400 - source->Y1);
+  // A press under way keeps its tool: the drip follows the pointer and ends with the release.
+  form.SetTool(TTankTool::Select);
+  form.BoxMouseMove(0, 200, 100);
+  EXPECT_FALSE(water.IsGrabbed());
+  form.Tick();
+  EXPECT_LT(water.DisplacementAt(200, 100), -1.0f) << "the drip moved with the pointer";
+  form.BoxMouseUp(mbLeft, 0, 200, 100);
   EXPECT_FALSE(form.MouseIsDown);
-  EXPECT_FALSE(source->DripHeld);
+  EXPECT_FALSE(source->IsDripHeld());
+  EXPECT_FALSE(water.IsDripActive());
+
+  form.SetTool(TTankTool::Drip);
+  form.BoxMouseDown(mbRight, 0, 100, 300);
+  EXPECT_TRUE(source->DripLifts()) << "the right button lifts the water";
+  form.BoxMouseUp(mbRight, 0, 100, 300);
+  form.BoxMouseDown(mbMiddle, 0, 100, 300);
+  EXPECT_TRUE(source->IsDripHeld());
+  EXPECT_FALSE(source->DripLifts()) << "only the right button lifts";
+  form.BoxMouseUp(mbMiddle, 0, 100, 300);
+
+  // Back with the objects' tool, the same press takes hold of the source's handle.
+  form.SetTool(TTankTool::Select);
+  form.BoxMouseDown(mbLeft, 0, source->X1, 400 - source->Y1);
+  EXPECT_TRUE(water.IsGrabbed());
+  EXPECT_EQ(water.GetMouseTarget(), source);
+  EXPECT_FALSE(source->IsDripHeld());
+  form.BoxMouseUp(mbLeft, 0, source->X1, 400 - source->Y1);
 }
 
-TEST_F(MainFormCore, StatisticsOfTheWorkedExample) {
-  TMainFormCore form(Clock);
+TEST_F(TankSession, StatisticsOfTheWorkedExample) {
+  TTankSession form(Clock);
   form.DebugPanelVisible = true;
   form.Create();  // tick 1: 0 ms busy
   // Ticks 2 .. 31: the first 29 take 5 ms each with 10 ms idle after; the 31st takes 5 ms and
@@ -159,8 +189,8 @@ TEST_F(MainFormCore, StatisticsOfTheWorkedExample) {
   EXPECT_EQ(rows[6].first, "Memory Usage");
 }
 
-TEST_F(MainFormCore, ReadoutsOverStillOpenWater) {
-  TMainFormCore form(Clock);
+TEST_F(TankSession, ReadoutsOverStillOpenWater) {
+  TTankSession form(Clock);
   form.DebugPanelVisible = true;
   form.Create();
   form.StepRate = 60;
@@ -172,13 +202,13 @@ TEST_F(MainFormCore, ReadoutsOverStillOpenWater) {
   EXPECT_EQ(*form.DataList().Find("n"), "1.35");
   form.BoxMouseMove(0, 5000, 5000);  // off the grid: no speed factor
   EXPECT_EQ(*form.DataList().Find("n"), "-");
-  form.BoxMouseDown(mbLeft, 0, 60, 60, false);
+  form.BoxMouseDown(mbLeft, 0, 60, 60);
   form.BoxMouseMove(0, 200, 200);
   EXPECT_EQ(*form.DataList().Find("n"), "-") << "no readouts while a button is down";
 }
 
-TEST_F(MainFormCore, DisplayShapesResizeAndCentreThePaintArea) {
-  TMainFormCore form(Clock);
+TEST_F(TankSession, DisplayShapesResizeAndCentreThePaintArea) {
+  TTankSession form(Clock);
   form.Create();
   for (int i = 0; i < 20; ++i) form.Tick();
   form.ChooseDisplayShape(1);
@@ -206,8 +236,8 @@ TEST_F(MainFormCore, DisplayShapesResizeAndCentreThePaintArea) {
   EXPECT_EQ(water.GridWidth(), 401);
 }
 
-TEST_F(MainFormCore, BigTanksGrowTheFrameAndKeepTheObjectsWhereTheyWere) {
-  TMainFormCore form(Clock);
+TEST_F(TankSession, BigTanksGrowTheFrameAndKeepTheObjectsWhereTheyWere) {
+  TTankSession form(Clock);
   form.Create();
   TWater& water = *form.ActiveWater();
   auto* source = LastChildOf<TGeneralExciter>(water);
@@ -239,15 +269,15 @@ TEST_F(MainFormCore, BigTanksGrowTheFrameAndKeepTheObjectsWhereTheyWere) {
 // A tank bigger than the room the window has (a 1920 x 1080 tank on a 1600 x 1200 screen) is
 // shown scaled down with its shape kept; its cells and picture keep their size, and a pointer
 // on the view reaches the paint-area pixel under it.
-TEST_F(MainFormCore, ATankBiggerThanTheRoomIsShownScaledDownAndPointedAtExactly) {
+TEST_F(TankSession, ATankBiggerThanTheRoomIsShownScaledDownAndPointedAtExactly) {
   using TSize = std::pair<int32_t, int32_t>;
-  EXPECT_EQ(TMainFormCore::FitView(1920, 1080, 1335, 1019), TSize(1335, 750)) << "the width sets the scale";
-  EXPECT_EQ(TMainFormCore::FitView(1200, 1200, 1000, 500), TSize(500, 500)) << "the height sets it";
-  EXPECT_EQ(TMainFormCore::FitView(401, 401, 1335, 1019), TSize(401, 401)) << "a tank that fits as it is";
-  EXPECT_EQ(TMainFormCore::FitView(1920, 1080, 0, 0), TSize(1920, 1080)) << "no bound";
-  EXPECT_EQ(TMainFormCore::FitView(8192, 12, 100, 100), TSize(100, 1)) << "never below a pixel";
+  EXPECT_EQ(TTankSession::FitView(1920, 1080, 1335, 1019), TSize(1335, 750)) << "the width sets the scale";
+  EXPECT_EQ(TTankSession::FitView(1200, 1200, 1000, 500), TSize(500, 500)) << "the height sets it";
+  EXPECT_EQ(TTankSession::FitView(401, 401, 1335, 1019), TSize(401, 401)) << "a tank that fits as it is";
+  EXPECT_EQ(TTankSession::FitView(1920, 1080, 0, 0), TSize(1920, 1080)) << "no bound";
+  EXPECT_EQ(TTankSession::FitView(8192, 12, 100, 100), TSize(100, 1)) << "never below a pixel";
 
-  TMainFormCore form(Clock);
+  TTankSession form(Clock);
   form.Create();
   form.SetViewRoom(1335, 1019);
   EXPECT_FALSE(form.ViewScaled());
@@ -281,8 +311,8 @@ TEST_F(MainFormCore, ATankBiggerThanTheRoomIsShownScaledDownAndPointedAtExactly)
   EXPECT_EQ(form.ViewToPaintArea(123, 456), TSize(123, 456));
 }
 
-TEST_F(MainFormCore, AScenePlaysAtTheSizeItWasSavedAt) {
-  TMainFormCore saved(Clock);
+TEST_F(TankSession, AScenePlaysAtTheSizeItWasSavedAt) {
+  TTankSession saved(Clock);
   saved.Create();
   saved.ChooseTankSize(801, 601);
   std::stringstream text;
@@ -291,7 +321,7 @@ TEST_F(MainFormCore, AScenePlaysAtTheSizeItWasSavedAt) {
 
   for (const bool adopt : {true, false}) {
     std::istringstream in(text.str());
-    TMainFormCore opened(Clock);
+    TTankSession opened(Clock);
     opened.AdoptSceneSize = adopt;
     opened.CreateScene(LoadScene(in, "big.xml"));
     EXPECT_EQ(opened.Box().Width, adopt ? 801 : 401);
@@ -302,8 +332,8 @@ TEST_F(MainFormCore, AScenePlaysAtTheSizeItWasSavedAt) {
   EXPECT_THROW(LoadScene(bad, "bad.xml"), EConvertError);
 }
 
-TEST_F(MainFormCore, WithoutAWaterTheTankShowsAGradient) {
-  TMainFormCore form(Clock);
+TEST_F(TankSession, WithoutAWaterTheTankShowsAGradient) {
+  TTankSession form(Clock);
   form.Create();
   form.GetSlideshow()->ActiveID = 0;
   form.Tick();
@@ -317,7 +347,7 @@ TEST_F(MainFormCore, WithoutAWaterTheTankShowsAGradient) {
 }
 
 // The cells of the active water, every value, for comparing whole grids.
-std::vector<TWaterCell> CellsOf(TMainFormCore& Form) {
+std::vector<TWaterCell> CellsOf(TTankSession& Form) {
   const TWaterGrid& g = *Form.ActiveWater()->Cells();
   std::vector<TWaterCell> cells;
   for (int32_t x = 0; x < g.Width(); ++x)
@@ -328,8 +358,8 @@ bool SameCells(const std::vector<TWaterCell>& A, const std::vector<TWaterCell>& 
   return A.size() == B.size() && std::memcmp(A.data(), B.data(), A.size() * sizeof(TWaterCell)) == 0;
 }
 
-TEST_F(MainFormCore, PausedTheWaterStandsStillWhileThePictureFollowsOneStepAtATime) {
-  TMainFormCore form(Clock), reference(Clock);
+TEST_F(TankSession, PausedTheWaterStandsStillWhileThePictureFollowsOneStepAtATime) {
+  TTankSession form(Clock), reference(Clock);
   form.Create();
   reference.Create();
   for (int i = 0; i < 30; ++i) {
@@ -341,7 +371,7 @@ TEST_F(MainFormCore, PausedTheWaterStandsStillWhileThePictureFollowsOneStepAtATi
   const std::vector<TWaterCell> held = CellsOf(form);
   const int64_t steps = form.TotalSteps;
   // A drag of the block while paused is drawn, and the water stays as it was, bit for bit.
-  form.BoxMouseDown(mbLeft, 0, 280, 200, false);
+  form.BoxMouseDown(mbLeft, 0, 280, 200);
   form.BoxMouseMove(0, 300, 170);
   form.Tick();
   form.Tick();
@@ -349,7 +379,7 @@ TEST_F(MainFormCore, PausedTheWaterStandsStillWhileThePictureFollowsOneStepAtATi
   form.Tick();
   EXPECT_EQ(form.TotalSteps, steps);
   EXPECT_LT(form.GetSurface().Rows24()[200][150].Green, 100) << "the turned block is drawn while paused";
-  reference.BoxMouseDown(mbLeft, 0, 280, 200, false);
+  reference.BoxMouseDown(mbLeft, 0, 280, 200);
   reference.BoxMouseMove(0, 300, 170);
   reference.BoxMouseUp(mbLeft, 0, 300, 170);
   const std::vector<TWaterCell> turned = CellsOf(form);
@@ -369,11 +399,11 @@ TEST_F(MainFormCore, PausedTheWaterStandsStillWhileThePictureFollowsOneStepAtATi
   EXPECT_EQ(form.TotalSteps, steps + 4);
 }
 
-TEST_F(MainFormCore, SpeedsStepSeveralTimesATickOrOnceInSeveralTicks) {
+TEST_F(TankSession, SpeedsStepSeveralTimesATickOrOnceInSeveralTicks) {
   EXPECT_EQ(Caption(SimulationSpeeds[NormalSpeed]), "1x");
   for (const int32_t speed : {3, 4, 5}) {
     const int32_t n = SimulationSpeeds[speed].StepsPerTick;
-    TMainFormCore fast(Clock), plain(Clock);
+    TTankSession fast(Clock), plain(Clock);
     fast.CreateScene();
     plain.CreateScene();
     fast.SetSpeed(speed);
@@ -382,7 +412,7 @@ TEST_F(MainFormCore, SpeedsStepSeveralTimesATickOrOnceInSeveralTicks) {
     EXPECT_TRUE(SameCells(CellsOf(fast), CellsOf(plain))) << n << " steps a tick";
     EXPECT_EQ(fast.TotalSteps, 7 * n) << "every step counts";
   }
-  TMainFormCore slow(Clock);
+  TTankSession slow(Clock);
   slow.CreateScene();
   slow.SetSpeed(0);
   for (int i = 0; i < 12; ++i) slow.Tick();
