@@ -80,7 +80,6 @@ struct TColourLanes {
   };
   using Singles = __m256;
   using Doubles = TDoubles;
-  using Levels = __m256i;
   using Pixels = __m256i;
   struct TWhole {};
 
@@ -291,7 +290,6 @@ struct TLanes {
   static constexpr TNeighbourReads MovedReads = TNeighbourReads::Registers;
   using Singles = __m256;
   using Doubles = __m512d;
-  using Levels = __m256i;
   using Pixels = __m256i;
   using TColourLanes = TLanes;
   struct TWhole {};

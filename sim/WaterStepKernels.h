@@ -102,7 +102,6 @@ struct TScalarLanes {
   static constexpr TNeighbourReads MovedReads = TNeighbourReads::Registers;
   using Singles = float;
   using Doubles = double;
-  using Levels = uint32_t;
   using Pixels = uint32_t;
   using TColourLanes = TScalarLanes;
   struct TWhole {};
@@ -142,7 +141,8 @@ inline float Displaced(float Displacement, float Velocity, float Damping) {
 }
 
 inline TPixelColor CellColour(float Displacement, float SpeedFactor, const TColouring& Paint) {
-  return TPixelColor::FromValue(scalar::Colours<TScalarLanes>(&Displacement, &SpeedFactor, TScalarLanes::TWhole{}, Paint));
+  return TPixelColor::FromValue(
+      scalar::Colours<TScalarLanes>(&Displacement, &SpeedFactor, TScalarLanes::TWhole{}, Paint));
 }
 inline TPixelColor CellColour(const TWaterCell& c, const TColouring& Paint) {
   return CellColour(c.Displacement, c.SpeedFactor, Paint);

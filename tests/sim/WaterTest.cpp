@@ -219,7 +219,8 @@ TEST(TimeStep, EveryTwoColumnKernelAgreesOnSpecialValuesForEveryHeight) {
         TWaterGrid expected = c;
         std::vector<TPixelColor> picture(size_t(W) * size_t(H));
         tests::ReferenceStep(expected, &picture, &paint);
-        std::vector<std::vector<uint32_t>> pixels(static_cast<size_t>(W), std::vector<uint32_t>(static_cast<size_t>(H)));
+        std::vector<std::vector<uint32_t>> pixels(static_cast<size_t>(W),
+                                                  std::vector<uint32_t>(static_cast<size_t>(H)));
         for (int32_t x = 1; x + 1 < W - 1; x += 2)
           k->StepTwoColumns(c[x - 1], c[x], c[x + 1], c[x + 2], H, x > 1, &paint, pixels[size_t(x - 1)].data(),
                             pixels[size_t(x)].data());
