@@ -4,15 +4,18 @@
 // The displacement pass of column x - 1 runs together with the velocity pass of column x:
 // no later velocity reads column x - 1, so the result is exactly that of two full passes,
 // while each column comes from the cache once instead of twice from memory. Every kernel
-// variant does the same double arithmetic in the same order, so all give the same bits.
+// variant does the same double arithmetic in the same order, so all give the same bits: the
+// passes are written once (WaterStepPasses.inc) over a lane type, and the cell-by-cell helpers
+// below are their instantiation for plain doubles.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "raster/FastDIB.h"
 #include "grid/ExactMath.h"
+#include "grid/Rounding.h"
 #include "grid/WaterGrid.h"
 
 namespace plashbox::detail {
@@ -86,51 +89,63 @@ struct TStepKernels {
 std::vector<const TStepKernels*> AvailableStepKernels();
 const TStepKernels& BestStepKernels();
 
-// One cell of each pass, shared by every variant for the rows a vector does not fill.
-inline void UpdateVelocity(const TConstWaterColumn& Left, const TWaveColumn& Centre, const TConstWaterColumn& Right,
-                           int32_t y) {
-  const float* d = Centre.Displacement;
-  const double laplace = double(Left.Displacement[y]) + double(d[y - 1]) + double(Right.Displacement[y]) +
-                         double(d[y + 1]) - 4.0 * double(d[y]);
-  Centre.Velocity[y] = static_cast<float>(double(Centre.Velocity[y]) + double(Centre.SpeedFactor[y]) * laplace);
-}
+// How a kernel reads a column's neighbours below and above (see WaterStepPasses.inc).
+enum class TNeighbourReads { Registers, Memory, ShiftedSingles };
+
+// One row at a time in plain doubles and singles: the lane type of the portable kernels and of
+// the rows after the last whole block of the vector kernels that have no masks.
+struct TScalarLanes {
+  static constexpr int32_t Lanes = 1;
+  static constexpr bool PartBlocks = false;
+  static constexpr bool ReadsWideMedium = false;
+  static constexpr TNeighbourReads FixedReads = TNeighbourReads::Registers;
+  static constexpr TNeighbourReads MovedReads = TNeighbourReads::Registers;
+  using Singles = float;
+  using Doubles = double;
+  using Pixels = uint32_t;
+  using TColourLanes = TScalarLanes;
+  struct TWhole {};
+
+  static double Wide(const float* Values, TWhole) { return *Values; }
+  static float Load(const float* Values, TWhole) { return *Values; }
+  static double Load(const double* Values, TWhole) { return *Values; }
+  static void Store(float* Values, float Value, TWhole) { *Values = Value; }
+  static void Store(uint32_t* Values, uint32_t Value, TWhole) { *Values = Value; }
+  static double Splat(double Value) { return Value; }
+  static float SplatSingles(float Value) { return Value; }
+  static double Add(double A, double B) { return A + B; }
+  static double Mul(double A, double B) { return A * B; }
+  static double LessFourTimes(double Sum, double Centre) { return Sum - 4.0 * Centre; }
+  static float Narrow(double Value) { return static_cast<float>(Value); }
+  static double Widen(float Value) { return Value; }
+  static float MinSingles(float A, float B) { return A < B ? A : B; }
+  static float MaxSingles(float A, float B) { return A > B ? A : B; }
+  static double MinDoubles(double A, double B) { return A < B ? A : B; }
+  static double MaxDoubles(double A, double B) { return A > B ? A : B; }
+  static uint32_t RoundDoubles(double Level) { return static_cast<uint32_t>(Round(Level)); }
+  static uint32_t RoundSingles(float Level) { return RoundDoubles(Level); }
+  static bool AllOpenWater(float SpeedFactor) { return SpeedFactor == OpenWaterSpeedFactor; }
+  static uint32_t Grey(uint32_t Red) { return Red * 0x010101u; }
+  static uint32_t Pack(uint32_t Red, uint32_t Green) { return Red << 16 | Green << 8 | Green; }
+  static double RowsBelow(double, double Previous) { return Previous; }
+  static double RowsAbove(double, double Next) { return Next; }
+  static float LastRow(double Row) { return static_cast<float>(Row); }
+};
+
+namespace scalar {
+#include "sim/WaterStepPasses.inc"
+}  // namespace scalar
 
 inline float Displaced(float Displacement, float Velocity, float Damping) {
-  float d = static_cast<float>((double(Displacement) + double(Velocity)) * double(Damping));
-  if (d > DisplacementLimit) d = DisplacementLimit;
-  if (d < -DisplacementLimit) d = -DisplacementLimit;
-  return d;
+  return scalar::Displaced<TScalarLanes>(Displacement, Velocity, Damping);
 }
 
-inline void UpdateDisplacement(const TWaveColumn& Column, int32_t y) {
-  Column.Displacement[y] = Displaced(Column.Displacement[y], Column.Velocity[y], Column.Damping[y]);
-}
-
-inline uint8_t ColourByte(double Value) {
-  // Clamped before rounding, which gives the same byte and keeps huge values off the integers.
-  if (!(Value > 0)) return 0;
-  if (Value >= 255) return 255;
-  return static_cast<uint8_t>(std::lrint(Value));
-}
-
-// Red follows the height; green and blue are scaled by twice the speed factor, so open water
-// (0.5) is grey, slower water red and faster water cyan.
 inline TPixelColor CellColour(float Displacement, float SpeedFactor, const TColouring& Paint) {
-  const auto t = static_cast<float>((double(Displacement) + Paint.Exposure) * Paint.Scale);
-  const uint8_t greenBlue = ColourByte(2.0 * t * double(SpeedFactor));
-  return TPixelColor{greenBlue, greenBlue, ColourByte(t)};
+  return TPixelColor::FromValue(
+      scalar::Colours<TScalarLanes>(&Displacement, &SpeedFactor, TScalarLanes::TWhole{}, Paint));
 }
 inline TPixelColor CellColour(const TWaterCell& c, const TColouring& Paint) {
   return CellColour(c.Displacement, c.SpeedFactor, Paint);
-}
-// The packed colour of row y of Column.
-inline uint32_t CellPixel(const TConstWaterColumn& Column, int32_t y, const TColouring& Paint) {
-  return CellColour(Column.Displacement[y], Column.SpeedFactor[y], Paint).Value();
-}
-
-inline void ColourCells(const TConstWaterColumn& Column, int32_t From, int32_t H, const TColouring& Paint,
-                        uint32_t* Pixels) {
-  for (int32_t y = From; y < H - 1; ++y) Pixels[y] = CellPixel(Column, y, Paint);
 }
 
 // The intensity view shows the amplitude of a sine of the cell's mean square, sqrt(2 x mean),
@@ -138,8 +153,7 @@ inline void ColourCells(const TConstWaterColumn& Column, int32_t From, int32_t H
 // brightest level. The medium level follows the same rule as the wave's.
 inline TPixelColor IntensityColour(float Mean, float SpeedFactor, const TColouring& Paint) {
   const auto t = static_cast<float>(exact::Sqrt(2.0 * double(Mean)) * 4.0 * Paint.Scale);
-  const uint8_t medium = ColourByte(2.0 * double(t) * double(SpeedFactor));
-  return TPixelColor{medium, medium, ColourByte(t)};
+  return TPixelColor::FromValue(scalar::Shade<TScalarLanes>(t, SpeedFactor));
 }
 
 // The running mean of the squared height of one column (rows 1 .. H-2), updated after the

@@ -7,6 +7,7 @@
 
 #include "objects/uBaseTool.h"
 #include "objects/uGeneralExciter.h"
+#include "sim/WaterStepKernels.h"
 #include "sim/uWater.h"
 
 using namespace plashbox;
@@ -100,6 +101,54 @@ TEST_F(WaterRender, CellColoursAtTheDefaultExposure) {
   w->RenderGrid(s);
   EXPECT_EQ(s.Rows24()[15][3], Grey(178));
   EXPECT_EQ(s.Rows24()[4][3], Grey(128));
+}
+
+// The cell-by-cell rules, which every kernel variant shares, against values worked out by hand:
+// at an exposure whose red level is the height itself.
+TEST(CellColours, ClampBeforeRoundingHalvesToEvenAndNaNToNought) {
+  const detail::TColouring plain{0.0, 1.0};
+  const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+  const auto colour = [&](float Height, float SpeedFactor) { return detail::CellColour(Height, SpeedFactor, plain); };
+  EXPECT_EQ(colour(100.5f, 0.5f), Grey(100));
+  EXPECT_EQ(colour(101.5f, 0.5f), Grey(102));
+  EXPECT_EQ(colour(254.5f, 0.5f), Grey(254));
+  EXPECT_EQ(colour(255.5f, 0.5f), Grey(255));
+  EXPECT_EQ(colour(-0.4f, 0.5f), Grey(0)) << "clamped before rounding";
+  EXPECT_EQ(colour(100.5f, 0.25f), (TPixelColor{50, 50, 100})) << "2 x 100.5 x 0.25 = 50.25";
+  EXPECT_EQ(colour(101.0f, 0.25f), (TPixelColor{50, 50, 101})) << "50.5 to the even 50";
+  EXPECT_EQ(colour(103.0f, 0.25f), (TPixelColor{52, 52, 103})) << "51.5 to the even 52";
+  EXPECT_EQ(colour(101.5f, 0.75f), (TPixelColor{152, 152, 102}));
+  EXPECT_EQ(colour(nan, 0.5f), Grey(0));
+  EXPECT_EQ(colour(nan, 0.25f), Grey(0));
+  EXPECT_EQ(colour(inf, 0.5f), Grey(255));
+  EXPECT_EQ(colour(-inf, 0.5f), Grey(0));
+  EXPECT_EQ(colour(1e30f, 0.25f), Grey(255));
+  EXPECT_EQ(colour(200.0f, nan), (TPixelColor{0, 0, 200}));
+  EXPECT_EQ(colour(200.0f, -0.0f), (TPixelColor{0, 0, 200}));
+  EXPECT_EQ(colour(200.0f, inf), (TPixelColor{255, 255, 200}));
+  EXPECT_EQ(colour(200.0f, -0.25f), (TPixelColor{0, 0, 200}));
+}
+
+TEST(CellColours, IntensityShowsTheAmplitudeOfItsMeanSquare) {
+  const detail::TColouring plain{0.0, 1.0};
+  // sqrt(2 x 2) x 4 = 8.
+  EXPECT_EQ(detail::IntensityColour(2.0f, 0.5f, plain), Grey(8));
+  EXPECT_EQ(detail::IntensityColour(2.0f, 0.25f, plain), (TPixelColor{4, 4, 8}));
+  EXPECT_EQ(detail::IntensityColour(std::numeric_limits<float>::quiet_NaN(), 0.5f, plain), Grey(0));
+  EXPECT_EQ(detail::IntensityColour(1e30f, 0.75f, plain), Grey(255));
+}
+
+TEST(CellColours, DisplacementIsClampedAndKeepsNaN) {
+  const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+  EXPECT_EQ(detail::Displaced(1.0f, 1.0f, 1.0f), 2.0f);
+  EXPECT_EQ(detail::Displaced(2.0f, 2.0f, 0.5f), 2.0f);
+  EXPECT_EQ(detail::Displaced(3.0f, 1.0f, 1.0f), detail::DisplacementLimit);
+  EXPECT_EQ(detail::Displaced(-3.0f, -1.0f, 1.0f), -detail::DisplacementLimit);
+  EXPECT_EQ(detail::Displaced(inf, 0.0f, 1.0f), detail::DisplacementLimit);
+  EXPECT_EQ(detail::Displaced(-inf, 0.0f, 1.0f), -detail::DisplacementLimit);
+  EXPECT_TRUE(std::isnan(detail::Displaced(nan, 0.0f, 1.0f)));
+  EXPECT_TRUE(std::isnan(detail::Displaced(inf, -inf, 1.0f)));
+  EXPECT_TRUE(std::isnan(detail::Displaced(1.0f, 0.0f, nan)));
 }
 
 TEST_F(WaterRender, OuterFrameIsNeverWritten) {

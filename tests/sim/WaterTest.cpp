@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "sim/WaterStepKernels.h"
@@ -176,6 +177,80 @@ TEST(TimeStep, EveryKernelVariantAgreesOnSpecialValues) {
             << k->Name << " " << x << "," << y << ": " << c[x][y].Velocity << " vs " << expected[x][y].Velocity;
       }
   }
+}
+
+// Specials at every row of a column, so that each lands in a vector's every lane and in the
+// rows after the last whole vector, for every count of those rows.
+void FillWithSpecials(TWaterGrid& c, bool OwnMedium) {
+  const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+  const float heights[] = {inf, -inf, nan, -0.0f, 1e-45f, 3.5f, -3.5f, 3.5000002f, 300.0f, 0.3f, -1.7f};
+  const float speedFactors[] = {0.5f, 0.25f, -0.0f, nan, 0.5f, inf, 0.5f, 0.4f};
+  if (!OwnMedium) {
+    // The medium that the columns share, which some kernels read as doubles.
+    std::vector<float> speedFactor, damping;
+    for (int32_t y = 0; y < c.Height(); ++y) {
+      speedFactor.push_back(speedFactors[(y * 3) % 8]);
+      damping.push_back(y % 4 == 0 ? 1.0f : 0.97f);
+    }
+    c.SetSharedMedium(speedFactor.data(), damping.data());
+  }
+  int n = 0;
+  for (int32_t x = 0; x < c.Width(); ++x)
+    for (int32_t y = 0; y < c.Height(); ++y, ++n) {
+      c[x][y].Displacement = n % 2 == 0 ? heights[(n / 2) % 11] : float(std::sin(n * 0.37) * 4.0);
+      c[x][y].Velocity = n % 5 == 0 ? heights[(n / 5) % 11] : float(std::cos(n * 0.21) * 0.2);
+      if (!OwnMedium) continue;
+      c.Writable(x)[y].SpeedFactor = speedFactors[n % 8];
+      c.Writable(x)[y].Damping = n % 4 == 0 ? 1.0f : 0.97f;
+    }
+}
+
+// The two-column kernels as the sweep calls them, with a picture: pairs from column 1, then the
+// displacement pass of the last column.
+TEST(TimeStep, EveryTwoColumnKernelAgreesOnSpecialValuesForEveryHeight) {
+  const detail::TColouring paint = detail::MakeColouring(2.55f);
+  for (const detail::TStepKernels* k : detail::AvailableStepKernels()) {
+    if (!k->StepTwoColumns) continue;
+    for (const bool ownMedium : {false, true})
+      for (int32_t H = 3; H <= 21; ++H) {
+        const int32_t W = 8;
+        TWaterGrid c(W, H);
+        FillWithSpecials(c, ownMedium);
+        TWaterGrid expected = c;
+        std::vector<TPixelColor> picture(size_t(W) * size_t(H));
+        tests::ReferenceStep(expected, &picture, &paint);
+        std::vector<std::vector<uint32_t>> pixels(static_cast<size_t>(W),
+                                                  std::vector<uint32_t>(static_cast<size_t>(H)));
+        for (int32_t x = 1; x + 1 < W - 1; x += 2)
+          k->StepTwoColumns(c[x - 1], c[x], c[x + 1], c[x + 2], H, x > 1, &paint, pixels[size_t(x - 1)].data(),
+                            pixels[size_t(x)].data());
+        k->DisplaceColumn(c[W - 2], H, &paint, pixels[size_t(W - 2)].data());
+        for (int32_t x = 1; x < W - 1; ++x)
+          for (int32_t y = 1; y < H - 1; ++y) {
+            const std::string at = std::string(k->Name) + (ownMedium ? " own" : " shared") + " H=" +
+                                   std::to_string(H) + " " + std::to_string(x) + "," + std::to_string(y);
+            ASSERT_TRUE(SameFloat(c[x][y].Displacement, expected[x][y].Displacement)) << at;
+            ASSERT_TRUE(SameFloat(c[x][y].Velocity, expected[x][y].Velocity)) << at;
+            ASSERT_EQ(pixels[size_t(x)][size_t(y)], picture[size_t(y) * W + x].Value()) << at;
+          }
+      }
+  }
+}
+
+TEST(TimeStep, EveryKernelVariantColoursSpecialValuesAsTheCellByCellRule) {
+  const detail::TColouring paint = detail::MakeColouring(2.55f);
+  for (const detail::TStepKernels* k : detail::AvailableStepKernels())
+    for (int32_t H = 3; H <= 21; ++H) {
+      TWaterGrid c(3, H);
+      FillWithSpecials(c, true);
+      std::vector<uint32_t> pixels(size_t(H), 7);
+      k->ColourColumn(c[1], H, paint, pixels.data());
+      EXPECT_EQ(pixels.front(), 7u) << "row 0 is the border";
+      EXPECT_EQ(pixels.back(), 7u) << "row H-1 is the border";
+      for (int32_t y = 1; y < H - 1; ++y)
+        ASSERT_EQ(pixels[size_t(y)], detail::CellColour(c[1][y], paint).Value())
+            << k->Name << " H=" << H << " y=" << y << ": " << c[1][y].Displacement << ", " << c[1][y].SpeedFactor;
+    }
 }
 
 TEST(TimeStep, EveryKernelVariantColoursTheSamePixels) {
