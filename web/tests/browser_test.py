@@ -682,6 +682,34 @@ class PageTest(unittest.TestCase):
         page = base64.b64decode(self.js('return plashboxTest.runTicks(60)'))
         self.assertEqual(page, driver_frame(['--scene', path, '--steps', '60']))
 
+    def test_two_blocks_a_lens_and_two_walls_run_as_the_driver_runs_them(self):
+        # Every medium of the scene shapes the water; a press inside one selects it for the panel.
+        # The objects carry their IDs, so that the page and the driver hold the very same scene.
+        scene = ('<TSlideshow ActiveID="1" TankWidth="401" TankHeight="401"><TWater UniqueID="1">'
+                 '<TGeneralExciter UniqueID="11" BeamType="1"/>'
+                 '<TBlockRIMapper UniqueID="12" n="0.4" CentreXPercent="35" CentreYPercent="70" WidthPercentage="20" HeightPercentage="20"/>'
+                 '<TBlockRIMapper UniqueID="13" n="0.7" CentreXPercent="70" CentreYPercent="30" WidthPercentage="25" HeightPercentage="15" Cs="0.8" Sn="0.6"/>'
+                 '<TLensRIMapper UniqueID="14" n="0.5" CentreXPercent="70" CentreYPercent="75" DiameterPercent="30"/>'
+                 '<TBarrier UniqueID="15" X1Percent="50" Y1Percent="0" X2Percent="50" Y2Percent="40" Slits="2" SlitWidth="8" SlitSpacing="40"/>'
+                 '<TBarrier UniqueID="16" X1Percent="20" Y1Percent="10" X2Percent="40" Y2Percent="30"/>'
+                 '</TWater></TSlideshow>')
+        self.open('?hold')
+        path = self.write_scene(scene)
+        self.driver.find_element(By.ID, 'open').send_keys(path)
+        reopened = driver_reopened(path)
+        WebDriverWait(self.driver, 10).until(lambda d: d.execute_script('return plashboxTest.sceneXml()') == reopened)
+        self.assertEqual(self.message(), '')
+        self.assertEqual(reopened.count('<TBlockRIMapper'), 2)
+        page = base64.b64decode(self.js('return plashboxTest.runTicks(60)'))
+        self.assertEqual(page, driver_frame(['--scene', path, '--steps', '60']))
+        # The first block's body, clear of its handles: paint-area (140, 120) in a 401 x 401 tank.
+        canvas = self.driver.find_element(By.ID, 'tank')
+        width, height = canvas.size['width'], canvas.size['height']
+        ActionChains(self.driver).move_to_element_with_offset(canvas, 150 - width // 2, 110 - height // 2) \
+            .click().perform()
+        WebDriverWait(self.driver, 5).until(
+            lambda d: d.find_element(By.ID, 'index-label').text == '1.58')
+
     def test_the_save_button_downloads_the_running_scene(self):
         self.open('?hold')
         saved = self.js('return plashboxTest.sceneXml()')
