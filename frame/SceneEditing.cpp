@@ -1,5 +1,6 @@
 #include "frame/SceneEditing.h"
 
+#include "objects/uBaseControl.h"
 #include "xmlworker/XMLFormat.h"
 #include "xmlworker/XMLProperties.h"
 #include "xmlworker/XMLWorker.h"
@@ -21,10 +22,43 @@ const TNodeClass* FindSceneClass(std::string_view Name) {
   return nullptr;
 }
 
-void ApplySetting(TWater& Water, const TPropertySetting& S) {
+namespace {
+
+// The class a setting names, with the property it names; raises TSceneEditError otherwise.
+const TNodeClass& SettingClass(const TPropertySetting& S) {
   const TNodeClass* cls = FindSceneClass(S.Class);
   if (!cls) throw TSceneEditError("unknown class " + S.Class);
   if (!cls->FindProperty(S.Property)) throw TSceneEditError(cls->ClassName() + " has no property " + S.Property);
+  return *cls;
+}
+
+}  // namespace
+
+TBasicXMLNode* ShownObject(TWater& Water, const TNodeClass& Class) {
+  if (&Class == &TWater::StaticClass()) return &Water;
+  TBasicXMLNode* shown = nullptr;
+  bool shownSelected = false;
+  for (TBasicXMLNode* child : ChildrenOf<TBasicXMLNode>(Water)) {
+    if (!child->ClassType().InheritsFrom(Class)) continue;
+    auto* control = dynamic_cast<TBaseControl*>(child);
+    const bool selected = control && control->ActiveTool;
+    if (selected || !shownSelected) {
+      shown = child;
+      shownSelected = selected;
+    }
+  }
+  return shown;
+}
+
+void ApplySettingToShown(TWater& Water, const TPropertySetting& S) {
+  const TNodeClass& cls = SettingClass(S);
+  TBasicXMLNode* shown = ShownObject(Water, cls);
+  if (!shown) throw TSceneEditError("the scene holds no " + cls.ClassName());
+  SetPublishedValue(*shown, S.Property, S.Value);
+}
+
+void ApplySetting(TWater& Water, const TPropertySetting& S) {
+  const TNodeClass* cls = &SettingClass(S);
   if (cls == &TWater::StaticClass()) {
     SetPublishedValue(Water, S.Property, S.Value);
     return;

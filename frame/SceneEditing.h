@@ -35,4 +35,13 @@ const TNodeClass* FindSceneClass(std::string_view Name);
 // a value that is refused.
 void ApplySetting(TWater& Water, const TPropertySetting& Setting);
 
+// The object of Class that a panel shows: the water itself for TWater; else, among the water's
+// direct children of that class or a class derived from it, the selected one, or the last one
+// when none is selected (as the window's panels choose); nil when there is none.
+TBasicXMLNode* ShownObject(TWater& Water, const TNodeClass& Class);
+
+// A panel's edit: as ApplySetting, but on the object the panel shows only, so that with two
+// blocks in the tank the index slider sets the selected block's index and not both.
+void ApplySettingToShown(TWater& Water, const TPropertySetting& Setting);
+
 }  // namespace plashbox

@@ -49,13 +49,6 @@ std::string Attempt(F&& Action) {
   }
 }
 
-TBasicXMLNode* FirstOfClass(TWater& Water, const TNodeClass& Class) {
-  if (&Class == &TWater::StaticClass()) return &Water;
-  for (TBasicXMLNode* child : ChildrenOf<TBasicXMLNode>(Water))
-    if (child->ClassType().InheritsFrom(Class)) return child;
-  return nullptr;
-}
-
 // The surface's picture, top row first, four bytes a pixel (alpha 255): an ImageData's layout.
 void CopyRgba(const TFastDIB& Surface, std::vector<uint8_t>& Rgba) {
   const int32_t w = Surface.Width(), h = Surface.AbsHeight();
@@ -111,27 +104,32 @@ class TTank {
       ApplySetting(*water, ParsePropertySetting(Text));
     });
   }
-  // A panel's edit: one undo step, joined to the last one when it changes the same values (a
+  // A panel's edit of the object the panel shows (the selected one of its class, else the last,
+  // as in the window): one undo step, joined to the last one when it changes the same values (a
   // slider dragged through its steps is one edit).
   std::string Edit(const std::string& Text, bool Merge) {
     Form.BeginEdit();
-    const std::string error = Set(Text);
+    const std::string error = Attempt([&] {
+      TWater* water = Form.ActiveWater();
+      if (!water) throw TSceneEditError("the scene has no active water");
+      ApplySettingToShown(*water, ParsePropertySetting(Text));
+    });
     Form.EndEdit({}, Merge);
     return error;
   }
-  // The published value of the water (TWater) or of its first object of that class; empty
-  // when the scene has none.
+  // The published value of the water (TWater) or of the object of that class a panel shows;
+  // empty when the scene has none.
   std::string Get(const std::string& Class, const std::string& Property) {
     TWater* water = Form.ActiveWater();
     const TNodeClass* cls = FindSceneClass(Class);
     if (!water || !cls || !cls->FindProperty(Property)) return {};
-    TBasicXMLNode* node = FirstOfClass(*water, *cls);
+    TBasicXMLNode* node = ShownObject(*water, *cls);
     return node ? GetPublishedValue(*node, Property) : std::string();
   }
   bool Has(const std::string& Class) {
     TWater* water = Form.ActiveWater();
     const TNodeClass* cls = FindSceneClass(Class);
-    return water && cls && FirstOfClass(*water, *cls);
+    return water && cls && ShownObject(*water, *cls);
   }
   // The moving source's restart button.
   void ResetDoppler() {
@@ -139,11 +137,11 @@ class TTank {
       for (TGeneralExciter* source : ChildrenOf<TGeneralExciter>(*water)) source->ResetDoppler();
   }
 
-  // The slit width the wall of the panel (the first, as Get reads) refuses above: a slit as
-  // long as the wall would open it all.
+  // The slit width the wall of the panel (the one Get reads) refuses above: a slit as long as
+  // the wall would open it all.
   int32_t MaxSlitWidth() {
     TWater* water = Form.ActiveWater();
-    auto* wall = water ? static_cast<TBarrier*>(FirstOfClass(*water, TBarrier::StaticClass())) : nullptr;
+    auto* wall = water ? static_cast<TBarrier*>(ShownObject(*water, TBarrier::StaticClass())) : nullptr;
     return wall ? wall->MaxSlitWidth() : MaxSlitSize;
   }
   // The map's place in MapChoices, or -1 without a map; choosing one is an edit.

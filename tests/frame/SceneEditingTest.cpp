@@ -62,4 +62,27 @@ TEST(SceneEditing, ASettingReachesTheWaterOrEveryChildOfItsClass) {
   }
 }
 
+TEST(SceneEditing, APanelsEditReachesTheSelectedObjectOfItsClassElseTheLast) {
+  SeedUniqueIDs(4);
+  RegisterClasses();
+  const TRef<TWater> water = NewNode<TWater>();
+  water->SetGridSize(201, 201);
+  const TRef<TBlockRIMapper> first = NewNode<TBlockRIMapper>(), second = NewNode<TBlockRIMapper>();
+  water->add(first.get());
+  water->add(second.get());  // selected as it is added
+  EXPECT_EQ(ShownObject(*water, TWater::StaticClass()), water.get());
+  EXPECT_EQ(ShownObject(*water, TBaseRIControlRIMapper::StaticClass()), second.get());
+  EXPECT_EQ(ShownObject(*water, TGeneralExciter::StaticClass()), nullptr);
+
+  first->Activate();
+  EXPECT_EQ(ShownObject(*water, TBlockRIMapper::StaticClass()), first.get());
+  ApplySettingToShown(*water, {"TBaseRIControlRIMapper", "n", "0.4"});
+  EXPECT_EQ(first->GetN(), 0.4f);
+  EXPECT_EQ(second->GetN(), 0.5454f) << "the other block keeps its index";
+
+  first->ActiveTool = false;
+  EXPECT_EQ(ShownObject(*water, TBlockRIMapper::StaticClass()), second.get()) << "none selected: the last";
+  EXPECT_THROW(ApplySettingToShown(*water, {"TBarrier", "Slits", "2"}), TSceneEditError);
+}
+
 }  // namespace

@@ -709,6 +709,16 @@ class PageTest(unittest.TestCase):
             .click().perform()
         WebDriverWait(self.driver, 5).until(
             lambda d: d.find_element(By.ID, 'index-label').text == '1.58')
+        # The index slider sets the selected block's index only, as the window's panel does.
+        def indexes():
+            return re.findall(r'<TBlockRIMapper[^>]* n="([^"]*)"', self.js('return plashboxTest.sceneXml()'))
+        before = indexes()
+        self.assertEqual(len(before), 2)
+        self.driver.execute_script(
+            "const s = document.getElementById('index'); s.value = 2; s.dispatchEvent(new Event('input'))")
+        after = indexes()
+        self.assertNotEqual(after[0], before[0], 'the selected block kept its index')
+        self.assertEqual(after[1], before[1], 'the other block took the edit too')
 
     def test_the_save_button_downloads_the_running_scene(self):
         self.open('?hold')
